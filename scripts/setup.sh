@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Glyphon needs to build, run and test, if any is missing.
+set -euo pipefail
+packages=(build-essential cmake qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
+          libbenchmark-dev xvfb xdotool imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,59 @@
+#pragma once
+// TDictn: is this string an English word? The word list is a file of 15-byte
+// records (a length byte, then the word in capitals padded with blanks), kept
+// on disk and searched there by binary search, one positioned read per probe;
+// nothing of the list is held in memory. When the file is missing, the
+// built-in list (resource TEXT_DEMO) is written out first, and that copy is
+// deleted again when the dictionary goes.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+class TDictn : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int RecordSize = 15;
+    static constexpr int KeyWidth = 15;
+
+    // Opens fileName, relative to the working directory. The missing-list
+    // message goes to the handler set below (a message box in the window,
+    // standard error in the headless server).
+    explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"));
+    ~TDictn() override;
+
+    bool CheckWord(const QString &word);
+
+    bool isOpen() const { return m_open; }
+    // Where the word file actually is: the working directory, or a private
+    // temporary folder when the working directory cannot be written.
+    QString filePath() const { return m_path; }
+    bool wroteFile() const { return m_wrote; }
+    qint64 recordCount() const { return m_lastIndex + 1; }
+
+    static void setMissingListHandler(std::function<void(const QString &)> handler);
+    // Tests point this at another resource or file (default ":/TEXT_DEMO");
+    // an empty path means there is no built-in list.
+    static void setBuiltInListPath(const QString &path);
+
+private:
+    void OpenWordList();
+    bool readRecord(qint64 index, char *buffer);
+
+    QString m_fileName;
+    QString m_path;
+    QString m_tempDir;
+    int m_fd = -1;
+    bool m_open = false;
+    bool m_wrote = false;
+    qint64 m_lastIndex = -1;
+};
+
+// Raised by CheckWord when reading a record fails at the operating-system level.
+class EInOutError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};

@@ -1,0 +1,119 @@
+#pragma once
+// TSock: one TCP stream socket, non-blocking, whose events (Read, Write,
+// Accept, Connect, Close) arrive on the GUI thread through QSocketNotifier.
+// It keeps a send buffer (what the network has not taken yet) and a receive
+// buffer (what the owner has not read yet) and reports what it does as
+// categorised info texts. It frames nothing: bytes go out and come in as they
+// are.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+class QSocketNotifier;
+
+class ESockException : public std::runtime_error
+{
+public:
+    explicit ESockException(const QString &message)
+        : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+enum class TSocketInfo { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
+enum class TSocketType { stStream, stDatagram };
+enum class TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
+
+class TSock : public QObject
+{
+    Q_OBJECT
+public:
+    using NotifyEvent = std::function<void(TSock *sender)>;
+    using NotifyReadEvent = std::function<void(TSock *sender, int count)>;
+    using NotifyInfoEvent = std::function<void(TSock *sender, TSocketInfo info, const QString &msg)>;
+
+    explicit TSock(QObject *owner = nullptr);
+    // Closes the socket first when it is open (with the reports of Close);
+    // accepted sockets owned by a listener go with it.
+    ~TSock() override;
+
+    // Published properties.
+    TSocketType SocketType() const { return m_socketType; }
+    QString HostName() const { return m_hostName; }
+    void setHostName(const QString &name);
+    QString PortName() const { return m_portName; }
+    void setPortName(const QString &name);
+    bool Blocking() const { return m_blocking; }
+    bool AutoAccept() const { return m_autoAccept; }
+    bool Listen() const { return m_listen; }
+    // True starts listening on 0.0.0.0 and PortName; False stops. May raise.
+    void setListen(bool on);
+    // Stored and returned only: no operation consults it.
+    TLineBreak LineBreak() const { return m_lineBreak; }
+    void setLineBreak(TLineBreak lb) { m_lineBreak = lb; }
+    int BlockingTimeout() const { return m_blockingTimeout; }
+
+    NotifyEvent OnConnect;
+    NotifyEvent OnDisconnect;
+    NotifyInfoEvent OnInfo;
+    NotifyReadEvent OnRead;
+    NotifyEvent OnWrite;
+    NotifyEvent OnAccept;
+
+    // State.
+    bool Connected() const { return m_connected; }
+    int handle() const { return m_handle; }
+    int Tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+    // The port actually bound while listening (useful with PortName "0").
+    quint16 localPort() const;
+    qsizetype pendingSendBytes() const { return m_sendBuffer.size(); }
+    qsizetype pendingReceiveBytes() const { return m_receiveBuffer.size(); }
+
+    // Operations.
+    bool Open();                      // result: Connected after the call
+    bool Accept(TSock *&newSock);     // from the listener's OnAccept
+    bool Send(const QByteArray &text); // true whenever it returns; may raise
+    QByteArray Text();                // the whole receive buffer, emptied; may raise
+    bool Close();                     // never raises
+
+    // The host cache is process-wide; tests may clear it.
+    static void clearHostCache();
+    static int hostCacheSize();
+
+private:
+    void report(TSocketInfo info, const QString &msg);
+    void applyBlocking();
+    void onReadable();
+    void onWritable();
+    void handleNotification(int kind, int error);
+    void releaseNotifiers();
+    quint16 resolvePort();
+    quint32 resolveHost();
+
+    TSocketType m_socketType = TSocketType::stStream;
+    QString m_hostName;
+    QString m_portName;
+    bool m_blocking = false;
+    bool m_autoAccept = false;
+    bool m_listen = false;
+    TLineBreak m_lineBreak = TLineBreak::lbSmart;
+    int m_blockingTimeout = 0;
+
+    int m_handle = -1;
+    bool m_connected = false;
+    int m_tag = 0;
+    QByteArray m_sendBuffer;
+    QByteArray m_receiveBuffer;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+};
+
+namespace glyphon {
+// "Error #10061 (WSAECONNREFUSED)" for a POSIX errno, via its Winsock number.
+QString socketErrorText(int posixErrno);
+int winsockErrorCode(int posixErrno);
+QString winsockErrorName(int winsockCode);
+} // namespace glyphon

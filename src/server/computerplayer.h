@@ -1,0 +1,42 @@
+#pragma once
+// Rizi's move: pick candidate words at random and lay each on the board,
+// preferring for every letter a bonus tile it can win, then a tile it can
+// take from its opponent, then a free tile, and only last one of its own.
+// At most 21 searches of 3000 attempts each; draws from glyphon::rng().
+
+#include "server/board.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace glyphon {
+
+class ComputerPlayer
+{
+public:
+    static constexpr int AttemptsPerSearch = 3000;
+    static constexpr int MaxSearches = 21;
+
+    // The candidate list (lower-case words, sorted). Entries shorter than
+    // three letters stay in the list but are never chosen.
+    explicit ComputerPlayer(QStringList words = {});
+    void setWords(QStringList words);
+    const QStringList &words() const { return m_words; }
+
+    using UsedCheck = std::function<bool(const QString &word)>;
+
+    // A whole move for seat: the positions of the first word that fits, in
+    // letter order, or nullopt when 21 searches found nothing.
+    std::optional<QList<int>> computerplay(const Board &board, int seat, const UsedCheck &checkforused) const;
+    // One search of at most 3000 attempts.
+    std::optional<QList<int>> computerfindword(const Board &board, int seat, const UsedCheck &checkforused) const;
+    // Locked and held by somebody other than seat (a free tile is never locked).
+    static bool computercheckforlock(const Board &board, int position, int seat);
+
+private:
+    QStringList m_words;
+};
+
+} // namespace glyphon
