@@ -1,0 +1,208 @@
+// glyphon-server: the game server without a window, for hosting on a
+// machine with no display, and for tests and demos.
+
+#include "dictionary/random.h"
+#include "protocol/wire.h"
+#include "server/tserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    // Nothing to do if the pipe is full: one byte is enough to wake us.
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+void installSignalHandlers()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+void say(const QString &line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+void fail(const QString &line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
+}
+
+QString playerLabel(const TServer &server, int seat)
+{
+    const TSeat &s = server.seats[seat];
+    const QString name = s.name.isEmpty() ? s.botname : s.name;
+    return name.isEmpty() ? QStringLiteral("seat %1").arg(seat) : QStringLiteral("seat %1 (%2)").arg(seat).arg(name);
+}
+
+QString reasonText(int reason)
+{
+    switch (reason) {
+    case TServer::NotAWord: return QStringLiteral("not a word");
+    case TServer::AlreadyPlayed: return QStringLiteral("already played");
+    case TServer::LockedTile: return QStringLiteral("locked tile");
+    default: return QStringLiteral("reason %1").arg(reason);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("glyphon-server"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(glyphon::VersionText));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Glyphon game server without a window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+        QStringLiteral("TCP port to listen on (default 7772, or GLYPHON_PORT)."), QStringLiteral("N"));
+    const QCommandLineOption botSpeedOption(QStringLiteral("bot-speed"),
+        QStringLiteral("Computer player's delay before a move: 500, 1000 or 2000 ms."), QStringLiteral("MS"),
+        QStringLiteral("1000"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+        QStringLiteral("Seed of the random generator (default: the clock)."), QStringLiteral("N"));
+    const QCommandLineOption startOption(QStringLiteral("start-game"),
+        QStringLiteral("Start a game at once; computer players take empty seats."), QStringLiteral("SCORE,SECONDS"));
+    const QCommandLineOption tickOption(QStringLiteral("tick-ms"),
+        QStringLiteral("Length of one pace tick in ms (default 1000); the bot delay scales with it."),
+        QStringLiteral("N"), QStringLiteral("1000"));
+    const QCommandLineOption quitOption(QStringLiteral("quit-after-game"),
+        QStringLiteral("Exit once a game has a winner."));
+    parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption});
+    parser.process(app);
+
+    auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
+        const std::optional<int> n = glyphon::parseInt(parser.value(option).toUtf8());
+        if (!n || *n < min || *n > max) {
+            fail(QStringLiteral("glyphon-server: --%1 wants a number from %2 to %3")
+                     .arg(option.names().constFirst()).arg(min).arg(max));
+            return std::nullopt;
+        }
+        return n;
+    };
+
+    std::optional<int> port;
+    if (parser.isSet(portOption) && !(port = number(portOption, 0, 65535)))
+        return 2;
+    const std::optional<int> botSpeed = number(botSpeedOption, 1, 1000000);
+    const std::optional<int> tickMs = number(tickOption, 1, 3600000);
+    if (!botSpeed || !tickMs)
+        return 2;
+    if (parser.isSet(seedOption)) {
+        bool ok = false;
+        const quint32 seed = parser.value(seedOption).toUInt(&ok);
+        if (!ok) {
+            fail(QStringLiteral("glyphon-server: --seed wants a whole number"));
+            return 2;
+        }
+        glyphon::seedRandom(seed);
+    } else {
+        glyphon::seedRandomFromClock();
+    }
+    QByteArray startData;
+    if (parser.isSet(startOption)) {
+        const QStringList parts = parser.value(startOption).split(QLatin1Char(','));
+        if (parts.size() != 2) {
+            fail(QStringLiteral("glyphon-server: --start-game wants SCORE,SECONDS"));
+            return 2;
+        }
+        // Texts that are not numbers fall back to 200 and 30, as in any game start.
+        startData = "Server+" + parts[0].trimmed().toUtf8() + '+' + parts[1].trimmed().toUtf8() + '+';
+    }
+
+    installSignalHandlers();
+    if (signalPipe[0] >= 0) {
+        auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+            char byte;
+            [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+            QCoreApplication::quit();
+        });
+    }
+
+    TServer server;
+    server.setTickMs(*tickMs);
+    server.setBotSpeed(*botSpeed);
+    if (port)
+        server.Sock1->setPortName(QString::number(*port));
+    try {
+        server.Sock1->setListen(true);
+    } catch (const std::exception &e) {
+        fail(QStringLiteral("glyphon-server: cannot listen on port %1: %2")
+                 .arg(server.Sock1->PortName(), QString::fromLocal8Bit(e.what())));
+        return 1;
+    }
+    say(QStringLiteral("glyphon-server %1 listening on port %2")
+            .arg(QCoreApplication::applicationVersion()).arg(server.Sock1->localPort()));
+
+    QElapsedTimer clock;
+    int accepted = 0;
+    int rejected = 0;
+    QObject::connect(&server, &TServer::gameStarted, &app, [&](int score, int seconds) {
+        clock.start();
+        accepted = rejected = 0;
+        say(QStringLiteral("Game to %1 points, %2 s per turn").arg(score).arg(seconds));
+    });
+    QObject::connect(&server, &TServer::roundStarted, &app,
+                     [&](int round) { say(QStringLiteral("Round %1").arg(round)); });
+    QObject::connect(&server, &TServer::wordAccepted, &app, [&](int seat, const QString &word, int points) {
+        ++accepted;
+        say(QStringLiteral("  %1: %2 +%3 = %4")
+                .arg(playerLabel(server, seat), word.toUpper()).arg(points).arg(server.seats[seat].score));
+    });
+    QObject::connect(&server, &TServer::wordRejected, &app, [&](int seat, int reason, const QString &word) {
+        ++rejected;
+        say(QStringLiteral("  %1: %2 rejected (%3)").arg(playerLabel(server, seat), word, reasonText(reason)));
+    });
+    QObject::connect(&server, &TServer::connectionDropped, &app, [&](int seat, const QString &why) {
+        say(QStringLiteral("Dropped the connection on seat %1: %2").arg(seat).arg(why));
+    });
+    const bool quitAfterGame = parser.isSet(quitOption);
+    QObject::connect(&server, &TServer::gameWon, &app, [&](const QString &name) {
+        say(QStringLiteral("Winner: %1 (%2 to %3) after %4 rounds; %5 words accepted, %6 rejected; %7 s")
+                .arg(name).arg(server.seats[1].score).arg(server.seats[2].score).arg(server.round)
+                .arg(accepted).arg(rejected).arg(clock.elapsed() / 1000.0, 0, 'f', 2));
+        if (!quitAfterGame)
+            return;
+        // Give the clients their CMD_winner before the connections go.
+        auto *wait = new QTimer(&app);
+        QObject::connect(wait, &QTimer::timeout, &app, [&server, wait, left = 200]() mutable {
+            if (server.pendingOutput() == 0 || --left <= 0) {
+                wait->stop();
+                QCoreApplication::quit();
+            }
+        });
+        wait->start(10);
+    });
+
+    if (!startData.isEmpty())
+        server.startgame(TServer::LocalRequest, startData);
+
+    const int status = app.exec();
+    return status;
+}

@@ -1,0 +1,288 @@
+// Construction, the sockets' read path, the dispatch tick and sending.
+
+#include "server/tserver.h"
+
+#include "dictionary/tdictn.h"
+
+#include <QFile>
+#include <QTimer>
+#include <algorithm>
+
+using namespace glyphon;
+
+namespace {
+
+using Handler = void (TServer::*)(int, const QByteArray &);
+struct Route
+{
+    const char *name;
+    Handler handler;
+};
+// The only requests a client may make.
+const Route routes[] = {
+    {"CMD_logininfo", &TServer::receivedlogininfo},
+    {"CMD_kickhim", &TServer::kickhim},
+    {"CMD_chat", &TServer::chat},
+    {"CMD_action", &TServer::action},
+    {"CMD_playasound", &TServer::playasound},
+    {"CMD_startgame", &TServer::startgame},
+    {"CMD_justwatch", &TServer::justwatch},
+    {"CMD_submitit", &TServer::submitit},
+};
+
+} // namespace
+
+TServer::TServer(QObject *parent)
+    : QObject(parent)
+{
+    Sock1 = new TSock(this);
+    Sock1->setPortName(qEnvironmentVariable("GLYPHON_PORT", QStringLiteral("7772")));
+    Sock1->OnAccept = [this](TSock *s) { Sock1Accept(s); };
+    Sock1->OnRead = [this](TSock *s, int count) { Sock1Read(s, count); };
+
+    tempsock = new TSock(this);
+    tempsock->OnDisconnect = [this](TSock *s) { tempsockDisconnect(s); };
+    tempsock->OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) { tempsockInfo(s, info, msg); };
+
+    // Dispatch rests while nothing is queued; an arrival starts it again.
+    socktimer = new QTimer(this);
+    socktimer->setInterval(DispatchIntervalMs);
+    connect(socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+
+    timer_breaks = new QTimer(this);
+    timer_breaks->setInterval(m_tickMs);
+    connect(timer_breaks, &QTimer::timeout, this, &TServer::timer_breaksTimer);
+
+    computertimer = new QTimer(this);
+    connect(computertimer, &QTimer::timeout, this, &TServer::computertimerTimer);
+
+    spell = new TDictn(this);
+    loadCandidates();
+
+    seats[2].botname = QStringLiteral("Rizi");
+    playercount = 2;
+}
+
+TServer::~TServer()
+{
+    // Nothing may call back into this object while its members go: stop
+    // the timers, unhook every accepted socket, then close them all by
+    // deleting the listener that owns them.
+    socktimer->stop();
+    timer_breaks->stop();
+    computertimer->stop();
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (TSock *sock = it.value()->sock) {
+            sock->OnRead = nullptr;
+            sock->OnWrite = nullptr;
+            sock->OnDisconnect = nullptr;
+            sock->OnInfo = nullptr;
+        }
+    }
+    Sock1->OnAccept = nullptr;
+    Sock1->OnRead = nullptr;
+    // Sockets already closed but not yet deleted are children of Sock1 too.
+    for (TSock *child : Sock1->findChildren<TSock *>()) {
+        child->OnRead = nullptr;
+        child->OnWrite = nullptr;
+        child->OnDisconnect = nullptr;
+        child->OnInfo = nullptr;
+    }
+    delete Sock1;
+    Sock1 = nullptr;
+    for (TSeat &seat : seats)
+        seat.sock = nullptr;
+    m_connections.clear();
+    m_ready.clear();
+}
+
+void TServer::loadCandidates()
+{
+    QFile file(QStringLiteral(":/words/candidates.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QStringList words;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QByteArray word = line.trimmed();
+        if (!word.isEmpty())
+            words.append(QString::fromLatin1(word));
+    }
+    words.sort();
+    listbox_words.setWords(words);
+}
+
+void TServer::setTickMs(int ms)
+{
+    m_tickMs = std::max(1, ms);
+    timer_breaks->setInterval(m_tickMs);
+}
+
+void TServer::setBotSpeed(int ms)
+{
+    m_botSpeed = (ms == 2000 || ms == 500) ? ms : 1000;
+}
+
+int TServer::botDelayMs() const
+{
+    return std::max(1, int(qint64(m_botSpeed) * m_tickMs / 1000));
+}
+
+void TServer::Sock1Read(TSock *sender, int)
+{
+    QByteArray bytes;
+    try {
+        bytes = sender->Text();
+    } catch (const ESockException &) {
+        return;
+    }
+    const ConnectionPtr conn = connectionOf(sender);
+    if (!conn || conn->closing)
+        return;
+
+    QList<QByteArray> messages;
+    if (!conn->frames.append(bytes, messages)) {
+        drop(conn, QStringLiteral("more than %1 bytes without a terminator").arg(FrameBuffer::DefaultMaxPending));
+        return;
+    }
+    for (QByteArray &m : messages)
+        conn->queue.push_back(std::move(m));
+    if (conn->queue.size() > size_t(MaxQueuedPerConnection)) {
+        drop(conn, QStringLiteral("more than %1 messages waiting").arg(MaxQueuedPerConnection));
+        return;
+    }
+    if (!conn->queue.empty() && !conn->ready) {
+        conn->ready = true;
+        m_ready.push_back(conn);
+    }
+    if (!m_ready.empty() && !socktimer->isActive())
+        socktimer->start();
+}
+
+void TServer::socktimerTimer()
+{
+    if (m_ready.empty()) {
+        socktimer->stop();
+        return;
+    }
+    // One message per tick, taken from the connections in turn.
+    const ConnectionPtr conn = m_ready.front();
+    m_ready.pop_front();
+    const QByteArray message = std::move(conn->queue.front());
+    conn->queue.pop_front();
+    if (conn->queue.empty())
+        conn->ready = false;
+    else
+        m_ready.push_back(conn);
+    if (m_ready.empty())
+        socktimer->stop();
+
+    const Command command = splitCommand(message);
+    if (command.name.isEmpty())
+        return;
+    for (const Route &route : routes) {
+        if (command.name == route.name) {
+            (this->*route.handler)(conn->seat, command.data);
+            return;
+        }
+    }
+}
+
+int TServer::queuedMessages() const
+{
+    int n = 0;
+    for (const ConnectionPtr &conn : m_ready)
+        n += int(conn->queue.size());
+    return n;
+}
+
+qsizetype TServer::pendingOutput() const
+{
+    qsizetype n = 0;
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (it.value()->sock)
+            n += it.value()->sock->pendingSendBytes();
+    }
+    return n;
+}
+
+// Closes a connection that misbehaves. The close waits for the event loop, so
+// that it never happens inside the socket's own event or in the middle of a
+// broadcast; until then nothing more is read from it or sent to it.
+void TServer::drop(const ConnectionPtr &conn, const QString &why)
+{
+    if (conn->closing)
+        return;
+    conn->closing = true;
+    conn->queue.clear();
+    conn->frames.clear();
+    if (conn->ready) {
+        conn->ready = false;
+        m_ready.erase(std::remove(m_ready.begin(), m_ready.end(), conn), m_ready.end());
+    }
+    emit connectionDropped(conn->seat, why);
+    QMetaObject::invokeMethod(this, [this, conn] {
+        if (conn->sock && seats[conn->seat].sock == conn->sock)
+            disconnectsock(conn->seat);
+        else if (conn->sock)
+            conn->sock->Close();
+    }, Qt::QueuedConnection);
+}
+
+// Messages still queued from an earlier occupant of the seat must not be
+// taken for requests of the newcomer.
+void TServer::forgetQueued(int seat)
+{
+    for (auto it = m_ready.begin(); it != m_ready.end();) {
+        if ((*it)->seat == seat && !(*it)->sock) {
+            (*it)->queue.clear();
+            (*it)->ready = false;
+            it = m_ready.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool TServer::isSendable(int seat) const
+{
+    if (seat < 1 || seat > SeatCount)
+        return false;
+    const TSeat &s = seats[seat];
+    if (!s.connected || !s.sock)
+        return false;
+    const ConnectionPtr conn = connectionOf(s.sock);
+    return !conn || !conn->closing;
+}
+
+void TServer::sendTo(int seat, const QByteArray &message)
+{
+    if (!isSendable(seat))
+        return;
+    TSock *sock = seats[seat].sock;
+    try {
+        sock->Send(message);
+    } catch (const ESockException &) {
+        return;
+    }
+    // A peer that stops reading must not make our memory grow.
+    if (sock->pendingSendBytes() > MaxUnsentBytes) {
+        if (const ConnectionPtr conn = connectionOf(sock))
+            drop(conn, QStringLiteral("more than %1 bytes unsent").arg(MaxUnsentBytes));
+    }
+}
+
+void TServer::broadcast(const QByteArray &message)
+{
+    for (int seat = 1; seat <= slotsused && seat <= SeatCount; ++seat) {
+        if (seats[seat].connected)
+            sendTo(seat, message);
+    }
+}
+
+void TServer::disconnectsock(int seat)
+{
+    if (seat < 1 || seat > SeatCount)
+        return;
+    if (seats[seat].connected && seats[seat].sock)
+        seats[seat].sock->Close();
+}

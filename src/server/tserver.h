@@ -1,0 +1,176 @@
+#pragma once
+// TServer: the game's authority. It gives every connection a seat, takes
+// logins, relays chat, actions and sounds, and runs the game: board deals,
+// turns, the pace timer, the word check, locks and the computer player.
+//
+// Every request is bound to the seat of the connection it arrived on; a
+// request that names another seat is ignored. Each connection has its own
+// bounded queue, and the 10 ms dispatch tick serves the queues in turn, one
+// message per tick, so one busy peer cannot hold up the others.
+
+#include "protocol/tsock.h"
+#include "protocol/wire.h"
+#include "server/board.h"
+#include "server/computerplayer.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <deque>
+#include <memory>
+
+class QTimer;
+class TDictn;
+
+struct TSeat
+{
+    QString name;
+    bool connected = false;
+    TSock *sock = nullptr;
+    qint32 score = 0;
+    bool watching = false;
+    QString botname;
+};
+
+class TServer : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int SeatCount = 11;        // seats[1..11]
+    static constexpr int MaxSeats = 9;          // 1 and 2 play, 3..9 watch
+    static constexpr int MaxQueuedPerConnection = 256;
+    static constexpr qsizetype MaxUnsentBytes = 1024 * 1024;
+    static constexpr int DispatchIntervalMs = 10;
+    // The origin of a request made by the program that owns the server (a
+    // game started from its command line), not by any connection.
+    static constexpr int LocalRequest = 0;
+
+    // The actions timer_breaks carries out when its count runs down.
+    enum PaceAction { NoAction = 0, NextTurn = 1, NextRound = 2, WinnerTest = 3, TimeUp = 4 };
+    // Reasons sent with CMD_invalid.
+    enum RejectReason { NotAWord = 1, AlreadyPlayed = 2, LockedTile = 3 };
+
+    explicit TServer(QObject *parent = nullptr);
+    ~TServer() override;
+
+    // Components.
+    TSock *Sock1 = nullptr;     // listening socket; the owner sets Listen
+    TSock *tempsock = nullptr;  // never opened: carries the handlers of accepted sockets
+    QTimer *socktimer = nullptr;
+    QTimer *timer_breaks = nullptr;
+    QTimer *computertimer = nullptr;
+    TDictn *spell = nullptr;
+    glyphon::ComputerPlayer listbox_words;
+
+    // Seat table and game state; public so that owners and tests can look.
+    std::array<TSeat, SeatCount + 1> seats{};
+    int slotsused = 0;
+    int playercount = 0;
+    bool gameon = false;
+    int round = 0;
+    int playtoscore = 0;
+    int timeperturn = 0;
+    int currentplayer = 0;
+    int breakcount = 0;
+    int pendingAction = NoAction; // what timer_breaks does when breakcount runs out
+    int botcount = 0;
+    int botAction = NoAction;     // 1: the computer moves when computertimer runs out
+    QStringList usedwords;        // words accepted this round, lower case, in order
+    glyphon::Board board;
+
+    // Pace: one tick of timer_breaks lasts tickMs (1000 in a real game); the
+    // computer's delay is the Bot Speed scaled by tickMs / 1000.
+    void setTickMs(int ms);
+    int tickMs() const { return m_tickMs; }
+    void setBotSpeed(int ms); // 2000, 1000 or 500; anything else counts as 1000
+    int botSpeed() const { return m_botSpeed; }
+    int botDelayMs() const;
+
+    // Socket and timer handlers.
+    void Sock1Accept(TSock *sender);
+    void Sock1Read(TSock *sender, int count);
+    void tempsockDisconnect(TSock *sender);
+    void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg);
+    void socktimerTimer();
+    void timer_breaksTimer();
+    void computertimerTimer();
+
+    // Requests, each with the seat of the connection it came from.
+    void receivedlogininfo(int fromSeat, const QByteArray &data);
+    void kickhim(int fromSeat, const QByteArray &data);
+    void chat(int fromSeat, const QByteArray &data);
+    void action(int fromSeat, const QByteArray &data);
+    void playasound(int fromSeat, const QByteArray &data);
+    void justwatch(int fromSeat, const QByteArray &data);
+    void startgame(int fromSeat, const QByteArray &data);
+    void submitit(int fromSeat, const QByteArray &data);
+
+    void disconnectsock(int seat);
+    void broadcast(const QByteArray &message);
+    void sendTo(int seat, const QByteArray &message);
+
+    // Game flow.
+    void startround();
+    void createboard();
+    void findplayer();
+    void timeup();
+    void endround();
+    void checkforwin();
+    void setPace(int action, qint64 ticks);
+
+    // Words and the board.
+    bool checkforused(const QString &word) const;
+    void lockthemup();
+    bool checkforfull() const;
+    void computerplay(int seat);
+
+    // Introspection for owners, tests and benchmarks.
+    int queuedMessages() const;
+    int busyConnections() const { return int(m_ready.size()); }
+    int openConnections() const { return int(m_connections.size()); }
+    qsizetype pendingOutput() const;
+    QByteArray loadstatsMessage(int seat) const;
+
+signals:
+    void seatTaken(int seat);
+    void seatFreed(int seat, const QString &name);
+    // A connection closed by the server because of what it sent or failed to read.
+    void connectionDropped(int seat, const QString &why);
+    void gameStarted(int playtoscore, int timeperturn);
+    void roundStarted(int round);
+    void turnStarted(int seat);
+    void timeUp(int seat);
+    void wordAccepted(int seat, const QString &word, int points);
+    void wordRejected(int seat, int reason, const QString &word);
+    void roundEnded(int round);
+    void gameWon(const QString &name);
+
+private:
+    struct Connection
+    {
+        TSock *sock = nullptr; // cleared once the socket has closed
+        int seat = 0;
+        glyphon::FrameBuffer frames;
+        std::deque<QByteArray> queue;
+        bool closing = false; // being dropped: nothing more goes to or comes from it
+        bool ready = false;   // waiting in m_ready
+    };
+    using ConnectionPtr = std::shared_ptr<Connection>;
+
+    ConnectionPtr connectionOf(const TSock *sock) const { return m_connections.value(sock); }
+    void drop(const ConnectionPtr &conn, const QString &why);
+    void forgetQueued(int seat);
+    void reject(int seat, int reason, const QString &word);
+    bool isSendable(int seat) const;
+    void loadCandidates();
+
+    QHash<const TSock *, ConnectionPtr> m_connections; // live sockets only
+    std::deque<ConnectionPtr> m_ready; // connections with queued messages, served in turn
+    int m_tickMs = 1000;
+    int m_botSpeed = 1000;
+    quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn
+    quint64 m_botMovedTurn = 0;
+};

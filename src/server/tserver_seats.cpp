@@ -1,0 +1,202 @@
+// Seats: accepting connections, login, relays, removal, just-watch, leaving.
+
+#include "server/tserver.h"
+
+using namespace glyphon;
+
+namespace {
+const QString SocketClosed = QStringLiteral("Socket Closed");
+}
+
+void TServer::Sock1Accept(TSock *)
+{
+    int seat = 0;
+    if (slotsused == 0) {
+        seat = 1;
+    } else {
+        int i = 1;
+        while (i < slotsused && seats[i].connected)
+            ++i;
+        if (!seats[i].connected) {
+            seat = i;
+        } else if (i >= MaxSeats) {
+            // Every seat is taken: say so and let the connection go at once.
+            TSock *extra = nullptr;
+            try {
+                if (!Sock1->Accept(extra) || !extra)
+                    return;
+                extra->OnInfo = nullptr;
+                extra->OnRead = nullptr;
+                extra->OnDisconnect = nullptr;
+                extra->setTag(i + 1);
+                extra->Send(buildMessage("CMD_full", {QByteArray()}));
+            } catch (const ESockException &) {
+            }
+            delete extra;
+            return;
+        } else {
+            seat = slotsused + 1;
+        }
+    }
+
+    TSock *sock = nullptr;
+    try {
+        if (!Sock1->Accept(sock) || !sock)
+            return;
+    } catch (const ESockException &) {
+        return;
+    }
+    slotsused = std::max(slotsused, seat);
+    sock->setTag(seat);
+    sock->OnRead = Sock1->OnRead;
+    sock->OnDisconnect = tempsock->OnDisconnect;
+    sock->OnInfo = tempsock->OnInfo;
+
+    forgetQueued(seat);
+    auto conn = std::make_shared<Connection>();
+    conn->sock = sock;
+    conn->seat = seat;
+    m_connections.insert(sock, conn);
+
+    TSeat &s = seats[seat];
+    s.sock = sock;
+    s.connected = true;
+    // score stays: a newcomer on a player seat carries on with its points.
+    emit seatTaken(seat);
+    sendTo(seat, buildMessage("CMD_sendlogininfo", {number(seat)}));
+}
+
+void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
+{
+    FieldReader fields(data);
+    const std::optional<int> seat = fields.nextInt();
+    if (!seat || *seat != fromSeat || fromSeat < 1 || fromSeat > MaxSeats)
+        return;
+    const QByteArray version = fields.next();
+    const QByteArray name = fields.rest();
+    TSeat &s = seats[fromSeat];
+    // A login queued by a connection that has gone must not bring its seat back.
+    if (!s.connected)
+        return;
+    s.name = fromWire(name);
+
+    broadcast(buildMessage("CMD_newplayerinfo", {number(fromSeat), name, "0"}));
+
+    QList<QByteArray> others;
+    for (int i = 1; i <= slotsused; ++i) {
+        if (i == fromSeat || !seats[i].connected)
+            continue;
+        others << number(i) << toWire(seats[i].name) << (seats[i].watching ? "1" : "0");
+    }
+    if (!others.isEmpty())
+        sendTo(fromSeat, buildMessage("CMD_existingplayers", others));
+
+    if (version != VersionText) {
+        sendTo(1, buildMessage("CMD_havewrongversion", {name}));
+        sendTo(fromSeat, buildMessage("CMD_wrongversion", {QByteArray()}));
+    }
+
+    if (gameon)
+        sendTo(fromSeat, loadstatsMessage(fromSeat));
+}
+
+void TServer::chat(int fromSeat, const QByteArray &data)
+{
+    FieldReader fields(data);
+    const QByteArray seatField = fields.next();
+    if (parseInt(seatField) != fromSeat)
+        return;
+    const QByteArray text = toWire(seats[fromSeat].name) + " chats: " + fields.rest();
+    broadcast(buildMessage("CMD_chat", {seatField, text}));
+}
+
+void TServer::action(int fromSeat, const QByteArray &data)
+{
+    FieldReader fields(data);
+    const QByteArray seatField = fields.next();
+    if (parseInt(seatField) != fromSeat)
+        return;
+    const QByteArray text = toWire(seats[fromSeat].name) + ' ' + fields.rest();
+    broadcast(buildMessage("CMD_action", {seatField, text}));
+}
+
+void TServer::playasound(int fromSeat, const QByteArray &data)
+{
+    FieldReader fields(data);
+    if (fields.nextInt() != fromSeat)
+        return;
+    broadcast(buildMessage("CMD_playasound", {number(fromSeat), fields.rest()}));
+}
+
+void TServer::kickhim(int fromSeat, const QByteArray &data)
+{
+    FieldReader fields(data);
+    if (fromSeat != 1 || fields.nextInt() != fromSeat)
+        return;
+    const std::optional<int> target = fields.nextInt();
+    if (target && *target >= 1 && *target <= MaxSeats)
+        disconnectsock(*target);
+}
+
+void TServer::justwatch(int fromSeat, const QByteArray &data)
+{
+    FieldReader fields(data);
+    const std::optional<int> seat = fields.nextInt();
+    if (!seat || *seat < 1 || *seat > playercount)
+        return;
+    // A player decides for itself; the host may decide for either player.
+    if (*seat != fromSeat && fromSeat != 1)
+        return;
+    const QByteArray flag = fields.next();
+    if (flag == "2") {
+        seats[*seat].watching = false;
+        broadcast(buildMessage("CMD_justwatching", {number(*seat), "2"}));
+    } else if (flag == "1" && gameon) {
+        seats[*seat].watching = true;
+        broadcast(buildMessage("CMD_justwatching", {number(*seat), "1"}));
+        if (*seat == currentplayer)
+            findplayer();
+    }
+}
+
+void TServer::tempsockDisconnect(TSock *sender)
+{
+    const int seat = sender->Tag();
+    if (seat >= 1 && seat <= SeatCount && seats[seat].sock == sender && seats[seat].connected)
+        disconnectsock(seat);
+}
+
+void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
+{
+    if (msg != SocketClosed)
+        return;
+    // A socket may report its close more than once (closed by us while the
+    // peer's close is being handled); only the first report frees the seat.
+    const ConnectionPtr conn = m_connections.take(sender);
+    if (!conn)
+        return;
+    conn->sock = nullptr;
+    conn->closing = true;
+    sender->deleteLater();
+
+    const int seat = conn->seat;
+    TSeat &s = seats[seat];
+    if (s.sock != sender)
+        return;
+    const QString name = s.name;
+    if (s.connected) {
+        s.connected = false; // before sending, so the leaver gets nothing more
+        const QByteArray message = buildMessage("CMD_playerdisconnected", {number(seat), toWire(name)});
+        for (int i = 1; i <= slotsused; ++i) {
+            if (i != seat && seats[i].connected)
+                sendTo(i, message);
+        }
+    }
+    s.connected = false;
+    s.name.clear();
+    s.watching = false;
+    s.sock = nullptr;
+    emit seatFreed(seat, name);
+    if (gameon && seat == currentplayer && seat != 1)
+        findplayer();
+}
