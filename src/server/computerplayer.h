@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace glyphon {
 
@@ -36,7 +37,22 @@ public:
     static bool computercheckforlock(const Board &board, int position, int seat);
 
 private:
+    // Where each tile sits in the passes' order of preference for one seat.
+    struct Layout;
+    // A usable candidate: its index in m_words and its letter codes in m_codes.
+    struct Entry
+    {
+        int word;
+        int offset;
+        int length;
+    };
+
+    Layout layoutFor(const Board &board, int seat) const;
+    std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused) const;
+
     QStringList m_words;
+    std::vector<Entry> m_entries;
+    std::vector<quint8> m_codes;
 };
 
 } // namespace glyphon
