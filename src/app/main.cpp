@@ -1,0 +1,56 @@
+// glyphon: the desktop program. Without parameters a solo game against the
+// computer player; "name address true" hosts, "name address other" joins.
+
+#include "app/glyphonapplication.h"
+#include "client/glyphoncontext.h"
+#include "client/tchat.h"
+#include "dictionary/random.h"
+#include "dictionary/tdictn.h"
+
+#include <QMessageBox>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char usage[] =
+    "Usage: glyphon [name address role]\n"
+    "\n"
+    "  (no parameters)     play a solo game against the computer player Rizi\n"
+    "  name address true   host a game as name (others join this computer)\n"
+    "  name address other  join the game hosted at address as name\n"
+    "\n"
+    "Options:\n"
+    "  --help              show this text and exit\n"
+    "  --version           show the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  GLYPHON_PORT        TCP port to host on or to join (default 7772)\n";
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Answered before any window system is touched.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("glyphon 1.0.2");
+            return 0;
+        }
+    }
+
+    GlyphonApplication app(argc, argv);
+    glyphon::seedRandomFromClock();
+    TDictn::setMissingListHandler([](const QString &text) { GlyphonApplication::showError(text); });
+
+    QStringList params = app.arguments();
+    params.removeFirst();
+    GlyphonContext context(params);
+    QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    context.start();
+    return app.exec();
+}

@@ -1,0 +1,48 @@
+#include "client/glyphoncontext.h"
+
+#include "client/tchat.h"
+#include "server/tserver.h"
+#include "windows/about.h"
+#include "windows/download.h"
+#include "windows/gamestart.h"
+#include "windows/help.h"
+#include "windows/phrases.h"
+#include "windows/spylist.h"
+#include "windows/tallylist.h"
+
+GlyphonContext::GlyphonContext(const QStringList &params, QObject *parent)
+    : QObject(parent)
+{
+    // The order of creation is fixed: the client window first (it is the
+    // main window), the server among the others.
+    chat = new Tchat(*this, params);
+    about = new Tabout(chat);
+    download = new Tdownload(chat);
+    gamestart = new Tgamestart(chat);
+    help = new Thelp(chat);
+    phrases = new Tphrases(chat);
+    server = new TServer(this);
+    spylist = new Tspylist(chat);
+    tallylist = new Ttallylist(chat);
+    chat->connectSideWindows();
+}
+
+GlyphonContext::~GlyphonContext()
+{
+    // Reverse order; the side windows are children of the client window and
+    // are gone before it.
+    delete tallylist;
+    delete spylist;
+    delete server;
+    delete phrases;
+    delete help;
+    delete gamestart;
+    delete download;
+    delete about;
+    delete chat;
+}
+
+void GlyphonContext::start()
+{
+    chat->show();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// One running copy of the program: its nine windows, created hidden in a
+// fixed order, the client window first. Nothing is global, so a test can run
+// a hosting copy and a joining copy side by side in one process.
+
+#include <QObject>
+#include <QStringList>
+
+class Tchat;
+class Tabout;
+class Tdownload;
+class Tgamestart;
+class Thelp;
+class Tphrases;
+class TServer;
+class Tspylist;
+class Ttallylist;
+
+class GlyphonContext : public QObject
+{
+    Q_OBJECT
+public:
+    // params: the command line without the program name.
+    explicit GlyphonContext(const QStringList &params = {}, QObject *parent = nullptr);
+    // Destroys the windows in reverse order: the server's sockets close and
+    // the dictionary removes the word file it wrote.
+    ~GlyphonContext() override;
+
+    Tchat *chat = nullptr;
+    Tabout *about = nullptr;
+    Tdownload *download = nullptr;
+    Tgamestart *gamestart = nullptr;
+    Thelp *help = nullptr;
+    Tphrases *phrases = nullptr;
+    TServer *server = nullptr;
+    Tspylist *spylist = nullptr;
+    Ttallylist *tallylist = nullptr;
+
+    // Shows the main window, whose first show reads the command line.
+    void start();
+};

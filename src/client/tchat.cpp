@@ -1,0 +1,561 @@
+// Tchat: construction, layout and menus.
+
+#include "client/tchat.h"
+
+#include "client/chatinput.h"
+#include "client/chatview.h"
+#include "client/colourtext.h"
+#include "client/glyphoncontext.h"
+#include "client/sounds.h"
+#include "client/tilewidget.h"
+#include "client/turnwidgets.h"
+#include "protocol/tsock.h"
+#include "windows/quickinstructions.h"
+#include "windows/about.h"
+#include "windows/gamestart.h"
+#include "windows/help.h"
+#include "windows/spylist.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace glyphon {
+
+// The board panel paints the window's background: a warm paper gradient
+// with a faint woven pattern, a tray behind the tiles and cards behind the
+// two players, so that the controls sit on something rather than on grey.
+class BoardPanel : public QWidget
+{
+public:
+    static constexpr int PanelWidth = 764;
+    static constexpr int PanelHeight = 526;
+
+    explicit BoardPanel(QWidget *parent)
+        : QWidget(parent)
+    {
+        setFixedSize(PanelWidth, PanelHeight);
+        setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+
+        QLinearGradient paper(0, 0, 0, height());
+        paper.setColorAt(0.0, QColor(0xf4, 0xee, 0xe0));
+        paper.setColorAt(1.0, QColor(0xdc, 0xd0, 0xb6));
+        p.fillRect(rect(), paper);
+
+        // Woven diamonds, barely there, to give the paper some texture.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(120, 96, 60, 14));
+        for (int y = 0; y < height() + 16; y += 16) {
+            for (int x = ((y / 16) % 2) * 16; x < width() + 32; x += 32) {
+                QPolygonF diamond({QPointF(x, y - 5), QPointF(x + 5, y), QPointF(x, y + 5), QPointF(x - 5, y)});
+                p.drawPolygon(diamond);
+            }
+        }
+
+        // Word mark above the board.
+        QFont mark(QStringLiteral("Arial"));
+        mark.setPixelSize(26);
+        mark.setBold(true);
+        mark.setLetterSpacing(QFont::AbsoluteSpacing, 6);
+        p.setFont(mark);
+        p.setPen(QColor(255, 255, 255, 170));
+        p.drawText(QRect(41, 5, 310, 32), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("GLYPHON"));
+        p.setPen(QColor(0x44, 0x42, 0x7e));
+        p.drawText(QRect(40, 4, 310, 32), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("GLYPHON"));
+
+        // Tray behind the 6 x 6 tiles.
+        const QRectF tray(40.5, 58.5, 308, 313);
+        QLinearGradient wood(tray.topLeft(), tray.bottomLeft());
+        wood.setColorAt(0.0, QColor(0x4a, 0x5d, 0x78));
+        wood.setColorAt(1.0, QColor(0x2e, 0x3b, 0x50));
+        p.setPen(QPen(QColor(0x22, 0x2b, 0x3a), 1));
+        p.setBrush(wood);
+        p.drawRoundedRect(tray, 10, 10);
+        p.setPen(QPen(QColor(255, 255, 255, 50), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(tray.adjusted(1, 1, -1, -1), 9, 9);
+
+        // Shelf under the word being built, the timer and the buttons.
+        const QRectF shelf(6.5, 378.5, 377, 143);
+        p.setPen(QPen(QColor(120, 96, 60, 60), 1));
+        p.setBrush(QColor(255, 255, 255, 70));
+        p.drawRoundedRect(shelf, 8, 8);
+
+        // Cards behind the two players: name row and word list.
+        for (int x : {385, 583}) {
+            const QRectF card(x + 0.5, 34.5, 175, 194);
+            p.setPen(QPen(QColor(120, 96, 60, 70), 1));
+            p.setBrush(QColor(255, 255, 255, 80));
+            p.drawRoundedRect(card, 8, 8);
+        }
+    }
+};
+
+} // namespace glyphon
+
+namespace {
+
+QFont arialPixels(int pixels, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &text, const QRect &geometry, const QFont &font,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setFont(font);
+    label->setAlignment(alignment);
+    return label;
+}
+
+constexpr quint32 DarkBlue = 8274244;   // own text on the light list, other player's list
+constexpr quint32 LightGrey = 13289672; // own list's background
+
+} // namespace
+
+Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent)
+    : QMainWindow(parent)
+    , m_context(context)
+    , m_params(params)
+{
+    setObjectName(QStringLiteral("Tchat"));
+    setWindowTitle(QStringLiteral("Glyphon"));
+    m_sounds = new glyphon::SoundPlayer(this);
+
+    createControls();
+    createMenus();
+    createSockets();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &Tchat::Timer1Timer);
+    turntime = new QTimer(this);
+    turntime->setInterval(1000);
+    connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
+
+    clearall();
+
+    // The frame adds the title bar; the menu bar sits inside the size Qt
+    // manages, so the client area below it keeps the board panel whole.
+    const int height = qMax(535, menuBar()->sizeHint().height() + glyphon::BoardPanel::PanelHeight + 4);
+    resize(772, height);
+}
+
+Tchat::~Tchat()
+{
+    // The sockets report their close to their owner; this window is going,
+    // so nobody may hear it.
+    for (TSock *s : {sock, Sock11}) {
+        s->OnInfo = nullptr;
+        s->OnRead = nullptr;
+        s->Close();
+    }
+}
+
+void Tchat::createControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    central->setMinimumSize(glyphon::BoardPanel::PanelWidth + 4, glyphon::BoardPanel::PanelHeight + 4);
+    central->setAutoFillBackground(true);
+    QPalette pal = central->palette();
+    pal.setColor(QPalette::Window, QColor(0xdc, 0xd0, 0xb6));
+    central->setPalette(pal);
+    setCentralWidget(central);
+
+    panel_board = new glyphon::BoardPanel(central);
+    panel_board->setObjectName(QStringLiteral("panel_board"));
+    panel_board->move(4, 2);
+
+    createBoardControls();
+    createPlayerControls();
+    createChatControls();
+}
+
+void Tchat::createPlayerControls()
+{
+    const QFont nameFont = arialPixels(15, true);
+    const QFont scoreFont = arialPixels(15, true);
+    for (int seat = 1; seat <= 2; ++seat) {
+        const int x = seat == 1 ? 389 : 587;
+        auto *marker = new TurnMarker(panel_board);
+        marker->setGeometry(x, 38, 168, 28);
+        marker->hide();
+        auto *eyes = new EyesPicture(panel_board);
+        eyes->setGeometry(x + 5, 47, 23, 10);
+        eyes->hide();
+        auto *name = makeLabel(panel_board, QString::fromLatin1(Waiting), QRect(x + 31, 40, 80, 24), nameFont);
+        name->setObjectName(QStringLiteral("label_playername%1").arg(seat));
+        auto *score = makeLabel(panel_board, QStringLiteral("0"), QRect(x + 115, 40, 30, 24), scoreFont);
+        score->setObjectName(QStringLiteral("label_score%1").arg(seat));
+        auto *bonus = makeLabel(panel_board, QString(), QRect(x + 149, 40, 30, 24), arialPixels(13, true));
+        bonus->setObjectName(QStringLiteral("label_bonus%1").arg(seat));
+        QPalette bonusPalette = bonus->palette();
+        bonusPalette.setColor(QPalette::WindowText, QColor(0x1f, 0x7a, 0x3a));
+        bonus->setPalette(bonusPalette);
+
+        auto *memo = new QPlainTextEdit(panel_board);
+        memo->setObjectName(QStringLiteral("memo_thewords%1").arg(seat));
+        memo->setGeometry(x, 70, 168, 154);
+        memo->setReadOnly(true);
+        memo->setFrameShape(QFrame::NoFrame);
+        memo->setFont(arialPixels(15));
+        memo->setFocusPolicy(Qt::NoFocus);
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+        if (seat == 1) {
+            image_Turn1 = marker;
+            image_eyes1 = eyes;
+            label_playername1 = name;
+            label_score1 = score;
+            label_bonus1 = bonus;
+            memo_thewords1 = memo;
+            setWordListColours(memo, LightGrey, DarkBlue);
+        } else {
+            image_turn2 = marker;
+            image_eyes2 = eyes;
+            label_playername2 = name;
+            label_score2 = score;
+            label_bonus2 = bonus;
+            memo_thewords2 = memo;
+            setWordListColours(memo, DarkBlue, LightGrey);
+        }
+        realignPlayerRow(seat);
+    }
+}
+
+void Tchat::createBoardControls()
+{
+    for (int row = 1; row <= 6; ++row) {
+        for (int col = 1; col <= 6; ++col) {
+            const int position = row * 10 + col;
+            auto *tile = new TileWidget(position, panel_board);
+            tile->setObjectName(QStringLiteral("image_word%1").arg(position));
+            tile->move(52 + 48 * (col - 1), 70 + 49 * (row - 1));
+            connect(tile, &TileWidget::mouseUp, this, &Tchat::image_word51MouseUp);
+            image_word[position] = tile;
+        }
+    }
+
+    label_roundnum = makeLabel(panel_board, QStringLiteral("Round: 0"), QRect(52, 38, 130, 18), arialPixels(13, true));
+    label_playtoscore = makeLabel(panel_board, QStringLiteral("Play to Score: 0"), QRect(196, 38, 140, 18),
+                                  arialPixels(13, true), Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel *label : {label_roundnum, label_playtoscore}) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, QColor(0x44, 0x42, 0x7e));
+        label->setPalette(pal);
+    }
+
+    label_status = makeLabel(panel_board, QStringLiteral("Welcome to Glyphon"), QRect(10, 382, 369, 20),
+                             arialPixels(15, true), Qt::AlignCenter);
+    label_status->setObjectName(QStringLiteral("label_status"));
+    label_word = makeLabel(panel_board, QString(), QRect(10, 402, 369, 34), arialPixels(24, true), Qt::AlignCenter);
+    label_word->setObjectName(QStringLiteral("label_word"));
+    label_word->setCursor(Qt::PointingHandCursor);
+    label_word->installEventFilter(this);
+    {
+        QPalette pal = label_word->palette();
+        pal.setColor(QPalette::WindowText, QColor(0x2e, 0x3b, 0x50));
+        label_word->setPalette(pal);
+    }
+    label_timer = makeLabel(panel_board, QStringLiteral("Time: 0:00"), QRect(10, 436, 369, 20),
+                            arialPixels(16, true), Qt::AlignCenter);
+    label_timer->setObjectName(QStringLiteral("label_timer"));
+    {
+        QPalette pal = label_timer->palette();
+        pal.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
+        label_timer->setPalette(pal);
+    }
+    image_timer = new TimeBar(panel_board);
+    image_timer->setGeometry(10, 458, 369, 19);
+
+    button_clear = new PictureButton(QStringLiteral("CLEAR"), panel_board);
+    button_clear->move(26, 483);
+    button_clear->setFocusPolicy(Qt::NoFocus);
+    button_clear->hide();
+    connect(button_clear, &PictureButton::clicked, this, &Tchat::hitclear);
+    button_submit = new PictureButton(QStringLiteral("SUBMIT"), panel_board);
+    button_submit->move(205, 483);
+    button_submit->setFocusPolicy(Qt::NoFocus);
+    button_submit->hide();
+    connect(button_submit, &PictureButton::clicked, this, &Tchat::hitdone);
+
+    button_start = new PictureButton(QStringLiteral("START GAME"), panel_board);
+    button_start->move(194 - 79, 197);
+    button_start->setCursor(Qt::PointingHandCursor);
+    button_start->setFocusPolicy(Qt::NoFocus);
+    connect(button_start, &PictureButton::clicked, this, &Tchat::button_startClick);
+
+    panel_winner = new QFrame(panel_board);
+    panel_winner->setObjectName(QStringLiteral("panel_winner"));
+    panel_winner->setGeometry(5, 194, 379, 41);
+    panel_winner->setFrameShape(QFrame::Box);
+    panel_winner->setLineWidth(1);
+    panel_winner->setAutoFillBackground(true);
+    {
+        QPalette pal = panel_winner->palette();
+        pal.setColor(QPalette::Window, QColor(0xf4, 0xee, 0xe0));
+        pal.setColor(QPalette::WindowText, QColor(0x44, 0x42, 0x7e));
+        panel_winner->setPalette(pal);
+    }
+    const QFont winnerFont = arialPixels(16, true);
+    label_winner2 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(2, 9, 375, 22), winnerFont, Qt::AlignCenter);
+    label_winner1 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(1, 10, 375, 22), winnerFont, Qt::AlignCenter);
+    {
+        QPalette grey = label_winner2->palette();
+        grey.setColor(QPalette::WindowText, QColor(0x9a, 0x9a, 0x9a));
+        label_winner2->setPalette(grey);
+        QPalette blue = label_winner1->palette();
+        blue.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
+        label_winner1->setPalette(blue);
+    }
+    label_winner1->raise();
+    panel_winner->hide();
+
+    panel_help = new QuickInstructionsPanel(panel_board);
+    panel_help->hide();
+}
+
+void Tchat::createChatControls()
+{
+    panel_chat = new QFrame(panel_board);
+    panel_chat->setGeometry(389, 255, 366, 243);
+    panel_chat->setFrameShape(QFrame::StyledPanel);
+    panel_chat->setFrameShadow(QFrame::Sunken);
+
+    mainchat = new ChatView(panel_chat);
+    mainchat->setObjectName(QStringLiteral("mainchat"));
+    mainchat->setGeometry(2, 2, 362, 239);
+    mainchat->setFocusPolicy(Qt::ClickFocus);
+    connect(mainchat, &ChatView::mainchatJump, this, &Tchat::mainchatJump);
+    connect(mainchat, &ChatView::chatCleared, this, [this] { mychat->setFocus(); });
+    // The view's menu and the Options menu share these actions, so the two
+    // "Scroll Chat Off" items always agree.
+    SelectAll1 = mainchat->selectAllAction();
+    Copy1 = mainchat->copyAction();
+    ClearMainChat2 = mainchat->clearChatAction();
+    ScrollChatOff1 = mainchat->scrollChatOffAction();
+
+    mychat = new glyphon::ChatInput(panel_board);
+    mychat->setObjectName(QStringLiteral("mychat"));
+    mychat->setGeometry(390, 500, 336, 22);
+    mychat->setFont(arialPixels(13));
+    mychat->setMaxLength(MaxChatInput);
+    mychat->installEventFilter(this);
+    Paste1 = mychat->pasteAction();
+    connect(mychat, &glyphon::ChatInput::sendRequested, this, &Tchat::sendit);
+
+    button_smilies = new QToolButton(panel_board);
+    button_smilies->setObjectName(QStringLiteral("button_smilies"));
+    button_smilies->setGeometry(730, 502, 25, 19);
+    button_smilies->setAutoRaise(true);
+    button_smilies->setToolTip(QStringLiteral("Chatter Sounds"));
+    button_smilies->setIcon(glyphon::smileyIcon(0));
+    button_smilies->setIconSize(QSize(17, 16));
+    button_smilies->setFocusPolicy(Qt::NoFocus);
+    connect(button_smilies, &QToolButton::clicked, this, &Tchat::button_smiliesClick);
+
+    popup_smilies = glyphon::createSmileyMenu(this);
+    for (QAction *item : popup_smilies->actions())
+        connect(item, &QAction::triggered, this, [this, item] { N271Click(item->data().toInt()); });
+}
+
+void Tchat::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    StartGame1 = file->addAction(QStringLiteral("Start Game"));
+    StartGame1->setEnabled(false);
+    connect(StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
+    file->addSeparator();
+    Exit1 = file->addAction(QStringLiteral("Exit"));
+    connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
+
+    QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
+    ScrollChatOff2 = ScrollChatOff1;
+    options->addAction(ScrollChatOff2);
+    ClearMainChat1 = ClearMainChat2;
+    options->addAction(ClearMainChat1);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    SpyList1 = view->addAction(QStringLiteral("Spy List"));
+    connect(SpyList1, &QAction::triggered, this, [this] {
+        m_context.spylist->show();
+        m_context.spylist->raise();
+    });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help2 = help->addAction(QStringLiteral("Content"));
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    QuickInstructions1 = help->addAction(QStringLiteral("Quick Instructions"));
+    QuickInstructions1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(QuickInstructions1, &QAction::triggered, this, [this] { panel_help->showInstructions(); });
+    help->addSeparator();
+    About1 = help->addAction(QStringLiteral("About"));
+}
+
+void Tchat::createSockets()
+{
+    sock = new TSock(this);
+    sock->setPortName(gamePortName());
+    sock->OnRead = [this](TSock *, int) { sockRead(); };
+    sock->OnInfo = [this](TSock *, TSocketInfo info, const QString &msg) { sockInfo(info, msg); };
+    // The lobby's idle line: opened in multi-player mode, never used.
+    Sock11 = new TSock(this);
+    Sock11->setHostName(QStringLiteral("127.0.0.1"));
+    Sock11->setPortName(QStringLiteral("9001"));
+}
+
+void Tchat::connectSideWindows()
+{
+    connect(m_context.gamestart, &Tgamestart::startRequested, this, &Tchat::startGameRequested);
+    connect(Help2, &QAction::triggered, this, [this] {
+        m_context.help->show();
+        m_context.help->raise();
+    });
+    connect(About1, &QAction::triggered, this, [this] {
+        m_context.about->show();
+        m_context.about->raise();
+    });
+    connect(m_context.spylist, &Tspylist::removeRequested, this, &Tchat::kicking);
+    m_context.help->setAboutWindow(m_context.about);
+}
+
+QLabel *Tchat::playerNameLabel(int seat) const
+{
+    return seat == 1 ? label_playername1 : seat == 2 ? label_playername2 : nullptr;
+}
+
+QLabel *Tchat::scoreLabel(int seat) const
+{
+    return seat == 1 ? label_score1 : seat == 2 ? label_score2 : nullptr;
+}
+
+QLabel *Tchat::bonusLabel(int seat) const
+{
+    return seat == 1 ? label_bonus1 : seat == 2 ? label_bonus2 : nullptr;
+}
+
+EyesPicture *Tchat::eyesPicture(int seat) const
+{
+    return seat == 1 ? image_eyes1 : seat == 2 ? image_eyes2 : nullptr;
+}
+
+TurnMarker *Tchat::turnMarker(int seat) const
+{
+    return seat == 1 ? image_Turn1 : seat == 2 ? image_turn2 : nullptr;
+}
+
+QPlainTextEdit *Tchat::wordList(int seat) const
+{
+    return seat == 1 ? memo_thewords1 : seat == 2 ? memo_thewords2 : nullptr;
+}
+
+QString Tchat::playerNameHint(int seat) const
+{
+    return seat == 2 ? QStringLiteral("Rizi") : QString();
+}
+
+TileWidget *Tchat::tileAt(int position) const
+{
+    return position >= 0 && position < int(image_word.size()) ? image_word[position] : nullptr;
+}
+
+void Tchat::realignPlayerRow(int seat)
+{
+    QLabel *name = playerNameLabel(seat);
+    QLabel *score = scoreLabel(seat);
+    QLabel *bonus = bonusLabel(seat);
+    if (!name)
+        return;
+    // Labels size themselves to their text; the row keeps 4 pixels between.
+    for (QLabel *label : {name, score, bonus})
+        label->resize(qMax(1, label->fontMetrics().horizontalAdvance(label->text()) + 2), label->height());
+    score->move(name->geometry().right() + 1 + 4, score->y());
+    bonus->move(score->geometry().right() + 1 + 4, bonus->y());
+}
+
+void Tchat::setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text)
+{
+    QPalette pal = memo->palette();
+    pal.setColor(QPalette::Base, glyphon::toQColor(background));
+    pal.setColor(QPalette::Text, glyphon::toQColor(text));
+    memo->setPalette(pal);
+}
+
+void Tchat::showMessageBox(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Glyphon"), text, QMessageBox::Ok, this);
+    ++m_modalDepth;
+    box.exec();
+    --m_modalDepth;
+    if (m_modalDepth > 0)
+        return;
+    if (m_closeAfterModal) {
+        m_closeAfterModal = false;
+        scheduleClose();
+    } else if (!receivedlist.isEmpty() && !m_closing) {
+        Timer1->start();
+    }
+}
+
+void Tchat::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // FormShow: the command line is read when the window is first shown.
+    if (!m_shown) {
+        m_shown = true;
+        processparams();
+    }
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    m_closing = true;
+    turntime->stop();
+    Timer1->stop();
+    // The connection ends with the window, so the others see this copy leave.
+    sock->Close();
+    Sock11->Close();
+    emit closed();
+}
+
+void Tchat::scheduleClose()
+{
+    if (m_closing)
+        return;
+    // A box still on screen closes first; the window follows when it is gone.
+    if (m_modalDepth > 0) {
+        m_closeAfterModal = true;
+        return;
+    }
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}

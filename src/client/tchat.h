@@ -1,0 +1,254 @@
+#pragma once
+// Tchat: the client main window. It reads the command line, hosts or joins,
+// logs in, frames what the server sends into a queue and hands one message
+// per tick of Timer1 to the handler named by it; it draws the board, lets
+// the user build and submit words during the own turn, shows the game
+// events and runs the chat pane. The server decides everything that counts;
+// this window renders what it is told and sends the user's requests.
+
+#include "client/boardtiles.h"
+#include "client/clientsettings.h"
+#include "protocol/wire.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QTimer;
+class QToolButton;
+class TSock;
+class ChatView;
+namespace glyphon {
+class ChatInput;
+}
+class TileWidget;
+class TimeBar;
+class TurnMarker;
+class EyesPicture;
+class PictureButton;
+class QuickInstructionsPanel;
+enum class TSocketInfo;
+
+class GlyphonContext;
+
+namespace glyphon {
+class SoundPlayer;
+} // namespace glyphon
+
+class Tchat : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr const char *Placeholder = "<Enter Chat Here>";
+    static constexpr const char *Waiting = "<Waiting>";
+    static constexpr int MaxWordTiles = 20;
+    // A chat line must never reach the 64 KiB a peer may send at once; at
+    // most three UTF-8 bytes per character keeps a line far below it.
+    static constexpr int MaxChatInput = 2000;
+
+    // params: the command line without the program name.
+    Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent = nullptr);
+    ~Tchat() override;
+
+    // --- Client state -------------------------------------------------
+    int myseat = 0;
+    bool isconnected = false;
+    bool ishost = false;
+    QString myname;
+    QString hostaddress;
+    int playerseats = 2;
+    int whoseturn = 0;
+    QList<QByteArray> receivedlist; // complete messages not handled yet
+
+    glyphon::BoardTiles boardtiles{};
+    QStringList theword; // positions "11".."66" in the order chosen
+    int wordcount = 0;
+    int turnlength = 0;
+    int barstep = 0;
+    int timeleft = 0;
+
+    glyphon::ClientSettings settings;
+
+    // --- Controls ------------------------------------------------------
+    QWidget *panel_board = nullptr; // paints the background; holds the controls
+    std::array<TileWidget *, 67> image_word{}; // by position; nullptr where no tile
+    QLabel *label_playername1 = nullptr;
+    QLabel *label_playername2 = nullptr;
+    QLabel *label_score1 = nullptr;
+    QLabel *label_score2 = nullptr;
+    QLabel *label_bonus1 = nullptr;
+    QLabel *label_bonus2 = nullptr;
+    EyesPicture *image_eyes1 = nullptr;
+    EyesPicture *image_eyes2 = nullptr;
+    TurnMarker *image_Turn1 = nullptr;
+    TurnMarker *image_turn2 = nullptr;
+    QPlainTextEdit *memo_thewords1 = nullptr;
+    QPlainTextEdit *memo_thewords2 = nullptr;
+    QLabel *label_status = nullptr;
+    QLabel *label_word = nullptr;
+    QLabel *label_timer = nullptr;
+    TimeBar *image_timer = nullptr;
+    QLabel *label_roundnum = nullptr;
+    QLabel *label_playtoscore = nullptr;
+    PictureButton *button_start = nullptr;
+    PictureButton *button_clear = nullptr;
+    PictureButton *button_submit = nullptr;
+    QFrame *panel_winner = nullptr;
+    QLabel *label_winner1 = nullptr;
+    QLabel *label_winner2 = nullptr;
+    QuickInstructionsPanel *panel_help = nullptr;
+
+    QFrame *panel_chat = nullptr;
+    ChatView *mainchat = nullptr;
+    glyphon::ChatInput *mychat = nullptr;
+    QToolButton *button_smilies = nullptr;
+    QMenu *popup_smilies = nullptr;
+
+    QAction *StartGame1 = nullptr;
+    QAction *Exit1 = nullptr;
+    // The chat view's menu and the Options menu share one action each.
+    QAction *ScrollChatOff1 = nullptr;
+    QAction *ScrollChatOff2 = nullptr;
+    QAction *ClearMainChat1 = nullptr;
+    QAction *ClearMainChat2 = nullptr;
+    QAction *SelectAll1 = nullptr;
+    QAction *Copy1 = nullptr;
+    QAction *Paste1 = nullptr;
+    QAction *SpyList1 = nullptr;
+    QAction *Help2 = nullptr;
+    QAction *QuickInstructions1 = nullptr;
+    QAction *About1 = nullptr;
+
+    TSock *sock = nullptr;
+    TSock *Sock11 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *turntime = nullptr;
+
+    // --- Per-seat controls (seat 1 or 2; nullptr otherwise) --------------
+    QLabel *playerNameLabel(int seat) const;
+    QLabel *scoreLabel(int seat) const;
+    QLabel *bonusLabel(int seat) const;
+    EyesPicture *eyesPicture(int seat) const;
+    TurnMarker *turnMarker(int seat) const;
+    QPlainTextEdit *wordList(int seat) const;
+    // The name a free seat takes when its turn comes: "Rizi" for seat 2.
+    QString playerNameHint(int seat) const;
+    TileWidget *tileAt(int position) const;
+
+    // --- Start-up, connection and dispatch ---------------------------------
+    void processparams();
+    void hostpress();
+    void joinpress();
+    void sendloginfo(const QByteArray &data);
+    void sockRead();
+    void sockInfo(TSocketInfo info, const QString &msg);
+    void Timer1Timer();
+    void processsocktimer();
+    void newplayerinfo(const QByteArray &data);
+    void playerdisconnected(const QByteArray &data);
+    void gameisfull();
+    void justwatching(const QByteArray &data);
+    void button_startClick();
+    void Exit1Click();
+    void kicking(int seat);
+    // Port of the game: GLYPHON_PORT, else "7772".
+    static QString gamePortName();
+
+    // --- Chat pane --------------------------------------------------------
+    void sendit();
+    void chatrecieved(const QByteArray &data);
+    void addlinetochat(const QString &msg, quint32 colour);
+    void statusLine(const QString &text);
+    void mainchatJump(int index, const QString &text);
+    void N271Click(int code);
+    void button_smiliesClick();
+
+    // --- Sounds and settings (smallest pieces) ------------------------------
+    void playsounds(const QString &name);
+    void playasound(const QByteArray &data);
+    // Every game sound asked for, in order; tests read it.
+    QStringList soundLog() const;
+    void clearSoundLog();
+    void loadinifile();
+    void saveinifile();
+
+    // --- Board and turn -------------------------------------------------
+    void drawtile(int position);
+    void startthegame(const QByteArray &data);
+    void clearall();
+    void roundstart(const QByteArray &data);
+    void theletters(const QByteArray &data);
+    void getnextplayer(const QByteArray &data);
+    void loadstats(const QByteArray &data);
+    void image_word51MouseUp(TileWidget *sender, Qt::MouseButton button);
+    void label_wordClick();
+    void hitclear();
+    void hitdone();
+    void turntimeTimer();
+    // True while this window may take tiles and submit.
+    bool myTurn() const { return whoseturn != 0 && whoseturn == myseat; }
+
+    // --- Game events ------------------------------------------------------
+    void hisword(const QByteArray &data);
+    void invalid(const QByteArray &data);
+    void lockthemup(const QByteArray &data);
+    void timeup(const QByteArray &data);
+    void endround();
+    void winner(const QByteArray &data);
+
+    // --- Keyboard spelling ------------------------------------------------
+    // Chooses a usable tile for the letter (a..z); false when none fits.
+    bool spellLetter(QChar letter);
+    bool keyboardSpellingActive() const;
+
+    // Wires the side windows once the context has created them all.
+    void connectSideWindows();
+
+    // Sends one framed message on sock when it is connected.
+    void sendMessage(const QByteArray &message);
+
+signals:
+    // The window has closed; the program ends with it.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createPlayerControls();
+    void createBoardControls();
+    void createChatControls();
+    void createMenus();
+    void createSockets();
+    void realignPlayerRow(int seat);
+    void setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text);
+    void showMessageBox(const QString &text);
+    void startGameRequested(const QString &scoreText, const QString &timeText);
+    void restartTurnTimer();
+    void showTurnOf(int seat);
+    void announceOwnTurnOrOther();
+    void putBackChosenTiles();
+    void scheduleClose();
+
+    GlyphonContext &m_context;
+    QStringList m_params;
+    bool m_shown = false;
+    bool m_closing = false;
+    int m_modalDepth = 0;
+    bool m_closeAfterModal = false;
+    glyphon::FrameBuffer m_frames;
+    glyphon::SoundPlayer *m_sounds = nullptr;
+};

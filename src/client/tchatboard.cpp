@@ -1,0 +1,326 @@
+// Tchat: the board, choosing tiles, the turn and its countdown.
+
+#include "client/tchat.h"
+
+#include "client/chatinput.h"
+#include "client/countdown.h"
+#include "client/tilewidget.h"
+#include "client/turnwidgets.h"
+#include "dictionary/letters.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+using glyphon::FieldReader;
+using glyphon::fromWire;
+
+namespace {
+
+bool isTilePosition(int p)
+{
+    return p >= 11 && p <= 66 && p / 10 >= 1 && p / 10 <= 6 && p % 10 >= 1 && p % 10 <= 6;
+}
+
+QString capitalOf(int letterCode)
+{
+    QString letter;
+    LetterOfCode(letterCode, letter);
+    return letter.toUpper();
+}
+
+} // namespace
+
+void Tchat::drawtile(int position)
+{
+    TileWidget *tile = tileAt(position);
+    if (!tile)
+        return;
+    const glyphon::BoardTile &record = boardtiles[position];
+    tile->showTile(record, glyphon::viewcolour(record.owner, myseat));
+}
+
+void Tchat::clearall()
+{
+    for (int seat = 1; seat <= playerseats; ++seat) {
+        scoreLabel(seat)->setText(QStringLiteral("0"));
+        bonusLabel(seat)->clear();
+        realignPlayerRow(seat);
+    }
+}
+
+void Tchat::startthegame(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const QString starter = fromWire(reader.next());
+    const QString playTo = fromWire(reader.next());
+    const std::optional<int> length = reader.nextInt();
+
+    turntime->stop();
+    button_start->hide();
+    panel_winner->hide();
+    clearall();
+    label_playtoscore->setText(QStringLiteral("Play to Score: ") + playTo);
+
+    if (myseat > playerseats)
+        statusLine(starter + QStringLiteral(" has started a game."));
+    else if (playerNameLabel(myseat) && playerNameLabel(myseat)->text() == starter)
+        statusLine(QStringLiteral("You have started a game."));
+    else
+        statusLine(starter + QStringLiteral(" has started a game."));
+
+    if (label_playername2->text() == QLatin1String(Waiting)) {
+        label_playername2->setText(playerNameHint(2));
+        realignPlayerRow(2);
+        statusLine(QStringLiteral("I am Rizi the bot. Good Luck!"));
+    }
+
+    label_word->clear();
+    turnlength = length.value_or(0);
+    barstep = glyphon::barstep(turnlength);
+}
+
+void Tchat::roundstart(const QByteArray &data)
+{
+    turntime->stop();
+    label_roundnum->setText(QStringLiteral("Round: ") + fromWire(FieldReader(data).next()));
+    memo_thewords1->clear();
+    memo_thewords2->clear();
+    boardtiles = {};
+}
+
+void Tchat::theletters(const QByteArray &data)
+{
+    FieldReader reader(data);
+    while (!reader.atEnd()) {
+        const std::optional<int> position = reader.nextInt();
+        const std::optional<int> letter = reader.nextInt();
+        const std::optional<int> value = reader.nextInt();
+        if (!position || !letter || !value || !isTilePosition(*position))
+            continue;
+        glyphon::BoardTile &record = boardtiles[*position];
+        record.letter = *letter;
+        record.value = *value;
+        record.owner = 0;
+        record.locked = 0;
+        tileAt(*position)->setTag(0);
+        drawtile(*position);
+    }
+}
+
+void Tchat::showTurnOf(int seat)
+{
+    image_Turn1->hide();
+    image_turn2->hide();
+    if (TurnMarker *marker = turnMarker(seat))
+        marker->show();
+    if (QLabel *name = playerNameLabel(seat); name && name->text() == QLatin1String(Waiting)) {
+        name->setText(playerNameHint(seat));
+        realignPlayerRow(seat);
+    }
+}
+
+void Tchat::announceOwnTurnOrOther()
+{
+    if (myTurn()) {
+        label_status->setText(QStringLiteral("Your Turn."));
+        playsounds(settings.turnSoundName());
+        button_clear->show();
+        button_submit->show();
+        // The keyboard spells at once, unless a chat line is half typed.
+        const bool typingChat = mychat->hasFocus() && !mychat->text().isEmpty()
+            && mychat->text() != QLatin1String(Placeholder);
+        if (!typingChat)
+            panel_board->setFocus(Qt::OtherFocusReason);
+    } else if (QLabel *name = playerNameLabel(whoseturn)) {
+        label_status->setText(name->text() + QStringLiteral("'s turn."));
+    }
+}
+
+void Tchat::restartTurnTimer()
+{
+    turntime->stop();
+    turntime->start();
+}
+
+void Tchat::getnextplayer(const QByteArray &data)
+{
+    const std::optional<int> seat = FieldReader(data).nextInt();
+    if (!seat)
+        return;
+    button_clear->hide();
+    button_submit->hide();
+    whoseturn = *seat;
+    label_bonus1->clear();
+    label_bonus2->clear();
+    showTurnOf(whoseturn);
+    announceOwnTurnOrOther();
+    theword.clear();
+    wordcount = 0;
+    timeleft = turnlength;
+    restartTurnTimer();
+}
+
+void Tchat::loadstats(const QByteArray &data)
+{
+    FieldReader reader(data);
+    std::optional<int> fields[9];
+    QByteArray texts[9];
+    for (int i = 0; i < 9; ++i) {
+        texts[i] = reader.next();
+        fields[i] = glyphon::parseInt(texts[i]);
+    }
+    // recipient, score 1, score 2, turn length, play-to, round, pause ticks,
+    // pending action, seat in turn
+    if (!fields[0] || !fields[3] || !fields[6] || !fields[7] || !fields[8])
+        return;
+    label_score1->setText(fromWire(texts[1]));
+    label_score2->setText(fromWire(texts[2]));
+    label_playtoscore->setText(QStringLiteral("Play to Score: ") + fromWire(texts[4]));
+    label_roundnum->setText(QStringLiteral("Round: ") + fromWire(texts[5]));
+    // The server counts four ticks more than the turn itself.
+    timeleft = *fields[6] - 4;
+    whoseturn = *fields[8];
+
+    while (!reader.atEnd()) {
+        const std::optional<int> position = reader.nextInt();
+        const std::optional<int> letter = reader.nextInt();
+        const std::optional<int> owner = reader.nextInt();
+        const std::optional<int> value = reader.nextInt();
+        const std::optional<int> locked = reader.nextInt();
+        if (!position || !letter || !owner || !value || !locked || !isTilePosition(*position))
+            continue;
+        glyphon::BoardTile &record = boardtiles[*position];
+        record.letter = *letter;
+        record.owner = *owner;
+        record.value = *value;
+        record.locked = *locked;
+        drawtile(*position);
+    }
+
+    turnlength = *fields[3];
+    barstep = glyphon::barstep(turnlength);
+    realignPlayerRow(1);
+    realignPlayerRow(2);
+    showTurnOf(whoseturn);
+    if (*fields[7] == 4) {
+        announceOwnTurnOrOther();
+        restartTurnTimer();
+    }
+}
+
+void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
+{
+    if (!myTurn())
+        return;
+    if (button == Qt::RightButton) {
+        hitdone();
+        return;
+    }
+    if (sender->tag() == 4)
+        return;
+    if (wordcount >= MaxWordTiles)
+        return; // the server reads no more than this
+    const int position = sender->hint().toInt();
+    if (!isTilePosition(position))
+        return;
+    const glyphon::BoardTile &record = boardtiles[position];
+    if (record.owner != myseat && record.locked == 1) {
+        playsounds(QStringLiteral("badword"));
+        showMessageBox(QStringLiteral("letter is locked"));
+        return;
+    }
+    sender->setTag(4);
+    sender->showGap();
+    theword.append(sender->hint());
+    ++wordcount;
+    label_word->setText(label_word->text() + capitalOf(record.letter));
+}
+
+void Tchat::label_wordClick()
+{
+    if (!myTurn()) {
+        button_submit->hide();
+        button_clear->hide();
+        return;
+    }
+    if (wordcount == 0)
+        return;
+    const int position = theword.takeLast().toInt();
+    if (TileWidget *tile = tileAt(position)) {
+        tile->setTag(boardtiles[position].owner);
+        drawtile(position);
+    }
+    QString word = label_word->text();
+    word.chop(1);
+    label_word->setText(word);
+    --wordcount;
+    playsounds(QStringLiteral("clear"));
+}
+
+void Tchat::putBackChosenTiles()
+{
+    for (const QString &place : std::as_const(theword)) {
+        const int position = place.toInt();
+        if (TileWidget *tile = tileAt(position)) {
+            tile->setTag(boardtiles[position].owner);
+            drawtile(position);
+        }
+    }
+    theword.clear();
+}
+
+void Tchat::hitclear()
+{
+    if (!myTurn()) {
+        button_submit->hide();
+        button_clear->hide();
+    }
+    if (wordcount == 0)
+        return;
+    putBackChosenTiles();
+    label_word->clear();
+    wordcount = 0;
+    playsounds(QStringLiteral("clear"));
+}
+
+void Tchat::hitdone()
+{
+    if (!myTurn()) {
+        button_submit->hide();
+        button_clear->hide();
+        return;
+    }
+    if (wordcount < 2) {
+        showMessageBox(QStringLiteral("You must create a word first"));
+        return;
+    }
+    if (isconnected) {
+        QList<QByteArray> fields{glyphon::number(myseat)};
+        for (const QString &place : std::as_const(theword))
+            fields.append(place.toLatin1());
+        sendMessage(glyphon::buildMessage("CMD_submitit", fields));
+    }
+    // No more input until the server answers.
+    whoseturn = 0;
+}
+
+void Tchat::turntimeTimer()
+{
+    --timeleft;
+    if (timeleft < 1) {
+        timeleft = 0;
+        label_timer->setText(QStringLiteral("Time: 0:00"));
+        image_timer->setBarWidth(0);
+        whoseturn = 0;
+        return;
+    }
+    image_timer->setBarWidth(barstep * timeleft);
+    QPalette pal = label_timer->palette();
+    pal.setColor(QPalette::WindowText, glyphon::countdownColour(timeleft));
+    label_timer->setPalette(pal);
+    if (glyphon::countdownTicks(timeleft))
+        playsounds(QStringLiteral("tick"));
+    label_timer->setText(glyphon::countdownText(timeleft));
+}

@@ -1,0 +1,66 @@
+// Tchat: the chat pane's glue — sending, received lines, smilies and links.
+// The input and the view keep their own menus (paste, select all, copy,
+// clear, scroll off).
+
+#include "client/tchat.h"
+
+#include "client/chatinput.h"
+#include "client/chatview.h"
+#include "client/colourtext.h"
+
+#include <QMenu>
+#include <QToolButton>
+
+using glyphon::toWire;
+
+void Tchat::sendit()
+{
+    if (!isconnected)
+        return;
+    const glyphon::OutgoingChat out = glyphon::chatOutgoing(mychat->text());
+    const QByteArray payload = toWire(out.text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));
+    switch (out.kind) {
+    case glyphon::OutgoingChat::Chat:
+        sendMessage(glyphon::buildMessage("CMD_chat", {glyphon::number(myseat), payload}));
+        break;
+    case glyphon::OutgoingChat::Action:
+        sendMessage(glyphon::buildMessage("CMD_action", {glyphon::number(myseat), payload}));
+        break;
+    case glyphon::OutgoingChat::Nothing:
+        break;
+    }
+    if (out.clearInput)
+        mychat->clear();
+}
+
+void Tchat::chatrecieved(const QByteArray &data)
+{
+    const glyphon::ChatData line = glyphon::splitChatData(glyphon::fromWire(data));
+    addlinetochat(line.line, line.colour);
+}
+
+void Tchat::addlinetochat(const QString &msg, quint32 colour)
+{
+    mainchat->addlinetochat(msg, colour);
+}
+
+void Tchat::statusLine(const QString &text)
+{
+    addlinetochat(QStringLiteral("0+") + text, glyphon::StatusLineColour);
+}
+
+void Tchat::mainchatJump(int, const QString &text)
+{
+    if (!glyphon::openChatLink(text))
+        showMessageBox(QStringLiteral("Cannot open Webpage"));
+}
+
+void Tchat::button_smiliesClick()
+{
+    popup_smilies->popup(button_smilies->mapToGlobal(QPoint(button_smilies->width(), button_smilies->height())));
+}
+
+void Tchat::N271Click(int code)
+{
+    mychat->insertSmileyCode(code);
+}

@@ -1,0 +1,301 @@
+// Tchat: command line, hosting and joining, login, framing and dispatch,
+// players arriving and leaving.
+
+#include "client/tchat.h"
+
+#include "client/glyphoncontext.h"
+#include "client/turnwidgets.h"
+#include "protocol/tsock.h"
+#include "server/tserver.h"
+#include "windows/download.h"
+#include "windows/gamestart.h"
+#include "windows/spylist.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+
+using glyphon::FieldReader;
+using glyphon::fromWire;
+using glyphon::toWire;
+
+QString Tchat::gamePortName()
+{
+    const QByteArray port = qgetenv("GLYPHON_PORT");
+    return port.isEmpty() ? QStringLiteral("7772") : QString::fromLatin1(port);
+}
+
+void Tchat::processparams()
+{
+    button_start->hide();
+    StartGame1->setEnabled(false);
+    if (m_params.isEmpty()) {
+        statusLine(QStringLiteral("Loading Solo Game..Please wait."));
+        m_context.download->show();
+        hostaddress = QStringLiteral("127.0.0.1");
+        myname = QStringLiteral("You");
+        hostpress();
+        return;
+    }
+    statusLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    if (m_params.size() < 3)
+        return; // a name and an address alone leave the window idle
+    myname = m_params.at(0);
+    hostaddress = m_params.at(1);
+    if (m_params.at(2) == QLatin1String("true"))
+        hostpress();
+    else
+        joinpress();
+    // The lobby's line: whether it connects makes no difference.
+    try {
+        Sock11->Open();
+    } catch (const std::exception &) {
+    }
+}
+
+void Tchat::hostpress()
+{
+    // May raise "Listen - Error Binding Socket" when another copy holds the
+    // port; the rest of hosting then does not happen.
+    m_context.server->Sock1->setListen(true);
+    ishost = true;
+    sock->setHostName(QStringLiteral("127.0.0.1"));
+    sock->setPortName(m_context.server->Sock1->PortName());
+    sock->Open();
+    button_start->show();
+    StartGame1->setEnabled(true);
+    m_context.spylist->setRemoveEnabled(true);
+}
+
+void Tchat::joinpress()
+{
+    sock->setHostName(hostaddress);
+    sock->setPortName(gamePortName());
+    sock->Open();
+    button_start->hide();
+    StartGame1->setEnabled(false);
+}
+
+void Tchat::sendMessage(const QByteArray &message)
+{
+    if (sock->Connected())
+        sock->Send(message);
+}
+
+void Tchat::sendloginfo(const QByteArray &data)
+{
+    const std::optional<int> seat = glyphon::parseInt(FieldReader(data).next());
+    if (!seat)
+        return;
+    myseat = *seat;
+    isconnected = true;
+    sendMessage(glyphon::buildMessage("CMD_logininfo",
+                                      {glyphon::number(myseat), glyphon::VersionText, toWire(myname)}));
+}
+
+void Tchat::sockRead()
+{
+    QList<QByteArray> messages;
+    const bool ok = m_frames.append(sock->Text(), messages);
+    receivedlist.append(messages);
+    if (!receivedlist.isEmpty() && !Timer1->isActive() && !m_closing && m_modalDepth == 0)
+        Timer1->start();
+    if (!ok) {
+        // A peer that sends an endless message is not a server of ours.
+        sock->Close();
+    }
+}
+
+void Tchat::sockInfo(TSocketInfo, const QString &msg)
+{
+    if (msg == QLatin1String("Socket Closed"))
+        scheduleClose();
+}
+
+void Tchat::Timer1Timer()
+{
+    // While one of this window's message boxes waits for the user, the
+    // handler that opened it has not finished; the next message waits too.
+    if (m_modalDepth > 0) {
+        Timer1->stop();
+        return;
+    }
+    processsocktimer();
+    // Nothing left to hand out: the timer rests until the next arrival.
+    if (receivedlist.isEmpty())
+        Timer1->stop();
+}
+
+namespace {
+
+using Handler = void (*)(Tchat &, const QByteArray &);
+struct Route
+{
+    const char *name;
+    Handler handler;
+};
+
+const Route routes[] = {
+    {"CMD_sendlogininfo", [](Tchat &t, const QByteArray &d) { t.sendloginfo(d); }},
+    {"CMD_chat", [](Tchat &t, const QByteArray &d) { t.chatrecieved(d); }},
+    {"CMD_action", [](Tchat &t, const QByteArray &d) { t.chatrecieved(d); }},
+    {"CMD_playasound", [](Tchat &t, const QByteArray &d) { t.playasound(d); }},
+    {"CMD_newplayerinfo", [](Tchat &t, const QByteArray &d) { t.newplayerinfo(d); }},
+    {"CMD_havewrongversion",
+     [](Tchat &t, const QByteArray &d) {
+         t.statusLine(fromWire(d) + QStringLiteral(" has a different version of the game then you."));
+     }},
+    {"CMD_wrongversion",
+     [](Tchat &t, const QByteArray &) {
+         t.statusLine(QStringLiteral("You have a differnt version of the game then the host."));
+     }},
+    {"CMD_existingplayers", [](Tchat &t, const QByteArray &d) { t.newplayerinfo(d); }},
+    {"CMD_playerdisconnected", [](Tchat &t, const QByteArray &d) { t.playerdisconnected(d); }},
+    {"CMD_full", [](Tchat &t, const QByteArray &) { t.gameisfull(); }},
+    {"CMD_justwatching", [](Tchat &t, const QByteArray &d) { t.justwatching(d); }},
+    {"CMD_startgame", [](Tchat &t, const QByteArray &d) { t.startthegame(d); }},
+    {"CMD_nextplayer", [](Tchat &t, const QByteArray &d) { t.getnextplayer(d); }},
+    {"CMD_winner", [](Tchat &t, const QByteArray &d) { t.winner(d); }},
+    {"CMD_roundstart", [](Tchat &t, const QByteArray &d) { t.roundstart(d); }},
+    {"CMD_theletters", [](Tchat &t, const QByteArray &d) { t.theletters(d); }},
+    {"CMD_invalid", [](Tchat &t, const QByteArray &d) { t.invalid(d); }},
+    {"CMD_hisword", [](Tchat &t, const QByteArray &d) { t.hisword(d); }},
+    {"CMD_endround", [](Tchat &t, const QByteArray &) { t.endround(); }},
+    {"CMD_lockthemup", [](Tchat &t, const QByteArray &d) { t.lockthemup(d); }},
+    {"CMD_timeup", [](Tchat &t, const QByteArray &d) { t.timeup(d); }},
+    {"CMD_loadstats", [](Tchat &t, const QByteArray &d) { t.loadstats(d); }},
+};
+
+} // namespace
+
+void Tchat::processsocktimer()
+{
+    if (receivedlist.isEmpty())
+        return;
+    const glyphon::Command command = glyphon::splitCommand(receivedlist.takeFirst());
+    if (command.name.isEmpty())
+        return;
+    for (const Route &route : routes) {
+        if (command.name == route.name) {
+            route.handler(*this, command.data);
+            return;
+        }
+    }
+}
+
+void Tchat::newplayerinfo(const QByteArray &data)
+{
+    FieldReader reader(data);
+    while (!reader.atEnd()) {
+        const std::optional<int> seat = reader.nextInt();
+        const QString name = fromWire(reader.next());
+        const QByteArray watching = reader.next();
+        if (!seat)
+            continue;
+
+        if (*seat == myseat) {
+            statusLine(QStringLiteral("You are Connected."));
+            loadinifile();
+            if (myseat == 2) {
+                // The own list always has the light colours.
+                setWordListColours(memo_thewords1, 8274244, 13289672);
+                setWordListColours(memo_thewords2, 13289672, 8274244);
+            }
+        } else {
+            statusLine(name + QStringLiteral(" is Connected."));
+        }
+
+        if (*seat >= 1 && *seat <= playerseats) {
+            QLabel *label = playerNameLabel(*seat);
+            label->setText(name);
+            label->show();
+            scoreLabel(*seat)->show();
+            realignPlayerRow(*seat);
+            if (watching == "1")
+                eyesPicture(*seat)->show();
+        } else {
+            m_context.spylist->addEntry(QStringLiteral("%1: %2").arg(*seat).arg(name));
+            statusLine(*seat == myseat ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
+        }
+    }
+    playsounds(QStringLiteral("entered"));
+}
+
+void Tchat::playerdisconnected(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const std::optional<int> seat = reader.nextInt();
+    if (!seat)
+        return;
+    const QString name = fromWire(reader.rest());
+    if (*seat >= 1 && *seat <= playerseats) {
+        QLabel *label = playerNameLabel(*seat);
+        // The computer player's name is not announced as a departure.
+        if (label->text() != QLatin1String(Waiting) && label->text() != playerNameHint(*seat))
+            statusLine(label->text() + QStringLiteral(" disconnected."));
+        label->setText(QString::fromLatin1(Waiting));
+        realignPlayerRow(*seat);
+        eyesPicture(*seat)->hide();
+        return;
+    }
+    const QString entry = QStringLiteral("%1: %2").arg(*seat).arg(name);
+    if (m_context.spylist->entries().contains(entry)) {
+        statusLine(name + QStringLiteral(" has left."));
+        m_context.spylist->removeEntry(entry);
+    }
+}
+
+void Tchat::gameisfull()
+{
+    showMessageBox(QStringLiteral("Game is full"));
+    close();
+}
+
+void Tchat::justwatching(const QByteArray &data)
+{
+    FieldReader reader(data);
+    const std::optional<int> seat = reader.nextInt();
+    if (!seat || *seat < 1 || *seat > playerseats)
+        return;
+    const QString name = playerNameLabel(*seat)->text();
+    if (reader.next() == "1") {
+        statusLine(name + QStringLiteral(" is just watching"));
+        eyesPicture(*seat)->show();
+    } else {
+        statusLine(name + QStringLiteral(" is now playing again"));
+        eyesPicture(*seat)->hide();
+    }
+}
+
+void Tchat::kicking(int seat)
+{
+    if (ishost && isconnected)
+        sendMessage(glyphon::buildMessage("CMD_kickhim", {glyphon::number(myseat), glyphon::number(seat), {}}));
+}
+
+void Tchat::button_startClick()
+{
+    if (!isconnected) {
+        showMessageBox(QStringLiteral("You are not connected"));
+        return;
+    }
+    m_context.gamestart->show();
+    m_context.gamestart->raise();
+    m_context.gamestart->activateWindow();
+}
+
+void Tchat::startGameRequested(const QString &scoreText, const QString &timeText)
+{
+    // Remembered for the session, so the dialog offers them again.
+    if (const auto score = glyphon::parseInt(scoreText.toLatin1()))
+        settings.playToScore = *score;
+    if (const auto time = glyphon::parseInt(timeText.toLatin1()))
+        settings.timePerTurn = *time;
+    sendMessage(glyphon::buildMessage("CMD_startgame", {toWire(myname), toWire(scoreText), toWire(timeText), {}}));
+    saveinifile();
+}
+
+void Tchat::Exit1Click()
+{
+    close();
+}
