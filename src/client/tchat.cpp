@@ -260,6 +260,7 @@ void Tchat::createBoardControls()
             tile->move(52 + 48 * (col - 1), 70 + 49 * (row - 1));
             connect(tile, &TileWidget::mouseUp, this, &Tchat::image_word51MouseUp);
             image_word[position] = tile;
+            drawtile(position); // a blank tile until the first board comes
         }
     }
 
@@ -294,6 +295,7 @@ void Tchat::createBoardControls()
     }
     image_timer = new TimeBar(panel_board);
     image_timer->setGeometry(10, 458, 369, 19);
+    image_timer->setBarWidth(0);
 
     button_clear = new PictureButton(QStringLiteral("CLEAR"), panel_board);
     button_clear->move(26, 483);
@@ -521,6 +523,8 @@ void Tchat::showMessageBox(const QString &text)
         scheduleClose();
     } else if (!receivedlist.isEmpty() && !m_closing) {
         Timer1->start();
+    } else if (m_connectionClosed) {
+        scheduleClose();
     }
 }
 

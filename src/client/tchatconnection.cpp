@@ -108,8 +108,13 @@ void Tchat::sockRead()
 
 void Tchat::sockInfo(TSocketInfo, const QString &msg)
 {
-    if (msg == QLatin1String("Socket Closed"))
-        scheduleClose();
+    // Messages that arrived before the close are still handled (a "Game is
+    // full" box, a last chat line); the window closes once they are done.
+    if (msg == QLatin1String("Socket Closed")) {
+        m_connectionClosed = true;
+        if (receivedlist.isEmpty())
+            scheduleClose();
+    }
 }
 
 void Tchat::Timer1Timer()
@@ -122,8 +127,11 @@ void Tchat::Timer1Timer()
     }
     processsocktimer();
     // Nothing left to hand out: the timer rests until the next arrival.
-    if (receivedlist.isEmpty())
+    if (receivedlist.isEmpty()) {
         Timer1->stop();
+        if (m_connectionClosed)
+            scheduleClose();
+    }
 }
 
 namespace {

@@ -1,0 +1,176 @@
+#include "tchat_support.h"
+
+#include "client/chatview.h"
+#include "client/tilewidget.h"
+#include "dictionary/tdictn.h"
+#include "protocol/wire.h"
+#include "server/tserver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace testsupport {
+
+void enterTemporaryWorkingFolder()
+{
+    static QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+}
+
+quint16 useFreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::Any, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    qputenv("GLYPHON_PORT", QByteArray::number(port));
+    return port;
+}
+
+std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs)
+{
+    auto context = std::make_unique<GlyphonContext>(params);
+    context->server->setTickMs(tickMs);
+    context->start();
+    return context;
+}
+
+BoxAnswerer::BoxAnswerer()
+    : m_timer(new QTimer(this))
+{
+    connect(m_timer, &QTimer::timeout, this, &BoxAnswerer::check);
+    m_timer->start(10);
+}
+
+void BoxAnswerer::check()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+        return;
+    texts.append(box->text());
+    ownerVisible.append(box->parentWidget() && box->parentWidget()->window()->isVisible());
+    box->done(QMessageBox::Ok);
+}
+
+QString chatText(const Tchat *chat)
+{
+    // Lines as a reader sees them: the renderer's blanks between head, words
+    // and smileys folded away.
+    QStringList lines = chat->mainchat->toPlainText().split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.simplified();
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool chatHas(const Tchat *chat, const QString &text)
+{
+    return chatText(chat).contains(text);
+}
+
+void feed(Tchat *chat, const QByteArray &message)
+{
+    chat->receivedlist.append(message);
+    chat->processsocktimer();
+}
+
+bool RawClient::connectTo(quint16 port)
+{
+    connect(&socket, &QTcpSocket::readyRead, this, &RawClient::readAll);
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(5000);
+}
+
+bool RawClient::login(const QString &name)
+{
+    const auto hello = waitFor("CMD_sendlogininfo+");
+    if (!hello)
+        return false;
+    seat = hello->mid(int(qstrlen("CMD_sendlogininfo+"))).toInt();
+    send(glyphon::buildMessage("CMD_logininfo", {glyphon::number(seat), "1.0.2", name.toUtf8()}));
+    return true;
+}
+
+void RawClient::send(const QByteArray &message)
+{
+    socket.write(message);
+    socket.flush();
+}
+
+void RawClient::readAll()
+{
+    m_buffer += socket.readAll();
+    qsizetype end;
+    while ((end = m_buffer.indexOf(glyphon::Terminator)) >= 0) {
+        messages.append(m_buffer.left(end));
+        m_buffer.remove(0, end + 1);
+    }
+}
+
+std::optional<QByteArray> RawClient::waitFor(const QByteArray &prefix, int timeoutMs)
+{
+    std::optional<QByteArray> found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (; taken < messages.size(); ++taken) {
+                if (messages.at(taken).startsWith(prefix)) {
+                    found = messages.at(taken++);
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+QList<QByteArray> RawClient::received(const QByteArray &prefix) const
+{
+    QList<QByteArray> out;
+    for (const QByteArray &m : messages)
+        if (m.startsWith(prefix))
+            out.append(m);
+    return out;
+}
+
+std::optional<QList<int>> findWord(TServer *server, int seat)
+{
+    return server->listbox_words.computerplay(server->board, seat,
+                                              [server](const QString &w) { return server->checkforused(w); });
+}
+
+std::optional<QList<int>> findNonWord(TServer *server, int seat)
+{
+    const auto &positions = glyphon::tilePositions();
+    for (int a : positions) {
+        for (int b : positions) {
+            if (a == b)
+                continue;
+            const auto reading = server->board.read(seat, {a, b});
+            if (reading.outcome == glyphon::Board::Reading::Ok && !server->spell->CheckWord(reading.word))
+                return QList<int>{a, b};
+        }
+    }
+    return std::nullopt;
+}
+
+void clickTiles(Tchat *chat, const QList<int> &positions)
+{
+    for (int p : positions)
+        QTest::mouseClick(chat->tileAt(p), Qt::LeftButton);
+}
+
+QByteArray plainLetters()
+{
+    QList<QByteArray> fields;
+    for (int p : glyphon::tilePositions())
+        fields << glyphon::number(p) << "1" << "0";
+    fields << QByteArray();
+    return glyphon::buildMessage("CMD_theletters", fields).chopped(1);
+}
+
+} // namespace testsupport

@@ -1,0 +1,87 @@
+#pragma once
+// Helpers for the client window tests: whole copies of the program on
+// loopback ports of their own, a raw protocol client, message boxes that
+// answer themselves, and a way to find a word on the server's board.
+
+#include "client/glyphoncontext.h"
+#include "client/tchat.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTcpSocket>
+#include <memory>
+#include <optional>
+
+class QTimer;
+class TServer;
+
+namespace testsupport {
+
+// Moves the process into a temporary folder, so word files written by the
+// dictionary never land in the source or build tree. Call once.
+void enterTemporaryWorkingFolder();
+
+// A port that nothing listens on right now; also set as GLYPHON_PORT.
+quint16 useFreePort();
+
+// A copy of the program as main() builds it; started, so its window shows
+// and reads its command line. The server's pace tick is tickMs.
+std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs = 10);
+
+// Accepts every message box that opens, remembering its text and whether
+// the window behind it was still open at that moment.
+class BoxAnswerer : public QObject
+{
+public:
+    BoxAnswerer();
+    QStringList texts;
+    QList<bool> ownerVisible;
+
+private:
+    void check();
+    QTimer *m_timer;
+};
+
+QString chatText(const Tchat *chat);
+bool chatHas(const Tchat *chat, const QString &text);
+
+// Hands one message to the window's dispatch as if the server had sent it.
+void feed(Tchat *chat, const QByteArray &message);
+
+// A protocol client without a window.
+class RawClient : public QObject
+{
+public:
+    bool connectTo(quint16 port);
+    // Waits for the seat, then logs in with name.
+    bool login(const QString &name);
+    void send(const QByteArray &message);
+    // The first message not taken yet that starts with prefix; waits.
+    std::optional<QByteArray> waitFor(const QByteArray &prefix, int timeoutMs = 5000);
+    // Every message received so far that starts with prefix.
+    QList<QByteArray> received(const QByteArray &prefix) const;
+
+    QTcpSocket socket;
+    int seat = 0;
+    QList<QByteArray> messages;
+    int taken = 0;
+
+private:
+    void readAll();
+    QByteArray m_buffer;
+};
+
+// A word the dictionary knows that seat can lay on the server's board now.
+std::optional<QList<int>> findWord(TServer *server, int seat);
+// Two tiles that do not spell a word, neither locked by the other seat.
+std::optional<QList<int>> findNonWord(TServer *server, int seat);
+
+// Left-clicks the tiles of positions in order.
+void clickTiles(Tchat *chat, const QList<int> &positions);
+
+// A board message for the window: every tile letter "a", value 0.
+QByteArray plainLetters();
+
+} // namespace testsupport

@@ -1,0 +1,313 @@
+// Start-up, hosting, joining, login and the people arriving and leaving,
+// with whole copies of the program on loopback.
+
+#include "tchat_support.h"
+
+#include "client/chatinput.h"
+#include "client/chatview.h"
+#include "client/colourtext.h"
+#include "client/turnwidgets.h"
+#include "protocol/tsock.h"
+#include "server/tserver.h"
+#include "windows/about.h"
+#include "windows/download.h"
+#include "windows/gamestart.h"
+#include "windows/help.h"
+#include "windows/quickinstructions.h"
+#include "windows/spylist.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace testsupport;
+
+class TestTchatConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { enterTemporaryWorkingFolder(); }
+    void init() { useFreePort(); }
+
+    void soloStartConnectsAsYou();
+    void commandLine_data();
+    void commandLine();
+    void hostAndJoinerMeetChatAndPart();
+    void spectatorEntersAndLeavesTheSpyList();
+    void fullServerClosesTheWindowAfterItsBox();
+    void chatCommandsSendWhatTheyShould();
+    void startGameNeedsAConnection();
+    void startDialogSendsTheGame();
+    void helpMenuShowsItsWindows();
+    void hostLeavingClosesTheJoiner();
+};
+
+void TestTchatConnection::soloStartConnectsAsYou()
+{
+    auto copy = startCopy({});
+    Tchat *chat = copy->chat;
+    QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
+    QVERIFY(chatHas(chat, QStringLiteral("Loading Solo Game..Please wait.")));
+    QCOMPARE(chat->myname, QStringLiteral("You"));
+    QCOMPARE(chat->myseat, 1);
+    QVERIFY(chat->ishost);
+    QVERIFY(chat->isconnected);
+    QCOMPARE(chat->label_playername1->text(), QStringLiteral("You"));
+    QVERIFY(copy->download->isVisible());
+    QVERIFY(chat->button_start->isVisible());
+    QVERIFY(chat->StartGame1->isEnabled());
+    QCOMPARE(chat->soundLog(), QStringList{QStringLiteral("entered")});
+    // The status line has an empty head: its paragraph starts with a blank.
+    QVERIFY(chat->mainchat->toPlainText().contains(QStringLiteral("\n You are Connected.")));
+}
+
+void TestTchatConnection::commandLine_data()
+{
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<bool>("hosts");
+    QTest::addColumn<QString>("connectsTo");
+
+    // The host's own client always goes to loopback, whatever the address.
+    QTest::newRow("true hosts") << QStringList{"Ann", "192.0.2.7", "true"} << true << "127.0.0.1";
+    QTest::newRow("True joins") << QStringList{"Ann", "192.0.2.7", "True"} << false << "192.0.2.7";
+    QTest::newRow("yes joins") << QStringList{"Ann", "192.0.2.7", "yes", "extra"} << false << "192.0.2.7";
+    QTest::newRow("two stay idle") << QStringList{"Ann", "192.0.2.7"} << false << "";
+    QTest::newRow("one stays idle") << QStringList{"Ann"} << false << "";
+}
+
+void TestTchatConnection::commandLine()
+{
+    QFETCH(QStringList, params);
+    QFETCH(bool, hosts);
+    QFETCH(QString, connectsTo);
+
+    auto copy = startCopy(params);
+    Tchat *chat = copy->chat;
+    QVERIFY(chatHas(chat, QStringLiteral("Loading Multi-player Game.. Please Wait.")));
+    QCOMPARE(chat->ishost, hosts);
+    QCOMPARE(chat->sock->HostName(), connectsTo);
+    QCOMPARE(chat->StartGame1->isEnabled(), hosts);
+    QCOMPARE(chat->button_start->isVisible(), hosts);
+    QCOMPARE(copy->server->Sock1->Listen(), hosts);
+    QVERIFY(!copy->download->isVisible());
+    if (params.size() >= 3) {
+        QCOMPARE(chat->myname, QStringLiteral("Ann"));
+        QCOMPARE(chat->hostaddress, QStringLiteral("192.0.2.7"));
+    } else {
+        QVERIFY(chat->myname.isEmpty());
+        QVERIFY(!chat->sock->Connected());
+    }
+    if (hosts)
+        QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
+}
+
+void TestTchatConnection::hostAndJoinerMeetChatAndPart()
+{
+    auto host = startCopy({"Cid", "somewhere", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *cid = host->chat;
+    Tchat *ann = joiner->chat;
+
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("You are Connected.")));
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("Cid is Connected.")));
+    QCOMPARE(ann->myseat, 2);
+    QCOMPARE(cid->label_playername2->text(), QStringLiteral("Ann"));
+    QCOMPARE(ann->label_playername1->text(), QStringLiteral("Cid"));
+    QCOMPARE(ann->label_playername2->text(), QStringLiteral("Ann"));
+    QVERIFY(!ann->button_start->isVisible());
+    QVERIFY(!ann->StartGame1->isEnabled());
+    // Seat 2 sees its own word list in the light colours.
+    QCOMPARE(ann->memo_thewords2->palette().color(QPalette::Base), glyphon::toQColor(13289672));
+    QCOMPARE(ann->memo_thewords1->palette().color(QPalette::Base), glyphon::toQColor(8274244));
+    // Score labels follow their names at 4 pixels.
+    QCOMPARE(cid->label_score2->x(), cid->label_playername2->geometry().right() + 1 + 4);
+
+    // Chat both ways, each in its sender's colour.
+    cid->settings.textColour = 0x00FF8040;
+    ann->mychat->setFocus();
+    QTest::keyClicks(ann->mychat, QStringLiteral("hello there"));
+    QTest::keyClick(ann->mychat, Qt::Key_Return);
+    QVERIFY(ann->mychat->text().isEmpty());
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann chats: hello there")));
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("Ann chats: hello there")));
+    QCOMPARE(cid->mainchat->styleColour(2 + 5), QColor(Qt::black));
+
+    cid->mychat->setText(QStringLiteral("hi + welcome"));
+    cid->sendit();
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("Cid chats: hi + welcome")));
+    QCOMPARE(ann->mainchat->styleColour(1 + 5), glyphon::toQColor(0x00FF8040));
+
+    // Ann leaves: her window closes and the host sees her go.
+    QSignalSpy closed(ann, &Tchat::closed);
+    ann->Exit1->trigger();
+    QCOMPARE(closed.count(), 1);
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann disconnected.")));
+    QCOMPARE(cid->label_playername2->text(), QStringLiteral("<Waiting>"));
+}
+
+void TestTchatConnection::spectatorEntersAndLeavesTheSpyList()
+{
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    RawClient ann;
+    QVERIFY(ann.connectTo(qEnvironmentVariable("GLYPHON_PORT").toUShort()));
+    QVERIFY(ann.login(QStringLiteral("Ann")));
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
+    // Ann just watches: the newcomer sees her eyes.
+    host->server->seats[2].watching = true;
+
+    auto spy = startCopy({"Bob", "127.0.0.1", "no"});
+    Tchat *bob = spy->chat;
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Bob is spying.")));
+    QTRY_VERIFY(chatHas(bob, QStringLiteral("You are spying.")));
+    QCOMPARE(host->spylist->entries(), QStringList{QStringLiteral("3: Bob")});
+    QCOMPARE(spy->spylist->entries(), QStringList{QStringLiteral("3: Bob")});
+    QTRY_COMPARE(bob->label_playername2->text(), QStringLiteral("Ann"));
+    QVERIFY(bob->image_eyes2->isVisibleTo(bob));
+    QVERIFY(!bob->image_eyes1->isVisibleTo(bob));
+    // Bob's arrival brings no player label changes to the host.
+    QCOMPARE(host->chat->label_playername1->text(), QStringLiteral("Cid"));
+    QCOMPARE(host->chat->label_playername2->text(), QStringLiteral("Ann"));
+
+    bob->close();
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Bob has left.")));
+    QVERIFY(host->spylist->entries().isEmpty());
+    // A spectator who was never listed leaves no line.
+    const QString before = chatText(host->chat);
+    feed(host->chat, "CMD_playerdisconnected+5+Zed");
+    QCOMPARE(chatText(host->chat), before);
+}
+
+void TestTchatConnection::fullServerClosesTheWindowAfterItsBox()
+{
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    const quint16 port = qEnvironmentVariable("GLYPHON_PORT").toUShort();
+    std::vector<std::unique_ptr<RawClient>> others;
+    for (int seat = 2; seat <= 9; ++seat) {
+        others.push_back(std::make_unique<RawClient>());
+        QVERIFY(others.back()->connectTo(port));
+        QVERIFY(others.back()->login(QStringLiteral("P%1").arg(seat)));
+    }
+    QTRY_COMPARE(host->server->slotsused, 9);
+
+    BoxAnswerer boxes;
+    auto late = startCopy({"Late", "127.0.0.1", "false"});
+    QSignalSpy closed(late->chat, &Tchat::closed);
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("Game is full")});
+    QCOMPARE(boxes.ownerVisible, QList<bool>{true});
+    QVERIFY(!late->chat->isVisible());
+    // The seats stay as they were.
+    QCOMPARE(host->server->slotsused, 9);
+    QVERIFY(host->chat->isVisible());
+}
+
+void TestTchatConnection::chatCommandsSendWhatTheyShould()
+{
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    RawClient ann;
+    QVERIFY(ann.connectTo(qEnvironmentVariable("GLYPHON_PORT").toUShort()));
+    QVERIFY(ann.login(QStringLiteral("Ann")));
+    QVERIFY(ann.waitFor("CMD_existingplayers+"));
+    Tchat *cid = host->chat;
+
+    const auto send = [cid](const QString &text) {
+        cid->mychat->setText(text);
+        QTest::keyClick(cid->mychat, Qt::Key_Return);
+    };
+    send(QStringLiteral("/meow"));
+    QCOMPARE(cid->mychat->text(), QString());
+    send(QStringLiteral("/help"));
+    QCOMPARE(cid->mychat->text(), QString());
+    send(QStringLiteral("a|b"));
+    send(QStringLiteral("/me"));
+
+    // "/help" went nowhere: the line after the action is the chat that followed it.
+    QTRY_COMPARE(ann.messages.mid(ann.taken),
+                 QList<QByteArray>({"CMD_action+1+Cid w|clBlack", "CMD_chat+1+Cid chats: a|b|clBlack",
+                                    "CMD_action+1+Cid |clBlack"}));
+    // A bar in the text leaves the colour unreadable: the line shows red.
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Cid chats: a")));
+    QCOMPARE(cid->mainchat->styleColour(1 + 5), QColor(255, 0, 0));
+
+    // The input holds at most a line the server takes in one piece.
+    cid->mychat->setText(QString(100000, QLatin1Char('x')));
+    QCOMPARE(cid->mychat->text().size(), Tchat::MaxChatInput);
+    QVERIFY(cid->mychat->text().toUtf8().size() * 2 < 64 * 1024);
+}
+
+void TestTchatConnection::startGameNeedsAConnection()
+{
+    BoxAnswerer boxes;
+    auto idle = startCopy({"Ann", "127.0.0.1"});
+    idle->chat->mychat->setText(QStringLiteral("not sent"));
+    idle->chat->sendit();
+    QCOMPARE(idle->chat->mychat->text(), QStringLiteral("not sent"));
+    idle->chat->button_startClick();
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("You are not connected")});
+    QVERIFY(!idle->gamestart->isVisible());
+}
+
+void TestTchatConnection::startDialogSendsTheGame()
+{
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    RawClient ann;
+    QVERIFY(ann.connectTo(qEnvironmentVariable("GLYPHON_PORT").toUShort()));
+    QVERIFY(ann.login(QStringLiteral("Ann")));
+
+    host->chat->StartGame1->trigger();
+    QVERIFY(host->gamestart->isVisible());
+    QCOMPARE(host->gamestart->edit_playtoscore->text(), QStringLiteral("200"));
+    QCOMPARE(host->gamestart->edit_creationtime->text(), QStringLiteral("60"));
+    host->gamestart->setValues(350, 45);
+    host->gamestart->button_startClick();
+    const auto start = ann.waitFor("CMD_startgame+");
+    QVERIFY(start);
+    QCOMPARE(*start, QByteArray("CMD_startgame+Cid+350+45+"));
+    QVERIFY(!host->gamestart->isVisible());
+    QCOMPARE(host->chat->settings.playToScore, 350);
+    QCOMPARE(host->chat->settings.timePerTurn, 45);
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You have started a game.")));
+    QTRY_VERIFY(!host->chat->button_start->isVisible());
+}
+
+void TestTchatConnection::helpMenuShowsItsWindows()
+{
+    auto idle = startCopy({"Ann"});
+    Tchat *chat = idle->chat;
+    chat->Help2->trigger();
+    QVERIFY(idle->help->isVisible());
+    chat->About1->trigger();
+    QVERIFY(idle->about->isVisible());
+    QVERIFY(!chat->panel_help->isVisible());
+    chat->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(chat));
+    QTest::keyClick(chat, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(chat->panel_help->isVisible());
+    chat->panel_help->button_doneClick();
+    QVERIFY(!chat->panel_help->isVisible());
+    QCOMPARE(chat->Help2->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+void TestTchatConnection::hostLeavingClosesTheJoiner()
+{
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    QTRY_VERIFY(chatHas(joiner->chat, QStringLiteral("Cid is Connected.")));
+    QSignalSpy closed(joiner->chat, &Tchat::closed);
+    host.reset(); // the host's program ends: server, sockets and all
+    QTRY_COMPARE(closed.count(), 1);
+    QVERIFY(!joiner->chat->isVisible());
+}
+
+QTEST_MAIN(TestTchatConnection)
+#include "tst_tchat_connection.moc"
