@@ -23,7 +23,8 @@ void Tchat::hisword(const QByteArray &data)
     const QString word = fromWire(reader.next());
     const QString points = fromWire(reader.next());
     const QString total = fromWire(reader.next());
-    if (!seat || *seat < 1 || *seat > playerseats)
+    if (!seat || *seat < 1 || *seat > playerseats || !glyphon::parseInt(points.toLatin1())
+        || !glyphon::parseInt(total.toLatin1()))
         return;
 
     turntime->stop();
@@ -82,9 +83,11 @@ void Tchat::lockthemup(const QByteArray &data)
 void Tchat::timeup(const QByteArray &data)
 {
     const std::optional<int> seat = FieldReader(data).nextInt();
+    if (!seat)
+        return;
     label_status->setText(QStringLiteral("Time is Up."));
     turntime->stop();
-    if (seat && *seat == myseat)
+    if (*seat == myseat)
         hitclear();
     playsounds(QStringLiteral("timeup"));
 }

@@ -1,0 +1,543 @@
+// The board half of the window driven by server messages handed straight to
+// its dispatch: colour slots, choosing tiles, the countdown, the game events
+// and spelling with the keyboard.
+
+#include "tchat_support.h"
+
+#include "client/chatinput.h"
+#include "client/tilepainter.h"
+#include "client/tilewidget.h"
+#include "client/turnwidgets.h"
+#include "server/board.h"
+#include "windows/spylist.h"
+#include "windows/tallylist.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <map>
+
+using namespace testsupport;
+using glyphon::BoardTile;
+
+namespace {
+
+struct Tile
+{
+    int letter = 1;
+    int owner = 0;
+    int value = 0;
+    int locked = 0;
+};
+
+// A running turn of seat inTurn on a board of plain "a" tiles, with the
+// tiles given changed.
+QByteArray loadstats(int inTurn, const std::map<int, Tile> &tiles, int pauseTicks = 64, int action = 4,
+                     int turnLength = 60)
+{
+    QList<QByteArray> f{"3", "12", "9", glyphon::number(turnLength), "200", "2", glyphon::number(pauseTicks),
+                        glyphon::number(action), glyphon::number(inTurn)};
+    for (int p : glyphon::tilePositions()) {
+        const auto it = tiles.find(p);
+        const Tile t = it == tiles.end() ? Tile{} : it->second;
+        f << glyphon::number(p) << glyphon::number(t.letter) << glyphon::number(t.owner) << glyphon::number(t.value)
+          << glyphon::number(t.locked);
+    }
+    return glyphon::buildMessage("CMD_loadstats", f).chopped(1);
+}
+
+QImage shown(Tchat *chat, int position)
+{
+    return chat->tileAt(position)->picture(1.0).toImage();
+}
+
+QImage expected(const BoardTile &tile, int slot)
+{
+    return glyphon::TilePainter::drawtile(tile, slot, 1.0).toImage();
+}
+
+int count(const QStringList &log, const QString &name)
+{
+    return int(log.count(name));
+}
+
+void typeKey(Tchat *chat, Qt::Key key, const QString &text = {})
+{
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : chat;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+void typeLetter(Tchat *chat, char letter)
+{
+    typeKey(chat, Qt::Key(Qt::Key_A + (letter - 'a')), QString(QLatin1Char(letter)));
+}
+
+} // namespace
+
+class TestTchatBoard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { enterTemporaryWorkingFolder(); }
+    void init();
+    void cleanup() { m_copy.reset(); }
+
+    void colourSlots_data();
+    void colourSlots();
+    void countdown();
+    void newcomerGetsTheRunningTurn();
+    void choosingTiles();
+    void takingLettersBack();
+    void outsideTheOwnTurn();
+    void rejectedWords();
+    void timeUpAndRoundEnd();
+    void winner_data();
+    void winner();
+    void playersArrivingAndLeaving();
+    void malformedMessagesChangeNothing();
+    void keyboardSpelling();
+    void keyboardLeavesTheChatAlone();
+
+private:
+    Tchat *m_chat = nullptr;
+    std::unique_ptr<GlyphonContext> m_copy;
+};
+
+void TestTchatBoard::init()
+{
+    useFreePort();
+    // One parameter: the window stays unconnected, and the test plays server.
+    m_copy = startCopy({"Ann"});
+    m_chat = m_copy->chat;
+    m_chat->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_chat));
+}
+
+void TestTchatBoard::colourSlots_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<int>("slotOfSeat1");
+    QTest::addColumn<int>("slotOfSeat2");
+    QTest::newRow("seat 1") << 1 << 1 << 2;
+    QTest::newRow("seat 2") << 2 << 2 << 1;
+    QTest::newRow("spectator") << 5 << 1 << 2;
+}
+
+void TestTchatBoard::colourSlots()
+{
+    QFETCH(int, myseat);
+    QFETCH(int, slotOfSeat1);
+    QFETCH(int, slotOfSeat2);
+    m_chat->myseat = myseat;
+    feed(m_chat, "CMD_startgame+Cid+200+60+");
+    feed(m_chat, "CMD_roundstart+1+");
+    feed(m_chat, plainLetters());
+    feed(m_chat, "CMD_hisword+1+AA+2+2+11+12");
+    feed(m_chat, "CMD_hisword+2+AA+2+2+21+22");
+    feed(m_chat, "CMD_lockthemup+11+1+21+1");
+
+    QCOMPARE(shown(m_chat, 11), expected({0, 1, 1, 1}, slotOfSeat1));
+    QCOMPARE(shown(m_chat, 12), expected({0, 1, 0, 1}, slotOfSeat1));
+    QCOMPARE(shown(m_chat, 21), expected({0, 1, 1, 2}, slotOfSeat2));
+    QCOMPARE(shown(m_chat, 66), expected({0, 1, 0, 0}, 0));
+    // The frame follows the holder's slot: a light frame on a dark tile
+    // differs from a dark frame on a light one.
+    QVERIFY(shown(m_chat, 11) != shown(m_chat, 21));
+    QCOMPARE(m_chat->tileAt(12)->tag(), 1);
+    QCOMPARE(m_chat->tileAt(22)->tag(), 2);
+    QCOMPARE(m_chat->memo_thewords2->toPlainText(), QStringLiteral("AA (2)"));
+    QCOMPARE(m_chat->label_bonus2->text(), QStringLiteral("+2"));
+}
+
+void TestTchatBoard::countdown()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, "CMD_startgame+Ann+200+90+");
+    QCOMPARE(m_chat->barstep, 4); // 365 div 90
+    feed(m_chat, "CMD_nextplayer+1+");
+    QVERIFY(m_chat->turntime->isActive());
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Your Turn."));
+    QCOMPARE(m_chat->soundLog().last(), QStringLiteral("turn"));
+    m_chat->clearSoundLog();
+
+    QMap<int, QString> texts;
+    QMap<int, QColor> colours;
+    while (m_chat->timeleft > 0) {
+        m_chat->turntimeTimer();
+        texts[m_chat->timeleft] = m_chat->label_timer->text();
+        colours[m_chat->timeleft] = m_chat->label_timer->palette().color(QPalette::WindowText);
+        if (m_chat->timeleft > 0)
+            QCOMPARE(m_chat->image_timer->barWidth(), 4 * m_chat->timeleft);
+    }
+    QCOMPARE(texts[89], QStringLiteral("Time: 1:29"));
+    QCOMPARE(texts[65], QStringLiteral("Time: 1:05"));
+    QCOMPARE(texts[9], QStringLiteral("Time: 0:09"));
+    QCOMPARE(colours[20], QColor(Qt::black));
+    QCOMPARE(colours[19], QColor(255, 0, 0));
+    QCOMPARE(count(m_chat->soundLog(), QStringLiteral("tick")), 12); // 20, 15, 10..1
+    QCOMPARE(texts[0], QStringLiteral("Time: 0:00"));
+    QCOMPARE(m_chat->image_timer->barWidth(), 0);
+    // Out of time: no more input, even before the server's time-up.
+    QCOMPARE(m_chat->whoseturn, 0);
+    clickTiles(m_chat, {11});
+    QCOMPARE(m_chat->wordcount, 0);
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->timeleft, 0);
+}
+
+void TestTchatBoard::newcomerGetsTheRunningTurn()
+{
+    m_chat->myseat = 4;
+    feed(m_chat, loadstats(2, {{11, {3, 1, 2, 1}}, {12, {4, 2, 0, 0}}}, 7));
+    QCOMPARE(m_chat->timeleft, 3);
+    QCOMPARE(m_chat->whoseturn, 2);
+    QCOMPARE(m_chat->label_score1->text(), QStringLiteral("12"));
+    QCOMPARE(m_chat->label_score2->text(), QStringLiteral("9"));
+    QCOMPARE(m_chat->label_roundnum->text(), QStringLiteral("Round: 2"));
+    QCOMPARE(m_chat->label_playtoscore->text(), QStringLiteral("Play to Score: 200"));
+    QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("Rizi"));
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Rizi's turn."));
+    QVERIFY(m_chat->image_turn2->isVisibleTo(m_chat));
+    QVERIFY(!m_chat->image_Turn1->isVisibleTo(m_chat));
+    QCOMPARE(shown(m_chat, 11), expected({2, 3, 1, 1}, 1));
+    QCOMPARE(shown(m_chat, 12), expected({0, 4, 0, 2}, 2));
+    QVERIFY(m_chat->turntime->isActive());
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 0:02"));
+
+    // Arriving in a pause: the board, but no turn running.
+    m_chat->turntime->stop();
+    m_chat->label_status->setText(QStringLiteral("unchanged"));
+    feed(m_chat, loadstats(1, {}, 2, 1));
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("unchanged"));
+    QVERIFY(!m_chat->turntime->isActive());
+}
+
+void TestTchatBoard::choosingTiles()
+{
+    BoxAnswerer boxes;
+    m_chat->myseat = 1;
+    std::map<int, Tile> tiles;
+    for (int p : glyphon::tilePositions())
+        tiles[p] = {p % 26 + 1};
+    tiles[33] = {3, 1, 0, 1}; // own and locked: usable
+    tiles[44] = {4, 2, 0, 1}; // the other seat's, locked
+    feed(m_chat, loadstats(1, tiles));
+    QVERIFY(m_chat->button_submit->isVisibleTo(m_chat));
+
+    clickTiles(m_chat, {11, 66, 12});
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("LOM"));
+    QCOMPARE(m_chat->theword, QStringList({"11", "66", "12"}));
+    QVERIFY(m_chat->tileAt(66)->isGap());
+    QCOMPARE(m_chat->tileAt(66)->tag(), 4);
+    clickTiles(m_chat, {66}); // already in the word
+    QCOMPARE(m_chat->wordcount, 3);
+    clickTiles(m_chat, {33});
+    QCOMPARE(m_chat->wordcount, 4);
+
+    m_chat->clearSoundLog();
+    clickTiles(m_chat, {44});
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("letter is locked")});
+    QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("badword")});
+    QCOMPARE(m_chat->wordcount, 4);
+    QVERIFY(!m_chat->tileAt(44)->isGap());
+
+    // The server reads twenty tiles at most; a 21st is refused.
+    for (int p : glyphon::tilePositions())
+        if (p != 44)
+            clickTiles(m_chat, {p});
+    QCOMPARE(m_chat->wordcount, Tchat::MaxWordTiles);
+    QCOMPARE(m_chat->label_word->text().size(), Tchat::MaxWordTiles);
+
+    // A right click submits, whatever the tile.
+    QTest::mouseClick(m_chat->tileAt(44), Qt::RightButton);
+    QCOMPARE(m_chat->whoseturn, 0);
+    QCOMPARE(m_chat->wordcount, Tchat::MaxWordTiles); // still gaps until the answer
+}
+
+void TestTchatBoard::takingLettersBack()
+{
+    BoxAnswerer boxes;
+    m_chat->myseat = 2;
+    feed(m_chat, loadstats(2, {{11, {2, 2, 0, 1}}, {12, {3, 1, 2, 0}}, {13, {4, 0, 1, 0}}}));
+    m_chat->clearSoundLog();
+    m_chat->hitclear();
+    QVERIFY(m_chat->soundLog().isEmpty()); // nothing chosen, nothing heard
+
+    m_chat->hitdone();
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("You must create a word first")});
+    QCOMPARE(m_chat->whoseturn, 2);
+
+    clickTiles(m_chat, {11, 12, 13});
+    QTest::mouseClick(m_chat->label_word, Qt::LeftButton);
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("BC"));
+    QCOMPARE(m_chat->theword, QStringList({"11", "12"}));
+    QCOMPARE(shown(m_chat, 13), expected({1, 4, 0, 0}, 0));
+    QCOMPARE(m_chat->tileAt(13)->tag(), 0);
+    QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("clear")});
+
+    m_chat->hitclear();
+    QCOMPARE(m_chat->soundLog(), QStringList({"clear", "clear"}));
+    QCOMPARE(m_chat->wordcount, 0);
+    QVERIFY(m_chat->label_word->text().isEmpty());
+    // Each tile back with its holder's colour (seat 2 is light here) and frame.
+    QCOMPARE(shown(m_chat, 11), expected({0, 2, 1, 2}, 1));
+    QCOMPARE(shown(m_chat, 12), expected({2, 3, 0, 1}, 2));
+    QCOMPARE(m_chat->tileAt(11)->tag(), 2);
+    QCOMPARE(m_chat->tileAt(12)->tag(), 1);
+}
+
+void TestTchatBoard::outsideTheOwnTurn()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(2, {}));
+    clickTiles(m_chat, {11});
+    QCOMPARE(m_chat->wordcount, 0);
+
+    // The countdown ran out with tiles chosen: Clear still puts them back.
+    feed(m_chat, "CMD_nextplayer+1+");
+    clickTiles(m_chat, {11, 12});
+    m_chat->timeleft = 1;
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->whoseturn, 0);
+    QVERIFY(m_chat->button_clear->isVisibleTo(m_chat));
+    m_chat->hitclear();
+    QCOMPARE(m_chat->wordcount, 0);
+    QVERIFY(!m_chat->tileAt(11)->isGap());
+    QVERIFY(!m_chat->button_clear->isVisibleTo(m_chat));
+    QVERIFY(!m_chat->button_submit->isVisibleTo(m_chat));
+}
+
+void TestTchatBoard::rejectedWords()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {{11, {3}}, {12, {18}}, {13, {1}}, {14, {20}}}));
+    clickTiles(m_chat, {11, 12, 13, 14});
+    m_chat->hitdone();
+    QCOMPARE(m_chat->whoseturn, 0);
+    clickTiles(m_chat, {15});
+    QCOMPARE(m_chat->wordcount, 4); // waiting for the answer
+
+    m_chat->clearSoundLog();
+    feed(m_chat, "CMD_invalid+1+1+crat+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Oops! crat is not a valid word."));
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("CRAT"));
+    QVERIFY(m_chat->tileAt(13)->isGap());
+    QCOMPARE(m_chat->whoseturn, 1);
+    clickTiles(m_chat, {15});
+    QCOMPARE(m_chat->wordcount, 5);
+
+    feed(m_chat, "CMD_invalid+1+2+crata+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("That word has been already been used."));
+    feed(m_chat, "CMD_invalid+1+3+c+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("One of the letters you used is locked."));
+    feed(m_chat, "CMD_invalid+1+7+c+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("One of the letters you used is locked."));
+    QCOMPARE(count(m_chat->soundLog(), QStringLiteral("badword")), 4);
+}
+
+void TestTchatBoard::timeUpAndRoundEnd()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {}));
+    clickTiles(m_chat, {11, 12});
+
+    // The other seat's time-up leaves the own board alone.
+    m_chat->clearSoundLog();
+    feed(m_chat, "CMD_timeup+2+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Time is Up."));
+    QVERIFY(!m_chat->turntime->isActive());
+    QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("timeup")});
+    QVERIFY(m_chat->tileAt(11)->isGap());
+
+    feed(m_chat, "CMD_timeup+1+");
+    QVERIFY(!m_chat->tileAt(11)->isGap());
+    QVERIFY(m_chat->label_word->text().isEmpty());
+    QCOMPARE(m_chat->soundLog(), QStringList({"timeup", "clear", "timeup"}));
+
+    feed(m_chat, "CMD_endround+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Round has ended.. Please Wait."));
+    QVERIFY(m_chat->image_Turn1->isVisibleTo(m_chat));
+    QVERIFY(m_chat->image_turn2->isVisibleTo(m_chat));
+    QCOMPARE(m_chat->soundLog().last(), QStringLiteral("roundover"));
+
+    // A new round empties the lists and the board copy.
+    feed(m_chat, "CMD_hisword+1+AA+2+2+11+12");
+    feed(m_chat, "CMD_roundstart+2+");
+    QCOMPARE(m_chat->label_roundnum->text(), QStringLiteral("Round: 2"));
+    QVERIFY(m_chat->memo_thewords1->toPlainText().isEmpty());
+    QCOMPARE(m_chat->boardtiles[11], BoardTile{});
+}
+
+void TestTchatBoard::winner_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<bool>("host");
+    QTest::addColumn<QString>("winnerName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("ownWins");
+    QTest::addColumn<int>("games");
+    QTest::newRow("host wins") << 1 << true << "Ann" << "You have Won the Game!" << 1 << 1;
+    QTest::newRow("joiner loses") << 2 << false << "Ann" << "Ann has Won the Game!" << 0 << 1;
+    QTest::newRow("spectator") << 4 << false << "Ann" << "Ann has Won the Game!" << 0 << 0;
+}
+
+void TestTchatBoard::winner()
+{
+    QFETCH(int, myseat);
+    QFETCH(bool, host);
+    QFETCH(QString, winnerName);
+    QFETCH(QString, text);
+    QFETCH(int, ownWins);
+    QFETCH(int, games);
+
+    m_chat->myseat = myseat;
+    m_chat->ishost = host;
+    feed(m_chat, "CMD_newplayerinfo+1+Ann+0+2+Bob+0");
+    feed(m_chat, "CMD_startgame+Ann+50+30+");
+    feed(m_chat, "CMD_nextplayer+1+");
+    QVERIFY(!m_chat->panel_winner->isVisibleTo(m_chat));
+    feed(m_chat, "CMD_winner+" + winnerName.toUtf8() + "+");
+    QVERIFY(m_chat->panel_winner->isVisibleTo(m_chat));
+    QCOMPARE(m_chat->label_winner1->text(), text);
+    QCOMPARE(m_chat->label_winner2->text(), text);
+    // The shadow lies one pixel to the right of and above the text.
+    QCOMPARE(m_chat->label_winner2->pos(), m_chat->label_winner1->pos() + QPoint(1, -1));
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Game Over!"));
+    QVERIFY(chatText(m_chat).endsWith(text));
+    QCOMPARE(m_chat->button_start->isVisibleTo(m_chat), host);
+    QVERIFY(!m_chat->turntime->isActive());
+    QCOMPARE(m_chat->soundLog().last(), QStringLiteral("gameover"));
+    QCOMPARE(m_copy->tallylist->totalGames(), games);
+    QCOMPARE(m_copy->tallylist->ownWins(), ownWins);
+
+    // The next game hides the panel again.
+    feed(m_chat, "CMD_startgame+Ann+50+30+");
+    QVERIFY(!m_chat->panel_winner->isVisibleTo(m_chat));
+}
+
+void TestTchatBoard::playersArrivingAndLeaving()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, "CMD_newplayerinfo+1+Ann+0");
+    feed(m_chat, "CMD_existingplayers+2+Bob+1+4+Cat+0");
+    QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("Bob"));
+    QVERIFY(m_chat->image_eyes2->isVisibleTo(m_chat));
+    QCOMPARE(m_copy->spylist->entries(), QStringList{QStringLiteral("4: Cat")});
+    QVERIFY(chatText(m_chat).endsWith(QStringLiteral("Bob is Connected.\nCat is Connected.\nCat is spying.")));
+    QCOMPARE(m_chat->soundLog(), QStringList({"entered", "entered"}));
+
+    feed(m_chat, "CMD_justwatching+2+2");
+    QVERIFY(!m_chat->image_eyes2->isVisibleTo(m_chat));
+    QVERIFY(chatText(m_chat).endsWith(QStringLiteral("Bob is now playing again")));
+
+    feed(m_chat, "CMD_playerdisconnected+2+Bob");
+    QVERIFY(chatText(m_chat).endsWith(QStringLiteral("Bob disconnected.")));
+    QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("<Waiting>"));
+
+    // The computer player's name leaves without a line.
+    feed(m_chat, "CMD_nextplayer+2+");
+    QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("Rizi"));
+    const QString before = chatText(m_chat);
+    feed(m_chat, "CMD_playerdisconnected+2+");
+    QCOMPARE(chatText(m_chat), before);
+    QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("<Waiting>"));
+
+    feed(m_chat, "CMD_havewrongversion+Cat");
+    feed(m_chat, "CMD_wrongversion+");
+    QVERIFY(chatText(m_chat).endsWith(QStringLiteral(
+        "Cat has a different version of the game then you.\nYou have a differnt version of the game then the host.")));
+}
+
+void TestTchatBoard::malformedMessagesChangeNothing()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, "CMD_startgame+Ann+200+60+");
+    feed(m_chat, plainLetters());
+    const glyphon::BoardTiles before = m_chat->boardtiles;
+    const QString status = m_chat->label_status->text();
+    for (const QByteArray &junk : QList<QByteArray>{
+             "CMD_theletters+99+1+1+0+5+5+", "CMD_hisword+7+X+1+1+11", "CMD_hisword+1+X+y+z+11",
+             "CMD_lockthemup+0+1+x+1+70+1", "CMD_loadstats+1+2", "CMD_nextplayer+x+", "CMD_endround",
+             "CMD_unknown+1", "", "+", "CMD_invalid+", "CMD_timeup+", "CMD_justwatching+9+1",
+             "CMD_newplayerinfo+x+y+z", "CMD_playasound+", "CMD_chat+", "CMD_winner"}) {
+        feed(m_chat, junk);
+    }
+    QCOMPARE(m_chat->boardtiles, before);
+    QCOMPARE(m_chat->label_status->text(), status);
+    QVERIFY(m_chat->isVisible());
+}
+
+void TestTchatBoard::keyboardSpelling()
+{
+    BoxAnswerer boxes;
+    m_chat->myseat = 1;
+    // The letter b: 11 own, 12 the opponent's, 13 nobody's, 14 locked by the
+    // opponent; tile 15 is an e.
+    feed(m_chat, loadstats(2, {{11, {2, 1}}, {12, {2, 2}}, {13, {2, 0}}, {14, {2, 2, 0, 1}}, {15, {5}}}));
+    typeLetter(m_chat, 'b');
+    QCOMPARE(m_chat->wordcount, 0); // not the own turn
+
+    feed(m_chat, "CMD_nextplayer+1+");
+    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+    for (int i = 0; i < 4; ++i)
+        typeLetter(m_chat, 'b');
+    QCOMPARE(m_chat->theword, QStringList({"13", "12", "11"}));
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
+    QVERIFY(boxes.texts.isEmpty()); // the locked b is passed over, not clicked
+    typeLetter(m_chat, 'e');
+    typeLetter(m_chat, 'z');
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBBE"));
+
+    typeKey(m_chat, Qt::Key_Backspace);
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
+    QVERIFY(!m_chat->tileAt(15)->isGap());
+    typeKey(m_chat, Qt::Key_Escape);
+    QCOMPARE(m_chat->wordcount, 0);
+    QVERIFY(!m_chat->tileAt(13)->isGap());
+
+    typeLetter(m_chat, 'b');
+    typeKey(m_chat, Qt::Key_Return);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("You must create a word first")});
+    typeLetter(m_chat, 'e');
+    typeKey(m_chat, Qt::Key_Return);
+    QCOMPARE(m_chat->whoseturn, 0); // submitted
+    // Clicks still work as before alongside the keyboard.
+    feed(m_chat, "CMD_invalid+1+1+be+");
+    clickTiles(m_chat, {11});
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("BEB"));
+}
+
+void TestTchatBoard::keyboardLeavesTheChatAlone()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {{11, {2}}}));
+    m_chat->mychat->setFocus();
+    typeLetter(m_chat, 'b');
+    QCOMPARE(m_chat->wordcount, 0);
+    QCOMPARE(m_chat->mychat->text(), QStringLiteral("b"));
+
+    // A new own turn does not pull the keyboard away from a half-typed line.
+    feed(m_chat, "CMD_nextplayer+1+");
+    QCOMPARE(QApplication::focusWidget(), m_chat->mychat);
+    typeKey(m_chat, Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+    typeLetter(m_chat, 'b');
+    QCOMPARE(m_chat->wordcount, 1);
+    QCOMPARE(m_chat->mychat->text(), QStringLiteral("b"));
+
+    // With an empty input the turn takes the keyboard back.
+    m_chat->mychat->clear();
+    m_chat->mychat->setFocus();
+    feed(m_chat, "CMD_nextplayer+1+");
+    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+}
+
+QTEST_MAIN(TestTchatBoard)
+#include "tst_tchat_board.moc"
