@@ -1,0 +1,206 @@
+// Solo games against the computer player, on a real server over loopback:
+// words found on the dealt board are clicked, submitted and shown.
+
+#include "tchat_support.h"
+
+#include "client/tilewidget.h"
+#include "dictionary/letters.h"
+#include "client/turnwidgets.h"
+#include "server/tserver.h"
+#include "windows/gamestart.h"
+#include "windows/tallylist.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+using namespace testsupport;
+
+namespace {
+
+QString lettersOf(TServer *server, const QList<int> &positions)
+{
+    QString word;
+    for (int p : positions) {
+        QString letter;
+        LetterOfCode(server->board.cell(p).letter, letter);
+        word += letter.toUpper();
+    }
+    return word;
+}
+
+} // namespace
+
+class TestTchatGame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { enterTemporaryWorkingFolder(); }
+    void init();
+    void cleanup() { m_copy.reset(); }
+
+    void acceptedWordIsShown();
+    void unknownWordKeepsTheTiles();
+    void lockedTileOfTheOtherSeat();
+    void timeUpPutsTheTilesBack();
+    void soloGameToTheWinner();
+
+private:
+    // Starts a solo copy and a game from its start dialog.
+    void startSoloGame(int tickMs, int playTo, int turnSeconds);
+    // Keeps the game where it is after the next accepted word.
+    void freezeAfterNextWord();
+
+    std::unique_ptr<GlyphonContext> m_copy;
+    Tchat *m_chat = nullptr;
+    TServer *m_server = nullptr;
+};
+
+void TestTchatGame::init()
+{
+    useFreePort();
+}
+
+void TestTchatGame::startSoloGame(int tickMs, int playTo, int turnSeconds)
+{
+    m_copy = startCopy({}, tickMs);
+    m_chat = m_copy->chat;
+    m_server = m_copy->server;
+    QTRY_VERIFY(chatHas(m_chat, QStringLiteral("You are Connected.")));
+    QTest::mouseClick(m_chat->button_start, Qt::LeftButton);
+    QVERIFY(m_copy->gamestart->isVisible());
+    m_copy->gamestart->setValues(playTo, turnSeconds);
+    m_copy->gamestart->button_startClick();
+    QTRY_VERIFY(m_chat->myTurn());
+    QVERIFY(chatHas(m_chat, QStringLiteral("You have started a game.")));
+    QVERIFY(chatHas(m_chat, QStringLiteral("I am Rizi the bot. Good Luck!")));
+    QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("Rizi"));
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Your Turn."));
+    QVERIFY(m_chat->button_submit->isVisible());
+}
+
+void TestTchatGame::freezeAfterNextWord()
+{
+    // Queued, so the server finishes the word (locks, pace) before it stops.
+    connect(m_server, &TServer::wordAccepted, this,
+            [this] { m_server->timer_breaks->stop(); }, Qt::QueuedConnection);
+}
+
+void TestTchatGame::acceptedWordIsShown()
+{
+    startSoloGame(100, 200, 60);
+    freezeAfterNextWord();
+    const auto word = findWord(m_server, 1);
+    QVERIFY(word);
+    const QString letters = lettersOf(m_server, *word);
+    clickTiles(m_chat, *word);
+    QCOMPARE(m_chat->label_word->text(), letters);
+    for (int p : *word)
+        QVERIFY(m_chat->tileAt(p)->isGap());
+    QTest::mouseClick(m_chat->button_submit, Qt::LeftButton);
+
+    QTRY_COMPARE(m_chat->label_status->text(), QStringLiteral("You made: ") + letters);
+    const int score = m_server->seats[1].score;
+    QVERIFY(score > 0);
+    QCOMPARE(m_chat->label_score1->text(), QString::number(score));
+    QCOMPARE(m_chat->label_bonus1->text(), QStringLiteral("+%1").arg(score));
+    QCOMPARE(m_chat->memo_thewords1->toPlainText(), QStringLiteral("%1 (%2)").arg(letters).arg(score));
+    QVERIFY(m_chat->label_word->text().isEmpty());
+    QVERIFY(!m_chat->button_submit->isVisible());
+    QVERIFY(m_chat->soundLog().contains(QStringLiteral("goodword")));
+    for (int p : *word) {
+        QVERIFY(!m_chat->tileAt(p)->isGap());
+        QCOMPARE(m_chat->boardtiles[p].owner, 1);
+        QCOMPARE(m_chat->tileAt(p)->tag(), 1);
+    }
+}
+
+void TestTchatGame::unknownWordKeepsTheTiles()
+{
+    startSoloGame(100, 200, 60);
+    const auto tiles = findNonWord(m_server, 1);
+    QVERIFY(tiles);
+    const QString letters = lettersOf(m_server, *tiles);
+    clickTiles(m_chat, *tiles);
+    QTest::mouseClick(m_chat->tileAt(66), Qt::RightButton);
+    QCOMPARE(m_chat->whoseturn, 0);
+    QTRY_COMPARE(m_chat->label_status->text(),
+                 QStringLiteral("Oops! ") + letters.toLower() + QStringLiteral(" is not a valid word."));
+    QCOMPARE(m_chat->whoseturn, 1);
+    QCOMPARE(m_chat->label_word->text(), letters);
+    QCOMPARE(m_chat->wordcount, 2);
+    for (int p : *tiles)
+        QVERIFY(m_chat->tileAt(p)->isGap());
+    QCOMPARE(m_chat->soundLog().last(), QStringLiteral("badword"));
+    QCOMPARE(m_server->seats[1].score, 0);
+}
+
+void TestTchatGame::lockedTileOfTheOtherSeat()
+{
+    BoxAnswerer boxes;
+    startSoloGame(100, 200, 60);
+    // Rizi holds tile 11 and has it locked, on both boards.
+    glyphon::TCell &cell = m_server->board.cell(11);
+    cell.owner = 2;
+    cell.locked = 1;
+    m_chat->boardtiles[11].owner = 2;
+    m_chat->boardtiles[11].locked = 1;
+    m_chat->drawtile(11);
+    m_chat->clearSoundLog();
+
+    clickTiles(m_chat, {11});
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("letter is locked")});
+    QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("badword")});
+    QCOMPARE(m_chat->wordcount, 0);
+    QVERIFY(!m_chat->tileAt(11)->isGap());
+    QVERIFY(m_chat->myTurn());
+}
+
+void TestTchatGame::timeUpPutsTheTilesBack()
+{
+    startSoloGame(20, 200, 30);
+    clickTiles(m_chat, {11, 12});
+    QCOMPARE(m_chat->wordcount, 2);
+    QTRY_COMPARE(m_chat->label_status->text(), QStringLiteral("Time is Up."));
+    QCOMPARE(m_chat->wordcount, 0);
+    QVERIFY(m_chat->label_word->text().isEmpty());
+    QVERIFY(!m_chat->tileAt(11)->isGap());
+    QVERIFY(!m_chat->tileAt(12)->isGap());
+    QVERIFY(m_chat->soundLog().contains(QStringLiteral("timeup")));
+    QTRY_COMPARE(m_chat->label_status->text(), QStringLiteral("Rizi's turn."));
+}
+
+void TestTchatGame::soloGameToTheWinner()
+{
+    startSoloGame(5, 50, 30);
+    // Play every own turn with a word the computer finds for seat 1.
+    QTimer player;
+    connect(&player, &QTimer::timeout, this, [this] {
+        if (!m_chat->myTurn() || m_chat->wordcount != 0 || m_server->currentplayer != 1
+            || m_server->pendingAction != TServer::TimeUp)
+            return;
+        if (const auto word = findWord(m_server, 1)) {
+            clickTiles(m_chat, *word);
+            m_chat->hitdone();
+        }
+    });
+    player.start(2);
+    QTRY_VERIFY_WITH_TIMEOUT(m_chat->panel_winner->isVisible(), 180000);
+    player.stop();
+
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Game Over!"));
+    const bool iWon = m_server->seats[1].score > m_server->seats[2].score;
+    const QString text = iWon ? QStringLiteral("You have Won the Game!") : QStringLiteral("Rizi has Won the Game!");
+    QCOMPARE(m_chat->label_winner1->text(), text);
+    QVERIFY(chatText(m_chat).endsWith(text));
+    QVERIFY(m_chat->button_start->isVisible());
+    QCOMPARE(m_chat->label_score1->text(), QString::number(m_server->seats[1].score));
+    QCOMPARE(m_chat->label_score2->text(), QString::number(m_server->seats[2].score));
+    QCOMPARE(m_copy->tallylist->totalGames(), 1);
+    QCOMPARE(m_copy->tallylist->ownWins(), iWon ? 1 : 0);
+}
+
+QTEST_MAIN(TestTchatGame)
+#include "tst_tchat_game.moc"
