@@ -1,0 +1,170 @@
+// A whole game between a hosting and a joining copy on loopback, both
+// driven by the test, checked against the server after every accepted word;
+// a spectator arrives in the middle of a turn.
+
+#include "tchat_support.h"
+
+#include "client/turnwidgets.h"
+#include "server/tserver.h"
+#include "windows/gamestart.h"
+#include "windows/spylist.h"
+#include "windows/tallylist.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+using namespace testsupport;
+
+namespace {
+
+// Where a window's copy of the game differs from the server's; empty when
+// it agrees on every tile (letter, value, owner, lock) and both scores.
+QString differences(const Tchat *chat, const TServer *server)
+{
+    QStringList out;
+    for (int p : glyphon::tilePositions()) {
+        const glyphon::TCell &cell = server->board.cell(p);
+        const glyphon::BoardTile &tile = chat->boardtiles[p];
+        if (tile.letter != cell.letter || tile.value != cell.value || tile.owner != cell.owner
+            || tile.locked != cell.locked)
+            out << QStringLiteral("tile %1").arg(p);
+    }
+    for (int seat = 1; seat <= 2; ++seat) {
+        if (chat->scoreLabel(seat)->text() != QString::number(server->seats[seat].score))
+            out << QStringLiteral("score %1").arg(seat);
+    }
+    return out.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+class TestTchatTwoCopies : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { enterTemporaryWorkingFolder(); }
+    void hostAndJoinerPlayAWholeGame();
+};
+
+void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
+{
+    useFreePort();
+    auto host = startCopy({"Cid", "unused", "true"}, 10);
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"}, 10);
+    Tchat *cid = host->chat;
+    Tchat *ann = joiner->chat;
+    TServer *server = host->server;
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+
+    // After every accepted word the server holds still until both windows
+    // have been compared with it.
+    int accepted = 0;
+    int checked = 0;
+    bool frozen = false;
+    QElapsedTimer frozenFor;
+    QStringList failures;
+    connect(server, &TServer::wordAccepted, this, [&] {
+        ++accepted;
+        QTimer::singleShot(0, this, [&] {
+            server->timer_breaks->stop();
+            frozen = true;
+            frozenFor.start();
+        });
+    });
+
+    std::unique_ptr<GlyphonContext> spectator;
+    bool hold = false; // no moves while the spectator is looked at
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        if (frozen) {
+            const QString cidDiff = differences(cid, server);
+            const QString annDiff = differences(ann, server);
+            if (cidDiff.isEmpty() && annDiff.isEmpty()) {
+                ++checked;
+            } else if (frozenFor.elapsed() > 5000) {
+                failures << QStringLiteral("word %1: Cid %2; Ann %3").arg(accepted).arg(cidDiff, annDiff);
+            } else {
+                return;
+            }
+            frozen = false;
+            server->timer_breaks->start();
+            return;
+        }
+        if (hold)
+            return;
+        for (Tchat *player : {cid, ann}) {
+            if (!player->myTurn() || player->wordcount != 0 || server->currentplayer != player->myseat
+                || server->pendingAction != TServer::TimeUp)
+                continue;
+            if (const auto word = findWord(server, player->myseat)) {
+                clickTiles(player, *word);
+                player->hitdone();
+            }
+        }
+    });
+
+    cid->button_startClick();
+    host->gamestart->setValues(50, 30);
+    host->gamestart->button_startClick();
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("Cid has started a game.")));
+    QVERIFY(!chatHas(ann, QStringLiteral("Rizi")));
+    driver.start(2);
+
+    // A spectator arrives while a turn runs, after a few words.
+    QTRY_VERIFY_WITH_TIMEOUT(checked >= 3, 60000);
+    hold = true;
+    const auto turnUntouched = [&] {
+        Tchat *inTurn = server->currentplayer == 1 ? cid : ann;
+        return !frozen && server->pendingAction == TServer::TimeUp && inTurn->myTurn() && inTurn->wordcount == 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(turnUntouched(), 10000);
+    server->timer_breaks->stop();
+    spectator = startCopy({"Bob", "127.0.0.1", "false"}, 10);
+    Tchat *bob = spectator->chat;
+    QTRY_VERIFY(bob->whoseturn == server->currentplayer && differences(bob, server).isEmpty());
+    QCOMPARE(bob->timeleft, server->breakcount - 4);
+    QCOMPARE(bob->myseat, 3);
+    QCOMPARE(bob->label_playername1->text(), QStringLiteral("Cid"));
+    QCOMPARE(bob->label_playername2->text(), QStringLiteral("Ann"));
+    QCOMPARE(bob->label_status->text(), (server->currentplayer == 1 ? QStringLiteral("Cid") : QStringLiteral("Ann"))
+                                            + QStringLiteral("'s turn."));
+    QVERIFY(bob->turntime->isActive());
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Bob is spying.")));
+    QCOMPARE(host->spylist->entries(), QStringList{QStringLiteral("3: Bob")});
+    hold = false;
+    server->timer_breaks->start();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!failures.isEmpty() || (cid->panel_winner->isVisible() && ann->panel_winner->isVisible()
+                                                     && bob->panel_winner->isVisible()),
+                             300000);
+    driver.stop();
+    QCOMPARE(failures, QStringList());
+    QCOMPARE(checked, accepted);
+    QVERIFY(accepted >= 6);
+    QVERIFY(differences(cid, server).isEmpty());
+    QVERIFY(differences(ann, server).isEmpty());
+    QVERIFY(differences(bob, server).isEmpty());
+
+    const bool cidWon = server->seats[1].score > server->seats[2].score;
+    QCOMPARE(cid->label_winner1->text(), cidWon ? QStringLiteral("You have Won the Game!")
+                                                : QStringLiteral("Ann has Won the Game!"));
+    QCOMPARE(ann->label_winner1->text(), cidWon ? QStringLiteral("Cid has Won the Game!")
+                                                : QStringLiteral("You have Won the Game!"));
+    QCOMPARE(bob->label_winner1->text(), (cidWon ? QStringLiteral("Cid") : QStringLiteral("Ann"))
+                                             + QStringLiteral(" has Won the Game!"));
+    for (Tchat *chat : {cid, ann, bob})
+        QCOMPARE(chat->label_status->text(), QStringLiteral("Game Over!"));
+    QVERIFY(cid->button_start->isVisible());
+    QVERIFY(!ann->button_start->isVisible());
+    QCOMPARE(host->tallylist->totalGames(), 1);
+    QCOMPARE(joiner->tallylist->totalGames(), 1);
+    QCOMPARE(spectator->tallylist->totalGames(), 0);
+    QCOMPARE(host->tallylist->ownWins() + joiner->tallylist->ownWins(), 1);
+}
+
+QTEST_MAIN(TestTchatTwoCopies)
+#include "tst_tchat_twocopies.moc"
