@@ -103,7 +103,8 @@ void BM_UnorderedSetFromQString(benchmark::State &state)
 }
 BENCHMARK(BM_UnorderedSetFromQString);
 
-// Console output as usual, plus the time per lookup kept for the ratio.
+// Console output as usual, plus the time per lookup kept for the ratio (the
+// median when the runs are repeated).
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -112,8 +113,10 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
-            realNanos[run.benchmark_name()] = run.GetAdjustedRealTime();
-            cpuNanos[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+                continue;
+            realNanos[run.run_name.function_name] = run.GetAdjustedRealTime();
+            cpuNanos[run.run_name.function_name] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
