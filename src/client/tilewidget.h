@@ -1,0 +1,47 @@
+#pragma once
+// One board tile control (image_word11 .. image_word66).
+
+#include "client/boardtiles.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+class TileWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    // position 11..66; the hint and the object name carry it.
+    explicit TileWidget(int position, QWidget *parent = nullptr);
+
+    int position() const { return m_position; }
+    QString hint() const { return toolTip(); }
+
+    // 4 while the tile is in the word being built, otherwise its owner.
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+
+    // Paints tile in colour slot slot (the drawtile rule of TilePainter).
+    void showTile(const glyphon::BoardTile &tile, int slot);
+    // An empty picture: the tile has been taken into the word.
+    void showGap();
+    bool isGap() const { return m_gap; }
+
+    // The picture on show for a device pixel ratio; null while a gap.
+    QPixmap picture(qreal dpr) const;
+
+    QSize sizeHint() const override;
+
+signals:
+    void mouseUp(TileWidget *tile, Qt::MouseButton button);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    int m_position;
+    int m_tag = 0;
+    bool m_gap = true;
+    glyphon::BoardTile m_tile;
+    int m_slot = 0;
+};
