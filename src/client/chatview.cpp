@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -102,6 +103,10 @@ ChatView::ChatView(QWidget *parent)
     m_styles[LinkStyle] = Style{QColor(0, 128, 0), false, true};
 
     connect(this, &QTextBrowser::anchorClicked, this, &ChatView::onAnchorClicked);
+    m_recolourTimer = new QTimer(this);
+    m_recolourTimer->setSingleShot(true);
+    m_recolourTimer->setInterval(0);
+    connect(m_recolourTimer, &QTimer::timeout, this, &ChatView::recolourSome);
 
     m_selectAll = new QAction(tr("Select All"), this);
     connect(m_selectAll, &QAction::triggered, this, [this] {
@@ -200,32 +205,62 @@ void ChatView::setStyle(int style, const QColor &colour, bool bold)
         return;
     s.colour = colour;
     s.bold = bold;
-
-    // Earlier items of this style take the new look. Collect first: changing
-    // formats while walking the fragments would invalidate the walk.
-    QList<std::pair<int, int>> ranges;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (!format.isImageFormat() && format.hasProperty(StyleProperty)
-                && format.intProperty(StyleProperty) == style)
-                ranges.append({fragment.position(), fragment.length()});
-        }
-    }
-    if (ranges.isEmpty())
+    if (!m_hasParagraph)
         return;
-    QTextCharFormat look;
-    look.setForeground(colour);
-    look.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    // Earlier items of this style take the new look, newest first. A long
+    // chat is done in chunks (relaying out thousands of paragraphs at once
+    // would stall the window); the newest, the ones in view, at once.
+    m_pendingRecolour.insert(style, document()->blockCount() - 1);
+    recolourSome();
+}
+
+void ChatView::recolourSome()
+{
+    int budget = RecolourChunk;
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    for (const auto &[position, length] : ranges) {
-        cursor.setPosition(position);
-        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(look);
+    while (budget > 0 && !m_pendingRecolour.isEmpty()) {
+        const auto pending = m_pendingRecolour.begin();
+        const int style = pending.key();
+        int blockNumber = pending.value();
+        const Style &target = m_styles[style];
+        const int weight = target.bold ? QFont::Bold : QFont::Normal;
+        QTextCharFormat look;
+        look.setForeground(target.colour);
+        look.setFontWeight(weight);
+        for (; blockNumber >= 0 && budget > 0; --blockNumber, --budget) {
+            // Collect first: changing formats while walking the fragments
+            // would invalidate the walk.
+            QList<std::pair<int, int>> ranges;
+            const QTextBlock block = document()->findBlockByNumber(blockNumber);
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const QTextCharFormat format = fragment.charFormat();
+                if (format.isImageFormat() || !format.hasProperty(StyleProperty)
+                    || format.intProperty(StyleProperty) != style)
+                    continue;
+                if (format.foreground().color() != target.colour || format.fontWeight() != weight)
+                    ranges.append({fragment.position(), fragment.length()});
+            }
+            for (const auto &[position, length] : ranges) {
+                cursor.setPosition(position);
+                cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+                cursor.mergeCharFormat(look);
+            }
+        }
+        if (blockNumber < 0)
+            m_pendingRecolour.erase(pending);
+        else
+            pending.value() = blockNumber;
     }
     cursor.endEditBlock();
+    if (!m_pendingRecolour.isEmpty())
+        m_recolourTimer->start();
+}
+
+bool ChatView::recolourPending() const
+{
+    return !m_pendingRecolour.isEmpty();
 }
 
 void ChatView::addWords(QTextCursor &cursor, QString text, int style)
@@ -323,6 +358,8 @@ void ChatView::clearChat()
 {
     document()->clear();
     m_hasParagraph = false;
+    m_pendingRecolour.clear();
+    m_recolourTimer->stop();
     m_smileyRatio = 0; // clearing drops the document's resources
     viewport()->update();
     emit chatCleared();

@@ -5,7 +5,8 @@
 // Text styles: 15 numbered styles, 0 for status lines, 4 for links (dark
 // green, underlined, not bold), 6..14 for seats 1..9. A style is shared by
 // all lines that used it: when a new line gives its style another colour,
-// the earlier lines of that style are recoloured too.
+// the earlier lines of that style are recoloured too: the newest at once,
+// older ones of a long chat in steps from the event loop.
 //
 // Menus: the view owns the actions of its context menu ("Select All",
 // "Copy", "Clear Main Chat", a separator, "Scroll Chat Off"). The main
@@ -18,6 +19,7 @@
 #include "client/smileys.h"
 
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <QTextBrowser>
 #include <QTextCharFormat>
@@ -27,6 +29,7 @@
 class QAction;
 class QMenu;
 class QTextCursor;
+class QTimer;
 
 class ChatView : public QTextBrowser
 {
@@ -57,6 +60,9 @@ public:
     // Colour and weight of style 0..14; an invalid QColor / false outside.
     QColor styleColour(int style) const;
     bool styleBold(int style) const;
+    // true while earlier lines of a long chat are still taking a style's
+    // new colour (done in steps from the event loop).
+    bool recolourPending() const;
 
     void clearChat();
     // Puts the selection, if any, on the clipboard as plain text.
@@ -97,12 +103,17 @@ private:
 
     QTextCharFormat textFormat(int style) const;
     void setStyle(int style, const QColor &colour, bool bold);
+    void recolourSome();
     void addWords(QTextCursor &cursor, QString text, int style);
     void addSmiley(QTextCursor &cursor, int image);
     void scrollToEnd();
     void onAnchorClicked(const QUrl &url);
 
+    static constexpr int RecolourChunk = 200; // paragraphs per step
+
     std::array<Style, StyleCount> m_styles;
+    QMap<int, int> m_pendingRecolour; // style -> newest paragraph still to do
+    QTimer *m_recolourTimer = nullptr;
     QStringList m_links;
     bool m_hasParagraph = false;
     int m_points = 10;

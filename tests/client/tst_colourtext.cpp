@@ -24,12 +24,8 @@ void TestColourText::writing_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("black") << 0x000000u << "clBlack";
     QTest::newRow("status blue") << StatusLineColour << "clBlue";
-    QTest::newRow("red") << 0x0000FFu << "clRed";
-    QTest::newRow("silver") << 0xC0C0C0u << "clSilver";
     QTest::newRow("no name") << 0x00FF8040u << "$00FF8040";
-    QTest::newRow("near black") << 0x000001u << "$00000001";
     QTest::newRow("system colour") << 0xFF000008u << "clWindowText";
-    QTest::newRow("highlight") << 0xFF00000Du << "clHighlight";
     QTest::newRow("none") << NoColour << "clNone";
     QTest::newRow("unknown system index") << 0xFF000019u << "$FF000019";
 }
@@ -48,13 +44,10 @@ void TestColourText::reading_data()
     QTest::addColumn<quint32>("colour");
     QTest::newRow("name") << "clBlack" << true << 0x000000u;
     QTest::newRow("lower case") << "clblue" << true << 0xFF0000u;
-    QTest::newRow("upper case") << "CLFUCHSIA" << true << 0xFF00FFu;
     QTest::newRow("system name") << "clbtnface" << true << 0xFF00000Fu;
     QTest::newRow("decimal") << "255" << true << 0x0000FFu;
-    QTest::newRow("decimal of settings") << "8274244" << true << 8274244u;
     QTest::newRow("negative decimal") << "-16777208" << true << 0xFF000008u;
     QTest::newRow("hex") << "$00FF8040" << true << 0x00FF8040u;
-    QTest::newRow("short lower hex") << "$ff" << true << 0xFFu;
     QTest::newRow("largest hex") << "$FFFFFFFF" << true << 0xFFFFFFFFu;
     QTest::newRow("empty") << "" << false << 0u;
     QTest::newRow("dollar alone") << "$" << false << 0u;
@@ -62,12 +55,9 @@ void TestColourText::reading_data()
     QTest::newRow("unknown name") << "clPink" << false << 0u;
     QTest::newRow("blank around") << " clBlack" << false << 0u;
     QTest::newRow("digits then junk") << "12a" << false << 0u;
-    QTest::newRow("hex junk") << "$12G" << false << 0u;
     QTest::newRow("hex too big") << "$100000000" << false << 0u;
     QTest::newRow("decimal too big") << "99999999999" << false << 0u;
-    QTest::newRow("sign alone") << "-" << false << 0u;
     QTest::newRow("c-style hex") << "0xFF" << false << 0u;
-    QTest::newRow("arabic digits") << QString::fromUtf8("\u0661\u0662") << false << 0u;
 }
 
 void TestColourText::reading()
@@ -99,10 +89,8 @@ void TestColourText::toAndFromQColor()
     QCOMPARE(toQColor(0x00FF8040), QColor(0x40, 0x80, 0xFF));
     QCOMPARE(toQColor(StatusLineColour), QColor(0, 0, 255));
     QCOMPARE(fromQColor(QColor(0x40, 0x80, 0xFF)), 0x00FF8040u);
-    QCOMPARE(fromQColor(QColor(Qt::red)), 0x0000FFu);
     // System colours follow the application palette.
     QCOMPARE(toQColor(*colourFromText("clWindowText")), QGuiApplication::palette().color(QPalette::Text));
-    QCOMPARE(toQColor(*colourFromText("clHighlight")), QGuiApplication::palette().color(QPalette::Highlight));
 }
 
 void TestColourText::numbers_data()
