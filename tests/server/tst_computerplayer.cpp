@@ -32,6 +32,17 @@ Board catBoard()
     return b;
 }
 
+// Many entries that cannot be laid on catBoard (no "c", "a" or "t" in them),
+// so a fitting word is usually found only after a long run of failures.
+QStringList unfitWords(int count)
+{
+    const QString letters = QStringLiteral("bdefghijklmnopqrsuvw");
+    QStringList words;
+    for (int i = 0; words.size() < count; ++i)
+        words << QString(letters.at(i % 20)) + letters.at(i / 20 % 20) + letters.at(i / 400 % 20);
+    return words;
+}
+
 struct Tile
 {
     int owner;
@@ -52,6 +63,7 @@ private slots:
     void passPreference();
     void startPicksAmongEqualTiles();
 
+    void rareFitsAreDrawnEvenly();
     void sameLetterTwice();
     void missingLetterFails();
     void usedWordsAreSkipped();
@@ -135,6 +147,38 @@ void tst_ComputerPlayer::startPicksAmongEqualTiles()
     }
     const double share = double(at65) / moves;
     QVERIFY2(qAbs(share - 53.0 / 66) < 0.03, qPrintable(QString::number(share)));
+}
+
+void tst_ComputerPlayer::rareFitsAreDrawnEvenly()
+{
+    // Two words fit among 4000 that cannot: each move must still pick either
+    // with the same chance, lay it correctly and never return a played word.
+    Board b = catBoard();
+    setTile(b, 25, 'a', 2);
+    setTile(b, 52, 'a', 0, 3); // the bonus "a" is always preferred
+    QStringList words = unfitWords(4000);
+    words << QStringLiteral("act") << QStringLiteral("cat") << QStringLiteral("tac");
+    words.sort();
+    const ComputerPlayer player = playerFor(words);
+
+    glyphon::seedRandom(2024);
+    const auto tacPlayed = [](const QString &w) { return w == QLatin1String("tac"); };
+    const int moves = 600;
+    int cat = 0;
+    for (int i = 0; i < moves; ++i) {
+        const auto move = player.computerplay(b, 1, tacPlayed);
+        QVERIFY(move);
+        if (spell(b, *move) == QLatin1String("cat")) {
+            QCOMPARE(*move, (QList<int>{11, 52, 66}));
+            ++cat;
+        } else {
+            QCOMPARE(*move, (QList<int>{52, 11, 66}));
+        }
+    }
+    QVERIFY2(qAbs(double(cat) / moves - 0.5) < 0.08, qPrintable(QString::number(cat)));
+
+    const auto allPlayed = [](const QString &w) { return w == QLatin1String("tac") || w.endsWith(QLatin1Char('t')); };
+    QVERIFY(!player.computerplay(b, 1, allPlayed));
 }
 
 void tst_ComputerPlayer::sameLetterTwice()
