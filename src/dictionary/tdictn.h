@@ -20,7 +20,9 @@ public:
 
     // Opens fileName, relative to the working directory. The missing-list
     // message goes to the handler set below (a message box in the window,
-    // standard error in the headless server).
+    // standard error in the headless server). Throws EInOutError when the
+    // built-in list can be written neither there nor in a private temporary
+    // folder.
     explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"));
     ~TDictn() override;
 
@@ -32,6 +34,8 @@ public:
     QString filePath() const { return m_path; }
     bool wroteFile() const { return m_wrote; }
     qint64 recordCount() const { return m_lastIndex + 1; }
+    // Records read from the file since creation: one per probe of the search.
+    qint64 readCount() const { return m_reads; }
 
     static void setMissingListHandler(std::function<void(const QString &)> handler);
     // Tests point this at another resource or file (default ":/TEXT_DEMO");
@@ -49,6 +53,7 @@ private:
     bool m_open = false;
     bool m_wrote = false;
     qint64 m_lastIndex = -1;
+    qint64 m_reads = 0;
 };
 
 // Raised by CheckWord when reading a record fails at the operating-system level.

@@ -1,0 +1,259 @@
+#include "dictionary/tdictn.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int MaxWordLength = 255;
+constexpr int RecordTextWidth = TDictn::RecordSize - 1;
+
+std::function<void(const QString &)> &missingListHandler()
+{
+    static std::function<void(const QString &)> handler = [](const QString &message) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    };
+    return handler;
+}
+
+QString &builtInListPath()
+{
+    static QString path = QStringLiteral(":/TEXT_DEMO");
+    return path;
+}
+
+// The built-in list, up to its first 0 byte; null when there is none.
+QByteArray builtInList()
+{
+    const QString &path = builtInListPath();
+    if (path.isEmpty())
+        return {};
+    QFile resource(path);
+    if (!resource.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = resource.readAll();
+    const qsizetype end = bytes.indexOf('\0');
+    if (end >= 0)
+        bytes.truncate(end);
+    if (bytes.isNull())
+        bytes = QByteArray(""); // an empty list is still a list
+    return bytes;
+}
+
+// Written under a temporary name and renamed, so neither a failed write nor a
+// second copy starting alongside ever sees half a word file.
+bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+// A folder only this user can enter (mkdtemp creates it with mode 0700).
+QString makePrivateDir()
+{
+    // Qt answers "" for a TMPDIR that does not exist; that must not become "/".
+    const QString base = QDir::tempPath();
+    if (base.isEmpty())
+        return {};
+    QByteArray pattern = QFile::encodeName(base + QStringLiteral("/glyphon-words-XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    return QFile::decodeName(pattern);
+}
+
+void trimBlanks(QByteArray &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    text = text.mid(begin, end - begin);
+}
+
+void upperAscii(QByteArray &text)
+{
+    for (char &c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+}
+
+// Unsigned byte order, a common prefix putting the shorter first.
+int compareKeys(const char *a, qsizetype aSize, const char *b, qsizetype bSize)
+{
+    const int c = std::memcmp(a, b, size_t(std::min(aSize, bSize)));
+    if (c != 0)
+        return c;
+    return aSize < bSize ? -1 : aSize > bSize ? 1 : 0;
+}
+
+// The word a record holds, as a key: byte 0 limits the text that follows it,
+// 0 bytes count as blanks, and after trimming it is padded back to the key
+// width (it can never be longer).
+void recordWord(const char *record, char (&word)[TDictn::KeyWidth])
+{
+    const int length = std::min<int>(static_cast<unsigned char>(record[0]), RecordTextWidth);
+    int begin = 0;
+    int end = length;
+    auto blank = [record](int i) { return record[1 + i] == ' ' || record[1 + i] == '\0'; };
+    while (begin < end && blank(begin))
+        ++begin;
+    while (end > begin && blank(end - 1))
+        --end;
+    std::memset(word, ' ', sizeof word);
+    for (int i = begin; i < end; ++i) {
+        const char c = record[1 + i];
+        word[i - begin] = c == '\0' ? ' ' : (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    }
+}
+
+} // namespace
+
+TDictn::TDictn(QObject *owner, const QString &fileName)
+    : QObject(owner)
+    , m_fileName(fileName)
+{
+    OpenWordList();
+}
+
+TDictn::~TDictn()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    // Only the copy this run wrote from the built-in list goes; a word file
+    // that was there before belongs to the user.
+    if (m_wrote)
+        QFile::remove(m_path);
+    if (!m_tempDir.isEmpty())
+        QDir(m_tempDir).removeRecursively();
+}
+
+void TDictn::setMissingListHandler(std::function<void(const QString &)> handler)
+{
+    missingListHandler() = std::move(handler);
+}
+
+void TDictn::setBuiltInListPath(const QString &path)
+{
+    builtInListPath() = path;
+}
+
+void TDictn::OpenWordList()
+{
+    // Fixed once, so a later change of working directory neither loses the
+    // file nor deletes somebody else's. When the working directory is gone,
+    // Qt would resolve against "/"; the bare name then fails as it should.
+    const QString cwd = QDir::currentPath();
+    m_path = (cwd.isEmpty() || QDir::isAbsolutePath(m_fileName)) ? m_fileName
+                                                                : QDir::cleanPath(cwd + u'/' + m_fileName);
+
+    if (!QFileInfo::exists(m_path)) {
+        const QByteArray list = builtInList();
+        if (!list.isNull()) {
+            QString error;
+            if (writeWholeFile(m_path, list, &error)) {
+                m_wrote = true;
+            } else {
+                // A working directory we may not write to must not stop the
+                // game: keep the list in a private folder for this run instead.
+                const QString dir = makePrivateDir();
+                const QString fallback = dir.isEmpty() ? QString() : QDir(dir).filePath(QFileInfo(m_fileName).fileName());
+                QString fallbackError;
+                if (dir.isEmpty() || !writeWholeFile(fallback, list, &fallbackError)) {
+                    if (!dir.isEmpty())
+                        QDir(dir).removeRecursively();
+                    throw EInOutError(QStringLiteral("Cannot write the word file %1: %2")
+                                          .arg(QDir::toNativeSeparators(m_path), error)
+                                          .toStdString());
+                }
+                m_tempDir = dir;
+                m_path = fallback;
+                m_wrote = true;
+            }
+        }
+    }
+
+    // Read and write access, as the word file has always been opened: a file
+    // we may only read counts as missing.
+    m_open = true;
+    m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CLOEXEC);
+    struct stat info;
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        m_open = false;
+        missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
+        return;
+    }
+    m_lastIndex = info.st_size / RecordSize - 1;
+}
+
+bool TDictn::readRecord(qint64 index, char *buffer)
+{
+    ++m_reads;
+    ssize_t got;
+    do {
+        got = ::pread(m_fd, buffer, RecordSize, off_t(index) * RecordSize);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        const int error = errno;
+        throw EInOutError(QStringLiteral("I/O error reading %1: %2")
+                              .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(error)))
+                              .toStdString());
+    }
+    return got == RecordSize;
+}
+
+bool TDictn::CheckWord(const QString &word)
+{
+    if (!m_open)
+        return false;
+
+    QByteArray key = word.left(MaxWordLength).toUtf8();
+    key.replace('\0', ' ');
+    trimBlanks(key);
+    if (key.isEmpty())
+        return false;
+    // Padded but never cut: a key past 15 can then match no record, so words
+    // longer than a record are never taken for their first 14 letters.
+    if (key.size() < KeyWidth)
+        key = key.leftJustified(KeyWidth, ' ');
+    upperAscii(key);
+
+    char record[RecordSize + 1] = {};
+    qint64 lo = 0;
+    qint64 hi = m_lastIndex;
+    while (lo <= hi) {
+        const qint64 mid = (lo + hi) / 2;
+        if (!readRecord(mid, record))
+            return false;
+        char candidate[KeyWidth];
+        recordWord(record, candidate);
+        const int order = compareKeys(candidate, KeyWidth, key.constData(), key.size());
+        if (order == 0)
+            return true;
+        if (order < 0)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return false;
+}
