@@ -55,6 +55,10 @@ public:
     void setLineBreak(TLineBreak lb) { m_lineBreak = lb; }
     int BlockingTimeout() const { return m_blockingTimeout; }
 
+    // Handlers run on the GUI thread. OnInfo is called for every report; an
+    // exception it throws reaches the caller as ESockException("Error here")
+    // (Close swallows it). Exceptions thrown by handlers during a socket event
+    // leave through Qt's event delivery, where QApplication::notify catches them.
     NotifyEvent OnConnect;
     NotifyEvent OnDisconnect;
     NotifyInfoEvent OnInfo;
@@ -86,9 +90,12 @@ public:
 private:
     void report(TSocketInfo info, const QString &msg);
     void applyBlocking();
+    void updateWriteNotifier();
     void onReadable();
     void onWritable();
-    void handleNotification(int kind, int error);
+    void deliverRead();
+    void deliverWrite();
+    void connectionEnded(int error);
     void releaseNotifiers();
     quint16 resolvePort();
     quint32 resolveHost();
@@ -109,6 +116,12 @@ private:
     QByteArray m_receiveBuffer;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
+    // A connect that failed at once; it is reported like one that failed later.
+    int m_connectError = 0;
+    bool m_connectFailed = false;
+    // First hard error of a send on the connection; reported when the
+    // connection's end is seen on the read side.
+    int m_sendError = 0;
 };
 
 namespace glyphon {
