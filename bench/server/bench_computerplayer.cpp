@@ -150,6 +150,7 @@ int main(int argc, char **argv)
     // Every tenth board as the mover saw it, for the nothing-fits runs below.
     std::vector<std::pair<Board, int>> samples;
     long games = 0, rounds = 0, stalledRounds = 0, accepted = 0, rejected = 0;
+    qsizetype mostWords = 0; // words accepted in the longest round
 
     QStringList usedwords; // compared one by one, as the host does
     const ComputerPlayer::UsedCheck checkforused = [&usedwords](const QString &w) { return usedwords.contains(w); };
@@ -187,6 +188,7 @@ int main(int argc, char **argv)
                     const Board::Reading r = board.read(seat, *move);
                     if (r.outcome == Board::Reading::Ok && dictionary.contains(r.word) && !usedwords.contains(r.word)) {
                         usedwords << r.word;
+                        mostWords = std::max(mostWords, usedwords.size());
                         score[seat] += r.points;
                         board.take(seat, *move);
                         board.lockthemup();
@@ -206,8 +208,9 @@ int main(int argc, char **argv)
         }
     }
 
-    std::printf("%ld games, %ld rounds (%ld stalled), %ld words accepted, %ld turns without one\n", games, rounds,
-                stalledRounds, accepted, rejected);
+    std::printf("%ld games, %ld rounds (%ld stalled), %ld words accepted, %ld turns without one, "
+                "at most %lld words in a round\n",
+                games, rounds, stalledRounds, accepted, rejected, qlonglong(mostWords));
     all.print("all moves");
     found.print("word found");
     nothing.print("nothing fits");

@@ -44,22 +44,6 @@ const std::array<int, 67> &firstTileFrom()
     return table;
 }
 
-// Uniform draw from 0 to n - 1 off the shared generator, without building a
-// distribution per call (multiply and reject).
-inline int drawBelow(std::mt19937 &g, std::uint32_t n)
-{
-    std::uint64_t m = std::uint64_t(std::uint32_t(g())) * n;
-    std::uint32_t low = std::uint32_t(m);
-    if (low < n) {
-        const std::uint32_t threshold = std::uint32_t(-n) % n;
-        while (low < threshold) {
-            m = std::uint64_t(std::uint32_t(g())) * n;
-            low = std::uint32_t(m);
-        }
-    }
-    return int(m >> 32);
-}
-
 } // namespace
 
 struct ComputerPlayer::Layout
@@ -170,7 +154,7 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
                 avail = ranks[r] & ~taken;
             if (avail == 0)
                 return false;
-            const int start = drawBelow(g, 66) + 1;
+            const int start = randomBelow(66) + 1;
             const std::uint64_t onward = avail & (~std::uint64_t(0) << from[start]);
             const int bit = std::countr_zero(onward != 0 ? onward : avail);
             taken |= std::uint64_t(1) << bit;
@@ -190,7 +174,7 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
     for (; attempt < std::min<long>(budget, DirectAttempts); ++attempt) {
         if (attempt % AttemptsPerSearch == 0)
             taken = 0; // every search copies the owners afresh
-        const Entry &entry = m_entries[drawBelow(g, total)];
+        const Entry &entry = m_entries[randomBelow(total)];
         if (!lay(entry)) {
             taken = 0; // the owners are copied in again
             continue;
@@ -208,24 +192,31 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
     // fails the attempt and clears the marks, so while there are no marks
     // such attempts change nothing, and a run of them is drawn in one go as a
     // geometric count. The outcome has the same distribution as drawing each.
-    enum : quint8 { Unfit, Played, Unplayed };
+    enum : quint8 { Unfit, Unknown, Played, Unplayed };
     std::vector<quint8> state(size_t(total), Unfit);
     std::vector<int> fitting;
-    int unplayed = 0;
     for (int i = 0; i < total; ++i) {
-        const Entry &entry = m_entries[size_t(i)];
-        if (!fits(layout, entry))
-            continue;
-        fitting.push_back(i);
-        // Only words that fit get here: few, or the direct draws would have
-        // found one.
-        const bool used = checkforused && checkforused(m_words.at(entry.word));
-        state[size_t(i)] = used ? Played : Unplayed;
-        unplayed += !used;
+        if (fits(layout, m_entries[size_t(i)])) {
+            state[size_t(i)] = Unknown;
+            fitting.push_back(i);
+        }
     }
-    if (unplayed == 0)
-        return std::nullopt;
     const int fittingCount = int(fitting.size());
+    if (fittingCount == 0)
+        return std::nullopt;
+    // The played check can be slow (the host compares with every word of the
+    // round), so each fitting word is asked about once, when first drawn.
+    // Should the played ones keep coming, the rest are asked about all at
+    // once, so a board on which every fitting word was played ends early.
+    int unknown = fittingCount;
+    int unplayed = 0;
+    const auto ask = [&](int i) {
+        const bool used = checkforused && checkforused(m_words.at(m_entries[size_t(i)].word));
+        state[size_t(i)] = used ? Played : Unplayed;
+        --unknown;
+        unplayed += !used;
+    };
+    long playedDraws = 0;
     std::geometric_distribution<long> unfitRun(double(fittingCount) / total);
 
     while (attempt < budget) {
@@ -237,9 +228,9 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
                 attempt += unfitRun(g);
             if (attempt >= budget)
                 break;
-            i = fitting[size_t(drawBelow(g, fittingCount))];
+            i = fitting[size_t(randomBelow(fittingCount))];
         } else {
-            i = drawBelow(g, total);
+            i = randomBelow(total);
         }
         ++attempt;
         const Entry &entry = m_entries[size_t(i)];
@@ -247,8 +238,17 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
             taken = 0;
             continue;
         }
+        if (state[size_t(i)] == Unknown)
+            ask(i);
         if (state[size_t(i)] == Unplayed)
             return positionsOf(entry);
+        if (++playedDraws == 32 && unknown > 0) {
+            for (int j : fitting)
+                if (state[size_t(j)] == Unknown)
+                    ask(j);
+        }
+        if (unknown == 0 && unplayed == 0)
+            return std::nullopt; // every word that could be laid was played
     }
     return std::nullopt;
 }

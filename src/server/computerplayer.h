@@ -53,7 +53,7 @@ private:
 
     Layout layoutFor(const Board &board, int seat) const;
     bool fits(const Layout &layout, const Entry &entry) const;
-    // searches back-to-back searches, stopping at the first word found.
+    // Up to searches searches back to back; the first word found ends them.
     std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused, int searches) const;
 
     QStringList m_words;
