@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace glyphon {
 
@@ -25,6 +26,8 @@ public:
     void setWords(QStringList words);
     const QStringList &words() const { return m_words; }
 
+    // Must give the same answer for a word throughout one move (the words
+    // played cannot change while the move runs); an empty check means none.
     using UsedCheck = std::function<bool(const QString &word)>;
 
     // A whole move for seat: the positions of the first word that fits, in
@@ -36,7 +39,26 @@ public:
     static bool computercheckforlock(const Board &board, int position, int seat);
 
 private:
+    // Where each tile sits in the passes' order of preference for one seat.
+    struct Layout;
+    // A usable candidate: its index in m_words and its letter codes in m_codes.
+    struct Entry
+    {
+        int word;
+        int offset;
+        int length;
+        quint32 letters; // bit c set when letter code c occurs
+        bool repeats;    // some letter occurs more than once
+    };
+
+    Layout layoutFor(const Board &board, int seat) const;
+    bool fits(const Layout &layout, const Entry &entry) const;
+    // Up to searches searches back to back; the first word found ends them.
+    std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused, int searches) const;
+
     QStringList m_words;
+    std::vector<Entry> m_entries;
+    std::vector<quint8> m_codes;
 };
 
 } // namespace glyphon
