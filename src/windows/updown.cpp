@@ -1,0 +1,109 @@
+#include "windows/updown.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace glyphon {
+
+UpDown::UpDown(QWidget *parent)
+    : QWidget(parent)
+    , m_up(new QToolButton(this))
+    , m_down(new QToolButton(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton *button : {m_up, m_down}) {
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        button->setFixedWidth(18);
+        layout->addWidget(button);
+    }
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    connect(m_up, &QToolButton::clicked, this, &UpDown::stepUp);
+    connect(m_down, &QToolButton::clicked, this, &UpDown::stepDown);
+}
+
+void UpDown::setRange(int minimum, int maximum)
+{
+    m_min = minimum;
+    m_max = qMax(minimum, maximum);
+}
+
+void UpDown::setIncrement(int increment)
+{
+    m_increment = qMax(1, increment);
+}
+
+void UpDown::setAssociate(QLineEdit *edit)
+{
+    if (m_associate)
+        m_associate->removeEventFilter(this);
+    m_associate = edit;
+    if (m_associate) {
+        m_associate->setReadOnly(true);
+        m_associate->installEventFilter(this);
+        showPosition();
+    }
+}
+
+void UpDown::setPosition(int position)
+{
+    const bool changed = position != m_position;
+    m_position = position;
+    showPosition();
+    if (changed)
+        emit positionChanged(m_position);
+}
+
+void UpDown::stepUp()
+{
+    stepBy(1);
+}
+
+void UpDown::stepDown()
+{
+    stepBy(-1);
+}
+
+void UpDown::stepBy(int steps)
+{
+    // 64-bit so that a far out-of-range position cannot overflow.
+    const qint64 target = qint64(m_position) + qint64(steps) * m_increment;
+    setPosition(int(std::clamp<qint64>(target, m_min, m_max)));
+}
+
+void UpDown::showPosition()
+{
+    if (m_associate)
+        m_associate->setText(QString::number(m_position));
+}
+
+bool UpDown::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_associate && isEnabled()) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_Down) {
+                stepBy(key == Qt::Key_Up ? 1 : -1);
+                return true;
+            }
+        } else if (event->type() == QEvent::Wheel) {
+            const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+            if (delta != 0) {
+                stepBy(delta > 0 ? 1 : -1);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace glyphon

@@ -1,0 +1,61 @@
+#pragma once
+// A pair of up/down arrows that steps a number shown in an associated,
+// read-only line edit: the edit shows the value, the arrows (and the Up/Down
+// keys while the edit has focus) are the only way the user changes it.
+
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+namespace glyphon {
+
+class UpDown : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit UpDown(QWidget *parent = nullptr);
+
+    void setRange(int minimum, int maximum);
+    void setIncrement(int increment);
+    int minimum() const { return m_min; }
+    int maximum() const { return m_max; }
+    int increment() const { return m_increment; }
+
+    // The associated edit shows every position as a plain decimal number.
+    void setAssociate(QLineEdit *edit);
+    QLineEdit *associate() const { return m_associate; }
+
+    // Sets the position as given, even outside the range: values loaded from
+    // settings are offered as they stand, and the next step brings them back
+    // into range.
+    void setPosition(int position);
+    int position() const { return m_position; }
+
+    QToolButton *upButton() const { return m_up; }
+    QToolButton *downButton() const { return m_down; }
+
+public slots:
+    void stepUp();
+    void stepDown();
+
+signals:
+    void positionChanged(int position);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void stepBy(int steps);
+    void showPosition();
+
+    QToolButton *m_up;
+    QToolButton *m_down;
+    QLineEdit *m_associate = nullptr;
+    int m_min = 0;
+    int m_max = 100;
+    int m_increment = 1;
+    int m_position = 0;
+};
+
+} // namespace glyphon

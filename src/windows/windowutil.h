@@ -1,0 +1,21 @@
+#pragma once
+// Small helpers shared by the side windows.
+
+#include <QString>
+
+class QWidget;
+
+namespace glyphon {
+
+// The application title: caption of message boxes and the prefix of every
+// side window's caption.
+inline constexpr const char *AppTitle = "Glyphon";
+
+// Moves a top-level window so that it is centred on its parent's window, or
+// on the available area of its screen when it has no parent.
+void centreOnParent(QWidget *window);
+
+// The current year as shown in the "Copyright" lines.
+QString currentYearText();
+
+} // namespace glyphon
