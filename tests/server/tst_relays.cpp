@@ -222,11 +222,16 @@ void TstRelays::connectionsAreServedInTurn()
     for (int i = 0; i < 200; ++i)
         burst += buildMessage("CMD_chat", {"2", "spam|clBlack"});
     spy->sendRaw(burst);
+    QVERIFY(spinUntil([&] { return f.server().queuedMessages() >= 150; }));
+    const int handledBefore = 200 - f.server().queuedMessages();
     bob->send("CMD_chat", {"1", "mine|clBlack"});
     QVERIFY(!bob->waitFor("CMD_chat+1+Bob chats: mine").isEmpty());
     // One queue for everybody would put Bob's line behind all 200.
-    const qsizetype spamFirst = countContaining(bob->messages(), "spam");
-    QVERIFY2(spamFirst <= 5, QByteArray::number(spamFirst).constData());
+    // Bob's line waits for one of the spy's at most once it is queued; the
+    // slack covers the ticks while it travels. One queue for everybody would
+    // put it behind all the spy's lines.
+    const qsizetype spamFirst = countContaining(bob->messages(), "spam") - handledBefore;
+    QVERIFY2(spamFirst <= 10, QByteArray::number(spamFirst).constData());
     QVERIFY(spy->isOpen());
 }
 
