@@ -35,8 +35,9 @@ public:
     using NotifyInfoEvent = std::function<void(TSock *sender, TSocketInfo info, const QString &msg)>;
 
     explicit TSock(QObject *owner = nullptr);
-    // Closes the socket first when it is open (with the reports of Close);
-    // accepted sockets owned by a listener go with it.
+    // A socket that listens or is connected is closed first, with the reports
+    // of Close (a listener's own close reports nothing); the accepted sockets
+    // it owns go next, each reporting "Socket Closed".
     ~TSock() override;
 
     // Published properties.

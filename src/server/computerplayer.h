@@ -26,6 +26,8 @@ public:
     void setWords(QStringList words);
     const QStringList &words() const { return m_words; }
 
+    // Must give the same answer for a word throughout one move (the words
+    // played cannot change while the move runs); an empty check means none.
     using UsedCheck = std::function<bool(const QString &word)>;
 
     // A whole move for seat: the positions of the first word that fits, in
@@ -45,10 +47,14 @@ private:
         int word;
         int offset;
         int length;
+        quint32 letters; // bit c set when letter code c occurs
+        bool repeats;    // some letter occurs more than once
     };
 
     Layout layoutFor(const Board &board, int seat) const;
-    std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused) const;
+    bool fits(const Layout &layout, const Entry &entry) const;
+    // Up to searches searches back to back; the first word found ends them.
+    std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused, int searches) const;
 
     QStringList m_words;
     std::vector<Entry> m_entries;

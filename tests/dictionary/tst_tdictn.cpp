@@ -111,6 +111,8 @@ void tst_TDictn::recordRules_data()
     QTest::newRow("lower case record") << "HEN" << true;
     QTest::newRow("length byte past 14") << "xyz" << true;
     QTest::newRow("cut to 255 before trimming") << QString(253, u' ') + QStringLiteral("cat") << true;
+    QTest::newRow("bytes above 127 order last") << QString::fromUtf8("\xc3\xa9t\xc3\xa9") << true;
+    QTest::newRow("only a-z change case") << QString::fromUtf8("\xc3\x89T\xc3\x89") << false;
 }
 
 // A hand-made word file: every record's own rules, and a trailing partial
@@ -124,11 +126,11 @@ void tst_TDictn::recordRules()
     WorkingDir cwd(dir.path());
     const QByteArray file = record("DOG", 0) + record("ABCDEFGHIJKLMN") + record("  BAT") + record("CA")
         + record("CATS", 3) + record(QByteArray("\0\0FOX\0", 6)) + record("hen") + record("XYZ", 200)
-        + QByteArray("PARTIAL");
+        + record("\xc3\xa9T\xc3\xa9") + QByteArray("PARTIAL");
     QVERIFY(writeFile(QStringLiteral("English"), file));
 
     TDictn dictn;
-    QCOMPARE(dictn.recordCount(), 8);
+    QCOMPARE(dictn.recordCount(), 9);
     QCOMPARE(dictn.CheckWord(word), found);
     QVERIFY(dictn.readCount() <= 4);
 }

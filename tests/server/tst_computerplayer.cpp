@@ -1,7 +1,6 @@
 #include "server/computerplayer.h"
 
 #include "board_support.h"
-
 #include "dictionary/random.h"
 
 #include <QtTest>
@@ -14,29 +13,27 @@ using glyphon::test::spell;
 
 namespace {
 
-const ComputerPlayer::UsedCheck nothingUsed = [](const QString &) { return false; };
+const ComputerPlayer::UsedCheck nothingUsed;
 
-// The last entry of a candidate list is never drawn; tests put a filler there.
+// The last entry of a candidate list is never drawn; a filler goes there.
 ComputerPlayer playerFor(QStringList words)
 {
-    words << QStringLiteral("zzz");
-    return ComputerPlayer(words);
+    return ComputerPlayer(words << QStringLiteral("zzz"));
 }
 
-// "c" at 11 and "t" at 66, filler elsewhere.
+// "c" at 11, "a" at 25 and "t" at 66; filler elsewhere.
 Board catBoard()
 {
     Board b = plainBoard('x');
     setTile(b, 11, 'c');
+    setTile(b, 25, 'a');
     setTile(b, 66, 't');
     return b;
 }
 
 struct Tile
 {
-    int owner;
-    int value;
-    int locked;
+    int owner, value, locked;
 };
 
 } // namespace
@@ -48,210 +45,145 @@ class tst_ComputerPlayer : public QObject
     Q_OBJECT
 
 private slots:
-    void passPreference_data();
-    void passPreference();
-    void startPicksAmongEqualTiles();
-
-    void sameLetterTwice();
-    void missingLetterFails();
-    void usedWordsAreSkipped();
-    void candidateListQuirks_data();
-    void candidateListQuirks();
-
-    void sameSeedSameMove();
-};
-
-void tst_ComputerPlayer::passPreference_data()
-{
-    // Two "a" tiles, preferred and other, compete for the middle of "cat".
-    QTest::addColumn<int>("seat");
-    QTest::addColumn<Tile>("preferred");
-    QTest::addColumn<Tile>("other");
-    QTest::addColumn<bool>("fits");
-
-    QTest::newRow("free bonus over opponent's plain") << 1 << Tile{0, 3, 0} << Tile{2, 0, 0} << true;
-    QTest::newRow("opponent's bonus over opponent's plain") << 1 << Tile{2, 2, 0} << Tile{2, 0, 0} << true;
-    QTest::newRow("opponent's bonus over free plain") << 1 << Tile{2, 4, 0} << Tile{0, 0, 0} << true;
-    QTest::newRow("value 1 is no bonus") << 1 << Tile{2, 0, 0} << Tile{0, 1, 0} << true;
-    QTest::newRow("opponent's over free") << 1 << Tile{2, 1, 0} << Tile{0, 0, 0} << true;
-    QTest::newRow("free over own") << 1 << Tile{0, 0, 0} << Tile{1, 0, 0} << true;
-    QTest::newRow("free over own bonus") << 1 << Tile{0, 0, 0} << Tile{1, 4, 0} << true;
-    QTest::newRow("free over own locked") << 1 << Tile{0, 0, 0} << Tile{1, 0, 1} << true;
-    QTest::newRow("own over opponent's locked") << 1 << Tile{1, 0, 0} << Tile{2, 0, 1} << true;
-    QTest::newRow("own over opponent's locked bonus") << 1 << Tile{1, 0, 0} << Tile{2, 4, 1} << true;
-    QTest::newRow("own locked as last resort") << 1 << Tile{1, 0, 1} << Tile{2, 3, 1} << true;
-    QTest::newRow("only opponent's locked") << 1 << Tile{2, 0, 1} << Tile{2, 3, 1} << false;
-    QTest::newRow("seat 2: seat 1's tile over free") << 2 << Tile{1, 0, 0} << Tile{0, 0, 0} << true;
-    QTest::newRow("seat 2: free over own bonus") << 2 << Tile{0, 0, 0} << Tile{2, 3, 0} << true;
-    QTest::newRow("seat 2: own over seat 1's locked") << 2 << Tile{2, 0, 0} << Tile{1, 2, 1} << true;
-    QTest::newRow("seat 2: only seat 1's locked") << 2 << Tile{1, 0, 1} << Tile{1, 0, 1} << false;
-}
-
-void tst_ComputerPlayer::passPreference()
-{
-    QFETCH(int, seat);
-    QFETCH(Tile, preferred);
-    QFETCH(Tile, other);
-    QFETCH(bool, fits);
-
-    const ComputerPlayer player = playerFor({QStringLiteral("cat")});
-    // Both placements, so the scan order cannot be what decides.
-    const QList<QPair<int, int>> placements{{34, 43}, {43, 34}};
-    for (const auto &[at, otherAt] : placements) {
-        Board b = catBoard();
-        setTile(b, at, 'a', preferred.owner, preferred.value, preferred.locked);
-        setTile(b, otherAt, 'a', other.owner, other.value, other.locked);
-        for (quint32 seed = 1; seed <= 25; ++seed) {
-            glyphon::seedRandom(seed);
-            const auto move = player.computerplay(b, seat, nothingUsed);
-            if (!fits) {
-                QVERIFY(!move);
-                break; // a miss is no matter of luck
+    void passPreference_data()
+    {
+        // Two "a" tiles compete for the middle of "cat".
+        QTest::addColumn<int>("seat");
+        QTest::addColumn<Tile>("preferred");
+        QTest::addColumn<Tile>("other");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("free bonus over opponent's") << 1 << Tile{0, 3, 0} << Tile{2, 0, 0} << true;
+        QTest::newRow("opponent's bonus over opponent's") << 1 << Tile{2, 2, 0} << Tile{2, 0, 0} << true;
+        QTest::newRow("opponent's over free") << 1 << Tile{2, 1, 0} << Tile{0, 0, 0} << true;
+        QTest::newRow("value 1 is no bonus") << 1 << Tile{2, 0, 0} << Tile{0, 1, 0} << true;
+        QTest::newRow("free over own bonus") << 1 << Tile{0, 0, 0} << Tile{1, 4, 0} << true;
+        QTest::newRow("free over own locked") << 1 << Tile{0, 0, 0} << Tile{1, 0, 1} << true;
+        QTest::newRow("own over opponent's locked bonus") << 1 << Tile{1, 0, 0} << Tile{2, 4, 1} << true;
+        QTest::newRow("own locked as last resort") << 1 << Tile{1, 0, 1} << Tile{2, 3, 1} << true;
+        QTest::newRow("only opponent's locked") << 1 << Tile{2, 0, 1} << Tile{2, 3, 1} << false;
+        QTest::newRow("seat 2: seat 1's over free") << 2 << Tile{1, 0, 0} << Tile{0, 0, 0} << true;
+        QTest::newRow("seat 2: own over seat 1's locked") << 2 << Tile{2, 0, 0} << Tile{1, 2, 1} << true;
+    }
+    void passPreference()
+    {
+        QFETCH(int, seat);
+        QFETCH(Tile, preferred);
+        QFETCH(Tile, other);
+        QFETCH(bool, fits);
+        const ComputerPlayer player = playerFor({QStringLiteral("cat")});
+        for (const auto &[at, otherAt] : {std::pair{34, 43}, std::pair{43, 34}}) { // scan order must not decide
+            Board b = catBoard();
+            setTile(b, 25, 'x');
+            setTile(b, at, 'a', preferred.owner, preferred.value, preferred.locked);
+            setTile(b, otherAt, 'a', other.owner, other.value, other.locked);
+            for (quint32 seed = 1; seed <= 20; ++seed) {
+                glyphon::seedRandom(seed);
+                const auto move = player.computerplay(b, seat, nothingUsed);
+                QCOMPARE(move, fits ? std::optional(QList<int>{11, at, 66}) : std::nullopt);
             }
-            QVERIFY(move);
-            QCOMPARE(*move, (QList<int>{11, at, 66}));
         }
     }
-}
 
-void tst_ComputerPlayer::startPicksAmongEqualTiles()
-{
-    // Two free "a"s at 12 and 65: a scan from a random start 1..66 meets 65
-    // first for the 53 starts 13..65, and 12 for the other 13.
-    Board b = plainBoard('x');
-    setTile(b, 31, 'c');
-    setTile(b, 12, 'a');
-    setTile(b, 65, 'a');
-    setTile(b, 46, 't');
-    const ComputerPlayer player = playerFor({QStringLiteral("cat")});
-    glyphon::seedRandom(99);
-    const int moves = 4000;
-    int at65 = 0;
-    for (int i = 0; i < moves; ++i) {
-        const auto move = player.computerplay(b, 1, nothingUsed);
-        QVERIFY(move && move->size() == 3);
-        QVERIFY(move->at(1) == 12 || move->at(1) == 65);
-        at65 += move->at(1) == 65;
-    }
-    const double share = double(at65) / moves;
-    QVERIFY2(qAbs(share - 53.0 / 66) < 0.03, qPrintable(QString::number(share)));
-}
-
-void tst_ComputerPlayer::sameLetterTwice()
-{
-    Board b = plainBoard('x');
-    setTile(b, 22, 'e');
-    setTile(b, 55, 'e', 2);
-    setTile(b, 11, 'l', 1);
-    const ComputerPlayer eel = playerFor({QStringLiteral("eel")});
-    for (quint32 seed = 1; seed <= 20; ++seed) {
-        glyphon::seedRandom(seed);
-        const auto move = eel.computerplay(b, 1, nothingUsed);
-        QVERIFY(move);
-        QCOMPARE(move->size(), 3);
-        // The opponent's "e" is preferred for the first letter, the free one follows.
-        QCOMPARE(*move, (QList<int>{55, 22, 11}));
+    void startPicksAmongEqualTiles()
+    {
+        // Free "a"s at 12 and 65: a scan from a random start 1..66 meets 65
+        // first for the 53 starts 13..65, and 12 for the other 13.
+        Board b = catBoard();
+        setTile(b, 25, 'x');
+        setTile(b, 12, 'a');
+        setTile(b, 65, 'a');
+        const ComputerPlayer player = playerFor({QStringLiteral("cat")});
+        glyphon::seedRandom(99);
+        int at65 = 0;
+        for (int i = 0; i < 4000; ++i)
+            at65 += player.computerplay(b, 1, nothingUsed).value().at(1) == 65;
+        QVERIFY2(qAbs(at65 / 4000.0 - 53.0 / 66) < 0.03, qPrintable(QString::number(at65)));
     }
 
-    // Three "e"s wanted, two on the board.
-    const ComputerPlayer eee = playerFor({QStringLiteral("eee")});
-    QVERIFY(!eee.computerplay(b, 1, nothingUsed));
-}
-
-void tst_ComputerPlayer::missingLetterFails()
-{
-    Board b = catBoard();
-    setTile(b, 25, 'a');
-    setTile(b, 52, 'd');
-    setTile(b, 53, 'g'); // no "o"
-    const ComputerPlayer dogOnly = playerFor({QStringLiteral("dog")});
-    QVERIFY(!dogOnly.computerplay(b, 1, nothingUsed));
-
-    const ComputerPlayer both = playerFor({QStringLiteral("cat"), QStringLiteral("dog")});
-    glyphon::seedRandom(3);
-    for (int i = 0; i < 50; ++i) {
-        const auto move = both.computerplay(b, 2, nothingUsed);
-        QVERIFY(move);
-        QCOMPARE(spell(b, *move), QStringLiteral("cat"));
+    void rareFitsAreDrawnEvenly()
+    {
+        // Two unplayed words fit among 4000 that cannot ("c", "a", "t" are
+        // nowhere in them): either must come with the same chance.
+        Board b = catBoard();
+        setTile(b, 52, 'a', 0, 3); // the bonus "a" is always preferred
+        const QString letters = QStringLiteral("bdefghijklmnopqrsuvw");
+        QStringList words{QStringLiteral("act"), QStringLiteral("cat"), QStringLiteral("tac")};
+        for (int i = 0; i < 4000; ++i)
+            words << QString(letters.at(i % 20)) + letters.at(i / 20 % 20) + letters.at(i / 400);
+        words.sort();
+        const ComputerPlayer player = playerFor(words);
+        glyphon::seedRandom(2024);
+        const auto tacPlayed = [](const QString &w) { return w == QLatin1String("tac"); };
+        int cat = 0;
+        for (int i = 0; i < 600; ++i) {
+            const QList<int> move = player.computerplay(b, 1, tacPlayed).value();
+            const bool isCat = spell(b, move) == QLatin1String("cat");
+            QCOMPARE(move, (isCat ? QList<int>{11, 52, 66} : QList<int>{52, 11, 66}));
+            cat += isCat;
+        }
+        QVERIFY2(qAbs(cat / 600.0 - 0.5) < 0.08, qPrintable(QString::number(cat)));
+        QVERIFY(!player.computerplay(b, 1, [](const QString &w) { return w.contains(QLatin1Char('t')); }));
     }
-}
 
-void tst_ComputerPlayer::usedWordsAreSkipped()
-{
-    Board b = catBoard();
-    setTile(b, 25, 'a');
-    const ComputerPlayer player = playerFor({QStringLiteral("act"), QStringLiteral("cat"), QStringLiteral("tac")});
-
-    QStringList asked;
-    const ComputerPlayer::UsedCheck catAndActUsed = [&asked](const QString &w) {
-        asked << w;
-        return w == QLatin1String("cat") || w == QLatin1String("act");
-    };
-    glyphon::seedRandom(5);
-    for (int i = 0; i < 30; ++i) {
-        const auto move = player.computerplay(b, 1, catAndActUsed);
-        QVERIFY(move);
-        QCOMPARE(spell(b, *move), QStringLiteral("tac"));
+    void lettersAndWords()
+    {
+        Board b = catBoard();
+        setTile(b, 22, 'e');
+        setTile(b, 55, 'e', 2);
+        setTile(b, 12, 'l', 1);
+        glyphon::seedRandom(3);
+        // The same letter twice takes two tiles; the opponent's "e" comes first.
+        const std::optional<QList<int>> eel = playerFor({QStringLiteral("eel")}).computerplay(b, 1, nothingUsed);
+        QCOMPARE(eel, (QList<int>{55, 22, 12}));
+        QCOMPARE(playerFor({QStringLiteral("eee")}).computerplay(b, 1, nothingUsed), std::nullopt);
+        // No "o" on the board: "dog" never fits, "cat" always does.
+        QCOMPARE(playerFor({QStringLiteral("dog")}).computerplay(b, 1, nothingUsed), std::nullopt);
+        const ComputerPlayer player = playerFor({"act", "cat", "dog", "tac"});
+        const auto catActPlayed = [](const QString &w) { return w == QLatin1String("cat") || w == QLatin1String("act"); };
+        for (int i = 0; i < 30; ++i)
+            QCOMPARE(spell(b, player.computerplay(b, 2, catActPlayed).value()), QStringLiteral("tac"));
+        QCOMPARE(player.computerplay(b, 1, [](const QString &) { return true; }), std::nullopt);
     }
-    QVERIFY(asked.contains(QStringLiteral("cat"))); // the check does get consulted
 
-    const ComputerPlayer::UsedCheck allUsed = [](const QString &) { return true; };
-    QVERIFY(!player.computerplay(b, 1, allUsed));
-    // An empty check counts as nothing played yet.
-    QVERIFY(player.computerplay(b, 1, {}));
-}
-
-void tst_ComputerPlayer::candidateListQuirks_data()
-{
-    // On catBoard with one more "a": what the list lets the player spell.
-    QTest::addColumn<QStringList>("words"); // as given, no filler added
-    QTest::addColumn<QString>("expected"); // empty: no move
-
-    QTest::newRow("last entry never drawn") << QStringList{"dog", "cat"} << QString();
-    QTest::newRow("short entries never drawn") << QStringList{"at", "ca", "cat", "zzz"} << "cat";
-    QTest::newRow("no usable entry at all") << QStringList{"at", "ta", "cat"} << QString();
-    QTest::newRow("a single entry") << QStringList{"cat"} << QString();
-    QTest::newRow("empty list") << QStringList{} << QString();
-    QTest::newRow("capitals are no letters") << QStringList{"CAT", "zzz"} << QString();
-}
-
-void tst_ComputerPlayer::candidateListQuirks()
-{
-    QFETCH(QStringList, words);
-    QFETCH(QString, expected);
-    Board b = catBoard();
-    setTile(b, 25, 'a');
-    const ComputerPlayer player(words);
-    glyphon::seedRandom(11);
-    for (int i = 0; i < 10; ++i) {
-        const auto move = player.computerplay(b, 1, nothingUsed);
-        QCOMPARE(move ? spell(b, *move) : QString(), expected);
+    void candidateList_data()
+    {
+        QTest::addColumn<QStringList>("words"); // as given, no filler added
+        QTest::addColumn<QString>("expected");  // empty: no move
+        QTest::newRow("last entry never drawn") << QStringList{"dog", "cat"} << QString();
+        QTest::newRow("short entries never drawn") << QStringList{"at", "ca", "cat", "zzz"} << "cat";
+        QTest::newRow("nothing usable") << QStringList{"at", "cat"} << QString();
+        QTest::newRow("empty") << QStringList{} << QString();
+        QTest::newRow("capitals are no letters") << QStringList{"CAT", "zzz"} << QString();
     }
-}
-
-void tst_ComputerPlayer::sameSeedSameMove()
-{
-    const ComputerPlayer player = playerFor({"ant", "bat", "bee", "cat", "dog", "ear", "eat", "hen", "ink", "lid",
-                                             "net", "old", "rat", "sea", "tea", "ten", "toe", "tree", "stone", "dream"});
-    for (quint32 seed : {1u, 77u, 4096u}) {
-        glyphon::seedRandom(seed);
-        Board b;
-        b.deal();
-        const QSet<QString> used{QStringLiteral("tea"), QStringLiteral("ten")};
-        const auto isUsed = [&used](const QString &w) { return used.contains(w); };
-        const auto first = player.computerplay(b, 1, isUsed);
-
-        glyphon::seedRandom(seed);
-        Board again;
-        again.deal();
-        const auto second = player.computerplay(again, 1, isUsed);
-        QCOMPARE(first.has_value(), second.has_value());
-        if (first) {
-            QCOMPARE(*first, *second);
-            QVERIFY(!used.contains(spell(b, *first)));
+    void candidateList()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QString, expected);
+        const Board b = catBoard();
+        glyphon::seedRandom(11);
+        for (int i = 0; i < 10; ++i) {
+            const auto move = ComputerPlayer(words).computerplay(b, 1, nothingUsed);
+            QCOMPARE(move ? spell(b, *move) : QString(), expected);
         }
     }
-}
+
+    void sameSeedSameMove()
+    {
+        const ComputerPlayer player = playerFor({"ant", "bat", "bee", "dog", "ear", "hen", "ink", "lid", "net",
+                                                 "old", "rat", "sea", "tea", "ten", "toe", "tree", "stone"});
+        const auto teaPlayed = [](const QString &w) { return w == QLatin1String("tea"); };
+        for (quint32 seed : {1u, 77u, 4096u}) {
+            std::optional<QList<int>> moves[2];
+            for (auto &move : moves) {
+                glyphon::seedRandom(seed);
+                Board b;
+                b.deal();
+                move = player.computerplay(b, 1, teaPlayed);
+            }
+            QCOMPARE(moves[0], moves[1]);
+        }
+    }
+};
 
 QTEST_APPLESS_MAIN(tst_ComputerPlayer)
 #include "tst_computerplayer.moc"
