@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -145,7 +146,14 @@ int main(int argc, char *argv[])
         });
     }
 
-    TServer server;
+    std::unique_ptr<TServer> owner;
+    try {
+        owner = std::make_unique<TServer>();
+    } catch (const std::exception &e) {
+        fail(QStringLiteral("glyphon-server: %1").arg(QString::fromLocal8Bit(e.what())));
+        return 1;
+    }
+    TServer &server = *owner;
     server.setTickMs(*tickMs);
     server.setBotSpeed(*botSpeed);
     if (port)
@@ -183,9 +191,9 @@ int main(int argc, char *argv[])
         say(QStringLiteral("Dropped the connection on seat %1: %2").arg(seat).arg(why));
     });
     const bool quitAfterGame = parser.isSet(quitOption);
-    QObject::connect(&server, &TServer::gameWon, &app, [&](const QString &name) {
+    QObject::connect(&server, &TServer::gameWon, &app, [&](int seat, const QString &) {
         say(QStringLiteral("Winner: %1 (%2 to %3) after %4 rounds; %5 words accepted, %6 rejected; %7 s")
-                .arg(name).arg(server.seats[1].score).arg(server.seats[2].score).arg(server.round)
+                .arg(playerLabel(server, seat)).arg(server.seats[1].score).arg(server.seats[2].score).arg(server.round)
                 .arg(accepted).arg(rejected).arg(clock.elapsed() / 1000.0, 0, 'f', 2));
         if (!quitAfterGame)
             return;

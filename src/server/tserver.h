@@ -18,11 +18,11 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <deque>
 #include <memory>
 
-class QTimer;
 class TDictn;
 
 struct TSeat
@@ -146,7 +146,7 @@ signals:
     void wordAccepted(int seat, const QString &word, int points);
     void wordRejected(int seat, int reason, const QString &word);
     void roundEnded(int round);
-    void gameWon(const QString &name);
+    void gameWon(int seat, const QString &name);
 
 private:
     struct Connection

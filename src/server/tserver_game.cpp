@@ -145,7 +145,7 @@ void TServer::checkforwin()
     broadcast(buildMessage("CMD_winner", {toWire(name), QByteArray()}));
     gameon = false;
     computertimer->stop();
-    emit gameWon(name);
+    emit gameWon(w, name);
 }
 
 QByteArray TServer::loadstatsMessage(int seat) const

@@ -1,0 +1,370 @@
+// The pace of a game: start, deal, turns, time-up, end of round, winner,
+// and the computer player's turns.
+
+#include "server_support.h"
+
+#include "board_support.h"
+#include "dictionary/random.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace glyphon;
+using namespace glyphon::test;
+
+namespace {
+
+// Tiles 11, 12, 13 spell "tea" and are free; every other tile is held by
+// holder, so the word that takes them fills the board.
+void lastWordBoard(Board &board, int holder)
+{
+    layBoard(board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    for (int p : tilePositions()) {
+        if (p > 13)
+            board.cell(p).owner = holder;
+    }
+}
+
+} // namespace
+
+class TstGameFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea", "eat", "tee"}); }
+    void cleanupTestCase() { m_words.reset(); }
+
+    void gameStartDealsAndGivesSeatOneTheTurn_data();
+    void gameStartDealsAndGivesSeatOneTheTurn();
+    void onlyTheHostStartsGames();
+    void turnTimesOutInTicks();
+    void winnerTest_data();
+    void winnerTest();
+    void emptySeatTwoWinsAsRizi();
+    void turnsAlternateAcrossRounds_data();
+    void turnsAlternateAcrossRounds();
+    void computerPlaysEmptySeatOncePerTurn();
+    void watchingPlayerIsPlayedByComputer();
+    void computerMovesOnItsOwnTimer();
+
+private:
+    std::unique_ptr<WordFolder> m_words;
+};
+
+void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("announced");
+    QTest::newRow("as given") << QByteArray("Bob+150+60+") << QByteArray("CMD_startgame+Bob+150+60+");
+    QTest::newRow("not numbers") << QByteArray("Bob+lots+ages+") << QByteArray("CMD_startgame+Bob+200+30+");
+    QTest::newRow("fields missing") << QByteArray("Bob") << QByteArray("CMD_startgame+Bob+200+30+");
+}
+
+void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, announced);
+    seedRandom(11);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.player("Ann");
+    TServer &s = f.server();
+    s.seats[1].score = 80;
+    s.seats[2].score = 90;
+    s.seats[2].watching = true;
+    s.usedwords = QStringList{"tea"};
+
+    bob->send("CMD_startgame", {request});
+    QCOMPARE(bob->next(), announced);
+    QCOMPARE(bob->next(), QByteArray("CMD_roundstart+1+"));
+    const QList<QByteArray> letters = bob->next().split('+');
+    QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+1+"));
+
+    QVERIFY(s.gameon);
+    QCOMPARE(s.round, 1);
+    QCOMPARE(s.currentplayer, 1);
+    QCOMPARE(s.pendingAction, int(TServer::TimeUp));
+    QCOMPARE(s.breakcount, s.timeperturn + 4);
+    QCOMPARE(s.seats[1].score, 0);
+    QCOMPARE(s.seats[2].score, 0);
+    QVERIFY(!s.seats[2].watching);
+    QVERIFY(s.usedwords.isEmpty());
+
+    // The board as sent: 36 groups position, letter, value, then an empty field.
+    QCOMPARE(letters.size(), 1 + 36 * 3 + 1);
+    QCOMPARE(letters.first(), QByteArray("CMD_theletters"));
+    QVERIFY(letters.last().isEmpty());
+    for (int i = 0; i < 36; ++i) {
+        const int p = tilePositions()[i];
+        const TCell &cell = s.board.cell(p);
+        QCOMPARE(letters[1 + 3 * i].toInt(), p);
+        QCOMPARE(letters[2 + 3 * i].toInt(), cell.letter);
+        QCOMPARE(letters[3 + 3 * i].toInt(), cell.value);
+        QVERIFY(cell.letter >= 1 && cell.letter <= 26);
+        QCOMPARE(cell.owner, 0);
+        QCOMPARE(cell.locked, 0);
+    }
+}
+
+void TstGameFlow::onlyTheHostStartsGames()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    ann->send("CMD_startgame", {"Ann", "100", "30", ""});
+    QVERIFY(ann->sync().isEmpty());
+    QVERIFY(!f.server().gameon);
+
+    bob->send("CMD_startgame", {"Bob", "100", "30", ""});
+    QVERIFY(!ann->waitFor("CMD_nextplayer+1+").isEmpty());
+    f.server().seats[1].score = 60;
+    f.ticks(34 + 2);
+    QCOMPARE(f.server().currentplayer, 2);
+    // A spectator or the other player cannot end a running game either.
+    ann->send("CMD_startgame", {"Ann", "100", "30", ""});
+    ann->sync();
+    QCOMPARE(f.server().seats[1].score, 60);
+    QCOMPARE(f.server().currentplayer, 2);
+}
+
+void TstGameFlow::turnTimesOutInTicks()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.player("Ann");
+    QSignalSpy timeups(&f.server(), &TServer::timeUp);
+    QSignalSpy turns(&f.server(), &TServer::turnStarted);
+    f.startGame(200, 60, bob);
+    QCOMPARE(turns.count(), 1);
+
+    f.ticks(63);
+    QCOMPARE(timeups.count(), 0);
+    f.ticks(1);
+    QCOMPARE(timeups.count(), 1);
+    QCOMPARE(bob->waitFor("CMD_timeup+"), QByteArray("CMD_timeup+1+"));
+    f.ticks(1);
+    QCOMPARE(turns.count(), 1);
+    f.ticks(1);
+    QCOMPARE(turns.count(), 2);
+    QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+2+"));
+
+    // An accepted word shortens the turn to a two-tick pause.
+    layBoard(f.server().board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    f.server().submitit(2, "2+11+12+13");
+    QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+TEA+3+3+11+12+13"));
+    QCOMPARE(f.server().pendingAction, int(TServer::NextTurn));
+    f.ticks(1);
+    QCOMPARE(turns.count(), 2);
+    f.ticks(1);
+    QCOMPARE(turns.count(), 3);
+    QCOMPARE(f.server().currentplayer, 1);
+}
+
+void TstGameFlow::winnerTest_data()
+{
+    QTest::addColumn<int>("score1");
+    QTest::addColumn<int>("score2");
+    QTest::addColumn<QByteArray>("winner"); // empty: another round
+    QTest::newRow("seat 1 over the target") << 210 << 190 << QByteArray("Bob");
+    QTest::newRow("both over, seat 2 higher") << 205 << 230 << QByteArray("Ann");
+    QTest::newRow("seat 2 alone over") << 190 << 205 << QByteArray("Ann");
+    QTest::newRow("tie over the target") << 210 << 210 << QByteArray();
+    QTest::newRow("nobody at the target") << 150 << 180 << QByteArray();
+}
+
+void TstGameFlow::winnerTest()
+{
+    QFETCH(int, score1);
+    QFETCH(int, score2);
+    QFETCH(QByteArray, winner);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.player("Ann");
+    TServer &s = f.server();
+    QSignalSpy won(&s, &TServer::gameWon);
+    QSignalSpy rounds(&s, &TServer::roundStarted);
+    f.startGame(200, 30, bob);
+
+    lastWordBoard(s.board, 2);
+    s.submitit(1, "1+11+12+13");
+    QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+1+TEA+3+3+11+12+13"));
+    QCOMPARE(bob->waitFor("CMD_endround"), QByteArray("CMD_endround+"));
+    QCOMPARE(s.pendingAction, int(TServer::WinnerTest));
+    s.seats[1].score = score1;
+    s.seats[2].score = score2;
+    f.ticks(1);
+    QCOMPARE(won.count(), 0);
+    f.ticks(1);
+
+    if (!winner.isEmpty()) {
+        QCOMPARE(won.count(), 1);
+        QCOMPARE(won.at(0).at(1).toString(), QString::fromUtf8(winner));
+        QCOMPARE(bob->waitFor("CMD_winner+"), "CMD_winner+" + winner + '+');
+        QVERIFY(!s.gameon);
+        QVERIFY(!s.timer_breaks->isActive());
+        QVERIFY(!s.computertimer->isActive());
+        return;
+    }
+    QCOMPARE(won.count(), 0);
+    QCOMPARE(s.pendingAction, int(TServer::NextRound));
+    f.ticks(9);
+    QCOMPARE(rounds.count(), 1);
+    f.ticks(1);
+    QCOMPARE(rounds.count(), 2);
+    QCOMPARE(bob->waitFor("CMD_roundstart+"), QByteArray("CMD_roundstart+2+"));
+    QVERIFY(s.usedwords.isEmpty());
+    for (int p : tilePositions())
+        QCOMPARE(s.board.cell(p).owner, 0);
+    QCOMPARE(s.seats[1].score, score1);
+    QCOMPARE(s.seats[2].score, score2);
+    // The word of the last round counts again.
+    layBoard(s.board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    s.submitit(s.currentplayer, QByteArray::number(s.currentplayer) + "+11+12+13");
+    QCOMPARE(s.usedwords, QStringList{"tea"});
+}
+
+void TstGameFlow::emptySeatTwoWinsAsRizi()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TServer &s = f.server();
+    f.startGame(100, 30, bob);
+    f.ticks(34 + 2); // Bob's time runs out; Rizi's turn
+    QCOMPARE(s.currentplayer, 2);
+    QVERIFY(s.computertimer->isActive());
+    lastWordBoard(s.board, 1);
+    s.submitit(2, "2+11+12+13");
+    s.seats[2].score = 120;
+    f.ticks(2);
+    QCOMPARE(bob->waitFor("CMD_winner+"), QByteArray("CMD_winner+Rizi+"));
+}
+
+void TstGameFlow::turnsAlternateAcrossRounds_data()
+{
+    QTest::addColumn<int>("filler");
+    QTest::addColumn<int>("nextRoundStarter");
+    QTest::newRow("seat 1 fills the board") << 1 << 2;
+    QTest::newRow("seat 2 fills the board") << 2 << 1;
+}
+
+void TstGameFlow::turnsAlternateAcrossRounds()
+{
+    QFETCH(int, filler);
+    QFETCH(int, nextRoundStarter);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.player("Ann");
+    TServer &s = f.server();
+    f.startGame(200, 30, bob);
+    QCOMPARE(s.currentplayer, 1);
+    if (filler == 2)
+        f.ticks(34 + 2);
+    QCOMPARE(s.currentplayer, filler);
+    lastWordBoard(s.board, 3 - filler);
+    s.submitit(filler, QByteArray::number(filler) + "+11+12+13");
+    f.ticks(2 + 10);
+    QCOMPARE(s.round, 2);
+    QCOMPARE(s.currentplayer, nextRoundStarter);
+    QVERIFY(!bob->waitFor("CMD_roundstart+2+").isEmpty());
+    QCOMPARE(bob->waitFor("CMD_nextplayer+"),
+             QByteArray("CMD_nextplayer+" + QByteArray::number(nextRoundStarter) + '+'));
+}
+
+void TstGameFlow::computerPlaysEmptySeatOncePerTurn()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TServer &s = f.server();
+    s.setBotSpeed(500);
+    s.listbox_words.setWords({"tea", "zzz"}); // the last entry is never drawn
+    QSignalSpy accepted(&s, &TServer::wordAccepted);
+    QSignalSpy rejected(&s, &TServer::wordRejected);
+    f.startGame(200, 30, bob);
+    QVERIFY(!s.computertimer->isActive()); // Bob plays himself
+    s.timeup();
+    s.timer_breaksTimer();
+    s.timer_breaksTimer();
+    QCOMPARE(bob->waitFor("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+"));
+    QVERIFY(s.computertimer->isActive());
+    QCOMPARE(s.computertimer->interval(), s.botDelayMs());
+    s.setTickMs(1000);
+    QCOMPARE(s.botDelayMs(), 500);
+    s.setTickMs(100000000);
+
+    layBoard(s.board, {{21, 'a'}, {35, 'e'}, {64, 't'}});
+    s.computertimerTimer();
+    QVERIFY(!s.computertimer->isActive());
+    QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+TEA+3+3+64+35+21"));
+    QCOMPARE(accepted.count(), 1);
+
+    // A word the dictionary does not know is rejected without a word to
+    // anybody, and the turn then runs out: no second try.
+    s.timer_breaksTimer();
+    s.timer_breaksTimer();
+    QCOMPARE(s.currentplayer, 1);
+    s.timeup();
+    s.timer_breaksTimer();
+    s.timer_breaksTimer();
+    QCOMPARE(s.currentplayer, 2);
+    s.listbox_words.setWords({"tae", "zzz"});
+    s.computertimerTimer();
+    s.computertimerTimer();
+    s.computerplay(2);
+    QCOMPARE(rejected.count(), 1);
+    QCOMPARE(rejected.at(0).at(1).toInt(), int(TServer::NotAWord));
+    QVERIFY(!bob->sync().join().contains("CMD_invalid"));
+}
+
+void TstGameFlow::watchingPlayerIsPlayedByComputer()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TServer &s = f.server();
+    s.listbox_words.setWords({"eat", "zzz"});
+    f.startGame(200, 30, bob);
+    s.seats[2].score = 40;
+    ann->send("CMD_justwatch", {"2", "1"});
+    QCOMPARE(bob->waitFor("CMD_justwatching+"), QByteArray("CMD_justwatching+2+1"));
+    f.ticks(34 + 2);
+    QCOMPARE(s.currentplayer, 2);
+    QVERIFY(s.computertimer->isActive());
+    QCOMPARE(s.computertimer->interval(), s.botDelayMs());
+
+    layBoard(s.board, {{11, 'e'}, {12, 'a'}, {13, 't'}});
+    s.board.cell(12).value = 4;
+    s.computertimerTimer();
+    QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+2+EAT+6+46+11+12+13"));
+    for (int p : {11, 12, 13})
+        QCOMPARE(s.board.cell(p).owner, 2);
+
+    // Playing again: the next turn of seat 2 is Ann's own.
+    ann->send("CMD_justwatch", {"2", "2"});
+    QVERIFY(!bob->waitFor("CMD_justwatching+2+2").isEmpty());
+    f.ticks(2);
+    f.ticks(34 + 2);
+    QCOMPARE(s.currentplayer, 2);
+    QVERIFY(!s.computertimer->isActive());
+}
+
+void TstGameFlow::computerMovesOnItsOwnTimer()
+{
+    // Nobody connected and a short tick: the first turn is the computer's,
+    // and its move comes from the built-in candidate list by itself.
+    seedRandom(3);
+    ServerFixture f;
+    TServer &s = f.server();
+    QVERIFY(s.listbox_words.words().size() > 1000);
+    s.setTickMs(5);
+    QSignalSpy accepted(&s, &TServer::wordAccepted);
+    QSignalSpy rejected(&s, &TServer::wordRejected);
+    s.startgame(TServer::LocalRequest, "Host+20+5+");
+    QVERIFY(s.computertimer->isActive());
+    QCOMPARE(s.computertimer->interval(), 5);
+    QVERIFY(spinUntil([&] { return accepted.count() + rejected.count() > 0; }));
+    const QList<QVariant> first = accepted.isEmpty() ? rejected.first() : accepted.first();
+    QCOMPARE(first.at(0).toInt(), 1);
+}
+
+QTEST_GUILESS_MAIN(TstGameFlow)
+#include "tst_gameflow.moc"

@@ -1,0 +1,120 @@
+// Login: what the newcomer and the others receive, and in which order.
+
+#include "server_support.h"
+
+#include "board_support.h"
+
+#include <QTest>
+
+using namespace glyphon::test;
+
+class TstLogin : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
+    void cleanupTestCase() { m_words.reset(); }
+
+    void firstLoginIsAnnouncedAlone();
+    void newcomerLearnsTheOthers();
+    void duringGameStateComesLast();
+    void wrongVersionWarnsBothSides();
+    void loginForAnotherSeatIsIgnored();
+
+private:
+    std::unique_ptr<WordFolder> m_words;
+};
+
+void TstLogin::firstLoginIsAnnouncedAlone()
+{
+    ServerFixture f;
+    TestClient *bob = f.connection();
+    QCOMPARE(bob->seat, 1);
+    bob->send("CMD_logininfo", {"1", "1.0.2", "Bob"});
+    QCOMPARE(bob->next(), QByteArray("CMD_newplayerinfo+1+Bob+0"));
+    QVERIFY(bob->sync().isEmpty());
+}
+
+void TstLogin::newcomerLearnsTheOthers()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *quiet = f.connection(); // connected, not logged in
+    f.startGame(200, 30, ann);
+    ann->send("CMD_justwatch", {"2", "1"});
+    QVERIFY(!bob->waitFor("CMD_justwatching+2+1").isEmpty());
+    bob->unread();
+    quiet->unread();
+
+    TestClient *cy = f.connection();
+    QCOMPARE(cy->seat, 4);
+    // A name may hold "+"; it is the rest of the login.
+    cy->send("CMD_logininfo", {"4", "1.0.2", "Cy+Di"});
+    QCOMPARE(cy->next(), QByteArray("CMD_newplayerinfo+4+Cy+Di+0"));
+    QCOMPARE(cy->next(), QByteArray("CMD_existingplayers+1+Bob+0+2+Ann+1+3++0"));
+    QVERIFY(cy->next().startsWith("CMD_loadstats+4+"));
+    QCOMPARE(bob->next(), QByteArray("CMD_newplayerinfo+4+Cy+Di+0"));
+    QCOMPARE(quiet->next(), QByteArray("CMD_newplayerinfo+4+Cy+Di+0"));
+    QVERIFY(bob->sync().isEmpty());
+}
+
+void TstLogin::duringGameStateComesLast()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.startGame(150, 45, bob);
+    TServer &s = f.server();
+    layBoard(s.board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    setTile(s.board, 14, 'q', 2, 3, 1);
+    s.seats[1].score = 12;
+    s.seats[2].score = 34;
+    f.ticks(5);
+
+    TestClient *ann = f.connection();
+    ann->send("CMD_logininfo", {"2", "1.0.2", "Ann"});
+    QCOMPARE(ann->next(), QByteArray("CMD_newplayerinfo+2+Ann+0"));
+    QCOMPARE(ann->next(), QByteArray("CMD_existingplayers+1+Bob+0"));
+    const QList<QByteArray> fields = ann->next().split('+');
+    QVERIFY(ann->sync().isEmpty());
+
+    QCOMPARE(fields.size(), 10 + 36 * 5);
+    QCOMPARE(fields.mid(0, 10), (QList<QByteArray>{"CMD_loadstats", "2", "12", "34", "45", "150", "1",
+                                                     "44", "4", "1"}));
+    // The board row by row: position, letter, owner, value, lock.
+    QCOMPARE(fields.mid(10, 5), (QList<QByteArray>{"11", "20", "0", "0", "0"}));
+    QCOMPARE(fields.mid(25, 5), (QList<QByteArray>{"14", "17", "2", "3", "1"}));
+    QCOMPARE(fields.mid(10 + 35 * 5, 5), (QList<QByteArray>{"66", "24", "0", "0", "0"}));
+}
+
+void TstLogin::wrongVersionWarnsBothSides()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.connection();
+    ann->send("CMD_logininfo", {"2", "0.9", "Ann"});
+    QCOMPARE(ann->next(), QByteArray("CMD_newplayerinfo+2+Ann+0"));
+    QCOMPARE(ann->next(), QByteArray("CMD_existingplayers+1+Bob+0"));
+    QCOMPARE(ann->next(), QByteArray("CMD_wrongversion+"));
+    QCOMPARE(bob->next(), QByteArray("CMD_newplayerinfo+2+Ann+0"));
+    QCOMPARE(bob->next(), QByteArray("CMD_havewrongversion+Ann"));
+    // The login stands.
+    QCOMPARE(f.server().seats[2].name, QStringLiteral("Ann"));
+}
+
+void TstLogin::loginForAnotherSeatIsIgnored()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *eve = f.connection();
+    eve->send("CMD_logininfo", {"1", "1.0.2", "Mallory"});
+    eve->send("CMD_logininfo", {"x", "1.0.2", "Mallory"});
+    QVERIFY(eve->sync().isEmpty());
+    QCOMPARE(f.server().seats[1].name, QStringLiteral("Bob"));
+    QVERIFY(f.server().seats[2].name.isEmpty());
+    QVERIFY(eve->login("Eve"));
+    QCOMPARE(bob->waitFor("CMD_newplayerinfo+"), QByteArray("CMD_newplayerinfo+2+Eve+0"));
+}
+
+QTEST_GUILESS_MAIN(TstLogin)
+#include "tst_login.moc"

@@ -1,0 +1,293 @@
+// Relays, removal and just-watch, each bound to the seat of the connection
+// that asks; and the limits that keep one connection from hurting the rest.
+
+#include "server_support.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace glyphon::test;
+using glyphon::buildMessage;
+
+namespace {
+qsizetype countContaining(const QList<QByteArray> &messages, const QByteArray &text)
+{
+    return std::count_if(messages.begin(), messages.end(), [&](const QByteArray &m) { return m.contains(text); });
+}
+} // namespace
+
+class TstRelays : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
+    void cleanupTestCase() { m_words.reset(); }
+
+    void relaysReachEveryone_data();
+    void relaysReachEveryone();
+    void requestsNamingAnotherSeatAreIgnored_data();
+    void requestsNamingAnotherSeatAreIgnored();
+    void hostRemovesParticipant();
+    void justWatchRules_data();
+    void justWatchRules();
+    void justWatchInTurnPassesTurn();
+
+    void oversizedMessageClosesConnection();
+    void floodingConnectionIsClosed();
+    void connectionsAreServedInTurn();
+    void dispatchRestsWhenIdle();
+    void peerThatNeverReadsIsClosed();
+    void garbageIsIgnored();
+
+private:
+    std::unique_ptr<WordFolder> m_words;
+};
+
+void TstRelays::relaysReachEveryone_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("relay");
+    QTest::newRow("chat with + inside")
+        << buildMessage("CMD_chat", {"2", "1+1=2, a+b|clBlue"}) << QByteArray("CMD_chat+2+Ann chats: 1+1=2, a+b|clBlue");
+    QTest::newRow("action") << buildMessage("CMD_action", {"2", "waves|$00FF0000"})
+                            << QByteArray("CMD_action+2+Ann waves|$00FF0000");
+    QTest::newRow("sound") << buildMessage("CMD_playasound", {"2", "wave7", ""})
+                           << QByteArray("CMD_playasound+2+wave7+");
+    QTest::newRow("utf-8 chat") << buildMessage("CMD_chat", {"2", "grüße ✓|clBlack"})
+                                << QByteArray("CMD_chat+2+Ann chats: grüße ✓|clBlack");
+}
+
+void TstRelays::relaysReachEveryone()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, relay);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *spy = f.player("Spy");
+    bob->unread();
+    ann->unread();
+    spy->unread();
+    ann->sendRaw(request);
+    QCOMPARE(bob->next(), relay);
+    QCOMPARE(ann->next(), relay);
+    QCOMPARE(spy->next(), relay);
+}
+
+void TstRelays::requestsNamingAnotherSeatAreIgnored_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::newRow("chat") << buildMessage("CMD_chat", {"1", "I resign|clBlack"});
+    QTest::newRow("action") << buildMessage("CMD_action", {"1", "resigns|clBlack"});
+    QTest::newRow("sound") << buildMessage("CMD_playasound", {"1", "wave1", ""});
+    QTest::newRow("kick as seat 1") << buildMessage("CMD_kickhim", {"1", "3", ""});
+    QTest::newRow("kick as itself") << buildMessage("CMD_kickhim", {"2", "3", ""});
+    QTest::newRow("seat not a number") << buildMessage("CMD_chat", {"two", "hi|clBlack"});
+}
+
+void TstRelays::requestsNamingAnotherSeatAreIgnored()
+{
+    QFETCH(QByteArray, request);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *spy = f.player("Spy");
+    bob->unread();
+    ann->sendRaw(request);
+    QVERIFY(ann->sync().isEmpty());
+    QCOMPARE(bob->next(), QByteArray("CMD_chat+2+Ann chats: sync-1|clBlack"));
+    QVERIFY(spy->isOpen());
+    QVERIFY(f.server().seats[3].connected);
+}
+
+void TstRelays::hostRemovesParticipant()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *spy = f.player("Spy");
+    bob->send("CMD_kickhim", {"1", "3", ""});
+    QVERIFY(spy->waitClosed());
+    QCOMPARE(ann->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+3+Spy"));
+    QCOMPARE(bob->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+3+Spy"));
+    QVERIFY(!f.server().seats[3].connected);
+    // A seat nobody holds, or beyond the seats: nothing happens.
+    bob->send("CMD_kickhim", {"1", "3", ""});
+    bob->send("CMD_kickhim", {"1", "12", ""});
+    bob->send("CMD_kickhim", {"1", "-1", ""});
+    QVERIFY(!bob->sync().join().contains("CMD_playerdisconnected"));
+    QVERIFY(ann->isOpen());
+}
+
+void TstRelays::justWatchRules_data()
+{
+    QTest::addColumn<int>("sender");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<bool>("gameOn");
+    QTest::addColumn<QByteArray>("relay"); // empty: ignored
+    QTest::newRow("player for itself") << 2 << QByteArray("2+1") << true << QByteArray("CMD_justwatching+2+1");
+    QTest::newRow("host for player 2") << 1 << QByteArray("2+1") << true << QByteArray("CMD_justwatching+2+1");
+    QTest::newRow("player back") << 2 << QByteArray("2+2") << false << QByteArray("CMD_justwatching+2+2");
+    QTest::newRow("player for the host") << 2 << QByteArray("1+1") << true << QByteArray();
+    QTest::newRow("spectator for player") << 3 << QByteArray("2+1") << true << QByteArray();
+    QTest::newRow("spectator for itself") << 3 << QByteArray("3+1") << true << QByteArray();
+    QTest::newRow("watch without game") << 2 << QByteArray("2+1") << false << QByteArray();
+    QTest::newRow("unknown flag") << 2 << QByteArray("2+3") << true << QByteArray();
+}
+
+void TstRelays::justWatchRules()
+{
+    QFETCH(int, sender);
+    QFETCH(QByteArray, request);
+    QFETCH(bool, gameOn);
+    QFETCH(QByteArray, relay);
+    ServerFixture f;
+    QList<TestClient *> c = {f.player("Bob"), f.player("Ann"), f.player("Spy")};
+    if (gameOn)
+        f.startGame(200, 30, c[0]);
+    c[0]->unread();
+    c[sender - 1]->sendRaw(buildMessage("CMD_justwatch", {request}));
+    const QList<QByteArray> before = c[sender - 1]->sync();
+    const int target = request.left(1).toInt();
+    if (relay.isEmpty()) {
+        QVERIFY(!before.join().contains("CMD_justwatching"));
+        QVERIFY(!f.server().seats[target].watching);
+    } else {
+        QVERIFY(before.contains(relay));
+        QCOMPARE(f.server().seats[target].watching, relay.endsWith("+1"));
+    }
+}
+
+void TstRelays::justWatchInTurnPassesTurn()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.player("Ann");
+    f.startGame(200, 30, bob);
+    QCOMPARE(f.server().currentplayer, 1);
+    bob->send("CMD_justwatch", {"1", "1"});
+    QCOMPARE(bob->next(), QByteArray("CMD_justwatching+1+1"));
+    QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+2+"));
+    QCOMPARE(f.server().currentplayer, 2);
+}
+
+void TstRelays::oversizedMessageClosesConnection()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    QSignalSpy dropped(&f.server(), &TServer::connectionDropped);
+    // Just under the cap is still one message.
+    ann->sendRaw("CMD_chat+2+" + QByteArray(60 * 1024, 'a') + "|clBlack" + glyphon::Terminator);
+    QVERIFY(bob->waitFor("CMD_chat+2+Ann chats: aaa").size() > 60 * 1024);
+    ann->sendRaw("CMD_chat+2+" + QByteArray(65 * 1024, 'a'));
+    QVERIFY(ann->waitClosed());
+    QCOMPARE(bob->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ann"));
+    QCOMPARE(dropped.count(), 1);
+    QCOMPARE(dropped.at(0).at(0).toInt(), 2);
+    QVERIFY(bob->sync().isEmpty());
+}
+
+void TstRelays::floodingConnectionIsClosed()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *spy = f.player("Spy");
+    QByteArray burst;
+    for (int i = 0; i < 400; ++i)
+        burst += buildMessage("CMD_chat", {"2", "spam " + QByteArray::number(i) + "|clBlack"});
+    spy->sendRaw(burst);
+    QVERIFY(spy->waitClosed());
+    QVERIFY(!bob->waitFor("CMD_playerdisconnected+2+Spy").isEmpty());
+    // Whatever it had queued went with it; the others are served as before.
+    QCOMPARE(f.server().queuedMessages(), 0);
+    const QList<QByteArray> before = bob->sync();
+    QVERIFY(!before.join().contains("spam"));
+    QVERIFY(countContaining(bob->messages(), "spam") < 50);
+}
+
+void TstRelays::connectionsAreServedInTurn()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *spy = f.player("Spy");
+    bob->unread();
+    QByteArray burst;
+    for (int i = 0; i < 200; ++i)
+        burst += buildMessage("CMD_chat", {"2", "spam|clBlack"});
+    spy->sendRaw(burst);
+    QVERIFY(spinUntil([&] { return f.server().queuedMessages() >= 150; }));
+    const int handledBefore = 200 - f.server().queuedMessages();
+    bob->send("CMD_chat", {"1", "mine|clBlack"});
+    QVERIFY(!bob->waitFor("CMD_chat+1+Bob chats: mine").isEmpty());
+    // One queue for everybody would put Bob's line behind all 200.
+    // Bob's line waits for one of the spy's at most once it is queued; the
+    // slack covers the ticks while it travels. One queue for everybody would
+    // put it behind all the spy's lines.
+    const qsizetype spamFirst = countContaining(bob->messages(), "spam") - handledBefore;
+    QVERIFY2(spamFirst <= 10, QByteArray::number(spamFirst).constData());
+    QVERIFY(spy->isOpen());
+}
+
+void TstRelays::dispatchRestsWhenIdle()
+{
+    ServerFixture f;
+    QVERIFY(!f.server().socktimer->isActive());
+    TestClient *bob = f.player("Bob");
+    bob->send("CMD_chat", {"1", "a|clBlack"});
+    bob->send("CMD_chat", {"1", "b|clBlack"});
+    QVERIFY(spinUntil([&] { return f.server().socktimer->isActive(); }));
+    QVERIFY(!bob->waitFor("CMD_chat+1+Bob chats: b").isEmpty());
+    QVERIFY(!f.server().socktimer->isActive());
+    QCOMPARE(f.server().queuedMessages(), 0);
+}
+
+void TstRelays::peerThatNeverReadsIsClosed()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    // A raw socket with a small window that the test never reads.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(f.port());
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    QVERIFY(spinUntil([&] { return f.server().seats[2].connected; }));
+
+    QSignalSpy dropped(&f.server(), &TServer::connectionDropped);
+    const QByteArray big = buildMessage("CMD_chat", {"1", QByteArray(256 * 1024, 'z')});
+    for (int i = 0; i < 40 && dropped.isEmpty(); ++i) {
+        f.server().broadcast(big);
+        QVERIFY(bob->waitFor("CMD_chat+1+zzz").size() > 0);
+    }
+    QCOMPARE(dropped.count(), 1);
+    QVERIFY(spinUntil([&] { return !f.server().seats[2].connected; }));
+    QVERIFY(f.server().pendingOutput() < TServer::MaxUnsentBytes);
+    ::close(fd);
+}
+
+void TstRelays::garbageIsIgnored()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    bob->sendRaw(QByteArray("CMD_endround") + glyphon::Terminator + glyphon::Terminator + "CMD_winner+x"
+                 + glyphon::Terminator + "nonsense+1+2" + glyphon::Terminator);
+    bob->send("CMD_submitit", {"1", "11", "12"}); // no game runs
+    bob->send("CMD_startgame", {"Bob", "x"});     // numbers fall back to 200 and 30
+    const QList<QByteArray> before = bob->sync();
+    QVERIFY(!before.isEmpty());
+    QCOMPARE(before.first(), QByteArray("CMD_startgame+Bob+200+30+"));
+    QVERIFY(f.server().gameon);
+}
+
+QTEST_GUILESS_MAIN(TstRelays)
+#include "tst_relays.moc"

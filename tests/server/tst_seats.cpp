@@ -1,0 +1,171 @@
+// Seats: who gets which seat, the full server, reuse of freed seats, and
+// what happens when a connection goes.
+
+#include "server_support.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <sys/socket.h>
+
+using namespace glyphon::test;
+
+class TstSeats : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
+    void cleanupTestCase() { m_words.reset(); }
+
+    void seatsInOrderThenFull();
+    void freedSeatIsReusedAndKeepsScore();
+    void leavingTellsTheOthersOnly();
+    void resetConnectionFreesSeat();
+    void secondPlayerLeavingInTurnPassesTurn_data();
+    void secondPlayerLeavingInTurnPassesTurn();
+    void destroyingServerClosesConnections();
+
+private:
+    std::unique_ptr<WordFolder> m_words;
+};
+
+void TstSeats::seatsInOrderThenFull()
+{
+    ServerFixture f;
+    QList<TestClient *> clients;
+    for (int seat = 1; seat <= 9; ++seat) {
+        TestClient *c = f.player("p" + QByteArray::number(seat));
+        QCOMPARE(c->seat, seat);
+        clients.append(c);
+    }
+    QCOMPARE(f.server().slotsused, 9);
+
+    TestClient extra;
+    QVERIFY(extra.connectTo(f.port()));
+    QCOMPARE(extra.next(), QByteArray("CMD_full+"));
+    QVERIFY(extra.waitClosed());
+    // Nobody noticed: no seat changed, nothing was broadcast.
+    QCOMPARE(f.server().slotsused, 9);
+    for (int seat = 1; seat <= 9; ++seat)
+        QVERIFY(f.server().seats[seat].connected);
+    QVERIFY(!f.server().seats[10].connected);
+    QVERIFY(clients[0]->sync().isEmpty());
+}
+
+void TstSeats::freedSeatIsReusedAndKeepsScore()
+{
+    ServerFixture f;
+    QList<TestClient *> clients;
+    for (int seat = 1; seat <= 9; ++seat)
+        clients.append(f.player("p" + QByteArray::number(seat)));
+    f.server().seats[2].score = 57;
+
+    clients[3]->socket().disconnectFromHost();
+    QCOMPARE(clients[0]->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+4+p4"));
+    TestClient newcomer;
+    QCOMPARE(newcomer.join(f.port()), 4);
+
+    clients[1]->socket().disconnectFromHost();
+    QVERIFY(!clients[0]->waitFor("CMD_playerdisconnected+2+p2").isEmpty());
+    TestClient second;
+    QCOMPARE(second.join(f.port()), 2);
+    QVERIFY(second.login("Ann"));
+    // The newcomer plays on with the points of whoever had the seat.
+    QCOMPARE(f.server().seats[2].score, 57);
+    QCOMPARE(f.server().seats[2].name, QStringLiteral("Ann"));
+    QCOMPARE(f.server().slotsused, 9);
+}
+
+void TstSeats::leavingTellsTheOthersOnly()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *spy = f.player("Spy");
+    f.startGame(200, 30, ann);
+    ann->send("CMD_justwatch", {"2", "1"});
+    QCOMPARE(spy->waitFor("CMD_justwatching+"), QByteArray("CMD_justwatching+2+1"));
+    bob->unread();
+    spy->unread();
+
+    QSignalSpy freed(&f.server(), &TServer::seatFreed);
+    ann->socket().disconnectFromHost();
+    QCOMPARE(bob->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ann"));
+    QCOMPARE(spy->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ann"));
+    QCOMPARE(freed.count(), 1);
+    const TSeat &seat = f.server().seats[2];
+    QVERIFY(!seat.connected);
+    QVERIFY(seat.name.isEmpty());
+    QVERIFY(!seat.watching);
+    QVERIFY(!seat.sock);
+    QCOMPARE(seat.botname, QStringLiteral("Rizi"));
+    // Nothing else followed, and the others are served as before.
+    QVERIFY(bob->sync().isEmpty());
+}
+
+void TstSeats::resetConnectionFreesSeat()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    // A reset instead of an orderly close.
+    linger hard = {1, 0};
+    QCOMPARE(::setsockopt(int(ann->socket().socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard), 0);
+    ann->socket().abort();
+
+    QCOMPARE(bob->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ann"));
+    QVERIFY(!f.server().seats[2].connected);
+    QVERIFY(!f.server().seats[2].sock);
+    // Broadcasts after it reach the rest and skip the gone seat.
+    f.server().broadcast(glyphon::buildMessage("CMD_endround", {QByteArray()}));
+    QCOMPARE(bob->waitFor("CMD_endround"), QByteArray("CMD_endround+"));
+    TestClient again;
+    QCOMPARE(again.join(f.port()), 2);
+}
+
+void TstSeats::secondPlayerLeavingInTurnPassesTurn_data()
+{
+    QTest::addColumn<int>("leaver");
+    QTest::addColumn<bool>("passes");
+    QTest::newRow("seat 2 in its turn") << 2 << true;
+    QTest::newRow("seat 1 in its turn") << 1 << false;
+}
+
+void TstSeats::secondPlayerLeavingInTurnPassesTurn()
+{
+    QFETCH(int, leaver);
+    QFETCH(bool, passes);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *spy = f.player("Spy");
+    f.startGame(200, 30, spy);
+    if (leaver == 2) {
+        f.ticks(34); // time-up
+        f.ticks(2);  // seat 2's turn
+        QCOMPARE(spy->waitFor("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+"));
+    }
+    QCOMPARE(f.server().currentplayer, leaver);
+
+    (leaver == 1 ? bob : ann)->socket().disconnectFromHost();
+    QVERIFY(!spy->waitFor("CMD_playerdisconnected+" + QByteArray::number(leaver)).isEmpty());
+    const QList<QByteArray> after = spy->sync();
+    QCOMPARE(after.contains("CMD_nextplayer+1+"), passes);
+    QCOMPARE(f.server().currentplayer, passes ? 1 : leaver);
+}
+
+void TstSeats::destroyingServerClosesConnections()
+{
+    auto f = std::make_unique<ServerFixture>();
+    TestClient bob;
+    TestClient spy;
+    QCOMPARE(bob.join(f->port()), 1);
+    QCOMPARE(spy.join(f->port()), 2);
+    f->startGame(100, 30);
+    f.reset();
+    QVERIFY(bob.waitClosed());
+    QVERIFY(spy.waitClosed());
+}
+
+QTEST_GUILESS_MAIN(TstSeats)
+#include "tst_seats.moc"
