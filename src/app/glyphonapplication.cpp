@@ -13,7 +13,10 @@ GlyphonApplication::GlyphonApplication(int &argc, char **argv)
     setApplicationDisplayName(QStringLiteral("Glyphon"));
     setApplicationVersion(QStringLiteral("1.0.2"));
     setDesktopFileName(QStringLiteral("glyphon"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/glyphon.png")));
+    QIcon icon;
+    for (int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/glyphon-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
 }
 
 bool GlyphonApplication::notify(QObject *receiver, QEvent *event)
