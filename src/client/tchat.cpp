@@ -309,14 +309,15 @@ void Tchat::createBoardControls()
     connect(button_submit, &PictureButton::clicked, this, &Tchat::hitdone);
 
     button_start = new PictureButton(QStringLiteral("START GAME"), panel_board);
-    button_start->move(194 - 79, 197);
+    // Below the winner panel, so a finished game shows both.
+    button_start->move(194 - 79, 226);
     button_start->setCursor(Qt::PointingHandCursor);
     button_start->setFocusPolicy(Qt::NoFocus);
     connect(button_start, &PictureButton::clicked, this, &Tchat::button_startClick);
 
     panel_winner = new QFrame(panel_board);
     panel_winner->setObjectName(QStringLiteral("panel_winner"));
-    panel_winner->setGeometry(5, 194, 379, 41);
+    panel_winner->setGeometry(5, 166, 379, 41);
     panel_winner->setFrameShape(QFrame::Box);
     panel_winner->setLineWidth(1);
     panel_winner->setAutoFillBackground(true);

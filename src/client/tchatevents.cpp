@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTimer>
 
 using glyphon::FieldReader;
@@ -41,7 +42,10 @@ void Tchat::hisword(const QByteArray &data)
     }
     label_word->clear();
     label_status->setText(playerNameLabel(*seat)->text() + QStringLiteral(" made: ") + word);
-    wordList(*seat)->appendPlainText(word + QStringLiteral(" (") + points + QStringLiteral(")"));
+    QPlainTextEdit *list = wordList(*seat);
+    list->appendPlainText(word + QStringLiteral(" (") + points + QStringLiteral(")"));
+    list->moveCursor(QTextCursor::End); // the latest word in view
+    list->ensureCursorVisible();
     bonusLabel(*seat)->setText(QStringLiteral("+") + points);
     scoreLabel(*seat)->setText(total);
     realignPlayerRow(*seat);

@@ -1,0 +1,105 @@
+// Stages a solo game window for screenshots and holds it still:
+//   stage_screens game [seconds]    a game in progress: tiles of both
+//                                   players, a lock frame, a word being built
+//   stage_screens winner [seconds]  the winner panel after a short game
+// Prints READY when the window is in place. Seat 1 plays the words the
+// computer player finds for it; the game uses a fixed seed.
+
+#include "client/chatinput.h"
+#include "client/glyphoncontext.h"
+#include "client/tchat.h"
+#include "client/tilewidget.h"
+#include "dictionary/random.h"
+#include "server/tserver.h"
+#include "windows/download.h"
+#include "windows/gamestart.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+bool hasLock(const TServer &server)
+{
+    for (int p : glyphon::tilePositions())
+        if (server.board.cell(p).locked)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("game");
+    const int holdSeconds = argc > 2 ? atoi(argv[2]) : 20;
+    const bool winnerMode = mode == QLatin1String("winner");
+
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::Any, 0);
+        qputenv("GLYPHON_PORT", QByteArray::number(probe.serverPort()));
+    }
+    glyphon::seedRandom(winnerMode ? 11 : 7);
+
+    GlyphonContext context{QStringList()};
+    Tchat *chat = context.chat;
+    TServer *server = context.server;
+    server->setTickMs(winnerMode ? 5 : 40);
+    context.start();
+
+    bool started = false;
+    bool ready = false;
+    int ownWords = 0;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        context.download->hide();
+        if (ready)
+            return;
+        if (!started) {
+            if (chat->myseat != 1)
+                return;
+            started = true;
+            chat->mychat->setText(QStringLiteral("Good luck, Rizi! :)#10"));
+            chat->sendit();
+            context.gamestart->setValues(winnerMode ? 50 : 200, 60);
+            context.gamestart->button_startClick();
+            return;
+        }
+        if (winnerMode && chat->panel_winner->isVisible()) {
+            ready = true;
+        } else if (chat->myTurn() && chat->wordcount == 0 && server->currentplayer == 1
+                   && server->pendingAction == TServer::TimeUp) {
+            const auto word = server->listbox_words.computerplay(
+                server->board, 1, [server](const QString &w) { return server->checkforused(w); });
+            if (!word)
+                return;
+            const bool last = !winnerMode && ownWords >= 6 && hasLock(*server);
+            for (int i = 0; i < word->size() - (last ? 1 : 0); ++i)
+                chat->image_word51MouseUp(chat->tileAt(word->at(i)), Qt::LeftButton);
+            if (last) {
+                // Hold the turn: the word stays half built on screen.
+                server->timer_breaks->stop();
+                ready = true;
+            } else {
+                chat->hitdone();
+                ++ownWords;
+            }
+        }
+        if (ready) {
+            std::puts("READY");
+            std::fflush(stdout);
+            QTimer::singleShot(holdSeconds * 1000, &app, &QApplication::quit);
+        }
+    });
+    driver.start(5);
+    return app.exec();
+}
