@@ -36,7 +36,8 @@ double oneRun(const QString &folder)
     QProcess program;
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(folder);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.setStandardOutputFile(QProcess::nullDevice());
+    program.setStandardErrorFile(QProcess::nullDevice());
 
     QElapsedTimer clock;
     clock.start();
@@ -62,9 +63,9 @@ double oneRun(const QString &folder)
             buffer.remove(0, end + 1);
             if (message.startsWith("CMD_sendlogininfo+")) {
                 watcher.write(glyphon::buildMessage("CMD_logininfo", {message.mid(18), "1.0.2", "watch"}));
-            } else if (message.startsWith("CMD_newplayerinfo+1+You+")
-                       || (message.startsWith("CMD_existingplayers+") && message.contains("+1+You+"))
-                       || message.startsWith("CMD_existingplayers+1+You+")) {
+            } else if ((message.startsWith("CMD_newplayerinfo+") || message.startsWith("CMD_existingplayers+"))
+                       && message.contains("+You+")) {
+                // The watcher may even have been first in, so "You" can sit on any seat.
                 result = clock.nsecsElapsed() / 1e6;
                 break;
             }

@@ -19,7 +19,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace testsupport;
@@ -43,6 +45,9 @@ private slots:
     void startDialogSendsTheGame();
     void helpMenuShowsItsWindows();
     void hostLeavingClosesTheJoiner();
+    void framingFromAHostOfOurOwn();
+    void endlessMessageDropsTheConnection();
+    void smileyMenuAndLinks();
 };
 
 void TestTchatConnection::soloStartConnectsAsYou()
@@ -173,6 +178,15 @@ void TestTchatConnection::spectatorEntersAndLeavesTheSpyList()
     // Bob's arrival brings no player label changes to the host.
     QCOMPARE(host->chat->label_playername1->text(), QStringLiteral("Cid"));
     QCOMPARE(host->chat->label_playername2->text(), QStringLiteral("Ann"));
+
+    // The host removes a spectator from the spy list's menu.
+    RawClient dan;
+    QVERIFY(dan.connectTo(qEnvironmentVariable("GLYPHON_PORT").toUShort()));
+    QVERIFY(dan.login(QStringLiteral("Dan")));
+    QTRY_COMPARE(host->spylist->entries(), QStringList({"3: Bob", "4: Dan"}));
+    emit host->spylist->removeRequested(4);
+    QTRY_VERIFY(dan.socket.state() == QAbstractSocket::UnconnectedState);
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Dan has left.")));
 
     bob->close();
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Bob has left.")));
@@ -307,6 +321,83 @@ void TestTchatConnection::hostLeavingClosesTheJoiner()
     host.reset(); // the host's program ends: server, sockets and all
     QTRY_COMPARE(closed.count(), 1);
     QVERIFY(!joiner->chat->isVisible());
+}
+
+namespace {
+
+// Stands in for a host: accepts one window and sends it raw bytes.
+struct FakeHost
+{
+    QTcpServer server;
+    QTcpSocket *peer = nullptr;
+    bool listen() { return server.listen(QHostAddress::Any, qEnvironmentVariable("GLYPHON_PORT").toUShort()); }
+    bool accept()
+    {
+        if (!QTest::qWaitFor([this] { return server.hasPendingConnections(); }, 5000))
+            return false;
+        peer = server.nextPendingConnection();
+        return true;
+    }
+    void send(const QByteArray &bytes)
+    {
+        peer->write(bytes);
+        peer->flush();
+    }
+};
+
+} // namespace
+
+void TestTchatConnection::framingFromAHostOfOurOwn()
+{
+    FakeHost fake;
+    QVERIFY(fake.listen());
+    auto copy = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *ann = copy->chat;
+    QVERIFY(fake.accept());
+    // Several messages in one piece, one split inside its name, an empty
+    // one and one without "+".
+    fake.send("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+2+Ann+0\xFF\xFF" "CMD_endround\xFF" "CMD_newplayer");
+    const auto login = QTest::qWaitFor([&] { return fake.peer->bytesAvailable() > 0; }, 5000);
+    QVERIFY(login);
+    QCOMPARE(fake.peer->readAll(), QByteArray("CMD_logininfo+2+1.0.2+Ann\xFF"));
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("You are Connected.")));
+    fake.send("info+1+Cid+0\xFF" "CMD_chat+1+Cid chats: a+b|clBlack\xFF");
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("Cid chats: a+b")));
+    QVERIFY(chatText(ann).endsWith(QStringLiteral("You are Connected.\nCid is Connected.\nCid chats: a+b")));
+    QVERIFY(ann->label_status->text() != QStringLiteral("Round has ended.. Please Wait."));
+    // Nothing queued: the dispatch timer rests.
+    QTRY_VERIFY(!ann->Timer1->isActive());
+    QVERIFY(ann->receivedlist.isEmpty());
+}
+
+void TestTchatConnection::endlessMessageDropsTheConnection()
+{
+    FakeHost fake;
+    QVERIFY(fake.listen());
+    auto copy = startCopy({"Ann", "127.0.0.1", "false"});
+    QVERIFY(fake.accept());
+    QSignalSpy closed(copy->chat, &Tchat::closed);
+    fake.send("CMD_chat+1+" + QByteArray(70 * 1024, 'x'));
+    QTRY_COMPARE(closed.count(), 1);
+    QTRY_VERIFY(fake.peer->state() == QAbstractSocket::UnconnectedState);
+}
+
+void TestTchatConnection::smileyMenuAndLinks()
+{
+    BoxAnswerer boxes;
+    auto idle = startCopy({"Ann"});
+    Tchat *chat = idle->chat;
+    QCOMPARE(chat->popup_smilies->actions().size(), 18);
+    chat->popup_smilies->actions().at(2)->trigger();
+    QCOMPARE(chat->mychat->text(), QStringLiteral(":)#12"));
+    chat->popup_smilies->actions().at(17)->trigger();
+    QCOMPARE(chat->mychat->text(), QStringLiteral(":)#12:)#27"));
+
+    // A link that is no web address opens nothing.
+    chat->addlinetochat(QStringLiteral("1+Cid: see file:///etc/passwd?www.x"), 0);
+    QCOMPARE(chat->mainchat->linkTexts().size(), 1);
+    emit chat->mainchat->mainchatJump(0, chat->mainchat->linkTexts().at(0));
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("Cannot open Webpage")});
 }
 
 QTEST_MAIN(TestTchatConnection)
