@@ -162,7 +162,9 @@ void TServer::justwatch(int fromSeat, const QByteArray &data)
     } else if (flag == "1" && gameon) {
         seats[*seat].watching = true;
         broadcast(buildMessage("CMD_justwatching", {number(*seat), "1"}));
-        if (*seat == currentplayer)
+        // Only a running turn is passed on; a pause keeps its action, or a
+        // full board would lose its winner test.
+        if (*seat == currentplayer && pendingAction == TimeUp)
             findplayer();
     }
 }
@@ -205,6 +207,6 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     s.watching = false;
     s.sock = nullptr;
     emit seatFreed(seat, name);
-    if (gameon && seat == currentplayer && seat != 1)
+    if (gameon && seat == currentplayer && seat != 1 && pendingAction == TimeUp)
         findplayer();
 }
