@@ -110,10 +110,14 @@ int main(int argc, char *argv[])
     std::optional<int> port;
     if (parser.isSet(portOption) && !(port = number(portOption, 0, 65535)))
         return 2;
-    const std::optional<int> botSpeed = number(botSpeedOption, 1, 1000000);
+    const std::optional<int> botSpeed = number(botSpeedOption, 500, 2000);
     const std::optional<int> tickMs = number(tickOption, 1, 3600000);
     if (!botSpeed || !tickMs)
         return 2;
+    if (*botSpeed != 500 && *botSpeed != 1000 && *botSpeed != 2000) {
+        fail(QStringLiteral("glyphon-server: --bot-speed is 500 (fast), 1000 (normal) or 2000 (slow)"));
+        return 2;
+    }
     if (parser.isSet(seedOption)) {
         bool ok = false;
         const quint32 seed = parser.value(seedOption).toUInt(&ok);

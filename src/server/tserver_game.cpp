@@ -63,7 +63,6 @@ void TServer::findplayer()
     botAction = NoAction;
 
     broadcast(buildMessage("CMD_nextplayer", {number(currentplayer), QByteArray()}));
-    emit turnStarted(currentplayer);
     setPace(TimeUp, qint64(timeperturn) + 4);
 
     const TSeat &s = seats[currentplayer];
@@ -73,6 +72,7 @@ void TServer::findplayer()
         botcount = 1;
         computertimer->start();
     }
+    emit turnStarted(currentplayer);
 }
 
 void TServer::setPace(int action, qint64 ticks)

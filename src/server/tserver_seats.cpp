@@ -2,6 +2,10 @@
 
 #include "server/tserver.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 using namespace glyphon;
 
 namespace {
@@ -47,6 +51,10 @@ void TServer::Sock1Accept(TSock *)
         return;
     }
     slotsused = std::max(slotsused, seat);
+    // Our messages are small and each one matters at once: without this, a
+    // relay waits for the peer's delayed acknowledgement of the one before.
+    const int on = 1;
+    ::setsockopt(sock->handle(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     sock->setTag(seat);
     sock->OnRead = Sock1->OnRead;
     sock->OnDisconnect = tempsock->OnDisconnect;
@@ -154,7 +162,9 @@ void TServer::justwatch(int fromSeat, const QByteArray &data)
     } else if (flag == "1" && gameon) {
         seats[*seat].watching = true;
         broadcast(buildMessage("CMD_justwatching", {number(*seat), "1"}));
-        if (*seat == currentplayer)
+        // Only a running turn is passed on; a pause keeps its action, or a
+        // full board would lose its winner test.
+        if (*seat == currentplayer && pendingAction == TimeUp)
             findplayer();
     }
 }
@@ -197,6 +207,6 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     s.watching = false;
     s.sock = nullptr;
     emit seatFreed(seat, name);
-    if (gameon && seat == currentplayer && seat != 1)
+    if (gameon && seat == currentplayer && seat != 1 && pendingAction == TimeUp)
         findplayer();
 }

@@ -237,6 +237,7 @@ void TstExchange::commandLine_data()
     QTest::newRow("version") << QStringList{"--version"} << 0 << "1.0.2";
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--quit-after-game";
     QTest::newRow("bad bot speed") << QStringList{"--bot-speed", "fast"} << 2 << "--bot-speed";
+    QTest::newRow("odd bot speed") << QStringList{"--bot-speed", "700"} << 2 << "--bot-speed";
     QTest::newRow("bad game") << QStringList{"--start-game", "100"} << 2 << "SCORE,SECONDS";
 }
 

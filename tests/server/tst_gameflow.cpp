@@ -45,7 +45,8 @@ private slots:
     void turnsAlternateAcrossRounds();
     void computerPlaysEmptySeatOncePerTurn();
     void watchingPlayerIsPlayedByComputer();
-    void computerMovesOnItsOwnTimer();
+    void pauseBeforeWinnerTestSurvivesLeaving_data();
+    void pauseBeforeWinnerTestSurvivesLeaving();
 
 private:
     std::unique_ptr<WordFolder> m_words;
@@ -347,23 +348,39 @@ void TstGameFlow::watchingPlayerIsPlayedByComputer()
     QVERIFY(!s.computertimer->isActive());
 }
 
-void TstGameFlow::computerMovesOnItsOwnTimer()
+void TstGameFlow::pauseBeforeWinnerTestSurvivesLeaving_data()
 {
-    // Nobody connected and a short tick: the first turn is the computer's,
-    // and its move comes from the built-in candidate list by itself.
-    seedRandom(3);
+    QTest::addColumn<bool>("leaves"); // else sets itself to just watch
+    QTest::newRow("leaves") << true;
+    QTest::newRow("just watches") << false;
+}
+
+void TstGameFlow::pauseBeforeWinnerTestSurvivesLeaving()
+{
+    QFETCH(bool, leaves);
     ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
     TServer &s = f.server();
-    QVERIFY(s.listbox_words.words().size() > 1000);
-    s.setTickMs(5);
-    QSignalSpy accepted(&s, &TServer::wordAccepted);
-    QSignalSpy rejected(&s, &TServer::wordRejected);
-    s.startgame(TServer::LocalRequest, "Host+20+5+");
-    QVERIFY(s.computertimer->isActive());
-    QCOMPARE(s.computertimer->interval(), 5);
-    QVERIFY(spinUntil([&] { return accepted.count() + rejected.count() > 0; }));
-    const QList<QVariant> first = accepted.isEmpty() ? rejected.first() : accepted.first();
-    QCOMPARE(first.at(0).toInt(), 1);
+    f.startGame(100, 30, bob);
+    f.ticks(34 + 2);
+    lastWordBoard(s.board, 1);
+    s.submitit(2, "2+11+12+13");
+    QCOMPARE(s.pendingAction, int(TServer::WinnerTest));
+    s.seats[2].score = 150;
+
+    // The last mover goes during the pause; the round still ends properly.
+    if (leaves) {
+        ann->socket().disconnectFromHost();
+        QVERIFY(spinUntil([&] { return !s.seats[2].connected; }));
+    } else {
+        ann->send("CMD_justwatch", {"2", "1"});
+        QVERIFY(!bob->waitFor("CMD_justwatching+2+1").isEmpty());
+    }
+    QCOMPARE(s.pendingAction, int(TServer::WinnerTest));
+    QCOMPARE(s.breakcount, 2);
+    f.ticks(2);
+    QCOMPARE(bob->waitFor("CMD_winner+"), QByteArray(leaves ? "CMD_winner+Rizi+" : "CMD_winner+Ann+"));
 }
 
 QTEST_GUILESS_MAIN(TstGameFlow)

@@ -15,25 +15,15 @@ private slots:
     void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
     void cleanupTestCase() { m_words.reset(); }
 
-    void firstLoginIsAnnouncedAlone();
     void newcomerLearnsTheOthers();
     void duringGameStateComesLast();
     void wrongVersionWarnsBothSides();
     void loginForAnotherSeatIsIgnored();
+    void loginOfConnectionGoneMeanwhile();
 
 private:
     std::unique_ptr<WordFolder> m_words;
 };
-
-void TstLogin::firstLoginIsAnnouncedAlone()
-{
-    ServerFixture f;
-    TestClient *bob = f.connection();
-    QCOMPARE(bob->seat, 1);
-    bob->send("CMD_logininfo", {"1", "1.0.2", "Bob"});
-    QCOMPARE(bob->next(), QByteArray("CMD_newplayerinfo+1+Bob+0"));
-    QVERIFY(bob->sync().isEmpty());
-}
 
 void TstLogin::newcomerLearnsTheOthers()
 {
@@ -114,6 +104,24 @@ void TstLogin::loginForAnotherSeatIsIgnored()
     QVERIFY(f.server().seats[2].name.isEmpty());
     QVERIFY(eve->login("Eve"));
     QCOMPARE(bob->waitFor("CMD_newplayerinfo+"), QByteArray("CMD_newplayerinfo+2+Eve+0"));
+}
+
+void TstLogin::loginOfConnectionGoneMeanwhile()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    // The login is still queued when the close is seen; it must not bring
+    // the seat back to life without a connection.
+    TestClient gone;
+    QCOMPARE(gone.join(f.port()), 2);
+    gone.sendRaw(glyphon::buildMessage("CMD_logininfo", {"2", "1.0.2", "Ghost"}));
+    gone.socket().disconnectFromHost();
+    QVERIFY(spinUntil([&] { return !f.server().seats[2].connected; }));
+    QCOMPARE(bob->sync(), QList<QByteArray>{"CMD_playerdisconnected+2+"});
+    QVERIFY(!f.server().seats[2].connected);
+    QVERIFY(f.server().seats[2].name.isEmpty());
+    TestClient next;
+    QCOMPARE(next.join(f.port()), 2);
 }
 
 QTEST_GUILESS_MAIN(TstLogin)

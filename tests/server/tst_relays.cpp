@@ -43,7 +43,6 @@ private slots:
     void connectionsAreServedInTurn();
     void dispatchRestsWhenIdle();
     void peerThatNeverReadsIsClosed();
-    void garbageIsIgnored();
 
 private:
     std::unique_ptr<WordFolder> m_words;
@@ -273,20 +272,6 @@ void TstRelays::peerThatNeverReadsIsClosed()
     QVERIFY(spinUntil([&] { return !f.server().seats[2].connected; }));
     QVERIFY(f.server().pendingOutput() < TServer::MaxUnsentBytes);
     ::close(fd);
-}
-
-void TstRelays::garbageIsIgnored()
-{
-    ServerFixture f;
-    TestClient *bob = f.player("Bob");
-    bob->sendRaw(QByteArray("CMD_endround") + glyphon::Terminator + glyphon::Terminator + "CMD_winner+x"
-                 + glyphon::Terminator + "nonsense+1+2" + glyphon::Terminator);
-    bob->send("CMD_submitit", {"1", "11", "12"}); // no game runs
-    bob->send("CMD_startgame", {"Bob", "x"});     // numbers fall back to 200 and 30
-    const QList<QByteArray> before = bob->sync();
-    QVERIFY(!before.isEmpty());
-    QCOMPARE(before.first(), QByteArray("CMD_startgame+Bob+200+30+"));
-    QVERIFY(f.server().gameon);
 }
 
 QTEST_GUILESS_MAIN(TstRelays)
