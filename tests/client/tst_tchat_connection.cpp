@@ -237,13 +237,13 @@ void TestTchatConnection::chatCommandsSendWhatTheyShould()
     QCOMPARE(cid->mychat->text(), QString());
     send(QStringLiteral("/help"));
     QCOMPARE(cid->mychat->text(), QString());
-    send(QStringLiteral("a|b"));
     send(QStringLiteral("/me"));
+    send(QStringLiteral("a|b"));
 
-    // "/help" went nowhere: the line after the action is the chat that followed it.
+    // "/help" went nowhere: the line after the action is the one that followed it.
     QTRY_COMPARE(ann.messages.mid(ann.taken),
-                 QList<QByteArray>({"CMD_action+1+Cid w|clBlack", "CMD_chat+1+Cid chats: a|b|clBlack",
-                                    "CMD_action+1+Cid |clBlack"}));
+                 QList<QByteArray>({"CMD_action+1+Cid w|clBlack", "CMD_action+1+Cid |clBlack",
+                                    "CMD_chat+1+Cid chats: a|b|clBlack"}));
     // A bar in the text leaves the colour unreadable: the line shows red.
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Cid chats: a")));
     QCOMPARE(cid->mainchat->styleColour(1 + 5), QColor(255, 0, 0));
