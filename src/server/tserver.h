@@ -50,6 +50,8 @@ public:
 
     // The actions timer_breaks carries out when its count runs down.
     enum PaceAction { NoAction = 0, NextTurn = 1, NextRound = 2, WinnerTest = 3, TimeUp = 4 };
+    // The one action of computertimer: the computer moves.
+    static constexpr int BotMove = 1;
     // Reasons sent with CMD_invalid.
     enum RejectReason { NotAWord = 1, AlreadyPlayed = 2, LockedTile = 3 };
 
@@ -77,7 +79,7 @@ public:
     int breakcount = 0;
     int pendingAction = NoAction; // what timer_breaks does when breakcount runs out
     int botcount = 0;
-    int botAction = NoAction;     // 1: the computer moves when computertimer runs out
+    int botAction = NoAction;     // BotMove while a computer move is pending
     QStringList usedwords;        // words accepted this round, lower case, in order
     glyphon::Board board;
 

@@ -68,7 +68,7 @@ void TServer::findplayer()
     const TSeat &s = seats[currentplayer];
     if (!s.connected || s.watching) {
         computertimer->setInterval(botDelayMs());
-        botAction = NextTurn; // "move"
+        botAction = BotMove;
         botcount = 1;
         computertimer->start();
     }

@@ -104,7 +104,7 @@ void TServer::computertimerTimer()
     if (botcount >= 1)
         return;
     computertimer->stop();
-    if (botAction == NextTurn) {
+    if (botAction == BotMove) {
         botAction = NoAction;
         computerplay(currentplayer);
     }
