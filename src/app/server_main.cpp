@@ -30,6 +30,8 @@ void onSignal(int)
 
 void installSignalHandlers()
 {
+    // A reader of our output that goes away must not end the game.
+    std::signal(SIGPIPE, SIG_IGN);
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
     struct sigaction sa = {};
@@ -38,6 +40,9 @@ void installSignalHandlers()
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // A closed terminal ends the server like Ctrl+C, so it still takes its
+    // word file away.
+    sigaction(SIGHUP, &sa, nullptr);
 }
 
 void say(const QString &line)

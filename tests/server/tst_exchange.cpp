@@ -85,6 +85,8 @@ private slots:
     void headlessGameFollowedByWatcher();
     void commandLine_data();
     void commandLine();
+    void endsCleanlyWhenOutputOrTerminalGoes_data();
+    void endsCleanlyWhenOutputOrTerminalGoes();
 };
 
 void TstExchange::exampleLoginAgainstRunningServer()
@@ -252,6 +254,40 @@ void TstExchange::commandLine()
     QCOMPARE(p.exitCode(), exitCode);
     const QString all = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
     QVERIFY2(all.contains(printed), qPrintable(all));
+}
+
+void TstExchange::endsCleanlyWhenOutputOrTerminalGoes_data()
+{
+    QTest::addColumn<bool>("hangUp");
+    QTest::newRow("reader of its output gone") << false;
+    QTest::newRow("terminal hung up") << true;
+}
+
+void TstExchange::endsCleanlyWhenOutputOrTerminalGoes()
+{
+    QFETCH(bool, hangUp);
+    QTemporaryDir dir;
+    QProcess host;
+    QProcess reader;
+    host.setWorkingDirectory(dir.path());
+    QStringList args{"--port", "0"};
+    if (hangUp) {
+        host.start(serverProgram(), args);
+        QVERIFY(spinUntil([&] { return host.canReadLine(); }));
+        QVERIFY(host.readLine().contains("listening on port"));
+        ::kill(pid_t(host.processId()), SIGHUP);
+    } else {
+        // The reader takes the first line and goes; the game goes on printing.
+        host.setStandardOutputProcess(&reader);
+        reader.start(QStringLiteral("head"), {"-n", "1"});
+        host.start(serverProgram(), args + QStringList{"--start-game", "100,30", "--tick-ms", "2", "--quit-after-game"});
+        QVERIFY(reader.waitForFinished(10000));
+        QVERIFY(reader.readAllStandardOutput().contains("listening on port"));
+    }
+    QVERIFY(host.waitForFinished(60000));
+    QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host.exitCode(), 0);
+    QVERIFY(!QDir(dir.path()).exists("English"));
 }
 
 QTEST_GUILESS_MAIN(TstExchange)
