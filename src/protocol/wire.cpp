@@ -82,14 +82,17 @@ QByteArray FieldReader::rest()
 
 std::optional<int> parseInt(const QByteArray &text)
 {
-    if (text.isEmpty())
+    // toInt would also take surrounding white space; the wire does not.
+    const qsizetype first = text.startsWith('-') ? 1 : 0;
+    if (text.size() <= first)
         return std::nullopt;
+    for (qsizetype i = first; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+    }
     bool ok = false;
     const int v = text.toInt(&ok, 10);
     if (!ok)
-        return std::nullopt;
-    // toInt accepts surrounding blanks; the wire does not.
-    if (text.front() == ' ' || text.back() == ' ')
         return std::nullopt;
     return v;
 }

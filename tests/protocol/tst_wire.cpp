@@ -15,6 +15,8 @@ private slots:
     void splitCommand_data();
     void splitCommand();
     void fieldReader();
+    void numbers_data();
+    void numbers();
 };
 
 using Chunks = QList<QByteArray>;
@@ -130,6 +132,29 @@ void TestWire::fieldReader()
     QCOMPARE(bad.nextInt(), std::nullopt);
     QCOMPARE(bad.nextInt(), std::optional<int>(7));
     QVERIFY(bad.atEnd());
+}
+
+void TestWire::numbers_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<std::optional<int>>("value");
+    QTest::newRow("seat") << QByteArray("2") << std::optional<int>(2);
+    QTest::newRow("negative") << QByteArray("-1") << std::optional<int>(-1);
+    QTest::newRow("largest") << QByteArray("2147483647") << std::optional<int>(2147483647);
+    QTest::newRow("too large") << QByteArray("99999999999") << std::optional<int>();
+    QTest::newRow("empty") << QByteArray() << std::optional<int>();
+    QTest::newRow("blank before") << QByteArray(" 2") << std::optional<int>();
+    QTest::newRow("tab before") << QByteArray("\t2") << std::optional<int>();
+    QTest::newRow("line break after") << QByteArray("2\r\n") << std::optional<int>();
+    QTest::newRow("sign alone") << QByteArray("-") << std::optional<int>();
+    QTest::newRow("digits then letters") << QByteArray("2x") << std::optional<int>();
+}
+
+void TestWire::numbers()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(std::optional<int>, value);
+    QCOMPARE(parseInt(text), value);
 }
 
 QTEST_APPLESS_MAIN(TestWire)
