@@ -41,8 +41,10 @@ void installSignalHandlers()
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     // A closed terminal ends the server like Ctrl+C, so it still takes its
-    // word file away.
-    sigaction(SIGHUP, &sa, nullptr);
+    // word file away; under nohup the hang-up stays ignored.
+    struct sigaction hangUp = {};
+    if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &sa, nullptr);
 }
 
 void say(const QString &line)
