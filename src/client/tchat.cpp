@@ -360,6 +360,10 @@ void Tchat::createBoardControls()
 
     panel_help = new QuickInstructionsPanel(panel_board);
     panel_help->hide();
+    // Its Done button had the focus; without this the focus would pass on to
+    // the chat input and typed letters would no longer spell.
+    connect(panel_help, &QuickInstructionsPanel::closed, this,
+            [this] { panel_board->setFocus(Qt::OtherFocusReason); });
 }
 
 void Tchat::createChatControls()

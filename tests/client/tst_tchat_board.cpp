@@ -9,11 +9,13 @@
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "server/board.h"
+#include "windows/quickinstructions.h"
 #include "windows/spylist.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <map>
@@ -98,6 +100,7 @@ private slots:
     void malformedMessagesChangeNothing();
     void keyboardSpelling();
     void keyboardLeavesTheChatAlone();
+    void quickInstructionsGiveTheKeyboardBack();
     void longNamesStayOnTheirCard();
 
 private:
@@ -400,6 +403,20 @@ void TestTchatBoard::keyboardLeavesTheChatAlone()
     m_chat->mychat->setFocus();
     feed(m_chat, "CMD_nextplayer+1+");
     QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+}
+
+void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {{11, {2}}}));
+    m_chat->QuickInstructions1->trigger();
+    QPushButton *done = m_chat->panel_help->button_done;
+    done->setFocus();
+    QTest::mouseClick(done, Qt::LeftButton);
+    QVERIFY(!m_chat->panel_help->isVisible());
+    typeLetter(m_chat, 'b');
+    QCOMPARE(m_chat->wordcount, 1);
+    QCOMPARE(m_chat->mychat->text(), QString::fromLatin1(Tchat::Placeholder));
 }
 
 namespace {
