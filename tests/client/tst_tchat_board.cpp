@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <limits>
 #include <map>
 
 using namespace testsupport;
@@ -188,6 +189,15 @@ void TestTchatBoard::countdown()
     QCOMPARE(m_chat->wordcount, 0);
     m_chat->turntimeTimer();
     QCOMPARE(m_chat->timeleft, 0);
+
+    // Lengths at the bottom of the int range do not wrap round into a long turn.
+    feed(m_chat, "CMD_startgame+Ann+200+-2147483648+");
+    feed(m_chat, "CMD_nextplayer+1+");
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 0:00"));
+    feed(m_chat, loadstats(1, {}, std::numeric_limits<int>::min()));
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 0:00"));
 }
 
 void TestTchatBoard::choosingTiles()
