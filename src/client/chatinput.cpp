@@ -94,6 +94,13 @@ void ChatInput::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // The paste key is the menu item's shortcut: it appends too, rather
+    // than inserting at the caret as a line edit would.
+    if (event->matches(QKeySequence::Paste)) {
+        pasteAtEnd();
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
 }
 

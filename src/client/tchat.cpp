@@ -5,6 +5,7 @@
 #include "client/chatinput.h"
 #include "client/chatview.h"
 #include "client/colourtext.h"
+#include "client/fittinglabel.h"
 #include "client/glyphoncontext.h"
 #include "client/sounds.h"
 #include "client/tilewidget.h"
@@ -123,10 +124,12 @@ QFont arialPixels(int pixels, bool bold = false)
     return font;
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &text, const QRect &geometry, const QFont &font,
-                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+// Labels show names and words that other players chose: plain text, and
+// never cut off at the edges.
+glyphon::FittingLabel *makeLabel(QWidget *parent, const QString &text, const QRect &geometry, const QFont &font,
+                                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new glyphon::FittingLabel(text, parent);
     label->setGeometry(geometry);
     label->setFont(font);
     label->setAlignment(alignment);
@@ -211,6 +214,7 @@ void Tchat::createPlayerControls()
         eyes->setGeometry(x + 5, 47, 23, 10);
         eyes->hide();
         auto *name = makeLabel(panel_board, QString::fromLatin1(Waiting), QRect(x + 31, 40, 80, 24), nameFont);
+        name->setMinimumPixelSize(12);
         name->setObjectName(QStringLiteral("label_playername%1").arg(seat));
         auto *score = makeLabel(panel_board, QStringLiteral("0"), QRect(x + 115, 40, 30, 24), scoreFont);
         score->setObjectName(QStringLiteral("label_score%1").arg(seat));
@@ -273,10 +277,15 @@ void Tchat::createBoardControls()
         label->setPalette(pal);
     }
 
-    label_status = makeLabel(panel_board, QStringLiteral("Welcome to Glyphon"), QRect(10, 382, 369, 20),
+    // Long names and words shrink rather than run off the shelf.
+    auto *status = makeLabel(panel_board, QStringLiteral("Welcome to Glyphon"), QRect(10, 382, 369, 20),
                              arialPixels(15, true), Qt::AlignCenter);
+    status->setMinimumPixelSize(10);
+    label_status = status;
     label_status->setObjectName(QStringLiteral("label_status"));
-    label_word = makeLabel(panel_board, QString(), QRect(10, 402, 369, 34), arialPixels(24, true), Qt::AlignCenter);
+    auto *word = makeLabel(panel_board, QString(), QRect(10, 402, 369, 34), arialPixels(24, true), Qt::AlignCenter);
+    word->setMinimumPixelSize(14);
+    label_word = word;
     label_word->setObjectName(QStringLiteral("label_word"));
     label_word->setCursor(Qt::PointingHandCursor);
     label_word->installEventFilter(this);
@@ -328,8 +337,16 @@ void Tchat::createBoardControls()
         panel_winner->setPalette(pal);
     }
     const QFont winnerFont = arialPixels(16, true);
-    label_winner2 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(2, 9, 375, 22), winnerFont, Qt::AlignCenter);
-    label_winner1 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(1, 10, 375, 22), winnerFont, Qt::AlignCenter);
+    auto *winner2 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(2, 9, 375, 22), winnerFont, Qt::AlignCenter);
+    auto *winner1 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(1, 10, 375, 22), winnerFont, Qt::AlignCenter);
+    // Both shrink alike, so the shadow stays under the text, and keep clear
+    // of the panel's border.
+    for (glyphon::FittingLabel *winner : {winner1, winner2}) {
+        winner->setMinimumPixelSize(10);
+        winner->setContentsMargins(6, 0, 6, 0);
+    }
+    label_winner2 = winner2;
+    label_winner1 = winner1;
     {
         QPalette grey = label_winner2->palette();
         grey.setColor(QPalette::WindowText, QColor(0x9a, 0x9a, 0x9a));
@@ -343,6 +360,10 @@ void Tchat::createBoardControls()
 
     panel_help = new QuickInstructionsPanel(panel_board);
     panel_help->hide();
+    // Its Done button had the focus; without this the focus would pass on to
+    // the chat input and typed letters would no longer spell.
+    connect(panel_help, &QuickInstructionsPanel::closed, this,
+            [this] { panel_board->setFocus(Qt::OtherFocusReason); });
 }
 
 void Tchat::createChatControls()
@@ -499,6 +520,12 @@ void Tchat::realignPlayerRow(int seat)
     // Labels size themselves to their text; the row keeps 4 pixels between.
     for (QLabel *label : {name, score, bonus})
         label->resize(qMax(1, label->fontMetrics().horizontalAdvance(label->text()) + 2), label->height());
+    // The row stays on the player's card: a long name gives way (it shrinks
+    // and is elided when drawn) rather than push the score out of sight.
+    const int rowEnd = turnMarker(seat)->geometry().right() + 1 - 4;
+    const int nameRoom = rowEnd - name->x() - 4 - score->width() - 4 - bonus->width();
+    if (name->width() > nameRoom)
+        name->resize(qMax(24, nameRoom), name->height());
     score->move(name->geometry().right() + 1 + 4, score->y());
     bonus->move(score->geometry().right() + 1 + 4, bonus->y());
 }

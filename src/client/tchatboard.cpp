@@ -13,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <algorithm>
+#include <limits>
+
 using glyphon::FieldReader;
 using glyphon::fromWire;
 
@@ -179,8 +182,9 @@ void Tchat::loadstats(const QByteArray &data)
     label_score2->setText(fromWire(texts[2]));
     label_playtoscore->setText(QStringLiteral("Play to Score: ") + fromWire(texts[4]));
     label_roundnum->setText(QStringLiteral("Round: ") + fromWire(texts[5]));
-    // The server counts four ticks more than the turn itself.
-    timeleft = *fields[6] - 4;
+    // The server counts four ticks more than the turn itself. A count at
+    // the bottom of the int range must not wrap round into a long turn.
+    timeleft = int(std::max<qint64>(qint64(*fields[6]) - 4, std::numeric_limits<int>::min()));
     whoseturn = *fields[8];
 
     while (!reader.atEnd()) {
@@ -308,7 +312,8 @@ void Tchat::hitdone()
 
 void Tchat::turntimeTimer()
 {
-    --timeleft;
+    // Saturates rather than wraps, whatever length the turn came with.
+    timeleft = timeleft > 0 ? timeleft - 1 : 0;
     if (timeleft < 1) {
         timeleft = 0;
         label_timer->setText(QStringLiteral("Time: 0:00"));
@@ -316,7 +321,7 @@ void Tchat::turntimeTimer()
         whoseturn = 0;
         return;
     }
-    image_timer->setBarWidth(barstep * timeleft);
+    image_timer->setBarWidth(int(std::min<qint64>(qint64(barstep) * timeleft, TimeBar::FullWidth)));
     QPalette pal = label_timer->palette();
     pal.setColor(QPalette::WindowText, glyphon::countdownColour(timeleft));
     label_timer->setPalette(pal);

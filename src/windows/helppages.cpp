@@ -243,6 +243,8 @@ of your opponent's, then one of your own.</li>
 <li><b>Enter</b> submits the word.</li>
 <li><b>Escape</b> clears the word.</li>
 </ul>
+<p>While the chat line has the keyboard, your letters go into the chat; press
+<b>Escape</b> there to hand the keyboard back to the board.</p>
 <h2>With the mouse</h2>
 <ul>
 <li>Click tiles to build the word; <b>right-click</b> submits it.</li>

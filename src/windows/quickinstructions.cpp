@@ -1,7 +1,10 @@
 #include "windows/quickinstructions.h"
 
+#include "client/tilepainter.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -11,11 +14,12 @@ namespace glyphon {
 
 namespace {
 
-const QColor FreeTile(0xf6, 0xec, 0xd2);
-const QColor ChosenTile(0xff, 0xd1, 0x66);
-const QColor MineTile(0x4f, 0x8f, 0xd8);
-const QColor TheirTile(0xe7, 0x6f, 0x51);
 const QColor Ink(0x1d, 0x35, 0x57);
+
+// Colour slots as the board paints them: nobody's, the viewer's, the other's.
+constexpr int Free = 0;
+constexpr int Mine = 1;
+constexpr int Theirs = 2;
 
 constexpr int TileSide = 34;
 constexpr int Gap = 4;
@@ -28,8 +32,8 @@ constexpr int PictureHeight = 270;
 struct SampleTile
 {
     char letter;
-    int bonus;    // 0 for a plain tile
-    QColor fill;
+    int value;    // the tile value; 2..4 carry a bonus mark
+    int slot;
     int order;    // place in the word being built, 0 when not chosen
     bool locked;
 };
@@ -38,48 +42,39 @@ struct SampleTile
 // scattered tiles. The corner "U" is locked: all its neighbours are the
 // player's too.
 const SampleTile Sample[4][4] = {
-    {{'T', 0, ChosenTile, 1, false}, {'R', 0, FreeTile, 0, false}, {'S', 3, FreeTile, 0, false}, {'O', 0, TheirTile, 0, false}},
-    {{'N', 0, FreeTile, 0, false}, {'I', 0, FreeTile, 0, false}, {'L', 0, TheirTile, 0, false}, {'E', 2, ChosenTile, 2, false}},
-    {{'M', 0, MineTile, 0, false}, {'H', 0, FreeTile, 0, false}, {'D', 0, FreeTile, 0, false}, {'K', 0, FreeTile, 0, false}},
-    {{'U', 0, MineTile, 0, true}, {'C', 0, MineTile, 0, false}, {'A', 0, ChosenTile, 3, false}, {'P', 4, FreeTile, 0, false}},
+    {{'T', 0, Free, 1, false}, {'R', 0, Free, 0, false}, {'S', 3, Free, 0, false}, {'O', 0, Theirs, 0, false}},
+    {{'N', 0, Free, 0, false}, {'I', 0, Free, 0, false}, {'L', 0, Theirs, 0, false}, {'E', 2, Free, 2, false}},
+    {{'M', 0, Mine, 0, false}, {'H', 0, Free, 0, false}, {'D', 0, Free, 0, false}, {'K', 0, Free, 0, false}},
+    {{'U', 0, Mine, 0, true}, {'C', 0, Mine, 0, false}, {'A', 0, Free, 3, false}, {'P', 4, Free, 0, false}},
 };
 
+// Drawn with the board's own artwork, so the picture shows the colours, marks
+// and frames the player will see. A chosen tile leaves a gap on the board;
+// here it stays faintly in place with its number, so the word can be followed.
 void drawTile(QPainter &p, const QRectF &r, const SampleTile &tile)
 {
-    p.setPen(QPen(Ink, 1));
-    p.setBrush(tile.fill);
-    p.drawRoundedRect(r, 5, 5);
+    const TileArtwork &art = TilePainter::artwork();
+    p.save();
+    if (tile.order > 0)
+        p.setOpacity(0.45);
+    art.paintBackground(p, r, tile.slot);
+    art.paintLetter(p, r, tile.letter - 'A' + 1, tile.slot);
+    art.paintBonus(p, r, tile.value, tile.slot);
+    if (tile.locked)
+        TilePainter::paintLockFrame(p, r, tile.slot);
+    p.restore();
 
-    QFont letterFont = p.font();
-    letterFont.setBold(true);
-    letterFont.setPixelSize(20);
-    p.setFont(letterFont);
-    p.setPen(tile.fill == MineTile || tile.fill == TheirTile ? QColor(Qt::white) : Ink);
-    p.drawText(r, Qt::AlignCenter, QString(QChar::fromLatin1(tile.letter)));
-
-    QFont small = letterFont;
-    small.setPixelSize(10);
-    p.setFont(small);
-    if (tile.bonus > 0)
-        p.drawText(r.adjusted(0, 0, -3, -1), Qt::AlignRight | Qt::AlignBottom, QString::number(tile.bonus));
     if (tile.order > 0) {
+        QFont small = p.font();
+        small.setBold(true);
+        small.setPixelSize(10);
+        p.setFont(small);
         const QRectF badge(r.left() - 5, r.top() - 5, 15, 15);
         p.setPen(Qt::NoPen);
         p.setBrush(Ink);
         p.drawEllipse(badge);
         p.setPen(Qt::white);
         p.drawText(badge, Qt::AlignCenter, QString::number(tile.order));
-    }
-    if (tile.locked) {
-        // A small padlock in the free bottom-left corner.
-        const qreal left = r.left() + 4;
-        const qreal bottom = r.bottom() - 3;
-        p.setPen(QPen(Qt::white, 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(left + 1, bottom - 11, 5, 7), 0, 180 * 16);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(left, bottom - 6, 7, 6));
     }
 }
 
@@ -116,6 +111,15 @@ void InstructionsPicture::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
+    // The tray the tiles lie on, as on the board.
+    const QRectF tray(Margin - 5.5, Margin - 5.5, BoardSide + 11, BoardSide + 11);
+    QLinearGradient wood(tray.topLeft(), tray.bottomLeft());
+    wood.setColorAt(0.0, QColor(0x4a, 0x5d, 0x78));
+    wood.setColorAt(1.0, QColor(0x2e, 0x3b, 0x50));
+    p.setPen(QPen(QColor(0x22, 0x2b, 0x3a), 1));
+    p.setBrush(wood);
+    p.drawRoundedRect(tray, 7, 7);
+
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
             const QRectF r(Margin + col * (TileSide + Gap), Margin + row * (TileSide + Gap), TileSide, TileSide);
@@ -136,14 +140,12 @@ void InstructionsPicture::paintEvent(QPaintEvent *)
     QFont legendFont = font();
     legendFont.setPixelSize(11);
     p.setFont(legendFont);
-    const struct { QColor colour; const char *text; } legend[] = {
-        {MineTile, "yours"}, {TheirTile, "opponent's"}, {FreeTile, "free"},
+    const struct { int slot; const char *text; } legend[] = {
+        {Mine, "your"}, {Theirs, "opponent's"}, {Free, "free"},
     };
     qreal y = wordTop + 36;
     for (const auto &entry : legend) {
-        p.setPen(QPen(Ink, 1));
-        p.setBrush(entry.colour);
-        p.drawRect(QRectF(Margin, y, 11, 11));
+        TilePainter::artwork().paintBackground(p, QRectF(Margin - 1, y - 1, 13, 13), entry.slot);
         p.setPen(Ink);
         p.drawText(QPointF(Margin + 17, y + 10), QStringLiteral("%1 tile").arg(QLatin1String(entry.text)));
         y += 16;

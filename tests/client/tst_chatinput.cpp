@@ -111,10 +111,11 @@ void TestChatInput::pasteAppendsAtEnd()
     input.pasteAction()->trigger();
     QCOMPARE(input.text(), QStringLiteral("www.example.com"));
 
+    // The paste key appends too, wherever the caret is.
     input.setText("see ");
     input.setCursorPosition(0);
     clipboard->setText("two\nlines");
-    input.pasteAtEnd();
+    QTest::keyClick(&input, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(input.text(), QStringLiteral("see two lines"));
     QCOMPARE(input.cursorPosition(), input.text().size());
 

@@ -9,13 +9,16 @@
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "server/board.h"
+#include "windows/quickinstructions.h"
 #include "windows/spylist.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <limits>
 #include <map>
 
 using namespace testsupport;
@@ -98,6 +101,8 @@ private slots:
     void malformedMessagesChangeNothing();
     void keyboardSpelling();
     void keyboardLeavesTheChatAlone();
+    void quickInstructionsGiveTheKeyboardBack();
+    void longNamesStayOnTheirCard();
 
 private:
     Tchat *m_chat = nullptr;
@@ -184,6 +189,15 @@ void TestTchatBoard::countdown()
     QCOMPARE(m_chat->wordcount, 0);
     m_chat->turntimeTimer();
     QCOMPARE(m_chat->timeleft, 0);
+
+    // Lengths at the bottom of the int range do not wrap round into a long turn.
+    feed(m_chat, "CMD_startgame+Ann+200+-2147483648+");
+    feed(m_chat, "CMD_nextplayer+1+");
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 0:00"));
+    feed(m_chat, loadstats(1, {}, std::numeric_limits<int>::min()));
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 0:00"));
 }
 
 void TestTchatBoard::choosingTiles()
@@ -399,6 +413,57 @@ void TestTchatBoard::keyboardLeavesTheChatAlone()
     m_chat->mychat->setFocus();
     feed(m_chat, "CMD_nextplayer+1+");
     QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+}
+
+void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {{11, {2}}}));
+    m_chat->QuickInstructions1->trigger();
+    QPushButton *done = m_chat->panel_help->button_done;
+    done->setFocus();
+    QTest::mouseClick(done, Qt::LeftButton);
+    QVERIFY(!m_chat->panel_help->isVisible());
+    typeLetter(m_chat, 'b');
+    QCOMPARE(m_chat->wordcount, 1);
+    QCOMPARE(m_chat->mychat->text(), QString::fromLatin1(Tchat::Placeholder));
+}
+
+namespace {
+// Whether anything darker than the label's light background is drawn in the
+// two outermost pixel columns on either side: text cut off at the edges.
+bool inkAtEdges(QLabel *label)
+{
+    const QImage image = label->grab().toImage();
+    for (int x : {0, 1, image.width() - 2, image.width() - 1})
+        for (int y = 0; y < image.height(); ++y)
+            if (const QColor c = QColor::fromRgba(image.pixel(x, y)); c.alpha() > 128 && c.lightness() < 200)
+                return true;
+    return false;
+}
+} // namespace
+
+void TestTchatBoard::longNamesStayOnTheirCard()
+{
+    m_chat->myseat = 2;
+    const QString name = QStringLiteral("<b>Bartholomew_Longname_The_Third</b>");
+    feed(m_chat, "CMD_newplayerinfo+2+" + name.toUtf8() + "+0");
+    feed(m_chat, "CMD_hisword+2+AB+120+1050+11+12");
+    QLabel *label = m_chat->label_playername2;
+    QCOMPARE(label->text(), name);
+    // Shown as it was typed, not read as markup.
+    QVERIFY(label->sizeHint().width() >= label->fontMetrics().horizontalAdvance(name));
+    // Score and bonus stay on the card, however long the name.
+    QVERIFY(m_chat->label_score2->geometry().right() < m_chat->label_bonus2->geometry().left());
+    QVERIFY(m_chat->label_bonus2->geometry().right() <= m_chat->image_turn2->geometry().right());
+
+    // The whole name still counts when the winner is named.
+    feed(m_chat, "CMD_winner+" + name.toUtf8() + "+");
+    QCOMPARE(m_chat->label_winner1->text(), QStringLiteral("You have Won the Game!"));
+    feed(m_chat, "CMD_winner+Maximiliana_Wolkenstein-Trostberg+");
+    QVERIFY(m_chat->label_winner1->text().startsWith(QStringLiteral("Maximiliana_")));
+    QVERIFY(!inkAtEdges(m_chat->label_winner1));
+    QVERIFY(!inkAtEdges(m_chat->label_winner2));
 }
 
 QTEST_MAIN(TestTchatBoard)
