@@ -2,6 +2,7 @@
 // computer player; "name address true" hosts, "name address other" joins.
 
 #include "app/glyphonapplication.h"
+#include "app/quitsignals.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
 #include "dictionary/random.h"
@@ -51,6 +52,8 @@ int main(int argc, char **argv)
     params.removeFirst();
     GlyphonContext context(params);
     QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // A session that ends, or a kill, closes the window like File > Exit.
+    glyphon::quitOnTerminationSignals(&app, [&context] { context.chat->close(); });
     context.start();
     return app.exec();
 }

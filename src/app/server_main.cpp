@@ -1,6 +1,7 @@
 // glyphon-server: the game server without a window, for hosting on a
 // machine with no display, and for tests and demos.
 
+#include "app/quitsignals.h"
 #include "dictionary/random.h"
 #include "protocol/wire.h"
 #include "server/tserver.h"
@@ -8,44 +9,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
 #include <memory>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    // Nothing to do if the pipe is full: one byte is enough to wake us.
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
-}
-
-void installSignalHandlers()
-{
-    // A reader of our output that goes away must not end the game.
-    std::signal(SIGPIPE, SIG_IGN);
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    struct sigaction sa = {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    // A closed terminal ends the server like Ctrl+C, so it still takes its
-    // word file away; under nohup the hang-up stays ignored.
-    struct sigaction hangUp = {};
-    if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN)
-        sigaction(SIGHUP, &sa, nullptr);
-}
 
 void say(const QString &line)
 {
@@ -147,15 +116,7 @@ int main(int argc, char *argv[])
         startData = "Server+" + parts[0].trimmed().toUtf8() + '+' + parts[1].trimmed().toUtf8() + '+';
     }
 
-    installSignalHandlers();
-    if (signalPipe[0] >= 0) {
-        auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
-            char byte;
-            [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-            QCoreApplication::quit();
-        });
-    }
+    glyphon::quitOnTerminationSignals(&app, [] { QCoreApplication::quit(); });
 
     std::unique_ptr<TServer> owner;
     try {
