@@ -2,7 +2,10 @@
 
 namespace glyphon {
 
-QByteArray buildMessage(const char *name, std::initializer_list<QByteArray> fields)
+namespace {
+
+template<typename Fields>
+QByteArray joinMessage(const char *name, const Fields &fields)
 {
     QByteArray out(name);
     for (const QByteArray &f : fields) {
@@ -13,15 +16,16 @@ QByteArray buildMessage(const char *name, std::initializer_list<QByteArray> fiel
     return out;
 }
 
+} // namespace
+
+QByteArray buildMessage(const char *name, std::initializer_list<QByteArray> fields)
+{
+    return joinMessage(name, fields);
+}
+
 QByteArray buildMessage(const char *name, const QList<QByteArray> &fields)
 {
-    QByteArray out(name);
-    for (const QByteArray &f : fields) {
-        out += '+';
-        out += f;
-    }
-    out += Terminator;
-    return out;
+    return joinMessage(name, fields);
 }
 
 bool FrameBuffer::append(const QByteArray &bytes, QList<QByteArray> &out)
