@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace glyphon {
 
@@ -84,20 +83,6 @@ void paintLogo(QPainter &painter, const QRectF &rect)
         painter.drawPath(letterPath(tile.letter).translated(tile.x, tile.y));
     }
     painter.restore();
-}
-
-QIcon appIcon()
-{
-    QIcon icon;
-    for (int side : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        paintLogo(painter, QRectF(0, 0, side, side));
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
 }
 
 LogoWidget::LogoWidget(int side, QWidget *parent)

@@ -2,7 +2,6 @@
 // The product's logo: four letter tiles "G L / Y P" on a dark square. The same
 // drawing is written as SVG by tools/make_icon.sh for the desktop icon.
 
-#include <QIcon>
 #include <QWidget>
 
 class QPainter;
@@ -12,9 +11,6 @@ namespace glyphon {
 
 // Paints the logo scaled into the largest square that fits the rectangle.
 void paintLogo(QPainter &painter, const QRectF &rect);
-
-// The window icon, drawn at the usual icon sizes.
-QIcon appIcon();
 
 // The logo as a clickable picture; drawn at paint time, so it stays sharp at
 // every device pixel ratio.
