@@ -75,7 +75,6 @@ public:
     // The port actually bound while listening (useful with PortName "0").
     quint16 localPort() const;
     qsizetype pendingSendBytes() const { return m_sendBuffer.size(); }
-    qsizetype pendingReceiveBytes() const { return m_receiveBuffer.size(); }
 
     // Operations.
     bool Open();                      // result: Connected after the call

@@ -131,13 +131,10 @@ public:
 
     // Introspection for owners, tests and benchmarks.
     int queuedMessages() const;
-    int busyConnections() const { return int(m_ready.size()); }
-    int openConnections() const { return int(m_connections.size()); }
     qsizetype pendingOutput() const;
     QByteArray loadstatsMessage(int seat) const;
 
 signals:
-    void seatTaken(int seat);
     void seatFreed(int seat, const QString &name);
     // A connection closed by the server because of what it sent or failed to read.
     void connectionDropped(int seat, const QString &why);

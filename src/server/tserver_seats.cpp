@@ -70,7 +70,6 @@ void TServer::Sock1Accept(TSock *)
     s.sock = sock;
     s.connected = true;
     // score stays: a newcomer on a player seat carries on with its points.
-    emit seatTaken(seat);
     sendTo(seat, buildMessage("CMD_sendlogininfo", {number(seat)}));
 }
 
