@@ -21,7 +21,6 @@ public:
     // The other players of the game being played; their rows are counted when
     // it ends.
     void setCurrentGame(const QStringList &opponents);
-    QStringList currentGame() const { return m_currentGame; }
 
     // A game ended: winner is the winner's name, or AddToMine.
     void addgame(const QString &winner);

@@ -56,11 +56,8 @@ void UpDown::setAssociate(QLineEdit *edit)
 
 void UpDown::setPosition(int position)
 {
-    const bool changed = position != m_position;
     m_position = position;
     showPosition();
-    if (changed)
-        emit positionChanged(m_position);
 }
 
 void UpDown::stepUp()

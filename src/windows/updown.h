@@ -18,13 +18,9 @@ public:
 
     void setRange(int minimum, int maximum);
     void setIncrement(int increment);
-    int minimum() const { return m_min; }
-    int maximum() const { return m_max; }
-    int increment() const { return m_increment; }
 
     // The associated edit shows every position as a plain decimal number.
     void setAssociate(QLineEdit *edit);
-    QLineEdit *associate() const { return m_associate; }
 
     // Sets the position as given, even outside the range: values loaded from
     // settings are offered as they stand, and the next step brings them back
@@ -38,9 +34,6 @@ public:
 public slots:
     void stepUp();
     void stepDown();
-
-signals:
-    void positionChanged(int position);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
