@@ -71,17 +71,10 @@ TServer::~TServer()
     socktimer->stop();
     timer_breaks->stop();
     computertimer->stop();
-    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-        if (TSock *sock = it.value()->sock) {
-            sock->OnRead = nullptr;
-            sock->OnWrite = nullptr;
-            sock->OnDisconnect = nullptr;
-            sock->OnInfo = nullptr;
-        }
-    }
     Sock1->OnAccept = nullptr;
     Sock1->OnRead = nullptr;
-    // Sockets already closed but not yet deleted are children of Sock1 too.
+    // Every accepted socket, open or closed but not yet deleted, is a child
+    // of Sock1.
     for (TSock *child : Sock1->findChildren<TSock *>()) {
         child->OnRead = nullptr;
         child->OnWrite = nullptr;
