@@ -136,6 +136,13 @@ glyphon::FittingLabel *makeLabel(QWidget *parent, const QString &text, const QRe
     return label;
 }
 
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    widget->setPalette(pal);
+}
+
 constexpr quint32 DarkBlue = 8274244;   // own text on the light list, other player's list
 constexpr quint32 LightGrey = 13289672; // own list's background
 
@@ -220,9 +227,7 @@ void Tchat::createPlayerControls()
         score->setObjectName(QStringLiteral("label_score%1").arg(seat));
         auto *bonus = makeLabel(panel_board, QString(), QRect(x + 149, 40, 30, 24), arialPixels(13, true));
         bonus->setObjectName(QStringLiteral("label_bonus%1").arg(seat));
-        QPalette bonusPalette = bonus->palette();
-        bonusPalette.setColor(QPalette::WindowText, QColor(0x1f, 0x7a, 0x3a));
-        bonus->setPalette(bonusPalette);
+        setTextColour(bonus, QColor(0x1f, 0x7a, 0x3a));
 
         auto *memo = new QPlainTextEdit(panel_board);
         memo->setObjectName(QStringLiteral("memo_thewords%1").arg(seat));
@@ -271,11 +276,8 @@ void Tchat::createBoardControls()
     label_roundnum = makeLabel(panel_board, QStringLiteral("Round: 0"), QRect(52, 38, 130, 18), arialPixels(13, true));
     label_playtoscore = makeLabel(panel_board, QStringLiteral("Play to Score: 0"), QRect(196, 38, 140, 18),
                                   arialPixels(13, true), Qt::AlignRight | Qt::AlignVCenter);
-    for (QLabel *label : {label_roundnum, label_playtoscore}) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, QColor(0x44, 0x42, 0x7e));
-        label->setPalette(pal);
-    }
+    for (QLabel *label : {label_roundnum, label_playtoscore})
+        setTextColour(label, QColor(0x44, 0x42, 0x7e));
 
     // Long names and words shrink rather than run off the shelf.
     auto *status = makeLabel(panel_board, QStringLiteral("Welcome to Glyphon"), QRect(10, 382, 369, 20),
@@ -289,19 +291,11 @@ void Tchat::createBoardControls()
     label_word->setObjectName(QStringLiteral("label_word"));
     label_word->setCursor(Qt::PointingHandCursor);
     label_word->installEventFilter(this);
-    {
-        QPalette pal = label_word->palette();
-        pal.setColor(QPalette::WindowText, QColor(0x2e, 0x3b, 0x50));
-        label_word->setPalette(pal);
-    }
+    setTextColour(label_word, QColor(0x2e, 0x3b, 0x50));
     label_timer = makeLabel(panel_board, QStringLiteral("Time: 0:00"), QRect(10, 436, 369, 20),
                             arialPixels(16, true), Qt::AlignCenter);
     label_timer->setObjectName(QStringLiteral("label_timer"));
-    {
-        QPalette pal = label_timer->palette();
-        pal.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
-        label_timer->setPalette(pal);
-    }
+    setTextColour(label_timer, glyphon::toQColor(DarkBlue));
     image_timer = new TimeBar(panel_board);
     image_timer->setGeometry(10, 458, 369, 19);
     image_timer->setBarWidth(0);
@@ -347,14 +341,8 @@ void Tchat::createBoardControls()
     }
     label_winner2 = winner2;
     label_winner1 = winner1;
-    {
-        QPalette grey = label_winner2->palette();
-        grey.setColor(QPalette::WindowText, QColor(0x9a, 0x9a, 0x9a));
-        label_winner2->setPalette(grey);
-        QPalette blue = label_winner1->palette();
-        blue.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
-        label_winner1->setPalette(blue);
-    }
+    setTextColour(label_winner2, QColor(0x9a, 0x9a, 0x9a));
+    setTextColour(label_winner1, glyphon::toQColor(DarkBlue));
     label_winner1->raise();
     panel_winner->hide();
 
