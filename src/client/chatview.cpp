@@ -39,6 +39,14 @@ QString withoutTrailingBlanks(const QString &text)
     return text.left(end);
 }
 
+// The selection as plain text; smileys, which have no text, are left out.
+QString selectedText(const QTextCursor &cursor)
+{
+    QString text = cursor.selection().toPlainText();
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
 QUrl smileyUrl(int image)
 {
     return QUrl(SmileyScheme + QLatin1Char(':') + QString::number(image));
@@ -370,18 +378,14 @@ void ChatView::copySelection()
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection())
         return;
-    QString text = cursor.selection().toPlainText();
-    text.remove(QChar::ObjectReplacementCharacter);
-    QGuiApplication::clipboard()->setText(text);
+    QGuiApplication::clipboard()->setText(selectedText(cursor));
 }
 
 QMimeData *ChatView::createMimeDataFromSelection() const
 {
     // Keyboard copy and dragging give the same plain text as the menu.
     auto *data = new QMimeData;
-    QString text = textCursor().selection().toPlainText();
-    text.remove(QChar::ObjectReplacementCharacter);
-    data->setText(text);
+    data->setText(selectedText(textCursor()));
     return data;
 }
 
