@@ -240,6 +240,7 @@ private:
     void restartTurnTimer();
     void showTurnOf(int seat);
     void announceOwnTurnOrOther();
+    void putBackTile(int position);
     void putBackChosenTiles();
     void scheduleClose();
 

@@ -251,11 +251,7 @@ void Tchat::label_wordClick()
     }
     if (wordcount == 0)
         return;
-    const int position = theword.takeLast().toInt();
-    if (TileWidget *tile = tileAt(position)) {
-        tile->setTag(boardtiles[position].owner);
-        drawtile(position);
-    }
+    putBackTile(theword.takeLast().toInt());
     QString word = label_word->text();
     word.chop(1);
     label_word->setText(word);
@@ -263,15 +259,19 @@ void Tchat::label_wordClick()
     playsounds(QStringLiteral("clear"));
 }
 
+// A chosen tile (a gap on the board) shows its letter again.
+void Tchat::putBackTile(int position)
+{
+    if (TileWidget *tile = tileAt(position)) {
+        tile->setTag(boardtiles[position].owner);
+        drawtile(position);
+    }
+}
+
 void Tchat::putBackChosenTiles()
 {
-    for (const QString &place : std::as_const(theword)) {
-        const int position = place.toInt();
-        if (TileWidget *tile = tileAt(position)) {
-            tile->setTag(boardtiles[position].owner);
-            drawtile(position);
-        }
-    }
+    for (const QString &place : std::as_const(theword))
+        putBackTile(place.toInt());
     theword.clear();
 }
 
