@@ -143,9 +143,6 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(pal);
 }
 
-constexpr quint32 DarkBlue = 8274244;   // own text on the light list, other player's list
-constexpr quint32 LightGrey = 13289672; // own list's background
-
 } // namespace
 
 Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent)

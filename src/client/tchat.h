@@ -227,6 +227,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static constexpr quint32 DarkBlue = 8274244;   // own text on the light list, other player's list
+    static constexpr quint32 LightGrey = 13289672; // own list's background
+
     void createControls();
     void createPlayerControls();
     void createBoardControls();

@@ -206,8 +206,8 @@ void Tchat::newplayerinfo(const QByteArray &data)
             loadinifile();
             if (myseat == 2) {
                 // The own list always has the light colours.
-                setWordListColours(memo_thewords1, 8274244, 13289672);
-                setWordListColours(memo_thewords2, 13289672, 8274244);
+                setWordListColours(memo_thewords1, DarkBlue, LightGrey);
+                setWordListColours(memo_thewords2, LightGrey, DarkBlue);
             }
         } else {
             statusLine(name + QStringLiteral(" is Connected."));
