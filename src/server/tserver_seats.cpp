@@ -195,13 +195,8 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     const QString name = s.name;
     if (s.connected) {
         s.connected = false; // before sending, so the leaver gets nothing more
-        const QByteArray message = buildMessage("CMD_playerdisconnected", {number(seat), toWire(name)});
-        for (int i = 1; i <= slotsused; ++i) {
-            if (i != seat && seats[i].connected)
-                sendTo(i, message);
-        }
+        broadcast(buildMessage("CMD_playerdisconnected", {number(seat), toWire(name)}));
     }
-    s.connected = false;
     s.name.clear();
     s.watching = false;
     s.sock = nullptr;
