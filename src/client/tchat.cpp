@@ -374,7 +374,6 @@ void Tchat::createChatControls()
     mychat = new glyphon::ChatInput(panel_board);
     mychat->setObjectName(QStringLiteral("mychat"));
     mychat->setGeometry(390, 500, 336, 22);
-    mychat->setFont(arialPixels(13));
     mychat->setMaxLength(MaxChatInput);
     mychat->installEventFilter(this);
     Paste1 = mychat->pasteAction();
