@@ -3,14 +3,12 @@
 
 #include "client/clientsettings.h"
 
+#include "client/chatinput.h"
 #include "client/chatview.h"
-#include "client/colourtext.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
-
-#include "client/chatinput.h"
 
 void Tchat::loadinifile()
 {
