@@ -8,7 +8,6 @@
 #include "dictionary/random.h"
 #include "dictionary/tdictn.h"
 
-#include <QMessageBox>
 #include <cstdio>
 #include <cstring>
 

@@ -28,7 +28,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>

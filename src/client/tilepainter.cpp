@@ -6,7 +6,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <cmath>
 
 namespace glyphon {
