@@ -261,7 +261,6 @@ void Tchat::createBoardControls()
         for (int col = 1; col <= 6; ++col) {
             const int position = row * 10 + col;
             auto *tile = new TileWidget(position, panel_board);
-            tile->setObjectName(QStringLiteral("image_word%1").arg(position));
             tile->move(52 + 48 * (col - 1), 70 + 49 * (row - 1));
             connect(tile, &TileWidget::mouseUp, this, &Tchat::image_word51MouseUp);
             image_word[position] = tile;
