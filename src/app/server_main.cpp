@@ -29,8 +29,7 @@ void fail(const QString &line)
 
 QString playerLabel(const TServer &server, int seat)
 {
-    const TSeat &s = server.seats[seat];
-    const QString name = s.name.isEmpty() ? s.botname : s.name;
+    const QString name = server.seats[seat].shownName();
     return name.isEmpty() ? QStringLiteral("seat %1").arg(seat) : QStringLiteral("seat %1 (%2)").arg(seat).arg(name);
 }
 

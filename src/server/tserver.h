@@ -33,6 +33,9 @@ struct TSeat
     qint32 score = 0;
     bool watching = false;
     QString botname;
+
+    // The player's name, or the computer player's while the seat has none.
+    QString shownName() const { return name.isEmpty() ? botname : name; }
 };
 
 class TServer : public QObject

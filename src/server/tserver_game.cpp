@@ -141,7 +141,7 @@ void TServer::checkforwin()
         w = 2;
     if (w == 2 && s1 > s2)
         w = 1;
-    const QString name = seats[w].name.isEmpty() ? seats[w].botname : seats[w].name;
+    const QString name = seats[w].shownName();
     broadcast(buildMessage("CMD_winner", {toWire(name), QByteArray()}));
     gameon = false;
     computertimer->stop();
