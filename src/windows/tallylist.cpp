@@ -106,28 +106,31 @@ Ttallylist::Row &Ttallylist::rowFor(const QString &name)
     return m_rows.last();
 }
 
+// One count of the opponent's row; 0 for somebody never tallied.
+int Ttallylist::countFor(const QString &name, int Row::*count) const
+{
+    const Row *row = findRow(name);
+    return row ? row->*count : 0;
+}
+
 int Ttallylist::wins(const QString &opponent) const
 {
-    const Row *row = findRow(opponent);
-    return row ? row->myWins : 0;
+    return countFor(opponent, &Row::myWins);
 }
 
 int Ttallylist::losses(const QString &opponent) const
 {
-    const Row *row = findRow(opponent);
-    return row ? row->theirWins : 0;
+    return countFor(opponent, &Row::theirWins);
 }
 
 int Ttallylist::neither(const QString &opponent) const
 {
-    const Row *row = findRow(opponent);
-    return row ? row->neither : 0;
+    return countFor(opponent, &Row::neither);
 }
 
 int Ttallylist::games(const QString &opponent) const
 {
-    const Row *row = findRow(opponent);
-    return row ? row->games : 0;
+    return countFor(opponent, &Row::games);
 }
 
 QStringList Ttallylist::opponents() const

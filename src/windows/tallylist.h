@@ -57,6 +57,7 @@ private:
     };
 
     const Row *findRow(const QString &name) const;
+    int countFor(const QString &name, int Row::*count) const;
     Row &rowFor(const QString &name);
     void refresh();
 
