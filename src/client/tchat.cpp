@@ -142,6 +142,12 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(pal);
 }
 
+void showInFront(QWidget *window)
+{
+    window->show();
+    window->raise();
+}
+
 } // namespace
 
 Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent)
@@ -410,10 +416,7 @@ void Tchat::createMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     SpyList1 = view->addAction(QStringLiteral("Spy List"));
-    connect(SpyList1, &QAction::triggered, this, [this] {
-        m_context.spylist->show();
-        m_context.spylist->raise();
-    });
+    connect(SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = help->addAction(QStringLiteral("Content"));
@@ -440,14 +443,8 @@ void Tchat::createSockets()
 void Tchat::connectSideWindows()
 {
     connect(m_context.gamestart, &Tgamestart::startRequested, this, &Tchat::startGameRequested);
-    connect(Help2, &QAction::triggered, this, [this] {
-        m_context.help->show();
-        m_context.help->raise();
-    });
-    connect(About1, &QAction::triggered, this, [this] {
-        m_context.about->show();
-        m_context.about->raise();
-    });
+    connect(Help2, &QAction::triggered, this, [this] { showInFront(m_context.help); });
+    connect(About1, &QAction::triggered, this, [this] { showInFront(m_context.about); });
     connect(m_context.spylist, &Tspylist::removeRequested, this, &Tchat::kicking);
     m_context.help->setAboutWindow(m_context.about);
 }
