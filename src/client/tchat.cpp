@@ -347,8 +347,7 @@ void Tchat::createBoardControls()
     label_winner1->raise();
     panel_winner->hide();
 
-    panel_help = new QuickInstructionsPanel(panel_board);
-    panel_help->hide();
+    panel_help = new QuickInstructionsPanel(panel_board); // starts hidden
     // Its Done button had the focus; without this the focus would pass on to
     // the chat input and typed letters would no longer spell.
     connect(panel_help, &QuickInstructionsPanel::closed, this,
