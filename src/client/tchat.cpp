@@ -8,6 +8,7 @@
 #include "client/fittinglabel.h"
 #include "client/glyphoncontext.h"
 #include "client/sounds.h"
+#include "client/tilepainter.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -85,12 +86,7 @@ protected:
 
         // Tray behind the 6 x 6 tiles.
         const QRectF tray(40.5, 58.5, 308, 313);
-        QLinearGradient wood(tray.topLeft(), tray.bottomLeft());
-        wood.setColorAt(0.0, QColor(0x4a, 0x5d, 0x78));
-        wood.setColorAt(1.0, QColor(0x2e, 0x3b, 0x50));
-        p.setPen(QPen(QColor(0x22, 0x2b, 0x3a), 1));
-        p.setBrush(wood);
-        p.drawRoundedRect(tray, 10, 10);
+        glyphon::TilePainter::paintTray(p, tray, 10);
         p.setPen(QPen(QColor(255, 255, 255, 50), 1));
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(tray.adjusted(1, 1, -1, -1), 9, 9);

@@ -232,6 +232,16 @@ void PictureArtwork::paintBonus(QPainter &p, const QRectF &rect, int value, int)
         paintPicture(p, rect, bonuses, value - 1);
 }
 
+void TilePainter::paintTray(QPainter &painter, const QRectF &rect, qreal radius)
+{
+    QLinearGradient wood(rect.topLeft(), rect.bottomLeft());
+    wood.setColorAt(0.0, QColor(0x4a, 0x5d, 0x78));
+    wood.setColorAt(1.0, QColor(0x2e, 0x3b, 0x50));
+    painter.setPen(QPen(QColor(0x22, 0x2b, 0x3a), 1));
+    painter.setBrush(wood);
+    painter.drawRoundedRect(rect, radius, radius);
+}
+
 void TilePainter::paintLockFrame(QPainter &p, const QRectF &rect, int slot)
 {
     if (slot != 1 && slot != 2)

@@ -68,6 +68,9 @@ public:
     // only slot. A pixmap of 44x44 logical pixels at dpr, cached.
     static QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr);
 
+    // The slate-blue tray the tiles lie on, with its rim.
+    static void paintTray(QPainter &painter, const QRectF &rect, qreal radius);
+
     // The lock frame layer; slot 1 dark, slot 2 light, else nothing.
     static void paintLockFrame(QPainter &painter, const QRectF &rect, int slot);
 

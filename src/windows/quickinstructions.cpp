@@ -4,7 +4,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -112,12 +111,7 @@ void InstructionsPicture::paintEvent(QPaintEvent *)
 
     // The tray the tiles lie on, as on the board.
     const QRectF tray(Margin - 5.5, Margin - 5.5, BoardSide + 11, BoardSide + 11);
-    QLinearGradient wood(tray.topLeft(), tray.bottomLeft());
-    wood.setColorAt(0.0, QColor(0x4a, 0x5d, 0x78));
-    wood.setColorAt(1.0, QColor(0x2e, 0x3b, 0x50));
-    p.setPen(QPen(QColor(0x22, 0x2b, 0x3a), 1));
-    p.setBrush(wood);
-    p.drawRoundedRect(tray, 7, 7);
+    glyphon::TilePainter::paintTray(p, tray, 7);
 
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
