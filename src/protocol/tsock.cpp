@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -44,6 +45,14 @@ bool isTransient(int error)
 int newStreamSocket()
 {
     return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
+// The game's messages are small and each one matters at once: without this,
+// a message can wait for the peer's delayed acknowledgement of the one before.
+void sendAtOnce(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 } // namespace
@@ -208,6 +217,7 @@ bool TSock::Open()
         return false;
     }
     m_handle = fd;
+    sendAtOnce(fd);
     m_connected = false;
     m_connectFailed = false;
     m_connectError = 0;
@@ -294,6 +304,7 @@ bool TSock::Accept(TSock *&newSock)
         return false;
     }
 
+    sendAtOnce(fd);
     auto *sock = new TSock(this);
     sock->m_handle = fd;
     sock->m_blocking = m_blocking;

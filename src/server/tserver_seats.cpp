@@ -2,10 +2,6 @@
 
 #include "server/tserver.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-
 using namespace glyphon;
 
 namespace {
@@ -51,10 +47,6 @@ void TServer::Sock1Accept(TSock *)
         return;
     }
     slotsused = std::max(slotsused, seat);
-    // Our messages are small and each one matters at once: without this, a
-    // relay waits for the peer's delayed acknowledgement of the one before.
-    const int on = 1;
-    ::setsockopt(sock->handle(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     sock->setTag(seat);
     sock->OnRead = Sock1->OnRead;
     sock->OnDisconnect = tempsock->OnDisconnect;
