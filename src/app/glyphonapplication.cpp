@@ -10,7 +10,8 @@ GlyphonApplication::GlyphonApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Glyphon"));
-    setApplicationDisplayName(QStringLiteral("Glyphon"));
+    // No display name: desktops append it to every caption, and the
+    // captions must read exactly as the windows set them.
     setApplicationVersion(QStringLiteral("1.0.2"));
     setDesktopFileName(QStringLiteral("glyphon"));
     QIcon icon;

@@ -421,10 +421,9 @@ QList<ChatView::Item> ChatView::lastParagraph() const
 
 bool checkforlink(const QString &word)
 {
-    if (word.isEmpty())
-        return false;
-    const QString lower = word.toLower();
-    return lower.contains(QLatin1String("http://")) || lower.contains(QLatin1String("www."));
+    // Drawn as a link exactly when it would open: "(www.x.org)" is no
+    // address, and a link that refuses to open only confuses.
+    return glyphon::isSafeWebAddress(word);
 }
 
 namespace glyphon {

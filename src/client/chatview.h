@@ -126,7 +126,7 @@ private:
     QMenu *m_menu = nullptr;
 };
 
-// true when the word, lower-cased, contains "http://" or "www." anywhere.
+// true when the word is a web address that opens: glyphon::isSafeWebAddress.
 bool checkforlink(const QString &word);
 
 namespace glyphon {

@@ -1,7 +1,7 @@
 #pragma once
-// The user's preferences as the client window holds them. For now they are
-// the values of a first run, kept in memory for the session; reading and
-// writing the settings file builds on this.
+// The user's preferences as the client window holds them. Until the settings
+// file is loaded (once the own seat is announced) they are the window's own
+// starting values.
 
 #include <QString>
 #include <QtGlobal>
@@ -18,6 +18,7 @@ struct ClientSettings
     bool playerPhraseSounds = true;
     int playToScore = 200; // offered by the game start dialog
     int timePerTurn = 60;
+    QString tiles; // the tile set's name; "Classic" (any case) is the built-in one
 
     QString turnSoundName() const { return turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"); }
 };

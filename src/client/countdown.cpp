@@ -1,5 +1,8 @@
 #include "client/countdown.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace glyphon {
 
 QString countdownText(int timeleft)
@@ -34,7 +37,7 @@ CountdownTick countdownTick(int timeleft, int step)
         tick.text = countdownText(0);
         return tick;
     }
-    tick.barWidth = step * tick.timeleft;
+    tick.barWidth = int(std::min<qint64>(qint64(step) * tick.timeleft, std::numeric_limits<int>::max()));
     tick.text = countdownText(tick.timeleft);
     tick.colour = countdownColour(tick.timeleft);
     tick.ticks = countdownTicks(tick.timeleft);

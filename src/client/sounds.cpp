@@ -3,6 +3,8 @@
 #include "client/tchat.h"
 
 #include <QFile>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -15,22 +17,41 @@ SoundPlayer::SoundPlayer(QObject *parent)
 
 QString SoundPlayer::resourcePath(const QString &name)
 {
+    if (name.isEmpty() || name.size() > 32)
+        return {};
+    for (QChar c : name)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128))
+            return {};
     return QStringLiteral(":/sounds/") + name.toLower() + QStringLiteral(".wav");
+}
+
+bool SoundPlayer::haveOutput()
+{
+    if (!m_devices) {
+        m_devices = new QMediaDevices(this);
+        m_haveOutput = !QMediaDevices::audioOutputs().isEmpty();
+        connect(m_devices, &QMediaDevices::audioOutputsChanged, this,
+                [this] { m_haveOutput = !QMediaDevices::audioOutputs().isEmpty(); });
+    }
+    return m_haveOutput;
 }
 
 void SoundPlayer::play(const QString &name)
 {
     m_log.append(name);
     const QString path = resourcePath(name);
-    if (!QFile::exists(path))
+    if (path.isEmpty() || !QFile::exists(path) || !haveOutput())
         return;
-    // The sound device is opened only once something can be played, so a
-    // window without sounds never touches the audio system.
-    if (!m_effect)
-        m_effect = new QSoundEffect(this);
-    m_effect->stop();
-    m_effect->setSource(QUrl(QStringLiteral("qrc") + path));
-    m_effect->play();
+    QSoundEffect *&effect = m_effects[path];
+    if (!effect) {
+        effect = new QSoundEffect(this);
+        effect->setSource(QUrl(QStringLiteral("qrc") + path));
+    }
+    if (m_playing && m_playing != effect)
+        m_playing->stop();
+    effect->stop();
+    effect->play();
+    m_playing = effect;
 }
 
 } // namespace glyphon
@@ -40,17 +61,6 @@ void Tchat::playsounds(const QString &name)
     if (!settings.playSounds)
         return;
     m_sounds->play(name);
-}
-
-void Tchat::playasound(const QByteArray &data)
-{
-    // Seat, then the sound name; chatter sounds play whatever "Play Sounds" says.
-    glyphon::FieldReader reader(data);
-    if (!reader.nextInt())
-        return;
-    const QString name = glyphon::fromWire(reader.next());
-    if (settings.playerPhraseSounds && !name.isEmpty())
-        m_sounds->play(name);
 }
 
 QStringList Tchat::soundLog() const

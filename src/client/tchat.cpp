@@ -7,6 +7,8 @@
 #include "client/colourtext.h"
 #include "client/fittinglabel.h"
 #include "client/glyphoncontext.h"
+#include "client/optionsmenu.h"
+#include "client/phraserow.h"
 #include "client/sounds.h"
 #include "client/tilepainter.h"
 #include "client/tilewidget.h"
@@ -16,6 +18,7 @@
 #include "windows/about.h"
 #include "windows/gamestart.h"
 #include "windows/help.h"
+#include "windows/phrases.h"
 #include "windows/spylist.h"
 
 #include <QAction>
@@ -30,6 +33,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
@@ -169,10 +173,9 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
 
     clearall();
 
-    // The frame adds the title bar; the menu bar sits inside the size Qt
-    // manages, so the client area below it keeps the board panel whole.
-    const int height = qMax(535, menuBar()->sizeHint().height() + glyphon::BoardPanel::PanelHeight + 4);
-    resize(772, height);
+    // The default size; the board's minimum size wins where it is larger.
+    // The settings file places the window once the own seat is announced.
+    resize(m_placement.width, m_placement.height);
 }
 
 Tchat::~Tchat()
@@ -391,6 +394,11 @@ void Tchat::createChatControls()
     popup_smilies = glyphon::createSmileyMenu(this);
     for (QAction *item : popup_smilies->actions())
         connect(item, &QAction::triggered, this, [this, item] { N271Click(item->data().toInt()); });
+
+    m_phraseRow = new glyphon::PhraseRow(panel_board);
+    connect(m_phraseRow, &glyphon::PhraseRow::phraseClicked, this, &Tchat::b_phrase1Click);
+    connect(m_phraseRow, &glyphon::PhraseRow::chatterButtonReleased, this, &Tchat::b_phrase10MouseUp);
+    connect(m_phraseRow, &glyphon::PhraseRow::soundChosen, this, &Tchat::wave4Click);
 }
 
 void Tchat::createMenus()
@@ -403,15 +411,23 @@ void Tchat::createMenus()
     Exit1 = file->addAction(QStringLiteral("Exit"));
     connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
 
-    QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
     ScrollChatOff2 = ScrollChatOff1;
-    options->addAction(ScrollChatOff2);
     ClearMainChat1 = ClearMainChat2;
-    options->addAction(ClearMainChat1);
+    m_options = new glyphon::OptionsMenu(menuBar()->addMenu(QStringLiteral("&Options")), ScrollChatOff2,
+                                         ClearMainChat1);
+    connect(m_options, &glyphon::OptionsMenu::playSoundsToggled, this, &Tchat::PlaySounds1Click);
+    connect(m_options, &glyphon::OptionsMenu::playerPhraseSoundsToggled, this, &Tchat::PlayerPhraseSounds1Click);
+    connect(m_options, &glyphon::OptionsMenu::turnSoundChosen, this, &Tchat::Classic1Click);
+    connect(m_options, &glyphon::OptionsMenu::botSpeedChosen, this, &Tchat::Fast1Click);
+    connect(m_options, &glyphon::OptionsMenu::textColourRequested, this, &Tchat::TextColor1Click);
+    connect(m_options, &glyphon::OptionsMenu::textSizeChosen, this, &Tchat::N14Click);
+    connect(m_options, &glyphon::OptionsMenu::resetScreenLocationRequested, this, &Tchat::ResetScreenLocation1Click);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     SpyList1 = view->addAction(QStringLiteral("Spy List"));
     connect(SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
+    PrhaseList1 = view->addAction(QStringLiteral("Phrase List"));
+    connect(PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = help->addAction(QStringLiteral("Content"));
@@ -441,6 +457,11 @@ void Tchat::connectSideWindows()
     connect(Help2, &QAction::triggered, this, [this] { showInFront(m_context.help); });
     connect(About1, &QAction::triggered, this, [this] { showInFront(m_context.about); });
     connect(m_context.spylist, &Tspylist::removeRequested, this, &Tchat::kicking);
+    connect(m_context.phrases, &Tphrases::phrasesAccepted, this, [this](const QStringList &texts) {
+        for (int n = 1; n <= texts.size(); ++n)
+            m_phraseRow->setPhrase(n, texts.at(n - 1));
+        m_store.savePhrases(texts);
+    });
     m_context.help->setAboutWindow(m_context.about);
 }
 
@@ -518,6 +539,11 @@ void Tchat::showMessageBox(const QString &text)
     ++m_modalDepth;
     box.exec();
     --m_modalDepth;
+    modalFinished();
+}
+
+void Tchat::modalFinished()
+{
     if (m_modalDepth > 0)
         return;
     if (m_closeAfterModal) {
@@ -546,6 +572,11 @@ void Tchat::closeEvent(QCloseEvent *event)
     if (!event->isAccepted())
         return;
     m_closing = true;
+    const glyphon::WindowPlacement now = placement();
+    if (now != m_placement) {
+        const QScreen *on = screen();
+        savePlacementAndSettings(on ? glyphon::fitToWorkArea(now, on->availableGeometry()) : now);
+    }
     turntime->stop();
     Timer1->stop();
     // The connection ends with the window, so the others see this copy leave.

@@ -8,6 +8,7 @@
 
 #include "client/boardtiles.h"
 #include "client/clientsettings.h"
+#include "client/settingsstore.h"
 #include "protocol/wire.h"
 
 #include <QByteArray>
@@ -41,6 +42,8 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class OptionsMenu;
+class PhraseRow;
 class SoundPlayer;
 } // namespace glyphon
 
@@ -124,6 +127,7 @@ public:
     QAction *Copy1 = nullptr;
     QAction *Paste1 = nullptr;
     QAction *SpyList1 = nullptr;
+    QAction *PrhaseList1 = nullptr;
     QAction *Help2 = nullptr;
     QAction *QuickInstructions1 = nullptr;
     QAction *About1 = nullptr;
@@ -180,6 +184,29 @@ public:
     void clearSoundLog();
     void loadinifile();
     void saveinifile();
+    // The tile set of that name (the settings file's "Tiles").
+    void loadgrouptiles(const QString &name);
+
+    // --- Options menu -------------------------------------------------------
+    void PlaySounds1Click();
+    void PlayerPhraseSounds1Click();
+    void Classic1Click(int turnSound);
+    void Fast1Click(int botSpeed);
+    void TextColor1Click();
+    void N14Click(int textSize);
+    void ResetScreenLocation1Click();
+    glyphon::OptionsMenu *optionsMenu() const { return m_options; }
+    // Where the window is and how large, as the settings file keeps it.
+    glyphon::WindowPlacement placement() const;
+    // The placement last loaded or saved; closing saves only when it moved.
+    glyphon::WindowPlacement rememberedPlacement() const { return m_placement; }
+
+    // --- Phrase buttons and chatter sounds -----------------------------------
+    void b_phrase1Click(int number);
+    void b_phrase10MouseUp();
+    void wave4Click(int number);
+    void PrhaseList1Click();
+    glyphon::PhraseRow *phraseRow() const { return m_phraseRow; }
 
     // --- Board and turn -------------------------------------------------
     void drawtile(int position);
@@ -239,6 +266,9 @@ private:
     void realignPlayerRow(int seat);
     void setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text);
     void showMessageBox(const QString &text);
+    void modalFinished();
+    void applyPlacement(const glyphon::WindowPlacement &placement);
+    void savePlacementAndSettings(const glyphon::WindowPlacement &placement);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void restartTurnTimer();
     void showTurnOf(int seat);
@@ -256,4 +286,11 @@ private:
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
+    glyphon::SettingsStore m_store;
+    glyphon::OptionsMenu *m_options = nullptr;
+    glyphon::PhraseRow *m_phraseRow = nullptr;
+    glyphon::WindowPlacement m_placement;
+    // Saving waits for the first load: until then the window runs on its own
+    // starting values, which must not overwrite the user's file.
+    bool m_settingsLoaded = false;
 };

@@ -8,6 +8,7 @@
 #include "client/turnwidgets.h"
 #include "dictionary/letters.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -131,11 +132,16 @@ void Tchat::announceOwnTurnOrOther()
         playsounds(settings.turnSoundName());
         button_clear->show();
         button_submit->show();
-        // The keyboard spells at once, unless a chat line is half typed.
-        const bool typingChat = mychat->hasFocus() && !mychat->text().isEmpty()
+        // The keyboard spells at once, unless a chat line is half typed:
+        // the rest of the sentence would become a word. The window's own
+        // focus is asked, so this holds while another window is active too.
+        const bool typingChat = focusWidget() == mychat && !mychat->text().isEmpty()
             && mychat->text() != QLatin1String(Placeholder);
         if (!typingChat)
             panel_board->setFocus(Qt::OtherFocusReason);
+        // The task bar flags the window when the user is looking elsewhere.
+        if (!isActiveWindow())
+            QApplication::alert(this);
     } else if (QLabel *name = playerNameLabel(whoseturn)) {
         label_status->setText(name->text() + QStringLiteral("'s turn."));
     }
@@ -312,20 +318,18 @@ void Tchat::hitdone()
 
 void Tchat::turntimeTimer()
 {
-    // Saturates rather than wraps, whatever length the turn came with.
-    timeleft = timeleft > 0 ? timeleft - 1 : 0;
-    if (timeleft < 1) {
-        timeleft = 0;
-        label_timer->setText(QStringLiteral("Time: 0:00"));
-        image_timer->setBarWidth(0);
+    const glyphon::CountdownTick tick = glyphon::countdownTick(timeleft, barstep);
+    timeleft = tick.timeleft;
+    image_timer->setBarWidth(std::min(tick.barWidth, TimeBar::FullWidth));
+    if (tick.expired) {
+        label_timer->setText(tick.text);
         whoseturn = 0;
         return;
     }
-    image_timer->setBarWidth(int(std::min<qint64>(qint64(barstep) * timeleft, TimeBar::FullWidth)));
     QPalette pal = label_timer->palette();
-    pal.setColor(QPalette::WindowText, glyphon::countdownColour(timeleft));
+    pal.setColor(QPalette::WindowText, tick.colour);
     label_timer->setPalette(pal);
-    if (glyphon::countdownTicks(timeleft))
+    if (tick.ticks)
         playsounds(QStringLiteral("tick"));
-    label_timer->setText(glyphon::countdownText(timeleft));
+    label_timer->setText(tick.text);
 }

@@ -63,4 +63,7 @@ void Tchat::button_smiliesClick()
 void Tchat::N271Click(int code)
 {
     mychat->insertSmileyCode(code);
+    // Choosing a smiley means chatting: what is typed next belongs to the
+    // line, not to the board.
+    mychat->setFocus(Qt::PopupFocusReason);
 }

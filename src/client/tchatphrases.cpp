@@ -1,0 +1,67 @@
+// Tchat: the phrase buttons, the chatter sound button and its menu, and
+// chatter sounds received.
+
+#include "client/tchat.h"
+
+#include "client/colourtext.h"
+#include "client/glyphoncontext.h"
+#include "client/phraserow.h"
+#include "client/sounds.h"
+#include "windows/phrases.h"
+
+#include <QLabel>
+
+using glyphon::toWire;
+
+void Tchat::b_phrase1Click(int number)
+{
+    if (!m_phraseRow->takePhrase())
+        return;
+    const QString phrase = m_phraseRow->phrase(number);
+    const QString text = phrase.startsWith(QLatin1String("/me ")) ? phrase.mid(4) : QStringLiteral("says: ") + phrase;
+    const QByteArray payload = toWire(text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));
+    sendMessage(glyphon::buildMessage("CMD_action", {glyphon::number(myseat), payload}));
+}
+
+void Tchat::b_phrase10MouseUp()
+{
+    m_phraseRow->popUpSounds();
+}
+
+void Tchat::wave4Click(int number)
+{
+    if (number == 0 || !isconnected)
+        return;
+    sendMessage(glyphon::buildMessage("CMD_playasound",
+                                      {glyphon::number(myseat), QByteArrayLiteral("wave") + glyphon::number(number)}));
+}
+
+void Tchat::PrhaseList1Click()
+{
+    m_context.phrases->setPhrases(m_phraseRow->phrases());
+    m_context.phrases->show();
+    m_context.phrases->raise();
+    m_context.phrases->activateWindow();
+}
+
+void Tchat::playasound(const QByteArray &data)
+{
+    glyphon::FieldReader reader(data);
+    const std::optional<int> seat = reader.nextInt();
+    if (!seat)
+        return;
+    const QString name = glyphon::fromWire(reader.next());
+    // Chatter sounds play whatever "Play Sounds" says.
+    if (settings.playerPhraseSounds) {
+        if (!name.isEmpty())
+            m_sounds->play(name);
+        return;
+    }
+    // Only a player has a name label; a spectator's sound shows nothing,
+    // and neither does a sound the menu does not know.
+    const QLabel *label = playerNameLabel(*seat);
+    const QString caption = m_phraseRow->captionOfSound(name);
+    if (!label || caption.isEmpty())
+        return;
+    statusLine(label->text() + QStringLiteral(": <Chatter Sound> ") + caption);
+}

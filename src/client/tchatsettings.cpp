@@ -1,0 +1,155 @@
+// Tchat: loading and saving the settings file, the Options menu's handlers
+// and the window's placement.
+
+#include "client/tchat.h"
+
+#include "client/chatinput.h"
+#include "client/chatview.h"
+#include "client/colourtext.h"
+#include "client/glyphoncontext.h"
+#include "client/optionsmenu.h"
+#include "client/phraserow.h"
+#include "server/tserver.h"
+#include "windows/gamestart.h"
+#include "windows/quickinstructions.h"
+
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <QScreen>
+
+void Tchat::loadinifile()
+{
+    const glyphon::StoredSettings stored = m_store.load();
+
+    settings.textSize = stored.textSize;
+    mainchat->setTextSize(stored.textSize);
+    m_options->checkTextSize(stored.textSize);
+
+    applyPlacement(stored.placement);
+
+    settings.textColour = stored.textColour;
+    mychat->setTextColour(stored.textColour);
+
+    settings.tiles = stored.tiles;
+    if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) != 0)
+        loadgrouptiles(stored.tiles);
+
+    Tgamestart *dialog = m_context.gamestart;
+    dialog->setValues(stored.playToScore.value_or(dialog->playtoscore()),
+                      stored.timePerTurn.value_or(dialog->timeperturn()));
+    settings.playToScore = dialog->playtoscore();
+    settings.timePerTurn = dialog->timeperturn();
+
+    settings.botSpeed = stored.botSpeed;
+    m_context.server->setBotSpeed(stored.botSpeed);
+    settings.turnSound = stored.turnSound;
+
+    for (int n = 1; n <= glyphon::StoredSettings::PhraseCount; ++n)
+        if (!stored.phrases[n - 1].isEmpty())
+            m_phraseRow->setPhrase(n, stored.phrases[n - 1]);
+
+    settings.playSounds = stored.playSounds;
+    settings.playerPhraseSounds = stored.playerPhraseSounds;
+    m_options->show(settings);
+
+    if (stored.showHelp)
+        panel_help->showInstructions();
+    m_store.markHelpShown();
+    m_settingsLoaded = true;
+}
+
+void Tchat::saveinifile()
+{
+    savePlacementAndSettings(placement());
+}
+
+void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
+{
+    if (!m_settingsLoaded)
+        return;
+    m_placement = where;
+    settings.textSize = mainchat->textSize();
+    settings.playToScore = m_context.gamestart->playtoscore();
+    settings.timePerTurn = m_context.gamestart->timeperturn();
+    m_store.save(settings, where);
+}
+
+void Tchat::loadgrouptiles(const QString &name)
+{
+    settings.tiles = name;
+}
+
+glyphon::WindowPlacement Tchat::placement() const
+{
+    return {x(), y(), width(), height()};
+}
+
+void Tchat::applyPlacement(const glyphon::WindowPlacement &where)
+{
+    resize(where.width, where.height);
+    move(where.left, where.top);
+    // A window placed on a screen that is no longer there could never be
+    // reached; it comes back to the default corner instead.
+    if (!QGuiApplication::screenAt(frameGeometry().center()))
+        move(glyphon::WindowPlacement{}.left, glyphon::WindowPlacement{}.top);
+    // What the window really got (the board's minimum size may have won),
+    // so that closing an untouched window saves nothing.
+    m_placement = placement();
+}
+
+void Tchat::ResetScreenLocation1Click()
+{
+    const glyphon::WindowPlacement defaults;
+    resize(defaults.width, defaults.height);
+    move(defaults.left, defaults.top);
+}
+
+void Tchat::PlaySounds1Click()
+{
+    settings.playSounds = !settings.playSounds;
+    m_options->show(settings);
+    saveinifile();
+}
+
+void Tchat::PlayerPhraseSounds1Click()
+{
+    settings.playerPhraseSounds = !settings.playerPhraseSounds;
+    m_options->show(settings);
+    saveinifile();
+}
+
+void Tchat::Classic1Click(int turnSound)
+{
+    settings.turnSound = turnSound;
+    m_options->show(settings);
+    saveinifile();
+}
+
+void Tchat::Fast1Click(int botSpeed)
+{
+    settings.botSpeed = botSpeed;
+    m_context.server->setBotSpeed(botSpeed);
+    m_options->show(settings);
+    saveinifile();
+}
+
+void Tchat::TextColor1Click()
+{
+    ++m_modalDepth;
+    const QColor chosen = QColorDialog::getColor(glyphon::toQColor(settings.textColour), this);
+    --m_modalDepth;
+    if (chosen.isValid()) {
+        settings.textColour = glyphon::fromQColor(chosen);
+        mychat->setTextColour(settings.textColour);
+        saveinifile();
+    }
+    modalFinished();
+}
+
+void Tchat::N14Click(int textSize)
+{
+    settings.textSize = textSize;
+    mainchat->setTextSize(textSize);
+    m_options->checkTextSize(textSize);
+    saveinifile();
+}
