@@ -20,7 +20,9 @@ class TServer;
 namespace testsupport {
 
 // Moves the process into a temporary folder, so word files written by the
-// dictionary never land in the source or build tree. Call once.
+// dictionary never land in the source or build tree; the settings file is
+// kept there too, and starts out saying the quick instructions were seen.
+// Call once.
 void enterTemporaryWorkingFolder();
 
 // A port that nothing listens on right now; also set as GLYPHON_PORT.
