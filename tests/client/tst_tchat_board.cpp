@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -101,6 +102,8 @@ private slots:
     void malformedMessagesChangeNothing();
     void keyboardSpelling();
     void keyboardLeavesTheChatAlone();
+    void smileyLeavesTheKeyboardInTheChat();
+    void turnLeavesATypedLineInAnInactiveWindow();
     void quickInstructionsGiveTheKeyboardBack();
     void longNamesStayOnTheirCard();
 
@@ -413,6 +416,49 @@ void TestTchatBoard::keyboardLeavesTheChatAlone()
     m_chat->mychat->setFocus();
     feed(m_chat, "CMD_nextplayer+1+");
     QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+}
+
+void TestTchatBoard::smileyLeavesTheKeyboardInTheChat()
+{
+    m_chat->myseat = 1;
+    // c, o and l on the board: typed into the board they would spell.
+    feed(m_chat, loadstats(1, {{11, {3}}, {12, {15}}, {13, {15}}, {14, {12}}}));
+    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
+    m_chat->button_smiliesClick();
+    QMenu *menu = m_chat->popup_smilies;
+    QTRY_VERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(1)).center());
+    QTRY_VERIFY(!menu->isVisible());
+    QCOMPARE(QApplication::focusWidget(), m_chat->mychat);
+    QCOMPARE(m_chat->mychat->cursorPosition(), m_chat->mychat->text().size());
+    const QString smiley = m_chat->mychat->text();
+    for (char c : {'c', 'o', 'o', 'l'})
+        typeLetter(m_chat, c);
+    typeKey(m_chat, Qt::Key_Return);
+    QCOMPARE(m_chat->wordcount, 0);
+    QCOMPARE(m_chat->mychat->text(), smiley + QStringLiteral("cool"));
+}
+
+void TestTchatBoard::turnLeavesATypedLineInAnInactiveWindow()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(2, {{11, {8}}}));
+    m_chat->mychat->setFocus();
+    typeLetter(m_chat, 'h');
+    // The user is looking at another program's window.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+
+    feed(m_chat, "CMD_nextplayer+1+");
+    QCOMPARE(m_chat->focusWidget(), m_chat->mychat);
+    elsewhere.hide();
+    m_chat->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_chat));
+    typeLetter(m_chat, 'i');
+    QCOMPARE(m_chat->mychat->text(), QStringLiteral("hi"));
+    QCOMPARE(m_chat->wordcount, 0);
 }
 
 void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
