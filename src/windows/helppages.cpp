@@ -76,6 +76,7 @@ for example on a machine with no display. Players then join it with
 <li><code>--start-game SCORE,SECONDS</code> &ndash; start a game at once; Rizi fills empty seats</li>
 <li><code>--seed N</code> &ndash; fixed random boards, for testing</li>
 <li><code>--tick-ms N</code> &ndash; length of one pace tick in milliseconds (default 1000)</li>
+<li><code>--quit-after-game</code> &ndash; stop once a game has a winner</li>
 </ul>
 <p>The environment variable <code>GLYPHON_PORT</code> changes the port for both
 programs.</p>
@@ -218,21 +219,25 @@ host's choice counts).</li>
 <li><b>Clear Main Chat</b> &ndash; empty the chat pane.</li>
 <li><b>Reset Screen Location</b> &ndash; put the window back at the top left
 in its normal size.</li>
-<li><b>Just Watch</b> &ndash; step out of play while staying connected; Rizi
-plays your seat until you switch it off.</li>
 </ul>
+<p>Your choices are saved in the settings file (section <code>Glyphon</code> of
+<code>marnetlobby.ini</code>, beside the program or in your configuration
+folder) as soon as you make them, and come back next time. The window's place
+and size are saved when you close it after moving or resizing it.</p>
 <h2>View menu</h2>
 <ul>
 <li><b>Spy List</b> &ndash; the spectators of the game. The host can remove
 somebody with the list's right-click menu.</li>
-<li><b>View Tally</b> &ndash; your wins and losses against each opponent.</li>
 <li><b>Phrase List</b> &ndash; change the texts of the nine phrase buttons
 above the chat. A phrase starting with &ldquo;/me &rdquo; is sent as an action.
 The buttons can be used once every 2 seconds.</li>
 </ul>
-<p>The <b>Tiles</b> menu chooses a tile set from the <code>glyphontiles</code>
-folder. Your choices are saved in the settings file (section
-<code>Glyphon</code> of <code>marnetlobby.ini</code>) and come back next time.</p>
+<h2>Phrase buttons and chatter sounds</h2>
+<p>The row of small buttons above the chat sends a phrase with one click; rest
+the mouse on a button to see its phrase. The last button, with the notes,
+opens the chatter sounds: everybody in the game hears the one you choose, or
+reads it as a line in the chat when they switched <b>Player Phrase Sounds</b>
+off.</p>
 
 <h2>Playing with the keyboard</h2>
 <p>During your own turn:</p>

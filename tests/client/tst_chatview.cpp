@@ -85,6 +85,10 @@ void TestChatView::rendering_data()
         << "1+Ann chats: go www.example.com, now" << "T6[Ann chats:  go ]L[www.example.com, ]T6[now ]";
     QTest::newRow("capital link") << "1+Ann chats: WWW.EXAMPLE.COM" << "T6[Ann chats:  ]L[WWW.EXAMPLE.COM ]";
     QTest::newRow("bare domain") << "1+Ann chats: example.com" << "T6[Ann chats:  example.com ]";
+    // Drawn as a link only where it opens.
+    QTest::newRow("https link") << "1+A: https://x.org/a" << "T6[A:  ]L[https://x.org/a ]";
+    QTest::newRow("address in brackets") << "1+A: (www.x.org)" << "T6[A:  (www.x.org) ]";
+    QTest::newRow("marker inside a word") << "1+A: xhttp://x.org" << "T6[A:  xhttp://x.org ]";
     QTest::newRow("blanks in a row") << "1+A: x  y" << "T6[A:  x  y ]";
     QTest::newRow("smiley 12") << "1+Ann chats: hi :)#12 there" << "T6[Ann chats:  hi   ]S2T6[ there ]";
     QTest::newRow("code 28") << "1+A: :)#28" << "T6[A:    ]S0";
