@@ -198,8 +198,6 @@ public:
     glyphon::OptionsMenu *optionsMenu() const { return m_options; }
     // Where the window is and how large, as the settings file keeps it.
     glyphon::WindowPlacement placement() const;
-    // The placement last loaded or saved; closing saves only when it moved.
-    glyphon::WindowPlacement rememberedPlacement() const { return m_placement; }
 
     // --- Phrase buttons and chatter sounds -----------------------------------
     void b_phrase1Click(int number);
@@ -289,7 +287,7 @@ private:
     glyphon::SettingsStore m_store;
     glyphon::OptionsMenu *m_options = nullptr;
     glyphon::PhraseRow *m_phraseRow = nullptr;
-    glyphon::WindowPlacement m_placement;
+    glyphon::WindowPlacement m_placement; // as last loaded or saved; closing saves only when it changed
     // Saving waits for the first load: until then the window runs on its own
     // starting values, which must not overwrite the user's file.
     bool m_settingsLoaded = false;
