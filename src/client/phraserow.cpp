@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QToolButton>
 #include <cmath>
+#include <memory>
 
 namespace glyphon {
 
@@ -152,14 +153,17 @@ PhraseRow::PhraseRow(QWidget *parent)
         return timer->elapsed();
     };
     const QStringList phrases = defaultPhrases();
-    const qreal ratio = qMax<qreal>(1.0, parent->devicePixelRatioF());
     for (int n = 1; n <= PhraseCount + 1; ++n) {
         auto *button = new QToolButton(parent);
         button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         button->setGeometry(RowX[n - 1], RowY, 25, 19);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(QIcon(picture(n, ratio)));
+        // Sharp on ordinary and high-resolution screens alike.
+        QIcon icon;
+        icon.addPixmap(picture(n, 1.0));
+        icon.addPixmap(picture(n, 2.0));
+        button->setIcon(icon);
         button->setIconSize(QSize(PictureWidth, PictureHeight));
         if (n <= PhraseCount) {
             button->setToolTip(phrases.at(n - 1));
