@@ -412,6 +412,8 @@ void Tchat::createMenus()
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     SpyList1 = view->addAction(QStringLiteral("Spy List"));
     connect(SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
+    ViewTally1 = view->addAction(QStringLiteral("View Tally"));
+    connect(ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = help->addAction(QStringLiteral("Content"));

@@ -80,10 +80,15 @@ void ScoreTable::moverow(int row)
 
 void ScoreTable::addgame(const QString &winner, const QStringList &currentGame)
 {
-    const bool mine = winner == AddToMine;
     addit(1, 0);
-    if (mine)
+    if (winner == AddToMine)
         addit(2, 0);
+    addOpponents(winner, currentGame);
+}
+
+void ScoreTable::addOpponents(const QString &winner, const QStringList &currentGame)
+{
+    const bool mine = winner == AddToMine;
     for (const QString &name : currentGame) {
         const int row = rowOf(name);
         if (row < 0)

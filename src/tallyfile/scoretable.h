@@ -50,6 +50,8 @@ public:
     // currentGame the other players of the game. Only tallied names count;
     // the winner is matched to a row's name exactly.
     void addgame(const QString &winner, const QStringList &currentGame);
+    // The opponents' part of addgame(), without the own totals.
+    void addOpponents(const QString &winner, const QStringList &currentGame);
 
     // Counts since the start of this run begin at 0.
     void resetSession();

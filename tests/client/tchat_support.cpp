@@ -2,6 +2,7 @@
 
 #include "client/chatview.h"
 #include "client/tilewidget.h"
+#include "client/userfiles.h"
 #include "dictionary/tdictn.h"
 #include "protocol/wire.h"
 #include "server/tserver.h"
@@ -20,6 +21,8 @@ void enterTemporaryWorkingFolder()
 {
     static QTemporaryDir folder;
     QDir::setCurrent(folder.path());
+    // The tally file is written beside the program.
+    glyphon::UserFiles::setProgramFolderForTesting(folder.path());
 }
 
 quint16 useFreePort()
