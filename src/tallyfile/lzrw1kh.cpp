@@ -119,16 +119,23 @@ bool expandBlock(const uint8_t *block, size_t size, QByteArray &out)
     if (block[0] != FlagCompressed || size < 3)
         return false;
 
-    // Copies refer only to this block's own output.
+    // Copies refer only to this block's own output, which never passes one
+    // piece: room for a piece is made once and cut back at the end.
     const qsizetype start = out.size();
-    auto produced = [&] { return out.size() - start; };
+    out.resize(start + PieceSize);
+    auto *dst = reinterpret_cast<uint8_t *>(out.data()) + start;
+    int produced = 0;
+    auto finish = [&](bool ok) {
+        out.resize(start + produced);
+        return ok;
+    };
     size_t pos = 1;
     uint16_t control = 0;
     int bits = 0;
     while (pos < size) {
         if (bits == 0) {
             if (size - pos < 2)
-                return false;
+                return finish(false);
             control = uint16_t(block[pos] << 8 | block[pos + 1]);
             pos += 2;
             bits = 16;
@@ -136,38 +143,38 @@ bool expandBlock(const uint8_t *block, size_t size, QByteArray &out)
                 break; // a control word with no items after it
         }
         if (!(control & 0x8000)) {
-            if (produced() >= PieceSize)
-                return false;
-            out.append(char(block[pos++]));
+            if (produced >= PieceSize)
+                return finish(false);
+            dst[produced++] = block[pos++];
         } else {
             if (size - pos < 2)
-                return false;
+                return finish(false);
             const int b0 = block[pos];
             const int b1 = block[pos + 1];
             const int offset = b0 * 16 + (b1 >> 4);
             if (offset == 0) {
                 if (size - pos < 4)
-                    return false;
+                    return finish(false);
                 const int count = (b1 << 8 | block[pos + 2]) + MinRun;
-                if (produced() + count > PieceSize)
-                    return false;
-                out.append(qsizetype(count), char(block[pos + 3]));
+                if (produced + count > PieceSize)
+                    return finish(false);
+                std::memset(dst + produced, block[pos + 3], size_t(count));
+                produced += count;
                 pos += 4;
             } else {
                 const int length = (b1 & 15) + MinMatch;
-                if (offset > produced() || produced() + length > PieceSize)
-                    return false;
+                if (offset > produced || produced + length > PieceSize)
+                    return finish(false);
                 // Byte by byte: the source may overlap what is being written.
-                qsizetype from = out.size() - offset;
-                for (int i = 0; i < length; ++i)
-                    out.append(out.at(from + i));
+                for (int i = 0; i < length; ++i, ++produced)
+                    dst[produced] = dst[produced - offset];
                 pos += 2;
             }
         }
         control = uint16_t(control << 1);
         --bits;
     }
-    return true;
+    return finish(true);
 }
 
 QByteArray compressContainer(const QByteArray &data)
