@@ -17,6 +17,7 @@
 #include "windows/gamestart.h"
 #include "windows/help.h"
 #include "windows/spylist.h"
+#include "windows/windowutil.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -24,7 +25,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -58,20 +58,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
 
-        QLinearGradient paper(0, 0, 0, height());
-        paper.setColorAt(0.0, QColor(0xf4, 0xee, 0xe0));
-        paper.setColorAt(1.0, QColor(0xdc, 0xd0, 0xb6));
-        p.fillRect(rect(), paper);
-
-        // Woven diamonds, barely there, to give the paper some texture.
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(120, 96, 60, 14));
-        for (int y = 0; y < height() + 16; y += 16) {
-            for (int x = ((y / 16) % 2) * 16; x < width() + 32; x += 32) {
-                QPolygonF diamond({QPointF(x, y - 5), QPointF(x + 5, y), QPointF(x, y + 5), QPointF(x - 5, y)});
-                p.drawPolygon(diamond);
-            }
-        }
+        glyphon::paintPaper(p, rect());
 
         // Word mark above the board.
         QFont mark(QStringLiteral("Arial"));

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -314,4 +315,10 @@ void Ttallylist::showEvent(QShowEvent *event)
 {
     glyphon::centreOnParent(this);
     QDialog::showEvent(event);
+}
+
+void Ttallylist::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    glyphon::paintPaper(painter, rect());
 }
