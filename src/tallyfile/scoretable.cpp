@@ -1,9 +1,20 @@
 #include "tallyfile/scoretable.h"
 
+#include <QStringDecoder>
+
 namespace glyphon::tally {
 
 namespace {
 const QString Zero = QStringLiteral("0");
+
+// Older tallies hold names in the ANSI code page; ours are UTF-8, which a
+// Latin-1 name almost never passes for.
+QString decodeCell(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
 
 QStringList zeroRow()
 {
@@ -169,7 +180,7 @@ std::optional<ScoreTable> ScoreTable::fromText(const QByteArray &text)
     for (qsizetype r = 0; r < rows; ++r) {
         QStringList row;
         for (int c = 0; c < Columns; ++c)
-            row << QString::fromUtf8(lines.at(2 + c * rows + r));
+            row << decodeCell(lines.at(2 + c * rows + r));
         table.m_rows << row;
     }
     return table;
