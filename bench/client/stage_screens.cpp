@@ -2,6 +2,8 @@
 //   stage_screens game [seconds]    a game in progress: tiles of both
 //                                   players, a lock frame, a word being built
 //   stage_screens winner [seconds]  the winner panel after a short game
+//   stage_screens tally [seconds]   the tally window after two short games
+//                                   with Rizi tallied
 // Prints READY when the window is in place. Seat 1 plays the words the
 // computer player finds for it; the game uses a fixed seed.
 
@@ -9,14 +11,18 @@
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
 #include "client/tilewidget.h"
+#include "client/userfiles.h"
 #include "dictionary/random.h"
 #include "server/tserver.h"
 #include "windows/download.h"
 #include "windows/gamestart.h"
+#include "windows/tallylist.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFrame>
+#include <QLabel>
+#include <QListWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,10 +45,13 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("game");
     const int holdSeconds = argc > 2 ? atoi(argv[2]) : 20;
-    const bool winnerMode = mode == QLatin1String("winner");
+    const bool tallyMode = mode == QLatin1String("tally");
+    const bool winnerMode = mode == QLatin1String("winner") || tallyMode;
 
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
+    // No settings or tally of earlier runs.
+    glyphon::UserFiles::setProgramFolderForTesting(folder.path());
     {
         QTcpServer probe;
         probe.listen(QHostAddress::Any, 0);
@@ -59,6 +68,7 @@ int main(int argc, char **argv)
     bool started = false;
     bool ready = false;
     int ownWords = 0;
+    int gamesOver = 0;
     QTimer driver;
     QObject::connect(&driver, &QTimer::timeout, [&] {
         context.download->hide();
@@ -74,7 +84,23 @@ int main(int argc, char **argv)
             context.gamestart->button_startClick();
             return;
         }
+        if (tallyMode && context.tallylist->table().rowCount() == 1
+            && chat->label_playername2->text() == QLatin1String("Rizi")) {
+            chat->loadchecklist();
+            context.tallylist->checklist->item(0)->setCheckState(Qt::Checked);
+        }
         if (winnerMode && chat->panel_winner->isVisible()) {
+            if (tallyMode && gamesOver == context.tallylist->table().count(1, 0))
+                return; // the next game is on its way
+            gamesOver = context.tallylist->table().count(1, 0);
+            if (tallyMode && gamesOver < 2) {
+                context.gamestart->button_startClick();
+                return;
+            }
+            if (tallyMode) {
+                chat->ViewTally1Click();
+                context.tallylist->listbox_tally->setCurrentRow(0);
+            }
             ready = true;
         } else if (chat->myTurn() && chat->wordcount == 0 && server->currentplayer == 1
                    && server->pendingAction == TServer::TimeUp) {

@@ -1,6 +1,7 @@
 #include "client/glyphoncontext.h"
 
 #include "client/tchat.h"
+#include "client/userfiles.h"
 #include "server/tserver.h"
 #include "windows/about.h"
 #include "windows/download.h"
@@ -23,7 +24,8 @@ GlyphonContext::GlyphonContext(const QStringList &params, QObject *parent)
     phrases = new Tphrases(chat);
     server = new TServer(this);
     spylist = new Tspylist(chat);
-    tallylist = new Ttallylist(chat);
+    tallylist = new Ttallylist(chat, glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"),
+                                                                      QStandardPaths::AppDataLocation));
     chat->connectSideWindows();
 }
 

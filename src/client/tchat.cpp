@@ -20,6 +20,7 @@
 #include "windows/help.h"
 #include "windows/phrases.h"
 #include "windows/spylist.h"
+#include "windows/windowutil.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,7 +28,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -62,20 +62,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
 
-        QLinearGradient paper(0, 0, 0, height());
-        paper.setColorAt(0.0, QColor(0xf4, 0xee, 0xe0));
-        paper.setColorAt(1.0, QColor(0xdc, 0xd0, 0xb6));
-        p.fillRect(rect(), paper);
-
-        // Woven diamonds, barely there, to give the paper some texture.
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(120, 96, 60, 14));
-        for (int y = 0; y < height() + 16; y += 16) {
-            for (int x = ((y / 16) % 2) * 16; x < width() + 32; x += 32) {
-                QPolygonF diamond({QPointF(x, y - 5), QPointF(x + 5, y), QPointF(x, y + 5), QPointF(x - 5, y)});
-                p.drawPolygon(diamond);
-            }
-        }
+        glyphon::paintPaper(p, rect());
 
         // Word mark above the board.
         QFont mark(QStringLiteral("Arial"));
@@ -428,6 +415,8 @@ void Tchat::createMenus()
     connect(SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
     PrhaseList1 = view->addAction(QStringLiteral("Phrase List"));
     connect(PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
+    ViewTally1 = view->addAction(QStringLiteral("View Tally"));
+    connect(ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = help->addAction(QStringLiteral("Content"));

@@ -128,6 +128,7 @@ public:
     QAction *Paste1 = nullptr;
     QAction *SpyList1 = nullptr;
     QAction *PrhaseList1 = nullptr;
+    QAction *ViewTally1 = nullptr;
     QAction *Help2 = nullptr;
     QAction *QuickInstructions1 = nullptr;
     QAction *About1 = nullptr;
@@ -229,6 +230,9 @@ public:
     void timeup(const QByteArray &data);
     void endround();
     void winner(const QByteArray &data);
+    // The tally window's list of the other players of this game.
+    void loadchecklist();
+    void ViewTally1Click();
 
     // --- Keyboard spelling ------------------------------------------------
     // Chooses a usable tile for the letter (a..z); false when none fits.

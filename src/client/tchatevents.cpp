@@ -124,14 +124,25 @@ void Tchat::winner(const QByteArray &data)
     if (ishost)
         button_start->show();
     if (player) {
-        // The other players of this game, as the tally counts them.
-        QStringList others;
-        for (int seat = 1; seat <= playerseats; ++seat) {
-            const QString other = playerNameLabel(seat)->text();
-            if (seat != myseat && other != QLatin1String(Waiting))
-                others.append(other);
-        }
-        m_context.tallylist->setCurrentGame(others);
+        loadchecklist();
         m_context.tallylist->addgame(iWon ? Ttallylist::AddToMine : name);
     }
+}
+
+void Tchat::loadchecklist()
+{
+    QStringList others;
+    for (int seat = 1; seat <= playerseats; ++seat) {
+        const QString other = playerNameLabel(seat)->text();
+        if (seat != myseat && other != QLatin1String(Waiting))
+            others.append(other);
+    }
+    m_context.tallylist->setCurrentGame(others);
+}
+
+void Tchat::ViewTally1Click()
+{
+    loadchecklist();
+    m_context.tallylist->show();
+    m_context.tallylist->raise();
 }

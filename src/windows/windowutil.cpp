@@ -2,10 +2,33 @@
 
 #include <QDate>
 #include <QGuiApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPolygonF>
 #include <QScreen>
 #include <QWidget>
 
 namespace glyphon {
+
+void paintPaper(QPainter &p, const QRect &area)
+{
+    p.save();
+    QLinearGradient paper(0, area.top(), 0, area.bottom() + 1);
+    paper.setColorAt(0.0, QColor(0xf4, 0xee, 0xe0));
+    paper.setColorAt(1.0, QColor(0xdc, 0xd0, 0xb6));
+    p.fillRect(area, paper);
+
+    // Woven diamonds, barely there, to give the paper some texture.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 96, 60, 14));
+    for (int y = 0; y < area.height() + 16; y += 16) {
+        for (int x = ((y / 16) % 2) * 16; x < area.width() + 32; x += 32) {
+            const QPointF c(area.left() + x, area.top() + y);
+            p.drawPolygon(QPolygonF({c + QPointF(0, -5), c + QPointF(5, 0), c + QPointF(0, 5), c + QPointF(-5, 0)}));
+        }
+    }
+    p.restore();
+}
 
 void centreOnParent(QWidget *window)
 {

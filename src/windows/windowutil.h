@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QPainter;
+class QRect;
 class QWidget;
 
 namespace glyphon {
@@ -14,6 +16,10 @@ inline constexpr const char *AppTitle = "Glyphon";
 // Moves a top-level window so that it is centred on its parent's window, or
 // on the available area of its screen when it has no parent.
 void centreOnParent(QWidget *window);
+
+// The main window's background: warm paper with a faint woven pattern.
+// Side windows that show it paint it the same way.
+void paintPaper(QPainter &painter, const QRect &area);
 
 // The current year as shown in the "Copyright" lines.
 QString currentYearText();

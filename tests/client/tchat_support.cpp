@@ -21,8 +21,9 @@ void enterTemporaryWorkingFolder()
 {
     static QTemporaryDir folder;
     QDir::setCurrent(folder.path());
-    // The settings file lands here too, not beside the test program; the
-    // quick instructions count as seen, so they never cover the board.
+    // The settings and tally files land here too, not beside the test
+    // program; the quick instructions count as seen, so they never cover
+    // the board.
     QStandardPaths::setTestModeEnabled(true);
     glyphon::UserFiles::setProgramFolderForTesting(folder.path());
     QFile settings(folder.filePath(QStringLiteral("marnetlobby.ini")));

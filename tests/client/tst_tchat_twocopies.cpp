@@ -160,10 +160,11 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
         QCOMPARE(chat->label_status->text(), QStringLiteral("Game Over!"));
     QVERIFY(cid->button_start->isVisible());
     QVERIFY(!ann->button_start->isVisible());
-    QCOMPARE(host->tallylist->totalGames(), 1);
-    QCOMPARE(joiner->tallylist->totalGames(), 1);
-    QCOMPARE(spectator->tallylist->totalGames(), 0);
-    QCOMPARE(host->tallylist->ownWins() + joiner->tallylist->ownWins(), 1);
+    // Games and own wins: row 0, columns 1 and 2.
+    QCOMPARE(host->tallylist->table().count(1, 0), 1);
+    QCOMPARE(joiner->tallylist->table().count(1, 0), 1);
+    QCOMPARE(spectator->tallylist->table().count(1, 0), 0);
+    QCOMPARE(host->tallylist->table().count(2, 0) + joiner->tallylist->table().count(2, 0), 1);
 }
 
 QTEST_MAIN(TestTchatTwoCopies)

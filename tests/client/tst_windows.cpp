@@ -66,7 +66,6 @@ private slots:
     void spyListRemovalNeedsHostAndANumber();
     void spyListContextMenuTakesTheEntryUnderThePointer();
 
-    void tallyCountsPerOpponent();
 
     void phraseEditor();
 };
@@ -422,44 +421,6 @@ void TstWindows::spyListContextMenuTakesTheEntryUnderThePointer()
     spies.popup_kickhim->close();
     QCOMPARE(removal.count(), 1);
     QCOMPARE(removal.at(0).at(0).toInt(), 7);
-}
-
-void TstWindows::tallyCountsPerOpponent()
-{
-    Ttallylist tally;
-    QCOMPARE(tally.totalGames(), 0);
-
-    tally.setCurrentGame({QStringLiteral("Ann")});
-    tally.addgame(Ttallylist::AddToMine);
-    tally.addgame(QStringLiteral("Ann"));
-    tally.addgame(Ttallylist::AddToMine);
-    QCOMPARE(tally.totalGames(), 3);
-    QCOMPARE(tally.ownWins(), 2);
-    QCOMPARE(tally.wins(QStringLiteral("Ann")), 2);
-    QCOMPARE(tally.losses(QStringLiteral("ann")), 1); // names match in any case
-    QCOMPARE(tally.games(QStringLiteral("Ann")), 3);
-
-    // A winner missing from the player list still gets the loss; the listed
-    // player, who did not win, gets a game that neither of the two won.
-    tally.addgame(QStringLiteral("Rizi"));
-    QCOMPARE(tally.losses(QStringLiteral("Rizi")), 1);
-    QCOMPARE(tally.wins(QStringLiteral("Rizi")), 0);
-    QCOMPARE(tally.neither(QStringLiteral("Ann")), 1);
-    QCOMPARE(tally.totalGames(), 4);
-    QCOMPARE(tally.ownWins(), 2);
-    QCOMPARE(tally.wins(QStringLiteral("Nobody")), 0);
-
-    QCOMPARE(tally.opponents(), QStringList({"Ann", "Rizi"}));
-    QCOMPARE(tally.mylabel_1->text(), QStringLiteral("4"));
-    QCOMPARE(tally.mylabel_2->text(), QStringLiteral("2"));
-    QCOMPARE(tally.table_tally->rowCount(), 2);
-    QCOMPARE(tally.table_tally->item(0, 0)->text(), QStringLiteral("Ann"));
-    const QStringList heads = {"Opponent", "Games", "Wins", "Losses"};
-    const QStringList annRow = {"Ann", "4", "2", "1"};
-    for (int c = 0; c < heads.size(); ++c) {
-        QCOMPARE(tally.table_tally->horizontalHeaderItem(c)->text(), heads.at(c));
-        QCOMPARE(tally.table_tally->item(0, c)->text(), annRow.at(c));
-    }
 }
 
 void TstWindows::phraseEditor()

@@ -1,0 +1,252 @@
+// The tally window's rules: who is counted at the end of a game, the
+// questions before anything is forgotten, and what survives a restart or a
+// damaged file.
+
+#include "tchat_support.h"
+
+#include "client/userfiles.h"
+#include "tallyfile/tallyfile.h"
+#include "windows/tallylist.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace testsupport;
+using glyphon::tally::ScoreTable;
+
+namespace {
+
+// Answers the next message box with button and keeps its text.
+void answerNextBox(QMessageBox::StandardButton button, QString *text)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, button, text] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        *text = box->text();
+        box->button(button)->click();
+        timer->deleteLater();
+    });
+    timer->start(5);
+}
+
+// Checks name in the current game's list, as the user would.
+void tally(Ttallylist *window, const QString &name)
+{
+    window->setCurrentGame({name});
+    window->checklist->item(0)->setCheckState(Qt::Checked);
+}
+
+QStringList listed(const QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text() + (list->item(i)->checkState() == Qt::Checked ? "+" : "-");
+    return names;
+}
+
+QString counts(const ScoreTable &table, int row)
+{
+    QStringList cells;
+    for (int c = 1; c < ScoreTable::Columns; ++c)
+        cells << QString::number(table.count(c, row));
+    return cells.join(' ');
+}
+
+} // namespace
+
+class TstTallylist : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { enterTemporaryWorkingFolder(); }
+    void gameEnd_data();
+    void gameEnd();
+    void uncheckAsksFirst_data();
+    void uncheckAsksFirst();
+    void resetTally();
+    void restartKeepsTotalsOnly();
+    void damagedFileIsKept_data();
+    void damagedFileIsKept();
+};
+
+void TstTallylist::gameEnd_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<QString>("tallied");
+    QTest::addColumn<QString>("winner");
+    QTest::addColumn<QString>("own");      // games, wins
+    QTest::addColumn<QString>("opponent"); // columns 1 to 8 of the tallied row
+    // The opponent in seat 2 (or 1 for a spectator's view) is "Ann".
+    QTest::newRow("own win") << 1 << "Ann" << "Me" << "1 1" << "1 0 1 0 1 0 1 0";
+    QTest::newRow("opponent wins") << 1 << "Ann" << "Ann" << "1 0" << "1 1 0 0 1 1 0 0";
+    QTest::newRow("tallied in other case, winner exact") << 1 << "ann" << "Ann" << "1 0" << "1 0 0 1 1 0 0 1";
+    QTest::newRow("not tallied") << 1 << "Rizi" << "Ann" << "1 0" << "0 0 0 0 0 0 0 0";
+    QTest::newRow("spectator never counts") << 5 << "Ann" << "Ann" << "0 0" << "0 0 0 0 0 0 0 0";
+}
+
+void TstTallylist::gameEnd()
+{
+    QFETCH(int, myseat);
+    QFETCH(QString, tallied);
+    QFETCH(QString, winner);
+    QFETCH(QString, own);
+    QFETCH(QString, opponent);
+    useFreePort();
+    // Each copy starts from no tally file.
+    QFile::remove(glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"), QStandardPaths::AppDataLocation));
+    auto copy = startCopy({"Me"});
+    Tchat *chat = copy->chat;
+    Ttallylist *window = copy->tallylist;
+    tally(window, tallied);
+    chat->myseat = myseat;
+    feed(chat, "CMD_newplayerinfo+1+Me+0+2+Ann+0");
+    feed(chat, "CMD_winner+" + winner.toUtf8() + "+");
+
+    const ScoreTable &table = window->table();
+    QCOMPARE(QStringLiteral("%1 %2").arg(table.count(1, 0)).arg(table.count(2, 0)), own);
+    QCOMPARE(window->mylabel_1->text(), own.section(' ', 0, 0));
+    QCOMPARE(table.rowCount(), 2);
+    QCOMPARE(counts(table, 1), opponent);
+    // The panel shows the selected opponent.
+    window->listbox_tally->setCurrentRow(0);
+    QCOMPARE(window->label_hisnametop->text(), tallied + QStringLiteral("'s Tally"));
+    QCOMPARE(window->label_hisname->text(), tallied + QStringLiteral(" Wins:"));
+    QCOMPARE(window->label_2->text() + ' ' + window->label_6->text(), opponent.section(' ', 1, 1) + ' ' + opponent.section(' ', 5, 5));
+}
+
+void TstTallylist::uncheckAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("no keeps it") << int(QMessageBox::No) << QStringList{"Ann+", "Bob+", "Cid+"};
+    QTest::newRow("yes forgets it") << int(QMessageBox::Yes) << QStringList{"Ann+", "Cid+"};
+}
+
+void TstTallylist::uncheckAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(QStringList, left);
+    Ttallylist window;
+    for (const char *name : {"Ann", "Bob", "Cid"})
+        tally(&window, QString::fromLatin1(name));
+    window.addgame(QStringLiteral("Cid")); // Cid's row carries a count
+
+    QString question;
+    answerNextBox(QMessageBox::StandardButton(answer), &question);
+    window.listbox_tally->item(1)->setCheckState(Qt::Unchecked);
+    QCOMPARE(question, QStringLiteral("This will delete Bob's Tally, Are you want to delete it?"));
+    QCOMPARE(listed(window.listbox_tally), left);
+    // Table rows follow the list, counts stay with their names.
+    QCOMPARE(window.table().names(), QStringList(left).replaceInStrings("+", ""));
+    const int cid = window.table().rowOf(QStringLiteral("Cid"));
+    QCOMPARE(counts(window.table(), cid), QStringLiteral("1 1 0 0 1 1 0 0"));
+    // Unchecking in the current game's list forgets nobody.
+    window.checklist->item(0)->setCheckState(Qt::Unchecked);
+    QCOMPARE(window.table().rowOf(QStringLiteral("Cid")), cid);
+}
+
+void TstTallylist::resetTally()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Glyphontally.tld"));
+    Ttallylist window(nullptr, path);
+    tally(&window, QStringLiteral("Ann"));
+    window.addgame(Ttallylist::AddToMine);
+    window.listbox_tally->setCurrentRow(0);
+
+    QString question;
+    answerNextBox(QMessageBox::No, &question);
+    window.button_resetClick();
+    QCOMPARE(question, QStringLiteral("Are you sure you want to reset the Tally?"));
+    QCOMPARE(window.table().rowCount(), 2);
+
+    answerNextBox(QMessageBox::Yes, &question);
+    window.button_resetClick();
+    QCOMPARE(window.table().rowCount(), 1);
+    QCOMPARE(window.listbox_tally->count(), 0);
+    QCOMPARE(window.checklist->item(0)->checkState(), Qt::Unchecked);
+    for (QLabel *label : {window.mylabel_1, window.mylabel_2, window.label_1, window.label_3, window.label_7})
+        QCOMPARE(label->text(), QStringLiteral("0"));
+    // The reset is on disk at once.
+    glyphon::tally::TallyFile file(path);
+    QCOMPARE(file.load().table->rowCount(), 1);
+}
+
+void TstTallylist::restartKeepsTotalsOnly()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Glyphontally.tld"));
+    QFile bystander(QStringLiteral("temp.txt"));
+    QVERIFY(bystander.open(QIODevice::WriteOnly));
+    bystander.write("not the tally's");
+    bystander.close();
+    {
+        Ttallylist first(nullptr, path);
+        tally(&first, QStringLiteral("Ann"));
+        first.addgame(Ttallylist::AddToMine);
+        first.addgame(QStringLiteral("Ann"));
+        // Saved after each game, not only at the end.
+        glyphon::tally::TallyFile file(path);
+        QCOMPARE(counts(*file.load().table, 1), QStringLiteral("2 1 1 0 2 1 1 0"));
+    }
+    Ttallylist second(nullptr, path);
+    QVERIFY(second.loadError().isEmpty());
+    QCOMPARE(counts(second.table(), 1), QStringLiteral("2 1 1 0 0 0 0 0"));
+    QCOMPARE(listed(second.listbox_tally), QStringList{"Ann+"});
+    QCOMPARE(second.mylabel_1->text(), QStringLiteral("2"));
+    QCOMPARE(second.mylabel_2->text(), QStringLiteral("1"));
+    second.listbox_tally->setCurrentRow(0);
+    QCOMPARE(second.label_1->text(), QStringLiteral("2"));
+    QCOMPARE(second.label_5->text(), QStringLiteral("0"));
+    QCOMPARE(bystander.exists() && bystander.size() == 15, true);
+}
+
+void TstTallylist::damagedFileIsKept_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error"); // after the path
+    const QByteArray good = glyphon::tally::tallyBytes(ScoreTable());
+    QTest::newRow("not a tally") << QByteArray("hello") << " : Lzrw1 decompression : this file has no valid header !";
+    QTest::newRow("cut short") << good.left(good.size() - 3) << "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
+    QTest::newRow("lzh") << QByteArray("!HZL") + good.mid(4) << " : LZH decompression : this program cannot read this method !";
+    QTest::newRow("not a table") << glyphon::tally::compressContainer("8\r\n1\r\n") << " : the tally table in this file is damaged !";
+}
+
+void TstTallylist::damagedFileIsKept()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Glyphontally.tld"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    QString shown;
+    answerNextBox(QMessageBox::Ok, &shown);
+    {
+        Ttallylist window(nullptr, path);
+        QTRY_COMPARE(shown, error.startsWith(' ') ? path + error : error);
+        QCOMPARE(window.table().rowCount(), 1);
+        tally(&window, QStringLiteral("Ann"));
+    }
+    QFile damaged(path + QStringLiteral(".damaged"));
+    QVERIFY(damaged.open(QIODevice::ReadOnly));
+    QCOMPARE(damaged.readAll(), bytes);
+    glyphon::tally::TallyFile fresh(path);
+    QCOMPARE(fresh.load().table->names(), QStringList{"Ann"});
+}
+
+QTEST_MAIN(TstTallylist)
+#include "tst_tallylist.moc"
