@@ -1,20 +1,30 @@
 # Installation beyond the programs (manual pages, metadata, licences, the
 # host's service) and the Debian package made from it by CPack.
 set(GLYPHON_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/resources/packaging)
+# Debian's documentation folder is named after the package, in lower case.
+set(GLYPHON_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/glyphon)
 
-install(FILES ${GLYPHON_PACKAGING_DIR}/glyphon.6 ${GLYPHON_PACKAGING_DIR}/glyphon-server.6
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# Manual pages are installed compressed, as man-db and Debian expect.
+set(glyphon_manpages)
+foreach(page IN ITEMS glyphon.6 glyphon-server.6)
+    add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
+        COMMAND gzip -9nc ${GLYPHON_PACKAGING_DIR}/${page} > ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
+        DEPENDS ${GLYPHON_PACKAGING_DIR}/${page} VERBATIM)
+    list(APPEND glyphon_manpages ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz)
+endforeach()
+add_custom_target(glyphon_manpages ALL DEPENDS ${glyphon_manpages})
+install(FILES ${glyphon_manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${GLYPHON_PACKAGING_DIR}/org.example.glyphon.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/resources/words/SCOWL-COPYRIGHT
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${GLYPHON_DOC_DIR})
 # Debian looks for the licences in one file named copyright.
 set(GLYPHON_COPYRIGHT ${CMAKE_CURRENT_BINARY_DIR}/copyright)
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE glyphon_licence)
 file(READ ${PROJECT_SOURCE_DIR}/resources/words/SCOWL-COPYRIGHT glyphon_scowl_licence)
 file(WRITE ${GLYPHON_COPYRIGHT}
     "Glyphon\n\n${glyphon_licence}\n\nThe word list is made from SCOWL:\n\n${glyphon_scowl_licence}")
-install(FILES ${GLYPHON_COPYRIGHT} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${GLYPHON_COPYRIGHT} DESTINATION ${GLYPHON_DOC_DIR})
 
 # The service lives where systemd looks for packaged units; its options file
 # in /etc (GNUInstallDirs maps the sysconf folder of prefix /usr to /etc).
