@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(build-essential cmake qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
           libbenchmark-dev xvfb xdotool imagemagick)
+# Callers may name more, e.g. the packaging tools.
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
