@@ -18,6 +18,7 @@ struct ClientSettings
     bool playerPhraseSounds = true;
     int playToScore = 200; // offered by the game start dialog
     int timePerTurn = 60;
+    QString tiles = QStringLiteral("Classic"); // tile set in use; "Classic" is the built-in artwork
 
     QString turnSoundName() const { return turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"); }
 };

@@ -7,8 +7,10 @@
 #include "client/colourtext.h"
 #include "client/fittinglabel.h"
 #include "client/glyphoncontext.h"
+#include "client/seatcontrol.h"
 #include "client/sounds.h"
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
+#include "client/tilesetmenu.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -408,6 +410,22 @@ void Tchat::createMenus()
     options->addAction(ScrollChatOff2);
     ClearMainChat1 = ClearMainChat2;
     options->addAction(ClearMainChat1);
+    m_seats = new glyphon::SeatControl(
+            [this] { return glyphon::SeatSession{myseat, isconnected, ishost}; },
+            [this](const QByteArray &message) { sendMessage(message); }, this);
+    JustWatch1 = m_seats->JustWatch1;
+    popup_kick = m_seats->popup_kick;
+    m_seats->attachNameLabel(label_playername1, 1);
+    m_seats->attachNameLabel(label_playername2, 2);
+    options->addSeparator();
+    options->addAction(JustWatch1);
+
+    m_tileSets = new glyphon::TileSetMenu(this);
+    grouptilesitem = m_tileSets->menu();
+    menuBar()->addMenu(grouptilesitem);
+    connect(m_tileSets, &glyphon::TileSetMenu::chosen, this,
+            [this](const QString &name) { grouptilesmenuClick(m_tileSets->item(name)); });
+    grouptilesmenu();
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     SpyList1 = view->addAction(QStringLiteral("Spy List"));

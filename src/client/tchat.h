@@ -6,7 +6,7 @@
 // events and runs the chat pane. The server decides everything that counts;
 // this window renders what it is told and sends the user's requests.
 
-#include "client/boardtiles.h"
+#include "artwork/boardtiles.h"
 #include "client/clientsettings.h"
 #include "protocol/wire.h"
 
@@ -41,7 +41,9 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class SeatControl;
 class SoundPlayer;
+class TileSetMenu;
 } // namespace glyphon
 
 class Tchat : public QMainWindow
@@ -127,6 +129,9 @@ public:
     QAction *Help2 = nullptr;
     QAction *QuickInstructions1 = nullptr;
     QAction *About1 = nullptr;
+    QAction *JustWatch1 = nullptr; // Options > Just Watch; checked while the server says so
+    QMenu *popup_kick = nullptr;   // the player names' menu, for the host
+    QMenu *grouptilesitem = nullptr; // Tiles
 
     TSock *sock = nullptr;
     TSock *Sock11 = nullptr;
@@ -160,6 +165,13 @@ public:
     void button_startClick();
     void Exit1Click();
     void kicking(int seat);
+    // --- Just watching and removal (SeatControl does the work) ------------
+    void JustWatch1Click();
+    void label_playername1ContextPopup(int seat);
+    void RemoveFromGame1Click();
+    void SettoJustWatch1Click();
+    void UnsetJustWatch1Click();
+    glyphon::SeatControl *seatControl() const { return m_seats; }
     // Port of the game: GLYPHON_PORT, else "7772".
     static QString gamePortName();
 
@@ -180,6 +192,15 @@ public:
     void clearSoundLog();
     void loadinifile();
     void saveinifile();
+
+    // --- Tile sets (TileSetMenu does the work) ------------------------------
+    void grouptilesmenu();
+    void creategrouptilesmenu(const QString &name);
+    void grouptilesmenuClick(QAction *item);
+    // Loads the set and repaints the tiles and turn markers; a name without
+    // a file (such as "Classic") keeps the pictures in use.
+    void loadgrouptiles(const QString &name);
+    glyphon::TileSetMenu *tileSets() const { return m_tileSets; }
 
     // --- Board and turn -------------------------------------------------
     void drawtile(int position);
@@ -242,6 +263,7 @@ private:
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void restartTurnTimer();
     void showTurnOf(int seat);
+    void paintTurnMarkers();
     void announceOwnTurnOrOther();
     void putBackTile(int position);
     void putBackChosenTiles();
@@ -256,4 +278,6 @@ private:
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
+    glyphon::SeatControl *m_seats = nullptr;
+    glyphon::TileSetMenu *m_tileSets = nullptr;
 };
