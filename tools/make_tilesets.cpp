@@ -81,13 +81,13 @@ QImage letterCell(const Style &s, int letter)
 {
     QImage cell = blankCell();
     if (letter == 0)
-        return cell;
+        return flatten(cell); // the empty letter: all green
     QPainter p(&cell);
     p.setRenderHint(QPainter::Antialiasing);
     QFont font(s.family);
     font.setBold(true);
-    font.setPixelSize(letter == 'W' - 'A' + 1 || letter == 'M' - 'A' + 1 ? 23 : 26);
-    const QPainterPath glyph = glyphPath(QString(QChar(u'A' + letter - 1)), font, QPointF(21, 25));
+    font.setPixelSize(letter == 'W' - 'A' + 1 || letter == 'M' - 'A' + 1 ? 22 : 25);
+    const QPainterPath glyph = glyphPath(QString(QChar(u'A' + letter - 1)), font, QPointF(20.5, 26.5));
     // The halo first, as a wide stroke, then the letter on top of it: the
     // inner edges blend onto the halo, so only its outer edge meets green.
     p.setPen(QPen(s.halo, 2 * s.haloWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
