@@ -82,6 +82,47 @@ private slots:
         }
     }
 
+    // A regenerated set must stay complete: every letter drawn, cell 0 empty,
+    // three opaque backgrounds that differ in lightness, four distinct marks.
+    void shippedSets_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"HighContrast", "Ice", "Wood"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void shippedSets()
+    {
+        QFETCH(QString, name);
+        const QString path = QStringLiteral(GLYPHON_TILESETS_DIR "/") + name + QStringLiteral(".bmp");
+        const StripResult result = artworkFromBitmapFile(path);
+        QVERIFY2(result.artwork, qPrintable(result.error));
+        const PictureArtwork &art = *result.artwork;
+        auto opaquePixels = [](const QImage &picture) {
+            int n = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    n += qAlpha(picture.pixel(x, y)) == 255;
+            return n;
+        };
+        QCOMPARE(opaquePixels(art.letters.at(0)), 0);
+        for (int letter = 1; letter <= 26; ++letter)
+            QVERIFY2(opaquePixels(art.letters.at(letter)) > 60, qPrintable(QString::number(letter)));
+        QList<int> lightness;
+        for (const QImage &back : art.backgrounds) {
+            QVERIFY(opaquePixels(back) > 40 * 40);
+            lightness << qGray(back.pixel(22, 34));
+        }
+        // Apart in lightness, not only in hue, so no colour vision is needed.
+        for (int a = 0; a < 3; ++a)
+            for (int b = a + 1; b < 3; ++b)
+                QVERIFY2(qAbs(lightness[a] - lightness[b]) > 25, qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+        for (int a = 0; a < 4; ++a) {
+            QVERIFY(opaquePixels(art.bonuses.at(a)) > 10);
+            for (int b = a + 1; b < 4; ++b)
+                QVERIFY(art.bonuses.at(a) != art.bonuses.at(b));
+        }
+    }
+
     void damagedBitmaps_data()
     {
         QTest::addColumn<QByteArray>("bytes");
