@@ -69,11 +69,6 @@ bool isValidTileSetName(const QString &name)
     return true;
 }
 
-bool isBuiltinTileSetName(const QString &name)
-{
-    return name.compare(QLatin1String("Classic"), Qt::CaseInsensitive) == 0;
-}
-
 namespace {
 QFileInfoList bitmapsIn(const QString &folder)
 {

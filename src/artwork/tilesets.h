@@ -67,7 +67,4 @@ TileSetListing listTileSets(const QStringList &folders);
 // listing gives it) in the first folder that has one; empty when none does.
 QString findTileSet(const QStringList &folders, const QString &name);
 
-// "Classic" in any letter case stands for the built-in pictures.
-bool isBuiltinTileSetName(const QString &name);
-
 } // namespace glyphon
