@@ -1,7 +1,7 @@
 #pragma once
 // Spelling with the keyboard during the own turn: which tile a typed letter takes.
 
-#include "client/boardtiles.h"
+#include "artwork/boardtiles.h"
 
 #include <QChar>
 #include <QList>

@@ -9,8 +9,10 @@
 #include "client/glyphoncontext.h"
 #include "client/optionsmenu.h"
 #include "client/phraserow.h"
+#include "client/seatcontrol.h"
 #include "client/sounds.h"
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
+#include "client/tilesetmenu.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -409,6 +411,22 @@ void Tchat::createMenus()
     connect(m_options, &glyphon::OptionsMenu::textColourRequested, this, &Tchat::TextColor1Click);
     connect(m_options, &glyphon::OptionsMenu::textSizeChosen, this, &Tchat::N14Click);
     connect(m_options, &glyphon::OptionsMenu::resetScreenLocationRequested, this, &Tchat::ResetScreenLocation1Click);
+    m_seats = new glyphon::SeatControl(
+            [this] { return glyphon::SeatSession{myseat, isconnected, ishost}; },
+            [this](const QByteArray &message) { sendMessage(message); }, this);
+    JustWatch1 = m_seats->JustWatch1;
+    popup_kick = m_seats->popup_kick;
+    m_seats->attachNameLabel(label_playername1, 1);
+    m_seats->attachNameLabel(label_playername2, 2);
+    m_options->menu()->addSeparator();
+    m_options->menu()->addAction(JustWatch1);
+
+    m_tileSets = new glyphon::TileSetMenu(this);
+    grouptilesitem = m_tileSets->menu();
+    menuBar()->addMenu(grouptilesitem);
+    connect(m_tileSets, &glyphon::TileSetMenu::chosen, this,
+            [this](const QString &name) { grouptilesmenuClick(m_tileSets->item(name)); });
+    grouptilesmenu();
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     SpyList1 = view->addAction(QStringLiteral("Spy List"));

@@ -6,7 +6,7 @@
 // events and runs the chat pane. The server decides everything that counts;
 // this window renders what it is told and sends the user's requests.
 
-#include "client/boardtiles.h"
+#include "artwork/boardtiles.h"
 #include "client/clientsettings.h"
 #include "client/settingsstore.h"
 #include "protocol/wire.h"
@@ -44,7 +44,9 @@ class GlyphonContext;
 namespace glyphon {
 class OptionsMenu;
 class PhraseRow;
+class SeatControl;
 class SoundPlayer;
+class TileSetMenu;
 } // namespace glyphon
 
 class Tchat : public QMainWindow
@@ -132,6 +134,9 @@ public:
     QAction *Help2 = nullptr;
     QAction *QuickInstructions1 = nullptr;
     QAction *About1 = nullptr;
+    QAction *JustWatch1 = nullptr; // Options > Just Watch; checked while the server says so
+    QMenu *popup_kick = nullptr;   // the player names' menu, for the host
+    QMenu *grouptilesitem = nullptr; // Tiles
 
     TSock *sock = nullptr;
     TSock *Sock11 = nullptr;
@@ -165,6 +170,13 @@ public:
     void button_startClick();
     void Exit1Click();
     void kicking(int seat);
+    // --- Just watching and removal (SeatControl does the work) ------------
+    void JustWatch1Click();
+    void label_playername1ContextPopup(int seat);
+    void RemoveFromGame1Click();
+    void SettoJustWatch1Click();
+    void UnsetJustWatch1Click();
+    glyphon::SeatControl *seatControl() const { return m_seats; }
     // Port of the game: GLYPHON_PORT, else "7772".
     static QString gamePortName();
 
@@ -185,8 +197,6 @@ public:
     void clearSoundLog();
     void loadinifile();
     void saveinifile();
-    // The tile set of that name (the settings file's "Tiles").
-    void loadgrouptiles(const QString &name);
 
     // --- Options menu -------------------------------------------------------
     void PlaySounds1Click();
@@ -206,6 +216,15 @@ public:
     void wave4Click(int number);
     void PrhaseList1Click();
     glyphon::PhraseRow *phraseRow() const { return m_phraseRow; }
+
+    // --- Tile sets (TileSetMenu does the work) ------------------------------
+    void grouptilesmenu();
+    void creategrouptilesmenu(const QString &name);
+    void grouptilesmenuClick(QAction *item);
+    // Loads the set and repaints the tiles and turn markers; a name without
+    // a file (such as "Classic") keeps the pictures in use.
+    void loadgrouptiles(const QString &name);
+    glyphon::TileSetMenu *tileSets() const { return m_tileSets; }
 
     // --- Board and turn -------------------------------------------------
     void drawtile(int position);
@@ -274,6 +293,7 @@ private:
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void restartTurnTimer();
     void showTurnOf(int seat);
+    void paintTurnMarkers();
     void announceOwnTurnOrOther();
     void putBackTile(int position);
     void putBackChosenTiles();
@@ -295,4 +315,6 @@ private:
     // Saving waits for the first load: until then the window runs on its own
     // starting values, which must not overwrite the user's file.
     bool m_settingsLoaded = false;
+    glyphon::SeatControl *m_seats = nullptr;
+    glyphon::TileSetMenu *m_tileSets = nullptr;
 };

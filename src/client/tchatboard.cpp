@@ -63,6 +63,7 @@ void Tchat::startthegame(const QByteArray &data)
 
     turntime->stop();
     button_start->hide();
+    JustWatch1->setChecked(false);
     panel_winner->hide();
     clearall();
     label_playtoscore->setText(QStringLiteral("Play to Score: ") + playTo);
@@ -115,6 +116,7 @@ void Tchat::theletters(const QByteArray &data)
 
 void Tchat::showTurnOf(int seat)
 {
+    paintTurnMarkers();
     image_Turn1->hide();
     image_turn2->hide();
     if (TurnMarker *marker = turnMarker(seat))

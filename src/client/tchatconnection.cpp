@@ -4,6 +4,7 @@
 #include "client/tchat.h"
 
 #include "client/glyphoncontext.h"
+#include "client/seatcontrol.h"
 #include "client/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -89,6 +90,7 @@ void Tchat::sendloginfo(const QByteArray &data)
         return;
     myseat = *seat;
     isconnected = true;
+    paintTurnMarkers();
     sendMessage(glyphon::buildMessage("CMD_logininfo",
                                       {glyphon::number(myseat), glyphon::VersionText, toWire(myname)}));
 }
@@ -266,7 +268,10 @@ void Tchat::justwatching(const QByteArray &data)
     if (!seat || *seat < 1 || *seat > playerseats)
         return;
     const QString name = playerNameLabel(*seat)->text();
-    if (reader.next() == "1") {
+    const bool watching = reader.next() == "1";
+    if (*seat == myseat)
+        m_seats->setOwnJustWatching(watching);
+    if (watching) {
         statusLine(name + QStringLiteral(" is just watching"));
         eyesPicture(*seat)->show();
     } else {
@@ -277,8 +282,7 @@ void Tchat::justwatching(const QByteArray &data)
 
 void Tchat::kicking(int seat)
 {
-    if (ishost && isconnected)
-        sendMessage(glyphon::buildMessage("CMD_kickhim", {glyphon::number(myseat), glyphon::number(seat), {}}));
+    m_seats->kicking(seat);
 }
 
 void Tchat::button_startClick()

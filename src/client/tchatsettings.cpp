@@ -9,10 +9,12 @@
 #include "client/glyphoncontext.h"
 #include "client/optionsmenu.h"
 #include "client/phraserow.h"
+#include "client/tilesetmenu.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
 #include "windows/quickinstructions.h"
 
+#include <QAction>
 #include <QColorDialog>
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,6 +35,8 @@ void Tchat::loadinifile()
     settings.tiles = stored.tiles;
     if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) != 0)
         loadgrouptiles(stored.tiles);
+    else if (QAction *item = m_tileSets->item(stored.tiles))
+        item->setChecked(true); // a set file that happens to be named Classic
 
     Tgamestart *dialog = m_context.gamestart;
     dialog->setValues(stored.playToScore.value_or(dialog->playtoscore()),
@@ -72,11 +76,6 @@ void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
     settings.playToScore = m_context.gamestart->playtoscore();
     settings.timePerTurn = m_context.gamestart->timeperturn();
     m_store.save(settings, where);
-}
-
-void Tchat::loadgrouptiles(const QString &name)
-{
-    settings.tiles = name;
 }
 
 glyphon::WindowPlacement Tchat::placement() const

@@ -1,6 +1,6 @@
 #include "client/tilewidget.h"
 
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
 
 #include <QMouseEvent>
 #include <QPainter>

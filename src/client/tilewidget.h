@@ -1,7 +1,7 @@
 #pragma once
 // One board tile control (image_word11 .. image_word66).
 
-#include "client/boardtiles.h"
+#include "artwork/boardtiles.h"
 
 #include <QPixmap>
 #include <QWidget>

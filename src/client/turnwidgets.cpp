@@ -1,6 +1,6 @@
 #include "client/turnwidgets.h"
 
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
 
 #include <QLinearGradient>
 #include <QPainter>

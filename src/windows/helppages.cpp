@@ -232,6 +232,13 @@ somebody with the list's right-click menu.</li>
 above the chat. A phrase starting with &ldquo;/me &rdquo; is sent as an action.
 The buttons can be used once every 2 seconds.</li>
 </ul>
+<p>The <b>Tiles</b> menu chooses a tile set from the <code>glyphontiles</code>
+folder. Three sets come with the game: <b>Wood</b>, <b>Ice</b> and
+<b>HighContrast</b>. HighContrast is made for players who find the usual tile
+colours hard to tell apart: free tiles are near white, your own tiles orange
+and your opponent's blue, with black letters, so the three stay distinct with
+the common forms of colour blindness. Your choices are saved in the settings file (section
+<code>Glyphon</code> of <code>marnetlobby.ini</code>) and come back next time.</p>
 <h2>Phrase buttons and chatter sounds</h2>
 <p>The row of small buttons above the chat sends a phrase with one click; rest
 the mouse on a button to see its phrase. The last button, with the notes,

@@ -1,6 +1,6 @@
 #include "windows/quickinstructions.h"
 
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

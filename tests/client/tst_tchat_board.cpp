@@ -5,7 +5,7 @@
 #include "tchat_support.h"
 
 #include "client/chatinput.h"
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "server/board.h"

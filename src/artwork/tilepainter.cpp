@@ -1,4 +1,4 @@
-#include "client/tilepainter.h"
+#include "artwork/tilepainter.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -6,6 +6,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 namespace glyphon {
@@ -178,7 +179,11 @@ void BuiltinArtwork::paintBonus(QPainter &p, const QRectF &rect, int value, int 
 
 std::shared_ptr<PictureArtwork> PictureArtwork::fromStrip(const QImage &strip)
 {
-    const QImage source = strip.convertToFormat(QImage::Format_ARGB32);
+    // Only the first row of 34 cells counts; the rest of a larger picture is
+    // never converted.
+    const QImage source = strip.copy(0, 0, std::min(strip.width(), 34 * TilePainter::TileSize),
+                                     std::min(strip.height(), int(TilePainter::TileSize)))
+                                  .convertToFormat(QImage::Format_ARGB32);
     const QRgb green = qRgb(0, 255, 0);
     auto cellAt = [&](int index) {
         QImage cell(TilePainter::TileSize, TilePainter::TileSize, QImage::Format_ARGB32);

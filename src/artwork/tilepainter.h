@@ -3,7 +3,7 @@
 // letter, value mark, lock frame. The first three come from a TileArtwork,
 // which a tile set may replace; the lock frames are always the built-in ones.
 
-#include "client/boardtiles.h"
+#include "artwork/boardtiles.h"
 
 #include <QImage>
 #include <QList>

@@ -1,0 +1,66 @@
+// Tchat: the Tiles menu and repainting the board with a tile set.
+
+#include "client/tchat.h"
+
+#include "artwork/boardtiles.h"
+#include "client/tilesetmenu.h"
+#include "client/tilewidget.h"
+#include "client/turnwidgets.h"
+
+#include <QAction>
+#include <QTimer>
+
+void Tchat::grouptilesmenu()
+{
+    const QString error = m_tileSets->build();
+    // The menu is built while the window is made; the box waits for the loop.
+    if (!error.isEmpty())
+        QTimer::singleShot(0, this, [this, error] { showMessageBox(error); });
+}
+
+void Tchat::creategrouptilesmenu(const QString &name)
+{
+    m_tileSets->addItem(name);
+}
+
+void Tchat::grouptilesmenuClick(QAction *item)
+{
+    if (!item)
+        return;
+    const QString name = item->text();
+    loadgrouptiles(name);
+    settings.tiles = name;
+    saveinifile();
+}
+
+void Tchat::loadgrouptiles(const QString &name)
+{
+    QString error;
+    const auto outcome = m_tileSets->load(name, &error);
+    if (outcome == glyphon::TileSetMenu::Outcome::NoFile)
+        return;
+    const QAction *item = m_tileSets->item(name);
+    settings.tiles = item ? item->text() : name;
+    if (outcome == glyphon::TileSetMenu::Outcome::Unreadable) {
+        showMessageBox(QStringLiteral("Cannot load the tile set %1: %2.").arg(name, error));
+        return;
+    }
+    for (int row = 1; row <= 6; ++row) {
+        for (int col = 1; col <= 6; ++col) {
+            const int position = row * 10 + col;
+            // A tile taken into the word stays a gap.
+            if (tileAt(position) && tileAt(position)->tag() != 4)
+                drawtile(position);
+        }
+    }
+    paintTurnMarkers();
+    image_Turn1->update();
+    image_turn2->update();
+}
+
+void Tchat::paintTurnMarkers()
+{
+    // Each marker in its seat's colour as this window shows it, like the tiles.
+    image_Turn1->setSlot(glyphon::viewcolour(1, myseat));
+    image_turn2->setSlot(glyphon::viewcolour(2, myseat));
+}

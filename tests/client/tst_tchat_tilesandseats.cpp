@@ -1,0 +1,303 @@
+// The window's tile sets and its controls over who plays: Options > Just
+// Watch, the host's menu on the player names, the server's just-watch
+// announcements, the Tiles menu and the repaint a chosen set brings.
+
+#include "tchat_support.h"
+
+#include "artwork/tilepainter.h"
+#include "client/seatcontrol.h"
+#include "client/tilesetmenu.h"
+#include "client/tilewidget.h"
+#include "client/turnwidgets.h"
+#include "client/userfiles.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace testsupport;
+using glyphon::SeatControl;
+using glyphon::SeatSession;
+using glyphon::TilePainter;
+
+namespace {
+
+// A set whose three backgrounds are flat colours of its own and whose other
+// cells are all green, so a tile shows exactly its background.
+QRgb backgroundOf(int set, int slot)
+{
+    return qRgb(30 + 90 * slot, 200 - 60 * set, 20 + 100 * set);
+}
+
+void writeSet(const QString &path, int set)
+{
+    QImage strip(44 * 34, 44, QImage::Format_RGB32);
+    strip.fill(qRgb(0, 255, 0));
+    for (int slot = 0; slot < 3; ++slot)
+        for (int y = 0; y < 44; ++y)
+            for (int x = 0; x < 44; ++x)
+                strip.setPixel(44 * (27 + slot) + x, y, backgroundOf(set, slot));
+    QVERIFY(strip.save(path, "BMP"));
+}
+
+QRgb centreOf(QWidget *widget)
+{
+    const QImage shot = widget->grab().toImage();
+    return shot.pixel(shot.width() / 2, shot.height() / 2);
+}
+
+} // namespace
+
+class TestTchatTilesAndSeats : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void justWatchRequests_data();
+    void justWatchRequests();
+    void playerPopup_data();
+    void playerPopup();
+    void justWatchAnnouncements_data();
+    void justWatchAnnouncements();
+    void tileSetsMenu();
+    void turnMarkerColours_data();
+    void turnMarkerColours();
+    void badSetNameStopsTheMenu();
+
+private:
+    std::unique_ptr<GlyphonContext> start(const QStringList &files);
+
+    QTemporaryDir m_folder;
+    QList<QByteArray> m_sent;
+};
+
+void TestTchatTilesAndSeats::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    enterTemporaryWorkingFolder();
+    glyphon::UserFiles::setProgramFolderForTesting(m_folder.path());
+}
+
+void TestTchatTilesAndSeats::cleanup()
+{
+    TilePainter::setArtwork(nullptr);
+    QDir(m_folder.filePath("glyphontiles")).removeRecursively();
+    m_sent.clear();
+}
+
+// A copy whose tile folder holds the given sets (set i draws with colours i).
+std::unique_ptr<GlyphonContext> TestTchatTilesAndSeats::start(const QStringList &files)
+{
+    QDir(m_folder.path()).mkpath("glyphontiles");
+    for (int i = 0; i < files.size(); ++i)
+        writeSet(m_folder.filePath("glyphontiles/" + files.at(i)), i);
+    useFreePort();
+    return startCopy({"Ann"}); // unconnected: the test plays server
+}
+
+void TestTchatTilesAndSeats::justWatchRequests_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("seat 1 starts watching") << 1 << true << false << QByteArray("CMD_justwatch+1+1\xff");
+    QTest::newRow("seat 2 plays again") << 2 << true << true << QByteArray("CMD_justwatch+2+2\xff");
+    QTest::newRow("spectator") << 3 << true << false << QByteArray();
+    QTest::newRow("not logged in") << 1 << false << false << QByteArray();
+}
+
+void TestTchatTilesAndSeats::justWatchRequests()
+{
+    QFETCH(int, myseat);
+    QFETCH(bool, connected);
+    QFETCH(bool, checked);
+    QFETCH(QByteArray, sent);
+    QWidget window;
+    SeatControl seats([&] { return SeatSession{myseat, connected, false}; },
+                      [this](const QByteArray &m) { m_sent << m; }, &window);
+    seats.setOwnJustWatching(checked);
+    seats.JustWatch1->trigger();
+    QCOMPARE(m_sent, sent.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{sent});
+    // The check waits for the server's answer.
+    QCOMPARE(seats.JustWatch1->isChecked(), checked);
+}
+
+void TestTchatTilesAndSeats::playerPopup_data()
+{
+    QTest::addColumn<bool>("host");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QList<bool>>("enabled");
+    QTest::addColumn<QList<QByteArray>>("sent");
+    const QList<QByteArray> all{"CMD_kickhim+1+2+\xff", "CMD_justwatch+2+1\xff", "CMD_justwatch+2+2\xff"};
+    QTest::newRow("host") << true << "Bob" << QList<bool>{true, true, true} << all;
+    QTest::newRow("host, empty seat") << true << "<Waiting>" << QList<bool>{false, true, true} << all.mid(1);
+    QTest::newRow("not the host") << false << "Bob" << QList<bool>{false, false, false} << QList<QByteArray>{};
+}
+
+void TestTchatTilesAndSeats::playerPopup()
+{
+    QFETCH(bool, host);
+    QFETCH(QString, name);
+    QFETCH(QList<bool>, enabled);
+    QFETCH(QList<QByteArray>, sent);
+    QWidget window;
+    SeatControl seats([&] { return SeatSession{1, true, host}; }, [this](const QByteArray &m) { m_sent << m; },
+                      &window);
+    QLabel label(name, &window);
+    seats.attachNameLabel(&label, 2);
+    emit label.customContextMenuRequested(QPoint(2, 2));
+    QTRY_VERIFY(seats.popup_kick->isVisible());
+    seats.popup_kick->close();
+    QCOMPARE(seats.popupSeat(), 2);
+    const QList<QAction *> items{seats.RemoveFromGame1, seats.SettoJustWatch1, seats.UnsetJustWatch1};
+    for (int i = 0; i < items.size(); ++i) {
+        QCOMPARE(items[i]->isEnabled(), enabled[i]);
+        items[i]->trigger(); // a disabled item does not fire
+    }
+    QCOMPARE(m_sent, sent);
+}
+
+void TestTchatTilesAndSeats::justWatchAnnouncements_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("before");
+    QTest::addColumn<bool>("after");
+    QTest::addColumn<bool>("eyes1");
+    QTest::addColumn<bool>("eyes2");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("own seat watches") << 1 << QByteArray("CMD_justwatching+1+1") << false << true << true << false
+                                      << "Ann is just watching";
+    QTest::newRow("other seat watches") << 1 << QByteArray("CMD_justwatching+2+1") << false << false << false
+                                        << true << "Bob is just watching";
+    QTest::newRow("seat 2 sees itself") << 2 << QByteArray("CMD_justwatching+2+1") << false << true << false
+                                        << true << "Bob is just watching";
+    QTest::newRow("own seat plays again") << 1 << QByteArray("CMD_justwatching+1+2") << true << false << false
+                                          << false << "Ann is now playing again";
+    QTest::newRow("other plays again") << 1 << QByteArray("CMD_justwatching+2+0") << true << true << false << false
+                                       << "Bob is now playing again";
+    QTest::newRow("seat 3") << 3 << QByteArray("CMD_justwatching+3+1") << true << true << false << false
+                            << QString();
+}
+
+void TestTchatTilesAndSeats::justWatchAnnouncements()
+{
+    QFETCH(int, myseat);
+    QFETCH(QByteArray, message);
+    QFETCH(bool, before);
+    QFETCH(bool, after);
+    QFETCH(bool, eyes1);
+    QFETCH(bool, eyes2);
+    QFETCH(QString, line);
+    auto copy = start({});
+    Tchat *chat = copy->chat;
+    chat->myseat = myseat;
+    chat->label_playername1->setText("Ann");
+    chat->label_playername2->setText("Bob");
+    chat->JustWatch1->setChecked(before);
+    const QString text = chatText(chat);
+    feed(chat, message);
+    QCOMPARE(chat->JustWatch1->isChecked(), after);
+    QCOMPARE(chat->image_eyes1->isVisibleTo(chat), eyes1);
+    QCOMPARE(chat->image_eyes2->isVisibleTo(chat), eyes2);
+    if (line.isEmpty())
+        QCOMPARE(chatText(chat), text);
+    else
+        QVERIFY(chatText(chat).endsWith(line));
+
+    // A new game starts with everybody playing.
+    chat->JustWatch1->setChecked(true);
+    feed(chat, "CMD_startgame+Ann+200+60+");
+    QVERIFY(!chat->JustWatch1->isChecked());
+}
+
+void TestTchatTilesAndSeats::tileSetsMenu()
+{
+    auto copy = start({"Wood.bmp", "Ice.bmp"});
+    Tchat *chat = copy->chat;
+    QMenu *menu = chat->grouptilesitem;
+    QCOMPARE(menu->title().remove('&'), QStringLiteral("Tiles"));
+    QStringList captions;
+    for (QAction *item : menu->actions())
+        captions << item->text() + "/" + item->objectName() + "/" + item->toolTip();
+    QCOMPARE(captions, QStringList({"Ice/Ice3/Ice", "Wood/Wood3/Wood"}));
+
+    // "classic" from the settings: built-in pictures, no item checked.
+    chat->myseat = 1;
+    feed(chat, plainLetters());
+    feed(chat, "CMD_hisword+2+AA+2+2+11+12");
+    const QImage builtin = chat->tileAt(11)->picture(1).toImage();
+    chat->loadgrouptiles("classic");
+    QCOMPARE(chat->tileSets()->checkedItem(), nullptr);
+    QCOMPARE(chat->tileAt(11)->picture(1).toImage(), builtin);
+
+    // Choosing Ice repaints every tile and both markers at once and keeps the name.
+    chat->tileAt(66)->setTag(4);
+    chat->tileAt(66)->showGap(); // a tile in the word being built stays a gap
+    chat->grouptilesitem->actions().at(0)->trigger();
+    QCOMPARE(chat->settings.tiles, QStringLiteral("Ice"));
+    QVERIFY(menu->actions().at(0)->isChecked());
+    for (int row = 1; row <= 6; ++row) {
+        for (int col = 1; col <= 6; ++col) {
+            const int position = row * 10 + col;
+            TileWidget *tile = chat->tileAt(position);
+            if (position == 66) {
+                QVERIFY(tile->isGap());
+                continue;
+            }
+            const int slot = position == 11 || position == 12 ? 2 : 0;
+            QCOMPARE(tile->picture(1).toImage().pixel(22, 22), backgroundOf(1, slot));
+        }
+    }
+    QCOMPARE(centreOf(chat->image_Turn1), backgroundOf(1, 1));
+    QCOMPARE(centreOf(chat->image_turn2), backgroundOf(1, 2));
+
+    // A set whose file has gone keeps the pictures and the name.
+    chat->settings.tiles = "Gone";
+    chat->loadgrouptiles("Gone");
+    QCOMPARE(chat->settings.tiles, QStringLiteral("Gone"));
+    QCOMPARE(chat->tileAt(11)->picture(1).toImage().pixel(22, 22), backgroundOf(1, 2));
+}
+
+void TestTchatTilesAndSeats::turnMarkerColours_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<int>("slot1");
+    QTest::addColumn<int>("slot2");
+    QTest::newRow("seat 1") << 1 << 1 << 2;
+    QTest::newRow("seat 2") << 2 << 2 << 1;
+    QTest::newRow("spectator") << 4 << 1 << 2;
+}
+
+void TestTchatTilesAndSeats::turnMarkerColours()
+{
+    QFETCH(int, myseat);
+    QFETCH(int, slot1);
+    QFETCH(int, slot2);
+    auto copy = start({"Wood.bmp"});
+    Tchat *chat = copy->chat;
+    feed(chat, "CMD_sendlogininfo+" + QByteArray::number(myseat));
+    feed(chat, "CMD_nextplayer+1");
+    chat->loadgrouptiles("Wood");
+    QCOMPARE(centreOf(chat->image_Turn1), backgroundOf(0, slot1));
+    QCOMPARE(centreOf(chat->image_turn2), backgroundOf(0, slot2));
+}
+
+void TestTchatTilesAndSeats::badSetNameStopsTheMenu()
+{
+    BoxAnswerer boxes;
+    auto copy = start({"Alpha.bmp", "B-c.bmp", "Zulu.bmp"});
+    QCOMPARE(copy->chat->grouptilesitem->actions().size(), 1);
+    QCOMPARE(copy->chat->grouptilesitem->actions().at(0)->text(), QStringLiteral("Alpha"));
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QVERIFY(boxes.texts.at(0).contains("B-c.bmp"));
+}
+
+QTEST_MAIN(TestTchatTilesAndSeats)
+#include "tst_tchat_tilesandseats.moc"
