@@ -14,6 +14,7 @@
 #include "protocol/tsock.h"
 #include "windows/quickinstructions.h"
 #include "windows/about.h"
+#include "windows/download.h"
 #include "windows/gamestart.h"
 #include "windows/help.h"
 #include "windows/spylist.h"
@@ -441,6 +442,7 @@ void Tchat::connectSideWindows()
     connect(Help2, &QAction::triggered, this, [this] { showInFront(m_context.help); });
     connect(About1, &QAction::triggered, this, [this] { showInFront(m_context.about); });
     connect(m_context.spylist, &Tspylist::removeRequested, this, &Tchat::kicking);
+    connect(m_context.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
     m_context.help->setAboutWindow(m_context.about);
 }
 
