@@ -176,15 +176,17 @@ void THttpCli::onFinished()
 
 void THttpCli::fail(const QString &why)
 {
-    if (m_failed)
+    if (m_failed || !m_reply)
         return;
     m_failed = true;
     m_error = why;
-    // abort() finishes the reply at once, which ends up in onFinished.
-    if (m_reply && m_reply->isRunning())
-        m_reply->abort();
-    else if (m_reply)
+    if (!m_reply->isRunning()) {
         onFinished();
+        return;
+    }
+    // Not from inside the reply's own signal (aborting within metaDataChanged
+    // upsets it); until the abort runs, its further signals are ignored.
+    QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
 }
 
 void THttpCli::finish(bool succeeded)

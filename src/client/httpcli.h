@@ -11,12 +11,12 @@
 // cannot take the bytes. Each of these ends the request as failed.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 
-class QIODevice;
 class QNetworkAccessManager;
 class QNetworkReply;
 

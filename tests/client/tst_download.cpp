@@ -297,10 +297,11 @@ void TstDownload::stopBeforeAnyDownload()
     QTest::mouseClick(w.getbutton, Qt::LeftButton);
     QCOMPARE(w.downloadState(), 1);
     QVERIFY(m_http->waitForRequest());
-    m_http->send(head(4) + "data");
+    QCOMPARE(w.infolabel->text(), QStringLiteral("Loading"));
+    m_http->send(head(4, "404 Not Found") + "gone");
     m_http->hangUp();
     QTRY_VERIFY(w.getbutton->isEnabled());
-    QCOMPARE(w.infolabel->text(), QStringLiteral("Received 4 bytes"));
+    QCOMPARE(w.downloadState(), 2);
 }
 
 void TstDownload::installerThatCannotStart()
