@@ -79,7 +79,7 @@ Tdownload::Tdownload(QWidget *parent)
     label_closed->setFrameStyle(QFrame::Box | QFrame::Plain);
     label_closed->setLineWidth(2);
     label_closed->setAlignment(Qt::AlignCenter);
-    label_closed->setGeometry(143, 164, 150, 36);
+    label_closed->setGeometry(143, 156, 150, 36); // between the panes and the handles
 
     Label1 = wrappingLabel(QStringLiteral("Download The Marnet Lobby Now to play this  and other exciting games "
                                           "online with other players! "),
@@ -133,7 +133,9 @@ Tdownload::Tdownload(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(top);
+    layout->addSpacing(6);
     layout->addWidget(Label1);
+    layout->addSpacing(4);
     layout->addLayout(transfer);
     layout->addStretch();
     setFixedSize(ClientWidth, ClientHeight);
