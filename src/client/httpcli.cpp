@@ -95,8 +95,9 @@ void THttpCli::onMetaDataChanged()
     if (!m_reply || m_failed || m_begun)
         return;
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // The headers of a redirect that is being followed are not the document's.
-    if (status >= 300 && status < 400 && m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid())
+    // The headers of a redirect are not the document's; onRedirected decides
+    // whether it is followed, and one that is not ends without a document.
+    if (status >= 300 && status < 400 && m_reply->hasRawHeader("Location"))
         return;
     m_status = status;
     const QPointer<THttpCli> alive(this);

@@ -190,13 +190,16 @@ void TstDownload::windowAsDesigned()
 void TstDownload::completedDownload_data()
 {
     QTest::addColumn<bool>("startable");
-    QTest::newRow("installer starts") << true;
-    QTest::newRow("a program for another system") << false;
+    QTest::addColumn<bool>("redirected");
+    QTest::newRow("installer starts") << true << false;
+    QTest::newRow("installer starts after a redirect") << true << true;
+    QTest::newRow("a program for another system") << false << false;
 }
 
 void TstDownload::completedDownload()
 {
     QFETCH(bool, startable);
+    QFETCH(bool, redirected);
     Tdownload &w = *m_window;
     const QString installer = inFolder(QStringLiteral("lobbysetup"));
     writeFile(installer, "an older installer");
@@ -209,8 +212,14 @@ void TstDownload::completedDownload()
     QCOMPARE(w.infolabel->text(), QStringLiteral("Loading"));
     QVERIFY(!w.getbutton->isEnabled());
     QVERIFY(w.abortbutton->isEnabled());
+    if (redirected) {
+        QVERIFY(m_http->waitForRequest());
+        m_http->send("HTTP/1.1 302 Found\r\nLocation: /mirror/setup\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        m_http->hangUp();
+        m_http->request.clear();
+    }
     QVERIFY(m_http->waitForRequest());
-    QVERIFY(m_http->request.startsWith("GET /files/lobbysetup HTTP/1."));
+    QVERIFY(m_http->request.startsWith(redirected ? "GET /mirror/setup HTTP/1." : "GET /files/lobbysetup HTTP/1."));
     QVERIFY(m_http->request.contains("\r\nUser-Agent: Mozilla/3.0 (compatible)\r\n"));
     QVERIFY(m_http->request.contains("\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"));
 
