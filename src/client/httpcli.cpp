@@ -65,6 +65,9 @@ bool THttpCli::GetASync()
     request.setMaximumRedirectsAllowed(10);
 
     m_reply = m_manager->get(request);
+    // Memory stays bounded however fast the server sends: the network layer
+    // pauses until the body read so far has been written out.
+    m_reply->setReadBufferSize(1 << 20);
     connect(m_reply, &QNetworkReply::redirected, this, &THttpCli::onRedirected);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &THttpCli::onMetaDataChanged);
     connect(m_reply, &QNetworkReply::readyRead, this, &THttpCli::onReadyRead);
@@ -82,7 +85,8 @@ void THttpCli::onRedirected(const QUrl &target)
 {
     if (!m_reply)
         return;
-    const bool downgrade = m_reply->url().scheme() == QLatin1String("https") && target.scheme() == QLatin1String("http");
+    const bool downgrade =
+        m_reply->url().scheme() == QLatin1String("https") && target.scheme() == QLatin1String("http");
     if (!isWebScheme(target) || downgrade) {
         fail(QStringLiteral("Redirect refused: %1").arg(target.toString()));
         return;

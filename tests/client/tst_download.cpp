@@ -258,10 +258,12 @@ void TstDownload::failedDownloadLeavesNoInstaller_data()
     QTest::newRow("stopped during a slow body") << head(1000) + partial << true << noCap << QString();
     QTest::newRow("not found") << head(9, "404 Not Found") + "not found" << false << noCap << QString();
     // Not an error to the network layer, yet no document either.
-    QTest::newRow("choices without a target") << head(5, "300 Multiple Choices") + "pick!" << false << noCap << QString();
+    QTest::newRow("choices without a target") << head(5, "300 Multiple Choices") + "pick!" << false << noCap
+                                              << QString();
     QTest::newRow("dropped half way") << head(1000) + partial << false << noCap << QString();
     QTest::newRow("announced larger than the cap") << head(1000) + partial << false << qint64(999) << QString();
-    QTest::newRow("sent larger than the cap") << "HTTP/1.0 200 OK\r\n\r\n" + partial << false << qint64(399) << QString();
+    QTest::newRow("sent larger than the cap") << "HTTP/1.0 200 OK\r\n\r\n" + partial << false << qint64(399)
+                                              << QString();
     QTest::newRow("redirected to a file") << QByteArray("HTTP/1.1 302 Found\r\nLocation: file:///bin/sh\r\n"
                                                        "Content-Length: 0\r\n\r\n")
                                            << false << noCap << QString();
