@@ -18,6 +18,7 @@
 #include "protocol/tsock.h"
 #include "windows/quickinstructions.h"
 #include "windows/about.h"
+#include "windows/download.h"
 #include "windows/gamestart.h"
 #include "windows/help.h"
 #include "windows/phrases.h"
@@ -469,6 +470,7 @@ void Tchat::connectSideWindows()
             m_phraseRow->setPhrase(n, texts.at(n - 1));
         m_store.savePhrases(texts);
     });
+    connect(m_context.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
     m_context.help->setAboutWindow(m_context.about);
 }
 

@@ -1,25 +1,79 @@
 #pragma once
-// The window that offers the optional lobby program to a solo player.
+// The window that offers the optional lobby program to a solo player: fetch
+// and start its installer, go on with the solo game, or hand over to the
+// installed lobby program.
 
 #include <QDialog>
+#include <QString>
 
+#include <memory>
+
+class QFile;
 class QLabel;
 class QPushButton;
+class THttpCli;
 
 class Tdownload : public QDialog
 {
     Q_OBJECT
 public:
     explicit Tdownload(QWidget *parent = nullptr);
+    ~Tdownload() override;
 
+    // Download state: 0 at creation, 1 while a download runs or after it
+    // ended normally, 2 after it was stopped or failed.
+    int downloadState() const { return m_state; }
+
+    // The installer's address: $GLYPHON_LOBBY_URL, else the one built in.
+    static QString installerUrl();
+    // The installed lobby program: $GLYPHON_LOBBY_PROGRAM, else its fixed place.
+    static QString lobbyProgram();
+    // Parameters for a silent installation.
+    static QStringList installerParameters();
+
+    // Where the current or last download is saved (final name, not ".part").
+    QString installerPath() const { return m_installerPath; }
+
+    QLabel *image_lobby;
+    QLabel *label_closed;
     QLabel *Label1;
+    QPushButton *getbutton;
+    QPushButton *abortbutton;
+    QLabel *infolabel;
+    QLabel *infolabel3;
+    QLabel *infolabel2;
     QLabel *Label7;
     QPushButton *Button1;
+    QLabel *Label3;
+    QLabel *Label5;
+    QPushButton *Button2;
+    THttpCli *HttpCli1;
+
+signals:
+    // The program should end now (a hand-over to the installer or the lobby).
+    void exitRequested();
 
 public slots:
+    void getbuttonClick();
+    void abortbuttonClick();
     // "Play Solo Game": the solo game behind the window goes on.
     void Button1Click();
+    void Button2Click();
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    void HttpCli1HeaderData();
+    void HttpCli1DocBegin();
+    void HttpCli1DocData(qint64 received);
+    void HttpCli1RequestDone(bool succeeded);
+    // Closes the partial file and gives it the installer's name when the
+    // transfer is complete; removes it otherwise.
+    bool keepDownload(bool complete);
+    void showMessage(const QString &text);
+
+    std::unique_ptr<QFile> m_partFile;
+    QString m_installerPath;
+    int m_state = 0;
 };

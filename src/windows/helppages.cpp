@@ -275,8 +275,12 @@ starts Glyphon for you: the host's copy with
 <code>glyphon NAME ADDRESS true</code> and every other copy with
 <code>glyphon NAME HOSTADDRESS false</code>, so the game connects by itself.</p>
 <p>When Glyphon is started without parameters it opens a solo game and offers
-to get the lobby. <b>Play Solo Game</b> closes that window and goes on with the
-solo game.</p>
+to get the lobby. <b>Download And Install The Marnet Lobby Now</b> fetches the
+lobby's installer into Glyphon's folder (or your download folder when that
+cannot be written), starts it and closes the game; <b>Stop Download</b> cancels
+the transfer and leaves no partial installer behind. <b>Play Solo Game</b>
+closes that window and goes on with the solo game. <b>Play with Others</b>
+closes the game and starts the lobby when it is installed.</p>
 <p>On Linux Glyphon looks for the lobby program at
 <code>/opt/marnet/MarnetLobby</code>; the environment variable
 <code>GLYPHON_LOBBY_PROGRAM</code> names another place.</p>
