@@ -370,9 +370,14 @@ void TestTchatBoard::keyboardSpelling()
     QCOMPARE(m_chat->theword, QStringList({"13", "12", "11"}));
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
     QVERIFY(boxes.texts.isEmpty()); // the locked b is passed over, not clicked
+    // The fourth b has no tile left: said, not dropped in silence.
+    QVERIFY(chatHas(m_chat, QStringLiteral("No tile you can use carries the letter B.")));
+    QCOMPARE(count(m_chat->soundLog(), QStringLiteral("badword")), 1);
     typeLetter(m_chat, 'e');
     typeLetter(m_chat, 'z');
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBBE"));
+    QVERIFY(chatHas(m_chat, QStringLiteral("No tile you can use carries the letter Z.")));
+    QCOMPARE(count(m_chat->soundLog(), QStringLiteral("badword")), 2);
 
     typeKey(m_chat, Qt::Key_Backspace);
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
