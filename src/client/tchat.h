@@ -42,7 +42,9 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class LeaveGuard;
 class OptionsMenu;
+class Reconnector;
 class PhraseRow;
 class SoundPlayer;
 } // namespace glyphon
@@ -166,6 +168,15 @@ public:
     void kicking(int seat);
     // Port of the game: GLYPHON_PORT, else "7772".
     static QString gamePortName();
+    // Closes for the program (a signal, the session's end): no question.
+    void closeWithoutAsking();
+    glyphon::LeaveGuard *leaveGuard() const { return m_leave; }
+
+    // --- Coming back after a lost connection (joining player only) ------------
+    glyphon::Reconnector *reconnector() const { return m_reconnector; }
+    bool reconnecting() const;
+    // True (and says why) when input must wait for the connection.
+    bool refuseWhileReconnecting();
 
     // --- Chat pane --------------------------------------------------------
     void sendit();
@@ -274,6 +285,12 @@ private:
     void putBackTile(int position);
     void putBackChosenTiles();
     void scheduleClose();
+    void closeWhenConnectionEnds();
+    bool confirmLeaving();
+    void createReconnector();
+    bool startReconnecting(TSocketInfo info);
+    bool reconnectSeat(int seat);
+    void reconnectGaveUp();
 
     GlyphonContext &m_context;
     QStringList m_params;
@@ -282,6 +299,10 @@ private:
     int m_modalDepth = 0;
     bool m_closeAfterModal = false;
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
+    bool m_closeWithoutAsking = false;
+    bool m_connectionFailed = false; // an error came before "Socket Closed"
+    glyphon::LeaveGuard *m_leave = nullptr;
+    glyphon::Reconnector *m_reconnector = nullptr;
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

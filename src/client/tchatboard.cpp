@@ -4,6 +4,7 @@
 
 #include "client/chatinput.h"
 #include "client/countdown.h"
+#include "client/leaveguard.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "dictionary/letters.h"
@@ -82,6 +83,7 @@ void Tchat::startthegame(const QByteArray &data)
 
     label_word->clear();
     turnlength = length.value_or(0);
+    m_leave->setGameRunning(true);
     barstep = glyphon::barstep(turnlength);
 }
 
@@ -211,6 +213,7 @@ void Tchat::loadstats(const QByteArray &data)
 
     turnlength = *fields[3];
     barstep = glyphon::barstep(turnlength);
+    m_leave->setGameRunning(true);
     realignPlayerRow(1);
     realignPlayerRow(2);
     showTurnOf(whoseturn);
@@ -222,6 +225,8 @@ void Tchat::loadstats(const QByteArray &data)
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
 {
+    if (refuseWhileReconnecting())
+        return;
     if (!myTurn())
         return;
     if (button == Qt::RightButton) {

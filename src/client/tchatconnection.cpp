@@ -72,6 +72,8 @@ void Tchat::joinpress()
     sock->setHostName(hostaddress);
     sock->setPortName(gamePortName());
     sock->Open();
+    // A link that dies in silence is noticed here too, and reconnected.
+    sock->setKeepAlive(10, 5, 4);
     button_start->hide();
     StartGame1->setEnabled(false);
 }
@@ -85,7 +87,7 @@ void Tchat::sendMessage(const QByteArray &message)
 void Tchat::sendloginfo(const QByteArray &data)
 {
     const std::optional<int> seat = glyphon::parseInt(FieldReader(data).next());
-    if (!seat)
+    if (!seat || !reconnectSeat(*seat))
         return;
     myseat = *seat;
     isconnected = true;
@@ -106,14 +108,18 @@ void Tchat::sockRead()
     }
 }
 
-void Tchat::sockInfo(TSocketInfo, const QString &msg)
+void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 {
+    if (startReconnecting(info))
+        return;
+    if (info == TSocketInfo::Error)
+        m_connectionFailed = true;
     // Messages that arrived before the close are still handled (a "Game is
     // full" box, a last chat line); the window closes once they are done.
     if (msg == QLatin1String("Socket Closed")) {
         m_connectionClosed = true;
         if (receivedlist.isEmpty())
-            scheduleClose();
+            closeWhenConnectionEnds();
     }
 }
 
@@ -130,7 +136,7 @@ void Tchat::Timer1Timer()
     if (receivedlist.isEmpty()) {
         Timer1->stop();
         if (m_connectionClosed)
-            scheduleClose();
+            closeWhenConnectionEnds();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "client/tchat.h"
 
 #include "client/glyphoncontext.h"
+#include "client/leaveguard.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "windows/tallylist.h"
@@ -111,6 +112,7 @@ void Tchat::winner(const QByteArray &data)
     button_clear->hide();
     button_submit->hide();
     playsounds(QStringLiteral("gameover"));
+    m_leave->setGameRunning(false);
 
     const bool player = myseat >= 1 && myseat <= playerseats;
     const bool iWon = player && playerNameLabel(myseat)->text() == name;

@@ -1,0 +1,22 @@
+#include "client/leaveguard.h"
+
+#include <QMessageBox>
+
+namespace glyphon {
+
+QString LeaveGuard::question()
+{
+    return QStringLiteral("A game is in progress. Do you want to leave it? The computer player takes your seat.");
+}
+
+bool LeaveGuard::askToLeave(QWidget *parent) const
+{
+    if (m_ask)
+        return m_ask(question());
+    // No is the default: an Enter pressed by chance keeps the game.
+    return QMessageBox::question(parent, QStringLiteral("Glyphon"), question(), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+} // namespace glyphon
