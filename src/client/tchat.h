@@ -8,6 +8,7 @@
 
 #include "client/boardtiles.h"
 #include "client/clientsettings.h"
+#include "client/lastmove.h"
 #include "client/settingsstore.h"
 #include "protocol/wire.h"
 
@@ -230,6 +231,8 @@ public:
     void hitclear();
     void hitdone();
     void turntimeTimer();
+    // The tiles of the last accepted word, outlined on the board.
+    const glyphon::LastMove &lastMove() const { return m_lastMove; }
     // True while this window may take tiles and submit.
     bool myTurn() const { return whoseturn != 0 && whoseturn == myseat; }
 
@@ -284,6 +287,7 @@ private:
     void announceOwnTurnOrOther();
     void putBackTile(int position);
     void putBackChosenTiles();
+    void redrawTiles(const QList<int> &positions);
     void scheduleClose();
     void closeWhenConnectionEnds();
     bool confirmLeaving();
@@ -303,6 +307,7 @@ private:
     bool m_connectionFailed = false; // an error came before "Socket Closed"
     glyphon::LeaveGuard *m_leave = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;
+    glyphon::LastMove m_lastMove;
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

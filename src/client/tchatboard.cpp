@@ -44,6 +44,13 @@ void Tchat::drawtile(int position)
         return;
     const glyphon::BoardTile &record = boardtiles[position];
     tile->showTile(record, glyphon::viewcolour(record.owner, myseat));
+    tile->setLastMoveSlot(m_lastMove.contains(position) ? glyphon::viewcolour(m_lastMove.seat(), myseat) : 0);
+}
+
+void Tchat::redrawTiles(const QList<int> &positions)
+{
+    for (int position : positions)
+        drawtile(position);
 }
 
 void Tchat::clearall()
@@ -94,6 +101,7 @@ void Tchat::roundstart(const QByteArray &data)
     memo_thewords1->clear();
     memo_thewords2->clear();
     boardtiles = {};
+    redrawTiles(m_lastMove.clear());
 }
 
 void Tchat::theletters(const QByteArray &data)
@@ -165,6 +173,7 @@ void Tchat::getnextplayer(const QByteArray &data)
     whoseturn = *seat;
     label_bonus1->clear();
     label_bonus2->clear();
+    redrawTiles(m_lastMove.turnStarted());
     showTurnOf(whoseturn);
     announceOwnTurnOrOther();
     theword.clear();
@@ -194,6 +203,8 @@ void Tchat::loadstats(const QByteArray &data)
     // the bottom of the int range must not wrap round into a long turn.
     timeleft = int(std::max<qint64>(qint64(*fields[6]) - 4, std::numeric_limits<int>::min()));
     whoseturn = *fields[8];
+    // A newcomer does not know which word came last.
+    redrawTiles(m_lastMove.clear());
 
     while (!reader.atEnd()) {
         const std::optional<int> position = reader.nextInt();

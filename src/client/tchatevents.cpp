@@ -32,6 +32,7 @@ void Tchat::hisword(const QByteArray &data)
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
+    QList<int> taken;
     while (!reader.atEnd()) {
         const std::optional<int> position = reader.nextInt();
         TileWidget *tile = position ? tileAt(*position) : nullptr;
@@ -39,8 +40,10 @@ void Tchat::hisword(const QByteArray &data)
             continue;
         boardtiles[*position].owner = *seat;
         tile->setTag(*seat);
-        drawtile(*position);
+        taken.append(*position);
     }
+    redrawTiles(m_lastMove.wordAccepted(*seat, taken));
+    redrawTiles(taken);
     label_word->clear();
     label_status->setText(playerNameLabel(*seat)->text() + QStringLiteral(" made: ") + word);
     QPlainTextEdit *list = wordList(*seat);

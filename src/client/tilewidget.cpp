@@ -23,6 +23,14 @@ void TileWidget::showTile(const glyphon::BoardTile &tile, int slot)
     update();
 }
 
+void TileWidget::setLastMoveSlot(int slot)
+{
+    if (slot == m_lastMoveSlot)
+        return;
+    m_lastMoveSlot = slot;
+    update();
+}
+
 void TileWidget::showGap()
 {
     m_gap = true;
@@ -49,6 +57,22 @@ void TileWidget::paintEvent(QPaintEvent *)
     // when the window moves between screens.
     QPainter p(this);
     p.drawPixmap(0, 0, picture(devicePixelRatioF()));
+    if (m_lastMoveSlot == 1 || m_lastMoveSlot == 2) {
+        // The mover's colour as a band along the very edge, set off by thin
+        // lines of the opposite tone on both sides, so it reads on a tile of
+        // any colour and on the tray, outside the letter, the value mark and
+        // most of the lock frame.
+        const bool light = m_lastMoveSlot == 1;
+        const QColor band = light ? QColor(236, 236, 240) : QColor(68, 65, 126);
+        const QColor line = light ? QColor(20, 20, 40) : QColor(255, 255, 255);
+        const QRectF edge = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(line, 3.6));
+        p.drawRoundedRect(edge, 6, 6);
+        p.setPen(QPen(band, 1.8));
+        p.drawRoundedRect(edge, 6, 6);
+    }
 }
 
 void TileWidget::mouseReleaseEvent(QMouseEvent *event)

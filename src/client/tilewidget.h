@@ -25,6 +25,10 @@ public:
     // An empty picture: the tile has been taken into the word.
     void showGap();
     bool isGap() const { return m_gap; }
+    // Outlined as part of the last accepted word, in colour slot slot (1 or
+    // 2; 0 no outline). Drawn over the picture, along its edge only.
+    void setLastMoveSlot(int slot);
+    int lastMoveSlot() const { return m_lastMoveSlot; }
 
     // The picture on show for a device pixel ratio; null while a gap.
     QPixmap picture(qreal dpr) const;
@@ -44,4 +48,5 @@ private:
     bool m_gap = true;
     glyphon::BoardTile m_tile;
     int m_slot = 0;
+    int m_lastMoveSlot = 0;
 };

@@ -156,6 +156,27 @@ void TestTchatBoard::colourSlots()
     QCOMPARE(m_chat->tileAt(22)->tag(), 2);
     QCOMPARE(m_chat->memo_thewords2->toPlainText(), QStringLiteral("AA (2)"));
     QCOMPARE(m_chat->label_bonus2->text(), QStringLiteral("+2"));
+
+    // The last word is outlined in its mover's slot, the one before is not;
+    // the outline lasts through the answering turn, not the one after.
+    const auto outlined = [this] {
+        QMap<int, int> out;
+        for (int p : glyphon::tilePositions())
+            if (const int slot = m_chat->tileAt(p)->lastMoveSlot())
+                out.insert(p, slot);
+        return out;
+    };
+    const QMap<int, int> lastWord{{21, slotOfSeat2}, {22, slotOfSeat2}};
+    QCOMPARE(outlined(), lastWord);
+    feed(m_chat, "CMD_nextplayer+1+");
+    QCOMPARE(outlined(), lastWord);
+    feed(m_chat, "CMD_nextplayer+2+");
+    QCOMPARE(outlined(), (QMap<int, int>{}));
+    QCOMPARE(shown(m_chat, 21), expected({0, 1, 1, 2}, slotOfSeat2)); // the picture itself never changes
+    feed(m_chat, "CMD_hisword+1+AA+2+4+31+32");
+    QCOMPARE(outlined(), (QMap<int, int>{{31, slotOfSeat1}, {32, slotOfSeat1}}));
+    feed(m_chat, "CMD_roundstart+2+");
+    QCOMPARE(outlined(), (QMap<int, int>{}));
 }
 
 void TestTchatBoard::countdown()
