@@ -163,6 +163,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     createControls();
     createMenus();
     createSockets();
+    describeForReaders();
     m_leave = new glyphon::LeaveGuard;
     createReconnector();
 

@@ -288,6 +288,8 @@ private:
     void putBackTile(int position);
     void putBackChosenTiles();
     void redrawTiles(const QList<int> &positions);
+    QString tileHolder(int owner) const;
+    void describeForReaders();
     void scheduleClose();
     void closeWhenConnectionEnds();
     bool confirmLeaving();

@@ -43,8 +43,21 @@ void Tchat::drawtile(int position)
     if (!tile)
         return;
     const glyphon::BoardTile &record = boardtiles[position];
+    tile->setHolder(tileHolder(record.owner));
     tile->showTile(record, glyphon::viewcolour(record.owner, myseat));
     tile->setLastMoveSlot(m_lastMove.contains(position) ? glyphon::viewcolour(m_lastMove.seat(), myseat) : 0);
+}
+
+QString Tchat::tileHolder(int owner) const
+{
+    if (owner == 0)
+        return QStringLiteral("free");
+    if (owner == myseat)
+        return QStringLiteral("yours");
+    if (myseat >= 1 && myseat <= playerseats)
+        return QStringLiteral("the opponent's");
+    const QLabel *name = playerNameLabel(owner);
+    return QStringLiteral("held by ") + (name ? name->text() : QString::number(owner));
 }
 
 void Tchat::redrawTiles(const QList<int> &positions)

@@ -1,5 +1,6 @@
 #include "client/tilewidget.h"
 
+#include "client/tileaccess.h"
 #include "client/tilepainter.h"
 
 #include <QMouseEvent>
@@ -13,6 +14,20 @@ TileWidget::TileWidget(int position, QWidget *parent)
     setToolTip(name);
     setFixedSize(glyphon::TilePainter::TileSize, glyphon::TilePainter::TileSize);
     setCursor(Qt::PointingHandCursor);
+    glyphon::installTileAccessibility();
+    describe();
+}
+
+void TileWidget::setHolder(const QString &holder)
+{
+    m_holder = holder;
+    describe();
+}
+
+void TileWidget::describe()
+{
+    const glyphon::BoardTile shown = m_gap && m_tag != 4 ? glyphon::BoardTile{} : m_tile;
+    setAccessibleName(glyphon::tileAccessibleName(m_position, shown, m_holder, m_gap && m_tag == 4, m_lastMoveSlot != 0));
 }
 
 void TileWidget::showTile(const glyphon::BoardTile &tile, int slot)
@@ -20,6 +35,7 @@ void TileWidget::showTile(const glyphon::BoardTile &tile, int slot)
     m_tile = tile;
     m_slot = slot;
     m_gap = false;
+    describe();
     update();
 }
 
@@ -28,12 +44,14 @@ void TileWidget::setLastMoveSlot(int slot)
     if (slot == m_lastMoveSlot)
         return;
     m_lastMoveSlot = slot;
+    describe();
     update();
 }
 
 void TileWidget::showGap()
 {
     m_gap = true;
+    describe();
     update();
 }
 

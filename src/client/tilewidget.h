@@ -29,6 +29,8 @@ public:
     // 2; 0 no outline). Drawn over the picture, along its edge only.
     void setLastMoveSlot(int slot);
     int lastMoveSlot() const { return m_lastMoveSlot; }
+    // Who holds the tile, in words, for its accessible name.
+    void setHolder(const QString &holder);
 
     // The picture on show for a device pixel ratio; null while a gap.
     QPixmap picture(qreal dpr) const;
@@ -49,4 +51,7 @@ private:
     glyphon::BoardTile m_tile;
     int m_slot = 0;
     int m_lastMoveSlot = 0;
+    QString m_holder;
+
+    void describe();
 };
