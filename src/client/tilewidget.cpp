@@ -83,12 +83,12 @@ void TileWidget::paintEvent(QPaintEvent *)
         const bool light = m_lastMoveSlot == 1;
         const QColor band = light ? QColor(236, 236, 240) : QColor(68, 65, 126);
         const QColor line = light ? QColor(20, 20, 40) : QColor(255, 255, 255);
-        const QRectF edge = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+        const QRectF edge = QRectF(rect()).adjusted(2.2, 2.2, -2.2, -2.2);
         p.setRenderHint(QPainter::Antialiasing);
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(line, 3.6));
+        p.setPen(QPen(line, 4.4));
         p.drawRoundedRect(edge, 6, 6);
-        p.setPen(QPen(band, 1.8));
+        p.setPen(QPen(band, 2.2));
         p.drawRoundedRect(edge, 6, 6);
     }
 }
