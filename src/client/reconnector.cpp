@@ -49,7 +49,6 @@ void Reconnector::waitForNext()
     const int left = BudgetUnits - m_waited;
     if (left <= 0) {
         m_state = State::Idle;
-        m_hooks.closeSocket();
         m_hooks.status(QStringLiteral("Could not reconnect to the host."));
         emit gaveUp();
         return;

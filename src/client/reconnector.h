@@ -46,7 +46,8 @@ public:
     void succeeded();
 
 signals:
-    // Waiting has used its two minutes; the window tells the user and closes.
+    // Waiting has used its two minutes; the window tells the user, closes
+    // what the last attempt left open, and closes itself.
     void gaveUp();
 
 private:

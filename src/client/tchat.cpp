@@ -596,7 +596,7 @@ void Tchat::closeEvent(QCloseEvent *event)
 
 void Tchat::scheduleClose()
 {
-    if (m_closing)
+    if (m_closing || m_closeQueued)
         return;
     // A box still on screen closes first; the window follows when it is gone.
     if (m_modalDepth > 0) {
@@ -604,6 +604,7 @@ void Tchat::scheduleClose()
         return;
     }
     m_closeWithoutAsking = true;
+    m_closeQueued = true;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 

@@ -306,6 +306,7 @@ private:
     bool m_closeAfterModal = false;
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
     bool m_closeWithoutAsking = false;
+    bool m_closeQueued = false;
     bool m_connectionFailed = false; // an error came before "Socket Closed"
     glyphon::LeaveGuard *m_leave = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;

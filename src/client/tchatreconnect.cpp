@@ -80,7 +80,10 @@ bool Tchat::refuseWhileReconnecting()
 
 void Tchat::reconnectGaveUp()
 {
+    // Not logged in and failed: the close that follows is not the host's.
     isconnected = false;
+    m_connectionFailed = true;
     showMessageBox(QStringLiteral("The connection to the host could not be restored. The window will close."));
+    sock->Close();
     scheduleClose();
 }

@@ -25,8 +25,9 @@ using namespace testsupport;
 namespace {
 
 // Passes bytes both ways between windows and a host; cut() resets every
-// link at once, as a dropped network does, and closing the door refuses
-// new ones until it opens again.
+// link at once, as a dropped network does (or only the windows' or only the
+// host's ends of them), and closing the door refuses new ones until it
+// opens again.
 class Relay : public QObject
 {
 public:
@@ -39,15 +40,21 @@ public:
     void closeDoor() { m_server.close(); }
     quint16 port() const { return m_server.serverPort(); }
 
-    void cut()
+    enum Side { Both, Windows, Host };
+    void cut(Side side = Both)
     {
-        const auto links = m_links;
-        m_links.clear();
+        QList<QTcpSocket *> links;
+        if (side != Host)
+            links += std::exchange(m_windowEnds, {});
+        if (side != Windows)
+            links += std::exchange(m_hostEnds, {});
+        // Quiet first, so no end passes its close on to its partner in order.
+        for (QTcpSocket *s : links)
+            s->disconnect();
         for (QTcpSocket *s : links) {
             // Linger 0: the close sends a reset, not an orderly end.
             const linger hard{1, 0};
             ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            s->disconnect(this);
             s->abort();
             s->deleteLater();
         }
@@ -58,7 +65,8 @@ private:
     {
         while (QTcpSocket *inner = m_server.nextPendingConnection()) {
             auto *outer = new QTcpSocket(this);
-            m_links << inner << outer;
+            m_windowEnds << inner;
+            m_hostEnds << outer;
             const auto pipe = [](QTcpSocket *from, QTcpSocket *to) {
                 connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
                 connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
@@ -71,7 +79,8 @@ private:
 
     quint16 m_hostPort;
     QTcpServer m_server;
-    QList<QTcpSocket *> m_links;
+    QList<QTcpSocket *> m_windowEnds;
+    QList<QTcpSocket *> m_hostEnds;
 };
 
 } // namespace
@@ -88,6 +97,8 @@ private slots:
     void askBeforeLeaving();
     void hostClosingTellsJoinerAndSpectator();
     void droppedJoinerComesBackAndPlays();
+    void seatStillHeldMeansWaitingLonger();
+    void givingUpIsToldThenCloses();
 };
 
 void TestTchatLeaving::askBeforeLeaving_data()
@@ -172,6 +183,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     Tchat *ann = joiner->chat;
     ann->reconnector()->setPauseUnitMs(40);
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+    BoxAnswerer boxes;
 
     // A game in which both have points.
     cid->button_startClick();
@@ -241,6 +253,66 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     ann->hitdone();
     QTRY_VERIFY(server->seats[2].score > before);
     QTRY_COMPARE(cid->scoreLabel(2)->text(), QString::number(server->seats[2].score));
+    QCOMPARE(boxes.texts, QStringList());
+}
+
+// Only the window sees the reset: the host still holds the seat, so the
+// first attempts are given a spectator's seat, which the window hands back.
+void TestTchatLeaving::seatStillHeldMeansWaitingLonger()
+{
+    const quint16 hostPort = useFreePort();
+    auto host = startCopy({"Cid", "x", "true"});
+    Tchat *cid = host->chat;
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("You are Connected.")));
+    Relay relay(hostPort);
+    QVERIFY(relay.open());
+    qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *ann = joiner->chat;
+    ann->reconnector()->setPauseUnitMs(30);
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+    BoxAnswerer boxes;
+
+    relay.cut(Relay::Windows);
+    QTRY_VERIFY2(ann->reconnecting(), qPrintable(boxes.texts.join(u'|') + chatText(ann)));
+    QTRY_VERIFY(ann->reconnector()->attempts() >= 2);
+    QVERIFY(ann->reconnecting());
+    QCOMPARE(ann->myseat, 2);
+    // Each attempt left its spectator seat at once: none is left over.
+    QTRY_VERIFY(!host->server->seats[3].connected);
+    QVERIFY(!chatHas(ann, QStringLiteral("You are spying.")));
+
+    relay.cut(Relay::Host); // the host finds the old link dead
+    QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
+    QCOMPARE(ann->myseat, 2);
+    QTRY_COMPARE(host->server->seats[2].name, QStringLiteral("Ann"));
+    QCOMPARE(boxes.texts, QStringList());
+}
+
+void TestTchatLeaving::givingUpIsToldThenCloses()
+{
+    const quint16 hostPort = useFreePort();
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    Relay relay(hostPort);
+    QVERIFY(relay.open());
+    qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *ann = joiner->chat;
+    ann->reconnector()->setPauseUnitMs(4); // two "minutes" are half a second
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
+
+    BoxAnswerer boxes;
+    QSignalSpy closed(ann, &Tchat::closed);
+    relay.closeDoor();
+    relay.cut();
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral(
+                              "The connection to the host could not be restored. The window will close.")});
+    QCOMPARE(boxes.ownerVisible, QList<bool>{true});
+    // 1 + 2 + 4 + ... + 64 units would pass the 120 allowed: the last pause is cut short.
+    QCOMPARE(ann->reconnector()->attempts(), 7);
+    QVERIFY(chatHas(ann, QStringLiteral("Could not reconnect to the host.")));
 }
 
 QTEST_MAIN(TestTchatLeaving)
