@@ -4,17 +4,18 @@
 
 namespace glyphon {
 
-QString LeaveGuard::question()
+QString LeaveGuard::question(bool host)
 {
-    return QStringLiteral("A game is in progress. Do you want to leave it? The computer player takes your seat.");
+    return host ? QStringLiteral("A game is in progress. Do you want to leave it? The game ends for everybody.")
+                : QStringLiteral("A game is in progress. Do you want to leave it? The computer player takes your seat.");
 }
 
-bool LeaveGuard::askToLeave(QWidget *parent) const
+bool LeaveGuard::askToLeave(QWidget *parent, bool host) const
 {
     if (m_ask)
-        return m_ask(question());
+        return m_ask(question(host));
     // No is the default: an Enter pressed by chance keeps the game.
-    return QMessageBox::question(parent, QStringLiteral("Glyphon"), question(), QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(parent, QStringLiteral("Glyphon"), question(host), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No)
         == QMessageBox::Yes;
 }

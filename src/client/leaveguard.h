@@ -15,7 +15,9 @@ public:
     // Answers the question; true to leave. Tests put their own in place.
     using Ask = std::function<bool(const QString &question)>;
 
-    static QString question();
+    // The host's leaving ends the game for everybody; a joiner's hands its
+    // seat to the computer player.
+    static QString question(bool host);
 
     void setAsk(Ask ask) { m_ask = std::move(ask); }
     void setGameRunning(bool running) { m_running = running; }
@@ -24,7 +26,7 @@ public:
     // Whether leaving needs a question: only a player in a running game.
     bool needsQuestion(bool isPlayer) const { return m_running && isPlayer; }
     // Asks (a Yes/No box over parent unless an Ask was set); true to leave.
-    bool askToLeave(QWidget *parent) const;
+    bool askToLeave(QWidget *parent, bool host) const;
 
 private:
     bool m_running = false;

@@ -620,7 +620,7 @@ bool Tchat::confirmLeaving()
     if (!m_leave->needsQuestion(player))
         return true;
     ++m_modalDepth;
-    const bool leave = m_leave->askToLeave(this);
+    const bool leave = m_leave->askToLeave(this, ishost);
     --m_modalDepth;
     modalFinished();
     return leave;

@@ -61,8 +61,9 @@ turn.</p>
 
 <h2>Leaving and losing the connection</h2>
 <p>Closing the window (or <b>Exit</b> in the File menu) during a game in which
-you play asks first whether you want to leave it; Rizi takes your seat. When
-the host closes the game, the others are told so and their windows close.</p>
+you play asks first whether you want to leave it; Rizi takes your seat (when
+the host leaves, the game ends for everybody). When the host closes the game,
+the others are told so and their windows close.</p>
 <p>If a joining player's connection breaks (the network drops, the computer
 sleeps), the window stays open and <b>reconnects</b> to the same host by
 itself: it says so in the chat pane and tries again after 1, 2, 4 &hellip;
