@@ -307,6 +307,7 @@ private:
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
     bool m_closeWithoutAsking = false;
     bool m_closeQueued = false;
+    bool m_rejoined = false; // the seat came back; the settings are not read again
     bool m_connectionFailed = false; // an error came before "Socket Closed"
     glyphon::LeaveGuard *m_leave = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;

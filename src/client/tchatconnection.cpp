@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <utility>
+
 using glyphon::FieldReader;
 using glyphon::fromWire;
 using glyphon::toWire;
@@ -209,7 +211,10 @@ void Tchat::newplayerinfo(const QByteArray &data)
 
         if (*seat == myseat) {
             statusLine(QStringLiteral("You are Connected."));
-            loadinifile();
+            // Back after a lost connection, the window keeps its place and
+            // this session's choices; the file was read when it first came.
+            if (!std::exchange(m_rejoined, false))
+                loadinifile();
             if (myseat == 2) {
                 // The own list always has the light colours.
                 setWordListColours(memo_thewords1, DarkBlue, LightGrey);

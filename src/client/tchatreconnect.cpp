@@ -67,6 +67,7 @@ bool Tchat::reconnectSeat(int seat)
         return false;
     }
     m_reconnector->succeeded();
+    m_rejoined = true;
     return true;
 }
 

@@ -205,6 +205,8 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
 
     // The link drops with a reset; nobody can come back until Rizi has had
     // the seat for a turn.
+    ann->move(ann->pos() + QPoint(37, 23));
+    const QPoint where = ann->pos();
     relay.closeDoor();
     relay.cut();
     QTRY_VERIFY(chatHas(ann, QStringLiteral("The connection to the host was lost. Reconnecting...")));
@@ -243,6 +245,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     };
     QTRY_VERIFY(sameAsHost());
     QVERIFY(server->seats[2].score >= annScore);
+    QCOMPARE(ann->pos(), where); // coming back does not move the window
 
     // Ann plays on in her seat.
     QTRY_VERIFY_WITH_TIMEOUT(ann->myTurn() && server->currentplayer == 2, 20000);
