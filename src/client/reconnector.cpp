@@ -8,6 +8,7 @@ Reconnector::Reconnector(Hooks hooks, QObject *parent)
     : QObject(parent), m_hooks(std::move(hooks)), m_pause(new QTimer(this)), m_attemptLimit(new QTimer(this))
 {
     m_pause->setSingleShot(true);
+    m_pause->setTimerType(Qt::PreciseTimer); // a coarse one may end early and squeeze in one more try
     m_attemptLimit->setSingleShot(true);
     connect(m_pause, &QTimer::timeout, this, &Reconnector::tryNow);
     connect(m_attemptLimit, &QTimer::timeout, this, &Reconnector::attemptFailed);
@@ -17,7 +18,7 @@ void Reconnector::connectionLost()
 {
     if (m_state == State::Idle) {
         m_nextPause = 1;
-        m_waited = 0;
+        m_since.start();
         m_attempts = 0;
     }
     if (m_state == State::Waiting)
@@ -46,8 +47,8 @@ void Reconnector::succeeded()
 void Reconnector::waitForNext()
 {
     m_attemptLimit->stop();
-    const int left = BudgetUnits - m_waited;
-    if (left <= 0) {
+    const qint64 leftMs = qint64(BudgetUnits) * m_unitMs - m_since.elapsed();
+    if (leftMs <= 0) {
         m_state = State::Idle;
         m_hooks.status(QStringLiteral("Could not reconnect to the host."));
         emit gaveUp();
@@ -57,10 +58,10 @@ void Reconnector::waitForNext()
     // as one more failure.
     m_state = State::Waiting;
     m_hooks.closeSocket();
-    const int pause = std::min(m_nextPause, left);
-    m_waited += pause;
+    // The last pause is cut short, so the last attempt comes at the limit.
+    const qint64 pauseMs = std::min<qint64>(qint64(m_nextPause) * m_unitMs, leftMs);
     m_nextPause *= 2;
-    m_pause->start(pause * m_unitMs);
+    m_pause->start(int(pauseMs));
 }
 
 void Reconnector::tryNow()

@@ -1,11 +1,12 @@
 #pragma once
 // Reconnector: brings a joining player's window back to its game after the
 // connection ended with an error. It waits a growing pause (1, 2, 4 ...
-// units, two minutes of waiting in all), then has the window open the
+// units; two minutes in all, attempts included), then has the window open the
 // connection again; the window logs in with the same name. Only one attempt
 // runs at a time: a failure while trying (refused, reset, the wrong seat,
 // no seat in time) closes that attempt and waits again.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 
@@ -31,7 +32,7 @@ public:
     // One unit of pause; a second unless a test makes it shorter.
     void setPauseUnitMs(int ms) { m_unitMs = ms; }
     int pauseUnitMs() const { return m_unitMs; }
-    static constexpr int BudgetUnits = 120; // waiting, in all, before giving up
+    static constexpr int BudgetUnits = 120; // from the loss to giving up
     static constexpr int AttemptUnits = 15; // a seat must come within this
 
     State state() const { return m_state; }
@@ -58,7 +59,7 @@ private:
     State m_state = State::Idle;
     int m_unitMs = 1000;
     int m_nextPause = 1; // units
-    int m_waited = 0;    // units
+    QElapsedTimer m_since; // since the loss
     int m_attempts = 0;
     QTimer *m_pause;
     QTimer *m_attemptLimit;

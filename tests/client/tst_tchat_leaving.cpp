@@ -313,8 +313,10 @@ void TestTchatLeaving::givingUpIsToldThenCloses()
     QCOMPARE(boxes.texts, QStringList{QStringLiteral(
                               "The connection to the host could not be restored. The window will close.")});
     QCOMPARE(boxes.ownerVisible, QList<bool>{true});
-    // 1 + 2 + 4 + ... + 64 units would pass the 120 allowed: the last pause is cut short.
-    QCOMPARE(ann->reconnector()->attempts(), 7);
+    // Pauses of 1, 2, 4 ... 32 units and one cut short fill the 120 allowed;
+    // slow attempts may use up part of it.
+    QVERIFY2(ann->reconnector()->attempts() >= 5 && ann->reconnector()->attempts() <= 7,
+             qPrintable(QString::number(ann->reconnector()->attempts())));
     QVERIFY(chatHas(ann, QStringLiteral("Could not reconnect to the host.")));
 }
 
