@@ -51,8 +51,9 @@ int main(int argc, char **argv)
     params.removeFirst();
     GlyphonContext context(params);
     QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    // A session that ends, or a kill, closes the window like File > Exit.
-    glyphon::quitOnTerminationSignals(&app, [&context] { context.chat->close(); });
+    // A session that ends, or a kill, closes the window like File > Exit, but
+    // without asking: nobody may be there to answer.
+    glyphon::quitOnTerminationSignals(&app, [&context] { context.chat->closeWithoutAsking(); });
     context.start();
     return app.exec();
 }

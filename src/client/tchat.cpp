@@ -7,6 +7,7 @@
 #include "client/colourtext.h"
 #include "client/fittinglabel.h"
 #include "client/glyphoncontext.h"
+#include "client/leaveguard.h"
 #include "client/optionsmenu.h"
 #include "client/phraserow.h"
 #include "client/seatcontrol.h"
@@ -152,6 +153,9 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     createControls();
     createMenus();
     createSockets();
+    describeForReaders();
+    m_leave = new glyphon::LeaveGuard;
+    createReconnector();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1);
@@ -177,6 +181,7 @@ Tchat::~Tchat()
         s->OnRead = nullptr;
         s->Close();
     }
+    delete m_leave;
 }
 
 void Tchat::createControls()
@@ -561,7 +566,7 @@ void Tchat::modalFinished()
     } else if (!receivedlist.isEmpty() && !m_closing) {
         Timer1->start();
     } else if (m_connectionClosed) {
-        scheduleClose();
+        closeWhenConnectionEnds();
     }
 }
 
@@ -577,6 +582,10 @@ void Tchat::showEvent(QShowEvent *event)
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    if (!m_closing && !m_closeWithoutAsking && !confirmLeaving()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (!event->isAccepted())
         return;
@@ -596,12 +605,47 @@ void Tchat::closeEvent(QCloseEvent *event)
 
 void Tchat::scheduleClose()
 {
-    if (m_closing)
+    if (m_closing || m_closeQueued)
         return;
     // A box still on screen closes first; the window follows when it is gone.
     if (m_modalDepth > 0) {
         m_closeAfterModal = true;
         return;
     }
+    m_closeWithoutAsking = true;
+    m_closeQueued = true;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void Tchat::closeWithoutAsking()
+{
+    m_closeWithoutAsking = true;
+    close();
+}
+
+bool Tchat::confirmLeaving()
+{
+    const bool player = isconnected && myseat >= 1 && myseat <= playerseats;
+    if (!m_leave->needsQuestion(player))
+        return true;
+    ++m_modalDepth;
+    const bool leave = m_leave->askToLeave(this, ishost);
+    --m_modalDepth;
+    modalFinished();
+    return leave;
+}
+
+void Tchat::closeWhenConnectionEnds()
+{
+    // An orderly close by the host ends the game for those who joined it;
+    // they are told, rather than see the window vanish.
+    if (!ishost && isconnected && !m_connectionFailed && !m_closing) {
+        isconnected = false;
+        QMetaObject::invokeMethod(this, [this] {
+            // The window closes when the box is gone (see modalFinished).
+            showMessageBox(QStringLiteral("The host has closed the game."));
+        }, Qt::QueuedConnection);
+        return;
+    }
+    scheduleClose();
 }

@@ -8,6 +8,7 @@
 
 #include "artwork/boardtiles.h"
 #include "client/clientsettings.h"
+#include "client/lastmove.h"
 #include "client/settingsstore.h"
 #include "protocol/wire.h"
 
@@ -42,7 +43,9 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class LeaveGuard;
 class OptionsMenu;
+class Reconnector;
 class PhraseRow;
 class SeatControl;
 class SoundPlayer;
@@ -179,6 +182,15 @@ public:
     glyphon::SeatControl *seatControl() const { return m_seats; }
     // Port of the game: GLYPHON_PORT, else "7772".
     static QString gamePortName();
+    // Closes for the program (a signal, the session's end): no question.
+    void closeWithoutAsking();
+    glyphon::LeaveGuard *leaveGuard() const { return m_leave; }
+
+    // --- Coming back after a lost connection (joining player only) ------------
+    glyphon::Reconnector *reconnector() const { return m_reconnector; }
+    bool reconnecting() const;
+    // True (and says why) when input must wait for the connection.
+    bool refuseWhileReconnecting();
 
     // --- Chat pane --------------------------------------------------------
     void sendit();
@@ -239,6 +251,8 @@ public:
     void hitclear();
     void hitdone();
     void turntimeTimer();
+    // The tiles of the last accepted word, outlined on the board.
+    const glyphon::LastMove &lastMove() const { return m_lastMove; }
     // True while this window may take tiles and submit.
     bool myTurn() const { return whoseturn != 0 && whoseturn == myseat; }
 
@@ -297,7 +311,16 @@ private:
     void announceOwnTurnOrOther();
     void putBackTile(int position);
     void putBackChosenTiles();
+    void redrawTiles(const QList<int> &positions);
+    QString tileHolder(int owner) const;
+    void describeForReaders();
     void scheduleClose();
+    void closeWhenConnectionEnds();
+    bool confirmLeaving();
+    void createReconnector();
+    bool startReconnecting(TSocketInfo info);
+    bool reconnectSeat(int seat);
+    void reconnectGaveUp();
 
     GlyphonContext &m_context;
     QStringList m_params;
@@ -306,6 +329,13 @@ private:
     int m_modalDepth = 0;
     bool m_closeAfterModal = false;
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
+    bool m_closeWithoutAsking = false;
+    bool m_closeQueued = false;
+    bool m_rejoined = false; // the seat came back; the settings are not read again
+    bool m_connectionFailed = false; // an error came before "Socket Closed"
+    glyphon::LeaveGuard *m_leave = nullptr;
+    glyphon::Reconnector *m_reconnector = nullptr;
+    glyphon::LastMove m_lastMove;
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

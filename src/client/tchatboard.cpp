@@ -4,6 +4,7 @@
 
 #include "client/chatinput.h"
 #include "client/countdown.h"
+#include "client/leaveguard.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "dictionary/letters.h"
@@ -42,7 +43,27 @@ void Tchat::drawtile(int position)
     if (!tile)
         return;
     const glyphon::BoardTile &record = boardtiles[position];
+    tile->setHolder(tileHolder(record.owner));
     tile->showTile(record, glyphon::viewcolour(record.owner, myseat));
+    tile->setLastMoveSlot(m_lastMove.contains(position) ? glyphon::viewcolour(m_lastMove.seat(), myseat) : 0);
+}
+
+QString Tchat::tileHolder(int owner) const
+{
+    if (owner == 0)
+        return QStringLiteral("free");
+    if (owner == myseat)
+        return QStringLiteral("yours");
+    if (myseat >= 1 && myseat <= playerseats)
+        return QStringLiteral("the opponent's");
+    const QLabel *name = playerNameLabel(owner);
+    return QStringLiteral("held by ") + (name ? name->text() : QString::number(owner));
+}
+
+void Tchat::redrawTiles(const QList<int> &positions)
+{
+    for (int position : positions)
+        drawtile(position);
 }
 
 void Tchat::clearall()
@@ -83,6 +104,7 @@ void Tchat::startthegame(const QByteArray &data)
 
     label_word->clear();
     turnlength = length.value_or(0);
+    m_leave->setGameRunning(true);
     barstep = glyphon::barstep(turnlength);
 }
 
@@ -93,6 +115,7 @@ void Tchat::roundstart(const QByteArray &data)
     memo_thewords1->clear();
     memo_thewords2->clear();
     boardtiles = {};
+    redrawTiles(m_lastMove.clear());
 }
 
 void Tchat::theletters(const QByteArray &data)
@@ -165,6 +188,7 @@ void Tchat::getnextplayer(const QByteArray &data)
     whoseturn = *seat;
     label_bonus1->clear();
     label_bonus2->clear();
+    redrawTiles(m_lastMove.turnStarted());
     showTurnOf(whoseturn);
     announceOwnTurnOrOther();
     theword.clear();
@@ -194,6 +218,8 @@ void Tchat::loadstats(const QByteArray &data)
     // the bottom of the int range must not wrap round into a long turn.
     timeleft = int(std::max<qint64>(qint64(*fields[6]) - 4, std::numeric_limits<int>::min()));
     whoseturn = *fields[8];
+    // A newcomer does not know which word came last.
+    redrawTiles(m_lastMove.clear());
 
     while (!reader.atEnd()) {
         const std::optional<int> position = reader.nextInt();
@@ -213,6 +239,7 @@ void Tchat::loadstats(const QByteArray &data)
 
     turnlength = *fields[3];
     barstep = glyphon::barstep(turnlength);
+    m_leave->setGameRunning(true);
     realignPlayerRow(1);
     realignPlayerRow(2);
     showTurnOf(whoseturn);
@@ -224,6 +251,8 @@ void Tchat::loadstats(const QByteArray &data)
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
 {
+    if (refuseWhileReconnecting())
+        return;
     if (!myTurn())
         return;
     if (button == Qt::RightButton) {

@@ -15,6 +15,8 @@ using glyphon::toWire;
 
 void Tchat::sendit()
 {
+    if (refuseWhileReconnecting())
+        return; // the typed line stays for later
     if (!isconnected)
         return;
     const glyphon::OutgoingChat out = glyphon::chatOutgoing(mychat->text());

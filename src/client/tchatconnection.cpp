@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <utility>
+
 using glyphon::FieldReader;
 using glyphon::fromWire;
 using glyphon::toWire;
@@ -73,6 +75,8 @@ void Tchat::joinpress()
     sock->setHostName(hostaddress);
     sock->setPortName(gamePortName());
     sock->Open();
+    // A link that dies in silence is noticed here too, and reconnected.
+    sock->setKeepAlive(10, 5, 4);
     button_start->hide();
     StartGame1->setEnabled(false);
 }
@@ -86,7 +90,7 @@ void Tchat::sendMessage(const QByteArray &message)
 void Tchat::sendloginfo(const QByteArray &data)
 {
     const std::optional<int> seat = glyphon::parseInt(FieldReader(data).next());
-    if (!seat)
+    if (!seat || !reconnectSeat(*seat))
         return;
     myseat = *seat;
     isconnected = true;
@@ -108,14 +112,18 @@ void Tchat::sockRead()
     }
 }
 
-void Tchat::sockInfo(TSocketInfo, const QString &msg)
+void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 {
+    if (startReconnecting(info))
+        return;
+    if (info == TSocketInfo::Error)
+        m_connectionFailed = true;
     // Messages that arrived before the close are still handled (a "Game is
     // full" box, a last chat line); the window closes once they are done.
     if (msg == QLatin1String("Socket Closed")) {
         m_connectionClosed = true;
         if (receivedlist.isEmpty())
-            scheduleClose();
+            closeWhenConnectionEnds();
     }
 }
 
@@ -132,7 +140,7 @@ void Tchat::Timer1Timer()
     if (receivedlist.isEmpty()) {
         Timer1->stop();
         if (m_connectionClosed)
-            scheduleClose();
+            closeWhenConnectionEnds();
     }
 }
 
@@ -205,7 +213,10 @@ void Tchat::newplayerinfo(const QByteArray &data)
 
         if (*seat == myseat) {
             statusLine(QStringLiteral("You are Connected."));
-            loadinifile();
+            // Back after a lost connection, the window keeps its place and
+            // this session's choices; the file was read when it first came.
+            if (!std::exchange(m_rejoined, false))
+                loadinifile();
             if (myseat == 2) {
                 // The own list always has the light colours.
                 setWordListColours(memo_thewords1, DarkBlue, LightGrey);

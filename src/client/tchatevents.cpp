@@ -4,6 +4,7 @@
 #include "client/tchat.h"
 
 #include "client/glyphoncontext.h"
+#include "client/leaveguard.h"
 #include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "windows/tallylist.h"
@@ -31,6 +32,7 @@ void Tchat::hisword(const QByteArray &data)
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
+    QList<int> taken;
     while (!reader.atEnd()) {
         const std::optional<int> position = reader.nextInt();
         TileWidget *tile = position ? tileAt(*position) : nullptr;
@@ -38,8 +40,10 @@ void Tchat::hisword(const QByteArray &data)
             continue;
         boardtiles[*position].owner = *seat;
         tile->setTag(*seat);
-        drawtile(*position);
+        taken.append(*position);
     }
+    redrawTiles(m_lastMove.wordAccepted(*seat, taken));
+    redrawTiles(taken);
     label_word->clear();
     label_status->setText(playerNameLabel(*seat)->text() + QStringLiteral(" made: ") + word);
     QPlainTextEdit *list = wordList(*seat);
@@ -111,6 +115,7 @@ void Tchat::winner(const QByteArray &data)
     button_clear->hide();
     button_submit->hide();
     playsounds(QStringLiteral("gameover"));
+    m_leave->setGameRunning(false);
 
     const bool player = myseat >= 1 && myseat <= playerseats;
     const bool iWon = player && playerNameLabel(myseat)->text() == name;

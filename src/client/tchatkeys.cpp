@@ -32,8 +32,12 @@ bool Tchat::spellLetter(QChar letter)
         chosen.append(place.toInt());
     const int position = glyphon::pickTileForLetter(boardtiles, chosen, letter, myseat);
     TileWidget *tile = tileAt(position);
-    if (!tile)
+    if (!tile) {
+        // Said aloud, so a word typed blind does not lose a letter unnoticed.
+        statusLine(QStringLiteral("No tile you can use carries the letter %1.").arg(letter.toUpper()));
+        playsounds(QStringLiteral("badword"));
         return false;
+    }
     // The same path as a click, so both ways of choosing behave alike.
     image_word51MouseUp(tile, Qt::LeftButton);
     return true;

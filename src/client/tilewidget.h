@@ -25,6 +25,12 @@ public:
     // An empty picture: the tile has been taken into the word.
     void showGap();
     bool isGap() const { return m_gap; }
+    // Outlined as part of the last accepted word, in colour slot slot (1 or
+    // 2; 0 no outline). Drawn over the picture, along its edge only.
+    void setLastMoveSlot(int slot);
+    int lastMoveSlot() const { return m_lastMoveSlot; }
+    // Who holds the tile, in words, for its accessible name.
+    void setHolder(const QString &holder);
 
     // The picture on show for a device pixel ratio; null while a gap.
     QPixmap picture(qreal dpr) const;
@@ -44,4 +50,8 @@ private:
     bool m_gap = true;
     glyphon::BoardTile m_tile;
     int m_slot = 0;
+    int m_lastMoveSlot = 0;
+    QString m_holder;
+
+    void describe();
 };

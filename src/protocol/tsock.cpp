@@ -207,6 +207,17 @@ int TSock::hostCacheSize()
     return int(hostCache().size());
 }
 
+bool TSock::setKeepAlive(int idleSeconds, int intervalSeconds, int count)
+{
+    if (m_handle < 0)
+        return false;
+    const int on = 1;
+    return ::setsockopt(m_handle, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0
+        && ::setsockopt(m_handle, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds) == 0
+        && ::setsockopt(m_handle, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds) == 0
+        && ::setsockopt(m_handle, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count) == 0;
+}
+
 bool TSock::Open()
 {
     if (m_handle >= 0)

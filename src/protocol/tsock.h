@@ -75,6 +75,10 @@ public:
     // The port actually bound while listening (useful with PortName "0").
     quint16 localPort() const;
     qsizetype pendingSendBytes() const { return m_sendBuffer.size(); }
+    // TCP keep-alive on the connected socket: probes after idleSeconds of
+    // silence, every intervalSeconds, count unanswered ones end the
+    // connection with an error. False when there is no socket or it refuses.
+    bool setKeepAlive(int idleSeconds, int intervalSeconds, int count);
 
     // Operations.
     bool Open();                      // result: Connected after the call

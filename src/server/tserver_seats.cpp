@@ -47,6 +47,10 @@ void TServer::Sock1Accept(TSock *)
         return;
     }
     slotsused = std::max(slotsused, seat);
+    // A peer whose link died without a word would hold its seat for hours;
+    // probes find it within about half a minute (10 s quiet, 4 x 5 s), so a
+    // player who comes back finds the seat free.
+    sock->setKeepAlive(10, 5, 4);
     sock->setTag(seat);
     sock->OnRead = Sock1->OnRead;
     sock->OnDisconnect = tempsock->OnDisconnect;

@@ -59,6 +59,21 @@ seat is empty, or its player chose <b>Just Watch</b>, Rizi plays it.</p>
 START GAME button. The host chooses the score to play to and the time for each
 turn.</p>
 
+<h2>Leaving and losing the connection</h2>
+<p>Closing the window (or <b>Exit</b> in the File menu) during a game in which
+you play asks first whether you want to leave it; Rizi takes your seat (when
+the host leaves, the game ends for everybody). When the host closes the game,
+the others are told so and their windows close.</p>
+<p>If a joining player's connection breaks (the network drops, the computer
+sleeps), the window stays open and <b>reconnects</b> to the same host by
+itself: it says so in the chat pane and tries again after 1, 2, 4 &hellip;
+seconds, for up to two minutes. Meanwhile Rizi plays your seat; clicks on the
+board and chat lines wait until you are back. When the seat is free again you
+get it back with its score, the board and the turn as they are now. If the
+host cannot be reached in time, the window says so and closes once you have
+read it. The host notices a connection that died without a word within about
+half a minute.</p>
+
 <h2>Network</h2>
 <p>The host must accept incoming <b>TCP connections on port 7772</b>. Open that
 port in the host's firewall and, behind a home router, forward it to the host's
@@ -100,6 +115,15 @@ CLEAR to start again.</li>
 <li>The word must be in the dictionary and must not have been played already in
 this round. If it is refused you may try again as long as your time lasts.</li>
 <li>If the time runs out, the turn passes to your opponent.</li>
+<li>The tiles of the <b>last word</b> played carry an outline in the colour
+of the player who made it, so you can see what your opponent just took. The
+outline stays during the turn that answers the word and goes with the next
+word or the turn after.</li>
+<li>With the keyboard, type the letters of your word: each takes the most
+valuable free tile with that letter, then the most valuable of your
+opponent's, then one of your own. A letter that no usable tile carries is
+reported in the chat pane. Backspace takes back a letter, Enter submits,
+Escape clears.</li>
 </ul>
 
 <h2>Claiming tiles</h2>

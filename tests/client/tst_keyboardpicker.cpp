@@ -9,8 +9,8 @@ class tst_KeyboardPicker : public QObject
     Q_OBJECT
 
     // A board of "z" tiles nobody holds, then the tiles of setup: space-separated
-    // tokens of position, letter, owner digit and an optional "L" for locked,
-    // e.g. "23a1L".
+    // tokens of position, letter, owner digit, an optional value digit and an
+    // optional "L" for locked, e.g. "23a1L" or "23a13".
     static BoardTiles board(const QString &setup)
     {
         BoardTiles tiles{};
@@ -22,6 +22,7 @@ class tst_KeyboardPicker : public QObject
             tile.letter = token.at(2).unicode() - u'a' + 1;
             tile.owner = token.at(3).digitValue();
             tile.locked = token.endsWith(u'L') ? 1 : 0;
+            tile.value = token.size() > 4 && token.at(4).isDigit() ? token.at(4).digitValue() : 0;
         }
         return tiles;
     }
@@ -45,6 +46,16 @@ private slots:
                 << "36e1" << QList<int>{} << "e" << 1 << 36;
         QTest::newRow("board order among equals")
                 << "45k0 21k0 16k0" << QList<int>{} << "k" << 1 << 16;
+        QTest::newRow("free bonus tile beats earlier plain free")
+                << "11a0 12a02 45a04 46a03" << QList<int>{} << "a" << 1 << 45;
+        QTest::newRow("free plain beats opponent's bonus")
+                << "11a24 66a0" << QList<int>{} << "a" << 1 << 66;
+        QTest::newRow("opponent's bonus beats opponent's plain")
+                << "11a2 12a23" << QList<int>{} << "a" << 1 << 12;
+        QTest::newRow("values 0 and 1 worth the same")
+                << "11a0 12a01" << QList<int>{} << "a" << 1 << 11;
+        QTest::newRow("chosen bonus tile falls back to next best")
+                << "11a0 12a04 13a02" << QList<int>{12} << "a" << 1 << 13;
         QTest::newRow("chosen tiles skipped")
                 << "11a0 12a0 13a2" << QList<int>{11, 12} << "a" << 1 << 13;
         QTest::newRow("every match chosen")

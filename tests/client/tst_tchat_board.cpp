@@ -12,6 +12,7 @@
 #include "windows/quickinstructions.h"
 #include "windows/spylist.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -106,6 +107,8 @@ private slots:
     void turnLeavesATypedLineInAnInactiveWindow();
     void quickInstructionsGiveTheKeyboardBack();
     void longNamesStayOnTheirCard();
+    void tilesReadAloud_data();
+    void tilesReadAloud();
 
 private:
     Tchat *m_chat = nullptr;
@@ -156,6 +159,27 @@ void TestTchatBoard::colourSlots()
     QCOMPARE(m_chat->tileAt(22)->tag(), 2);
     QCOMPARE(m_chat->memo_thewords2->toPlainText(), QStringLiteral("AA (2)"));
     QCOMPARE(m_chat->label_bonus2->text(), QStringLiteral("+2"));
+
+    // The last word is outlined in its mover's slot, the one before is not;
+    // the outline lasts through the answering turn, not the one after.
+    const auto outlined = [this] {
+        QMap<int, int> out;
+        for (int p : glyphon::tilePositions())
+            if (const int slot = m_chat->tileAt(p)->lastMoveSlot())
+                out.insert(p, slot);
+        return out;
+    };
+    const QMap<int, int> lastWord{{21, slotOfSeat2}, {22, slotOfSeat2}};
+    QCOMPARE(outlined(), lastWord);
+    feed(m_chat, "CMD_nextplayer+1+");
+    QCOMPARE(outlined(), lastWord);
+    feed(m_chat, "CMD_nextplayer+2+");
+    QCOMPARE(outlined(), (QMap<int, int>{}));
+    QCOMPARE(shown(m_chat, 21), expected({0, 1, 1, 2}, slotOfSeat2)); // the picture itself never changes
+    feed(m_chat, "CMD_hisword+1+AA+2+4+31+32");
+    QCOMPARE(outlined(), (QMap<int, int>{{31, slotOfSeat1}, {32, slotOfSeat1}}));
+    feed(m_chat, "CMD_roundstart+2+");
+    QCOMPARE(outlined(), (QMap<int, int>{}));
 }
 
 void TestTchatBoard::countdown()
@@ -370,9 +394,14 @@ void TestTchatBoard::keyboardSpelling()
     QCOMPARE(m_chat->theword, QStringList({"13", "12", "11"}));
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
     QVERIFY(boxes.texts.isEmpty()); // the locked b is passed over, not clicked
+    // The fourth b has no tile left: said, not dropped in silence.
+    QVERIFY(chatHas(m_chat, QStringLiteral("No tile you can use carries the letter B.")));
+    QCOMPARE(count(m_chat->soundLog(), QStringLiteral("badword")), 1);
     typeLetter(m_chat, 'e');
     typeLetter(m_chat, 'z');
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBBE"));
+    QVERIFY(chatHas(m_chat, QStringLiteral("No tile you can use carries the letter Z.")));
+    QCOMPARE(count(m_chat->soundLog(), QStringLiteral("badword")), 2);
 
     typeKey(m_chat, Qt::Key_Backspace);
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
@@ -510,6 +539,49 @@ void TestTchatBoard::longNamesStayOnTheirCard()
     QVERIFY(m_chat->label_winner1->text().startsWith(QStringLiteral("Maximiliana_")));
     QVERIFY(!inkAtEdges(m_chat->label_winner1));
     QVERIFY(!inkAtEdges(m_chat->label_winner2));
+}
+
+void TestTchatBoard::tilesReadAloud_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("name");
+
+    // On the board below: 11 chosen, 12 the last move of seat 2, 13 locked
+    // seat 1 bonus tile, 14 free.
+    QTest::newRow("chosen") << 1 << 11 << "Row 1, column 1: B, 1 point, free, chosen for your word";
+    QTest::newRow("opponent's last move") << 1 << 12 << "Row 1, column 2: A, 1 point, the opponent's, part of the last move";
+    QTest::newRow("own last move") << 2 << 12 << "Row 1, column 2: A, 1 point, yours, part of the last move";
+    QTest::newRow("own locked bonus") << 1 << 13 << "Row 1, column 3: C, bonus 3 points, yours, locked";
+    QTest::newRow("spectator sees names") << 3 << 13 << "Row 1, column 3: C, bonus 3 points, held by Cid, locked";
+    QTest::newRow("free") << 1 << 14 << "Row 1, column 4: A, 1 point, free";
+}
+
+void TestTchatBoard::tilesReadAloud()
+{
+    QFETCH(int, myseat);
+    QFETCH(int, position);
+    QFETCH(QString, name);
+    m_chat->myseat = myseat;
+    feed(m_chat, "CMD_newplayerinfo+1+Cid+0+2+Ann+0");
+    feed(m_chat, loadstats(2, {{11, {2}}, {13, {3, 1, 3, 1}}}));
+    feed(m_chat, "CMD_hisword+2+AA+2+2+12");
+    feed(m_chat, "CMD_nextplayer+1+");
+    clickTiles(m_chat, {11});
+
+    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(m_chat->tileAt(position));
+    QVERIFY(tile);
+    QCOMPARE(tile->role(), QAccessible::Button);
+    QCOMPARE(tile->text(QAccessible::Name), name);
+    // The word, the turn and the time read as text, with what they are.
+    QAccessibleInterface *word = QAccessible::queryAccessibleInterface(m_chat->label_word);
+    QCOMPARE(word->text(QAccessible::Name), myseat == 1 ? QStringLiteral("B") : QString());
+    QCOMPARE(word->text(QAccessible::Description), QStringLiteral("The word being built"));
+    QAccessibleInterface *status = QAccessible::queryAccessibleInterface(m_chat->label_status);
+    QCOMPARE(status->text(QAccessible::Name), myseat == 1 ? QStringLiteral("Your Turn.") : QStringLiteral("Cid's turn."));
+    QAccessibleInterface *score = QAccessible::queryAccessibleInterface(m_chat->label_score2);
+    QCOMPARE(score->text(QAccessible::Name) + u' ' + score->text(QAccessible::Description),
+             QStringLiteral("2 Score of the second player"));
 }
 
 QTEST_MAIN(TestTchatBoard)

@@ -314,6 +314,7 @@ void TestTchatConnection::hostLeavingClosesTheJoiner()
     auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
     QTRY_VERIFY(chatHas(joiner->chat, QStringLiteral("Cid is Connected.")));
     QSignalSpy closed(joiner->chat, &Tchat::closed);
+    BoxAnswerer boxes; // the joiner is told before it closes
     host.reset(); // the host's program ends: server, sockets and all
     QTRY_COMPARE(closed.count(), 1);
     QVERIFY(!joiner->chat->isVisible());

@@ -4,6 +4,7 @@
 
 #include "tchat_support.h"
 
+#include "client/tilewidget.h"
 #include "client/turnwidgets.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
@@ -20,8 +21,9 @@ using namespace testsupport;
 namespace {
 
 // Where a window's copy of the game differs from the server's; empty when
-// it agrees on every tile (letter, value, owner, lock) and both scores.
-QString differences(const Tchat *chat, const TServer *server)
+// it agrees on every tile (letter, value, owner, lock) and both scores, and
+// outlines exactly the tiles of the last word, lastWord.
+QString differences(const Tchat *chat, const TServer *server, const QList<int> &lastWord = {})
 {
     QStringList out;
     for (int p : glyphon::tilePositions()) {
@@ -30,6 +32,8 @@ QString differences(const Tchat *chat, const TServer *server)
         if (tile.letter != cell.letter || tile.value != cell.value || tile.owner != cell.owner
             || tile.locked != cell.locked)
             out << QStringLiteral("tile %1").arg(p);
+        if (!lastWord.isEmpty() && (chat->tileAt(p)->lastMoveSlot() != 0) != lastWord.contains(p))
+            out << QStringLiteral("outline %1").arg(p);
     }
     for (int seat = 1; seat <= 2; ++seat) {
         if (chat->scoreLabel(seat)->text() != QString::number(server->seats[seat].score))
@@ -64,6 +68,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     // have been compared with it.
     int accepted = 0;
     int checked = 0;
+    QList<int> lastWord; // the tiles of the word submitted last
     bool frozen = false;
     QElapsedTimer frozenFor;
     QStringList failures;
@@ -81,12 +86,13 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     QTimer driver;
     connect(&driver, &QTimer::timeout, this, [&] {
         if (frozen) {
-            const QString cidDiff = differences(cid, server);
-            const QString annDiff = differences(ann, server);
-            if (cidDiff.isEmpty() && annDiff.isEmpty()) {
+            const QString cidDiff = differences(cid, server, lastWord);
+            const QString annDiff = differences(ann, server, lastWord);
+            const QString bobDiff = spectator ? differences(spectator->chat, server, lastWord) : QString();
+            if (cidDiff.isEmpty() && annDiff.isEmpty() && bobDiff.isEmpty()) {
                 ++checked;
             } else if (frozenFor.elapsed() > 5000) {
-                failures << QStringLiteral("word %1: Cid %2; Ann %3").arg(accepted).arg(cidDiff, annDiff);
+                failures << QStringLiteral("word %1: Cid %2; Ann %3; Bob %4").arg(accepted).arg(cidDiff, annDiff, bobDiff);
             } else {
                 return;
             }
@@ -101,6 +107,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
                 || server->pendingAction != TServer::TimeUp)
                 continue;
             if (const auto word = findWord(server, player->myseat)) {
+                lastWord = *word;
                 clickTiles(player, *word);
                 player->hitdone();
             }
@@ -126,6 +133,9 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     spectator = startCopy({"Bob", "127.0.0.1", "false"}, 10);
     Tchat *bob = spectator->chat;
     QTRY_VERIFY(bob->whoseturn == server->currentplayer && differences(bob, server).isEmpty());
+    // Arriving mid-turn, it cannot know the last word: no outline anywhere.
+    for (int p : glyphon::tilePositions())
+        QCOMPARE(bob->tileAt(p)->lastMoveSlot(), 0);
     QCOMPARE(bob->timeleft, server->breakcount - 4);
     QCOMPARE(bob->myseat, 3);
     QCOMPARE(bob->label_playername1->text(), QStringLiteral("Cid"));

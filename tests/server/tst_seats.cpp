@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 using namespace glyphon::test;
@@ -24,6 +26,7 @@ private slots:
     void secondPlayerLeavingInTurnPassesTurn_data();
     void secondPlayerLeavingInTurnPassesTurn();
     void destroyingServerClosesConnections();
+    void connectionsAreProbedWhenIdle();
 
 private:
     std::unique_ptr<WordFolder> m_words;
@@ -165,6 +168,26 @@ void TstSeats::destroyingServerClosesConnections()
     f.reset();
     QVERIFY(bob.waitClosed());
     QVERIFY(spy.waitClosed());
+}
+
+// A peer that vanishes without a reset must not hold its seat for hours:
+// the host probes idle connections and gives up within about half a minute.
+void TstSeats::connectionsAreProbedWhenIdle()
+{
+    ServerFixture f;
+    f.player("ann");
+    const int fd = f.server().seats[1].sock->handle();
+    const auto option = [fd](int level, int name) {
+        int value = -1;
+        socklen_t size = sizeof value;
+        return ::getsockopt(fd, level, name, &value, &size) == 0 ? value : -1;
+    };
+    QCOMPARE(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+    const int idle = option(IPPROTO_TCP, TCP_KEEPIDLE);
+    const int interval = option(IPPROTO_TCP, TCP_KEEPINTVL);
+    const int count = option(IPPROTO_TCP, TCP_KEEPCNT);
+    QVERIFY(idle > 0 && interval > 0 && count > 0);
+    QVERIFY2(idle + interval * count <= 35, qPrintable(QStringLiteral("%1 s").arg(idle + interval * count)));
 }
 
 QTEST_GUILESS_MAIN(TstSeats)

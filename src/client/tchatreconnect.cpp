@@ -1,0 +1,90 @@
+// Tchat: coming back to the game after the connection to the host ended
+// with an error. Only a joining player's window does this; the host's own
+// window, a spectator and an orderly close by the host end as before.
+
+#include "client/tchat.h"
+
+#include "client/chatinput.h"
+#include "client/reconnector.h"
+#include "client/tilewidget.h"
+#include "protocol/tsock.h"
+
+#include <QLabel>
+#include <QTimer>
+
+void Tchat::createReconnector()
+{
+    glyphon::Reconnector::Hooks hooks;
+    hooks.closeSocket = [this] { sock->Close(); };
+    hooks.openSocket = [this] {
+        m_frames.clear(); // a half message of the old link means nothing now
+        sock->setHostName(hostaddress);
+        sock->setPortName(gamePortName());
+        sock->Open();
+        sock->setKeepAlive(10, 5, 4);
+    };
+    hooks.status = [this](const QString &text) { statusLine(text); };
+    m_reconnector = new glyphon::Reconnector(std::move(hooks), this);
+    connect(m_reconnector, &glyphon::Reconnector::gaveUp, this, &Tchat::reconnectGaveUp);
+}
+
+bool Tchat::reconnecting() const
+{
+    return m_reconnector->active();
+}
+
+bool Tchat::startReconnecting(TSocketInfo info)
+{
+    if (m_reconnector->active()) {
+        // Whatever the socket reports during an attempt ends that attempt,
+        // except the news that it is connected.
+        if (info == TSocketInfo::Error || info == TSocketInfo::Close)
+            m_reconnector->attemptFailed();
+        return true;
+    }
+    const bool player = myseat >= 1 && myseat <= playerseats;
+    if (info != TSocketInfo::Error || ishost || !isconnected || !player || m_closing)
+        return false;
+    // The turn in progress is no longer this window's to play; the host
+    // sends the board and the turn again when the seat is back.
+    putBackChosenTiles();
+    label_word->clear();
+    wordcount = 0;
+    whoseturn = 0;
+    turntime->stop();
+    m_reconnector->connectionLost();
+    return true;
+}
+
+bool Tchat::reconnectSeat(int seat)
+{
+    if (!m_reconnector->active())
+        return true;
+    if (seat != myseat) {
+        // Another seat (a spectator's, while the host still holds ours):
+        // give it back and try again later.
+        sock->Close();
+        return false;
+    }
+    m_reconnector->succeeded();
+    m_rejoined = true;
+    return true;
+}
+
+bool Tchat::refuseWhileReconnecting()
+{
+    if (!m_reconnector->active())
+        return false;
+    statusLine(QStringLiteral("Not connected to the host: reconnecting, please wait."));
+    return true;
+}
+
+void Tchat::reconnectGaveUp()
+{
+    // Not logged in and failed: the close that follows is not the host's.
+    isconnected = false;
+    m_connectionFailed = true;
+    showMessageBox(QStringLiteral("The connection to the host could not be restored. The window will close."));
+    sock->Close();
+    scheduleClose();
+}

@@ -1,0 +1,324 @@
+// Leaving and being left: the question before a player leaves a running
+// game, and a joining window that loses its connection and comes back
+// through a relay the test can cut.
+
+#include "tchat_support.h"
+
+#include "client/chatinput.h"
+#include "client/leaveguard.h"
+#include "client/reconnector.h"
+#include "server/tserver.h"
+#include "windows/gamestart.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <sys/socket.h>
+
+using namespace testsupport;
+
+namespace {
+
+// Passes bytes both ways between windows and a host; cut() resets every
+// link at once, as a dropped network does (or only the windows' or only the
+// host's ends of them), and closing the door refuses new ones until it
+// opens again.
+class Relay : public QObject
+{
+public:
+    Relay(quint16 hostPort)
+        : m_hostPort(hostPort)
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, &Relay::accept);
+    }
+    bool open(quint16 port = 0) { return m_server.listen(QHostAddress::LocalHost, port); }
+    void closeDoor() { m_server.close(); }
+    quint16 port() const { return m_server.serverPort(); }
+
+    enum Side { Both, Windows, Host };
+    void cut(Side side = Both)
+    {
+        QList<QTcpSocket *> links;
+        if (side != Host)
+            links += std::exchange(m_windowEnds, {});
+        if (side != Windows)
+            links += std::exchange(m_hostEnds, {});
+        // Quiet first, so no end passes its close on to its partner in order.
+        for (QTcpSocket *s : links)
+            s->disconnect();
+        for (QTcpSocket *s : links) {
+            // Linger 0: the close sends a reset, not an orderly end.
+            const linger hard{1, 0};
+            ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            s->abort();
+            s->deleteLater();
+        }
+    }
+
+private:
+    void accept()
+    {
+        while (QTcpSocket *inner = m_server.nextPendingConnection()) {
+            auto *outer = new QTcpSocket(this);
+            m_windowEnds << inner;
+            m_hostEnds << outer;
+            const auto pipe = [](QTcpSocket *from, QTcpSocket *to) {
+                connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
+                connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+            };
+            pipe(inner, outer);
+            pipe(outer, inner);
+            outer->connectToHost(QHostAddress::LocalHost, m_hostPort);
+        }
+    }
+
+    quint16 m_hostPort;
+    QTcpServer m_server;
+    QList<QTcpSocket *> m_windowEnds;
+    QList<QTcpSocket *> m_hostEnds;
+};
+
+} // namespace
+
+class TestTchatLeaving : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { enterTemporaryWorkingFolder(); }
+    void init() { useFreePort(); }
+
+    void askBeforeLeaving_data();
+    void askBeforeLeaving();
+    void hostClosingTellsJoinerAndSpectator();
+    void droppedJoinerComesBackAndPlays();
+    void seatStillHeldMeansWaitingLonger();
+    void givingUpIsToldThenCloses();
+};
+
+void TestTchatLeaving::askBeforeLeaving_data()
+{
+    QTest::addColumn<int>("seat");
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closes");
+
+    const QByteArray start = "CMD_startgame+Cid+200+30+";
+    QTest::newRow("no game") << 1 << QByteArrayList{} << false << false << true;
+    QTest::newRow("game, stay") << 1 << QByteArrayList{start} << false << true << false;
+    QTest::newRow("game, leave") << 2 << QByteArrayList{start} << true << true << true;
+    QTest::newRow("spectator") << 3 << QByteArrayList{start} << false << false << true;
+    QTest::newRow("game over") << 1 << QByteArrayList{start, "CMD_winner+Cid+"} << false << false << true;
+}
+
+void TestTchatLeaving::askBeforeLeaving()
+{
+    QFETCH(int, seat);
+    QFETCH(QByteArrayList, messages);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, closes);
+
+    auto copy = startCopy({"Ann"});
+    Tchat *chat = copy->chat;
+    chat->isconnected = true;
+    chat->myseat = seat;
+    for (const QByteArray &m : messages)
+        feed(chat, m);
+    QStringList questions;
+    chat->leaveGuard()->setAsk([&](const QString &q) {
+        questions << q;
+        return answer;
+    });
+    QSignalSpy closed(chat, &Tchat::closed);
+    chat->Exit1->trigger();
+    QCOMPARE(questions.size(), asked ? 1 : 0);
+    QCOMPARE(closed.count(), closes ? 1 : 0);
+    QCOMPARE(chat->isVisible(), !closes);
+    if (!closes) {
+        // The close button asks the same way.
+        chat->close();
+        QCOMPARE(questions.size(), 2);
+        QVERIFY(chat->isVisible());
+    }
+}
+
+void TestTchatLeaving::hostClosingTellsJoinerAndSpectator()
+{
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    auto spectator = startCopy({"Bob", "127.0.0.1", "false"});
+    QTRY_VERIFY(chatHas(spectator->chat, QStringLiteral("You are spying.")));
+    QTRY_VERIFY(chatHas(joiner->chat, QStringLiteral("Bob is spying.")));
+    BoxAnswerer boxes;
+    QSignalSpy annClosed(joiner->chat, &Tchat::closed);
+    QSignalSpy bobClosed(spectator->chat, &Tchat::closed);
+    host.reset(); // an orderly close: the program ends
+    QTRY_COMPARE(annClosed.count() + bobClosed.count(), 2);
+    QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("The host has closed the game.")));
+    // Each box came while its window was still there to be read.
+    QCOMPARE(boxes.ownerVisible, QList<bool>({true, true}));
+    QVERIFY(!joiner->chat->reconnecting());
+}
+
+void TestTchatLeaving::droppedJoinerComesBackAndPlays()
+{
+    const quint16 hostPort = useFreePort();
+    auto host = startCopy({"Cid", "x", "true"}, 10);
+    Tchat *cid = host->chat;
+    TServer *server = host->server;
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("You are Connected.")));
+    Relay relay(hostPort);
+    QVERIFY(relay.open());
+    const quint16 relayPort = relay.port();
+    qputenv("GLYPHON_PORT", QByteArray::number(relayPort));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"}, 10);
+    Tchat *ann = joiner->chat;
+    ann->reconnector()->setPauseUnitMs(40);
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+    BoxAnswerer boxes;
+
+    // A game in which both have points.
+    cid->button_startClick();
+    host->gamestart->setValues(500, 30);
+    host->gamestart->button_startClick();
+    QTRY_VERIFY(cid->myTurn());
+    auto word = findWord(server, 1);
+    QVERIFY(word);
+    clickTiles(cid, *word);
+    cid->hitdone();
+    QTRY_VERIFY(ann->myTurn());
+    word = findWord(server, 2);
+    QVERIFY(word);
+    clickTiles(ann, *word);
+    ann->hitdone();
+    QTRY_VERIFY(server->seats[2].score > 0);
+    const int annScore = server->seats[2].score;
+    QTRY_COMPARE(ann->scoreLabel(2)->text(), QString::number(annScore));
+
+    // The link drops with a reset; nobody can come back until Rizi has had
+    // the seat for a turn.
+    ann->move(ann->pos() + QPoint(37, 23));
+    const QPoint where = ann->pos();
+    relay.closeDoor();
+    relay.cut();
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("The connection to the host was lost. Reconnecting...")));
+    QVERIFY(ann->isVisible());
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann disconnected.")));
+    QTRY_VERIFY_WITH_TIMEOUT(cid->label_playername2->text() == QLatin1String("Rizi"), 10000);
+    QVERIFY(ann->reconnecting());
+
+    // Clicks and chat wait for the connection, and say so.
+    ann->whoseturn = 2; // even a turn it believes it has
+    clickTiles(ann, {11});
+    QCOMPARE(ann->wordcount, 0);
+    ann->mychat->setText(QStringLiteral("hello"));
+    ann->sendit();
+    QCOMPARE(ann->mychat->text(), QStringLiteral("hello"));
+    QVERIFY(chatHas(ann, QStringLiteral("Not connected to the host: reconnecting, please wait.")));
+    ann->whoseturn = 0;
+    const int attemptsWhileClosed = ann->reconnector()->attempts();
+    QVERIFY(attemptsWhileClosed >= 1);
+
+    QVERIFY(relay.open(relayPort));
+    QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
+    QTRY_VERIFY(!ann->reconnecting());
+    QCOMPARE(ann->myseat, 2);
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+    // The board, scores and turn as the host has them.
+    const auto sameAsHost = [&] {
+        for (int p : glyphon::tilePositions()) {
+            const glyphon::TCell &cell = server->board.cell(p);
+            const glyphon::BoardTile &tile = ann->boardtiles[p];
+            if (tile.letter != cell.letter || tile.owner != cell.owner || tile.locked != cell.locked)
+                return false;
+        }
+        return ann->scoreLabel(2)->text() == QString::number(server->seats[2].score)
+            && ann->scoreLabel(1)->text() == QString::number(server->seats[1].score);
+    };
+    QTRY_VERIFY(sameAsHost());
+    QVERIFY(server->seats[2].score >= annScore);
+    QCOMPARE(ann->pos(), where); // coming back does not move the window
+
+    // Ann plays on in her seat.
+    QTRY_VERIFY_WITH_TIMEOUT(ann->myTurn() && server->currentplayer == 2, 20000);
+    const int before = server->seats[2].score;
+    word = findWord(server, 2);
+    QVERIFY(word);
+    clickTiles(ann, *word);
+    ann->hitdone();
+    QTRY_VERIFY(server->seats[2].score > before);
+    QTRY_COMPARE(cid->scoreLabel(2)->text(), QString::number(server->seats[2].score));
+    QCOMPARE(boxes.texts, QStringList());
+}
+
+// Only the window sees the reset: the host still holds the seat, so the
+// first attempts are given a spectator's seat, which the window hands back.
+void TestTchatLeaving::seatStillHeldMeansWaitingLonger()
+{
+    const quint16 hostPort = useFreePort();
+    auto host = startCopy({"Cid", "x", "true"});
+    Tchat *cid = host->chat;
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("You are Connected.")));
+    Relay relay(hostPort);
+    QVERIFY(relay.open());
+    qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *ann = joiner->chat;
+    ann->reconnector()->setPauseUnitMs(30);
+    QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
+    BoxAnswerer boxes;
+
+    relay.cut(Relay::Windows);
+    QTRY_VERIFY2(ann->reconnecting(), qPrintable(boxes.texts.join(u'|') + chatText(ann)));
+    QTRY_VERIFY(ann->reconnector()->attempts() >= 2);
+    QVERIFY(ann->reconnecting());
+    QCOMPARE(ann->myseat, 2);
+    // Each attempt left its spectator seat at once: none is left over.
+    QTRY_VERIFY(!host->server->seats[3].connected);
+    QVERIFY(!chatHas(ann, QStringLiteral("You are spying.")));
+
+    relay.cut(Relay::Host); // the host finds the old link dead
+    QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
+    QCOMPARE(ann->myseat, 2);
+    QTRY_COMPARE(host->server->seats[2].name, QStringLiteral("Ann"));
+    QCOMPARE(boxes.texts, QStringList());
+}
+
+void TestTchatLeaving::givingUpIsToldThenCloses()
+{
+    const quint16 hostPort = useFreePort();
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    Relay relay(hostPort);
+    QVERIFY(relay.open());
+    qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
+    auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *ann = joiner->chat;
+    ann->reconnector()->setPauseUnitMs(4); // two "minutes" are half a second
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
+
+    BoxAnswerer boxes;
+    QSignalSpy closed(ann, &Tchat::closed);
+    relay.closeDoor();
+    relay.cut();
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral(
+                              "The connection to the host could not be restored. The window will close.")});
+    QCOMPARE(boxes.ownerVisible, QList<bool>{true});
+    // Pauses of 1, 2, 4 ... 32 units and one cut short fill the 120 allowed;
+    // slow attempts may use up part of it.
+    QVERIFY2(ann->reconnector()->attempts() >= 5 && ann->reconnector()->attempts() <= 7,
+             qPrintable(QString::number(ann->reconnector()->attempts())));
+    QVERIFY(chatHas(ann, QStringLiteral("Could not reconnect to the host.")));
+}
+
+QTEST_MAIN(TestTchatLeaving)
+#include "tst_tchat_leaving.moc"
