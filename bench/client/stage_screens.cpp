@@ -4,6 +4,7 @@
 //   stage_screens winner [seconds]  the winner panel after a short game
 //   stage_screens tally [seconds]   the tally window after two short games
 //                                   with Rizi tallied
+// A third argument names a shipped tile set to draw the board with.
 // Prints READY when the window is in place. Seat 1 plays the words the
 // computer player finds for it; the game uses a fixed seed.
 
@@ -20,6 +21,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -47,11 +49,24 @@ int main(int argc, char **argv)
     const int holdSeconds = argc > 2 ? atoi(argv[2]) : 20;
     const bool tallyMode = mode == QLatin1String("tally");
     const bool winnerMode = mode == QLatin1String("winner") || tallyMode;
+    const QString tileSet = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
     // No settings or tally of earlier runs.
     glyphon::UserFiles::setProgramFolderForTesting(folder.path());
+    {
+        // The quick instructions count as seen, so they leave the board free.
+        QFile settings(folder.filePath(QStringLiteral("marnetlobby.ini")));
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write("[Glyphon]\nHelp=2\n");
+    }
+    if (!tileSet.isEmpty()) {
+        QDir().mkpath(folder.filePath(QStringLiteral("glyphontiles")));
+        const QString name = tileSet + QStringLiteral(".bmp");
+        QFile::copy(QDir(QStringLiteral(GLYPHON_TILE_FOLDER)).filePath(name),
+                    folder.filePath(QStringLiteral("glyphontiles/") + name));
+    }
     {
         QTcpServer probe;
         probe.listen(QHostAddress::Any, 0);
@@ -78,6 +93,10 @@ int main(int argc, char **argv)
             if (chat->myseat != 1)
                 return;
             started = true;
+            if (!tileSet.isEmpty()) {
+                chat->grouptilesmenu();
+                chat->loadgrouptiles(tileSet);
+            }
             chat->mychat->setText(QStringLiteral("Good luck, Rizi! :)#10"));
             chat->sendit();
             context.gamestart->setValues(winnerMode ? 50 : 200, 60);
