@@ -6,11 +6,11 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,6 +134,9 @@ TDictn::TDictn(QObject *owner, const QString &fileName)
 
 TDictn::~TDictn()
 {
+    if (m_map)
+        ::munmap(const_cast<char *>(m_map), size_t(m_mapSize));
+    m_map = nullptr;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -203,23 +206,29 @@ void TDictn::OpenWordList()
         missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
         return;
     }
-    m_lastIndex = info.st_size / RecordSize - 1;
+    const qint64 records = info.st_size / RecordSize;
+    if (records == 0)
+        return; // no words: every lookup is rejected without reading
+    // The list stays in the file; the mapping lets the page cache serve the
+    // probes without a system call each. Only whole records are mapped.
+    const qint64 bytes = records * RecordSize;
+    void *map = ::mmap(nullptr, size_t(bytes), PROT_READ, MAP_SHARED, m_fd, 0);
+    if (map == MAP_FAILED) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_open = false;
+        missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
+        return;
+    }
+    m_map = static_cast<const char *>(map);
+    m_mapSize = bytes;
+    m_lastIndex = records - 1;
 }
 
-bool TDictn::readRecord(qint64 index, char *buffer)
+const char *TDictn::readRecord(qint64 index)
 {
     ++m_reads;
-    ssize_t got;
-    do {
-        got = ::pread(m_fd, buffer, RecordSize, off_t(index) * RecordSize);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        const int error = errno;
-        throw EInOutError(QStringLiteral("I/O error reading %1: %2")
-                              .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(error)))
-                              .toStdString());
-    }
-    return got == RecordSize;
+    return m_map + index * RecordSize;
 }
 
 bool TDictn::CheckWord(const QString &word)
@@ -227,27 +236,62 @@ bool TDictn::CheckWord(const QString &word)
     if (!m_open)
         return false;
 
-    QByteArray key = word.left(MaxWordLength).toUtf8();
-    key.replace('\0', ' ');
-    trimBlanks(key);
-    if (key.isEmpty())
+    // Keys longer than a record can match none, so the usual short word is
+    // built on the stack without touching the heap.
+    const QString cut = word.left(MaxWordLength);
+    char shortKey[KeyWidth];
+    QByteArray longKey;
+    const char *key = shortKey;
+    qsizetype keySize = 0;
+    bool ascii = cut.size() <= KeyWidth + 2;
+    for (qsizetype i = 0; ascii && i < cut.size(); ++i)
+        ascii = cut[i].unicode() < 0x80;
+    if (ascii) {
+        qsizetype begin = 0;
+        qsizetype end = cut.size();
+        auto blank = [&cut](qsizetype i) { return cut[i].unicode() == ' ' || cut[i].unicode() == 0; };
+        while (begin < end && blank(begin))
+            ++begin;
+        while (end > begin && blank(end - 1))
+            --end;
+        keySize = end - begin;
+        if (keySize > KeyWidth) {
+            ascii = false;
+        } else {
+            for (qsizetype i = 0; i < keySize; ++i) {
+                const char c = char(cut[begin + i].unicode());
+                shortKey[i] = c == '\0' ? ' ' : (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+            }
+        }
+    }
+    if (!ascii) {
+        longKey = cut.toUtf8();
+        longKey.replace('\0', ' ');
+        trimBlanks(longKey);
+        upperAscii(longKey);
+        keySize = longKey.size();
+        key = longKey.constData();
+    }
+    if (keySize == 0)
         return false;
     // Padded but never cut: a key past 15 can then match no record, so words
     // longer than a record are never taken for their first 14 letters.
-    if (key.size() < KeyWidth)
-        key = key.leftJustified(KeyWidth, ' ');
-    upperAscii(key);
+    if (keySize < KeyWidth) {
+        if (key != shortKey) {
+            std::memcpy(shortKey, key, size_t(keySize));
+            key = shortKey;
+        }
+        std::memset(shortKey + keySize, ' ', size_t(KeyWidth - keySize));
+        keySize = KeyWidth;
+    }
 
-    char record[RecordSize + 1] = {};
     qint64 lo = 0;
     qint64 hi = m_lastIndex;
     while (lo <= hi) {
         const qint64 mid = (lo + hi) / 2;
-        if (!readRecord(mid, record))
-            return false;
         char candidate[KeyWidth];
-        recordWord(record, candidate);
-        const int order = compareKeys(candidate, KeyWidth, key.constData(), key.size());
+        recordWord(readRecord(mid), candidate);
+        const int order = compareKeys(candidate, KeyWidth, key, keySize);
         if (order == 0)
             return true;
         if (order < 0)

@@ -44,7 +44,7 @@ TServer::TServer(QObject *parent)
     tempsock->OnDisconnect = [this](TSock *s) { tempsockDisconnect(s); };
     tempsock->OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) { tempsockInfo(s, info, msg); };
 
-    // Dispatch rests while nothing is queued; an arrival starts it again.
+    // Dispatch rests while nothing is queued; an arrival wakes it.
     socktimer = new QTimer(this);
     socktimer->setInterval(DispatchIntervalMs);
     connect(socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
@@ -147,17 +147,40 @@ void TServer::Sock1Read(TSock *sender, int)
         conn->ready = true;
         m_ready.push_back(conn);
     }
-    if (!m_ready.empty() && !socktimer->isActive())
+    // A resting dispatch has handled nothing for a whole tick: this message
+    // goes at once (after this socket event has returned), the next one a
+    // tick later, so the pace stays one message per tick.
+    if (!m_ready.empty() && !socktimer->isActive()) {
         socktimer->start();
+        m_dispatchNow = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_dispatchNow)
+                dispatchOne();
+        }, Qt::QueuedConnection);
+    }
+}
+
+void TServer::setDispatchMs(int ms)
+{
+    socktimer->setInterval(std::max(1, ms));
 }
 
 void TServer::socktimerTimer()
 {
+    // Only a tick that finds nothing to do lets the dispatch rest.
     if (m_ready.empty()) {
         socktimer->stop();
         return;
     }
-    // One message per tick, taken from the connections in turn.
+    dispatchOne();
+}
+
+void TServer::dispatchOne()
+{
+    m_dispatchNow = false;
+    if (m_ready.empty())
+        return;
+    // One message at a time, taken from the connections in turn.
     const ConnectionPtr conn = m_ready.front();
     m_ready.pop_front();
     const QByteArray message = std::move(conn->queue.front());
@@ -166,8 +189,6 @@ void TServer::socktimerTimer()
         conn->ready = false;
     else
         m_ready.push_back(conn);
-    if (m_ready.empty())
-        socktimer->stop();
 
     const Command command = splitCommand(message);
     if (command.name.isEmpty())
