@@ -8,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build="${GLYPHON_SAN_BUILD_DIR:-build-san}"
+top="$PWD"
 source scripts/sanitize.env
 
 targets=()
@@ -21,13 +22,14 @@ nice -n 10 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 status=0
 for name in "${targets[@]}"; do
-    corpus="$build/fuzz-corpus/$name"
-    findings="$build/fuzz-findings/$name"
+    # Absolute: a target may change its working folder before reading them.
+    corpus="$(realpath -m "$build/fuzz-corpus/$name")"
+    findings="$(realpath -m "$build/fuzz-findings/$name")"
     mkdir -p "$corpus" "$findings"
     seeds=()
-    [ -d "tests/fuzz/$name" ] && seeds=("tests/fuzz/$name")
+    [ -d "tests/fuzz/$name" ] && seeds=("$top/tests/fuzz/$name")
     dict=()
-    [ -f "tests/fuzz/$name.dict" ] && dict=("-dict=tests/fuzz/$name.dict")
+    [ -f "tests/fuzz/$name.dict" ] && dict=("-dict=$top/tests/fuzz/$name.dict")
     log="$build/fuzz-findings/$name.log"
     set +e
     "$build/tests/fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 -rss_limit_mb=3072 \

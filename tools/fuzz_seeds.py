@@ -76,14 +76,16 @@ def loadstats():
 
 def record_game(program):
     """A whole game against the computer, as a connection that watches sees it."""
-    proc = subprocess.Popen([program, "--port", "0", "--seed", "7", "--start-game", "40,5", "--tick-ms", "5",
-                             "--bot-speed", "500", "--quit-after-game"], stdout=subprocess.PIPE, cwd="/tmp")
+    proc = subprocess.Popen([os.path.abspath(program), "--port", "0", "--seed", "7", "--start-game", "40,5",
+                             "--tick-ms", "5", "--bot-speed", "500", "--quit-after-game"],
+                            stdout=subprocess.PIPE, cwd="/tmp")
     line = proc.stdout.readline().decode()
     port = int(re.search(r"listening on port (\d+)", line).group(1))
     sock = socket.create_connection(("127.0.0.1", port))
-    got = b""
-    deadline = time.time() + 60
     sock.settimeout(1)
+    got = b""
+    logged_in = False
+    deadline = time.time() + 60
     while time.time() < deadline:
         try:
             chunk = sock.recv(65536)
@@ -92,11 +94,10 @@ def record_game(program):
         if not chunk:
             break
         got += chunk
-        m = re.search(rb"CMD_sendlogininfo\+(\d+)\xff", got)
-        if m and b"CMD_logininfo" not in got[:0]:
-            if not hasattr(record_game, "sent"):
-                sock.sendall(msg(b"CMD_logininfo", int(m.group(1)), b"1.0.2", b"Watcher"))
-                record_game.sent = True
+        seat = re.search(rb"CMD_sendlogininfo\+(\d+)\xff", got)
+        if seat and not logged_in:
+            sock.sendall(msg(b"CMD_logininfo", int(seat.group(1)), b"1.0.2", b"Watcher"))
+            logged_in = True
     proc.wait(timeout=30)
     return got
 

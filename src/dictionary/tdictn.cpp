@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <csetjmp>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -123,6 +125,57 @@ void recordWord(const char *record, char (&word)[TDictn::KeyWidth])
     }
 }
 
+// A word file cut short by another program while it is mapped makes a probe
+// past its new end raise SIGBUS. During a search that ends the search, as a
+// short read would; any other SIGBUS goes to whoever handled it before.
+thread_local sigjmp_buf *t_probe = nullptr;
+struct sigaction previousBusHandler;
+
+void onBusError(int signal, siginfo_t *, void *)
+{
+    if (t_probe)
+        siglongjmp(*t_probe, 1);
+    // Not ours: the faulting access runs again under the previous handler.
+    ::sigaction(signal, &previousBusHandler, nullptr);
+}
+
+void installBusErrorHandler()
+{
+    static const bool installed = [] {
+        struct sigaction action = {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, &previousBusHandler) == 0;
+    }();
+    (void)installed;
+}
+
+// compareKeys of a record's word against the key, mostly without building
+// the word: a record of 14 or more letters that starts with no blank reads
+// as its own bytes padded with one blank, as long as the bytes compared
+// are neither 0 nor lower case (the key holds neither).
+int compareRecord(const char *record, const char *key, qsizetype keySize)
+{
+    const char first = record[1];
+    if (static_cast<unsigned char>(record[0]) >= RecordTextWidth && first != ' ' && first != '\0') {
+        int i = 0;
+        while (i < RecordTextWidth && record[1 + i] == key[i])
+            ++i;
+        if (i == RecordTextWidth) {
+            if (key[i] != ' ')
+                return static_cast<unsigned char>(key[i]) > ' ' ? -1 : 1;
+            return TDictn::KeyWidth < keySize ? -1 : TDictn::KeyWidth > keySize ? 1 : 0;
+        }
+        const char c = record[1 + i];
+        if (c != '\0' && !(c >= 'a' && c <= 'z'))
+            return static_cast<unsigned char>(c) < static_cast<unsigned char>(key[i]) ? -1 : 1;
+    }
+    char word[TDictn::KeyWidth];
+    recordWord(record, word);
+    return compareKeys(word, TDictn::KeyWidth, key, keySize);
+}
+
 } // namespace
 
 TDictn::TDictn(QObject *owner, const QString &fileName)
@@ -220,6 +273,7 @@ void TDictn::OpenWordList()
         missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
         return;
     }
+    installBusErrorHandler();
     m_map = static_cast<const char *>(map);
     m_mapSize = bytes;
     m_lastIndex = records - 1;
@@ -238,7 +292,7 @@ bool TDictn::CheckWord(const QString &word)
 
     // Keys longer than a record can match none, so the usual short word is
     // built on the stack without touching the heap.
-    const QString cut = word.left(MaxWordLength);
+    const QStringView cut = QStringView(word).left(MaxWordLength);
     char shortKey[KeyWidth];
     QByteArray longKey;
     const char *key = shortKey;
@@ -285,19 +339,37 @@ bool TDictn::CheckWord(const QString &word)
         keySize = KeyWidth;
     }
 
+    return search(key, keySize);
+}
+
+// Nothing here has a destructor, so a jump out of a probe skips nothing.
+bool TDictn::search(const char *key, qsizetype keySize)
+{
+    sigjmp_buf shrank;
+    if (sigsetjmp(shrank, 0) != 0) {
+        t_probe = nullptr;
+        return false;
+    }
+    t_probe = &shrank;
+    bool found = false;
     qint64 lo = 0;
     qint64 hi = m_lastIndex;
     while (lo <= hi) {
         const qint64 mid = (lo + hi) / 2;
-        char candidate[KeyWidth];
-        recordWord(readRecord(mid), candidate);
-        const int order = compareKeys(candidate, KeyWidth, key, keySize);
-        if (order == 0)
-            return true;
+        // Both records the next probe may want start loading now; the list
+        // is larger than the caches, so this hides most of a probe's wait.
+        __builtin_prefetch(m_map + ((lo + mid - 1) / 2) * RecordSize);
+        __builtin_prefetch(m_map + ((mid + 1 + hi) / 2) * RecordSize);
+        const int order = compareRecord(readRecord(mid), key, keySize);
+        if (order == 0) {
+            found = true;
+            break;
+        }
         if (order < 0)
             lo = mid + 1;
         else
             hi = mid - 1;
     }
-    return false;
+    t_probe = nullptr;
+    return found;
 }

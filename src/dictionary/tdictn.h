@@ -46,6 +46,7 @@ public:
 private:
     void OpenWordList();
     const char *readRecord(qint64 index);
+    bool search(const char *key, qsizetype keySize);
 
     QString m_fileName;
     QString m_path;
