@@ -225,8 +225,10 @@ int main(int argc, char *argv[])
         if (!waitUntil([&] { return waiting == 0; }, 5000))
             return -1;
         const double ms = double(lastArrival - sentAt) / 1e6;
-        // A short rest, so that probes do not all start in step with the tick.
-        waitUntil([] { return false; }, 1 + k % 7);
+        // A rest longer than the 10 ms dispatch tick, so the host is quiet
+        // (the pace allows one message per tick, a faster sender waits by
+        // design), varied so that probes do not start in step with the tick.
+        waitUntil([] { return false; }, 11 + k % 7);
         return ms;
     };
 

@@ -48,6 +48,7 @@ TServer::TServer(QObject *parent)
     socktimer = new QTimer(this);
     socktimer->setInterval(DispatchIntervalMs);
     connect(socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+    m_sinceDispatch.start();
 
     timer_breaks = new QTimer(this);
     timer_breaks->setInterval(m_tickMs);
@@ -147,10 +148,12 @@ void TServer::Sock1Read(TSock *sender, int)
         conn->ready = true;
         m_ready.push_back(conn);
     }
-    // A resting dispatch has handled nothing for a whole tick: this message
-    // goes at once (after this socket event has returned), the next one a
-    // tick later, so the pace stays one message per tick.
-    if (!m_ready.empty() && !socktimer->isActive()) {
+    // Nothing handled for a whole tick (the dispatch rests, or its tick is
+    // merely late): this message goes at once, after this socket event has
+    // returned, and the next one a tick later, so the pace stays one message
+    // per tick.
+    const bool tickPassed = !socktimer->isActive() || m_sinceDispatch.elapsed() >= socktimer->interval();
+    if (!m_ready.empty() && !m_dispatchNow && tickPassed) {
         socktimer->start();
         m_dispatchNow = true;
         QMetaObject::invokeMethod(this, [this] {
@@ -180,6 +183,7 @@ void TServer::dispatchOne()
     m_dispatchNow = false;
     if (m_ready.empty())
         return;
+    m_sinceDispatch.start();
     // One message at a time, taken from the connections in turn.
     const ConnectionPtr conn = m_ready.front();
     m_ready.pop_front();

@@ -15,6 +15,7 @@
 #include "server/computerplayer.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -184,6 +185,7 @@ private:
     QHash<const TSock *, ConnectionPtr> m_connections; // live sockets only
     std::deque<ConnectionPtr> m_ready; // connections with queued messages, served in turn
     bool m_dispatchNow = false; // an arrival at rest is to be handled at once
+    QElapsedTimer m_sinceDispatch; // since the last message was handled
     int m_tickMs = 1000;
     int m_botSpeed = 1000;
     quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn
