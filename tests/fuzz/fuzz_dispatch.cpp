@@ -14,11 +14,11 @@
 #include <QFile>
 #include <QTimer>
 
-#include <memory>
 
 namespace {
 
-std::unique_ptr<GlyphonContext> context;
+// Never destroyed at exit: by then the application object's statics are gone.
+GlyphonContext *context = nullptr;
 int inputsOnThisWindow = 0;
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (!context || ++inputsOnThisWindow > 2000) {
-        context.reset();
-        context = std::make_unique<GlyphonContext>();
+        delete context;
+        context = new GlyphonContext;
         inputsOnThisWindow = 0;
     }
     Tchat *chat = context->chat;
