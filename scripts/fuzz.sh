@@ -18,7 +18,11 @@ for source in tests/fuzz/fuzz_*.cpp; do
 done
 
 scripts/configure-san.sh "$build"
-nice -n 10 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+mkdir -p "$build"
+if ! nice -n 10 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >"$build/fuzz-build.log" 2>&1; then
+    tail -40 "$build/fuzz-build.log"
+    exit 2
+fi
 
 status=0
 for name in "${targets[@]}"; do
@@ -30,10 +34,17 @@ for name in "${targets[@]}"; do
     [ -d "tests/fuzz/$name" ] && seeds=("$top/tests/fuzz/$name")
     dict=()
     [ -f "tests/fuzz/$name.dict" ] && dict=("-dict=$top/tests/fuzz/$name.dict")
+    # Extra libFuzzer flags of a target, one a line; "#" starts a comment.
+    options=()
+    if [ -f "tests/fuzz/$name.options" ]; then
+        while read -r flag; do
+            [ -n "$flag" ] && options+=("$flag")
+        done < <(sed 's/#.*//' "tests/fuzz/$name.options")
+    fi
     log="$build/fuzz-findings/$name.log"
     set +e
     "$build/tests/fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 -rss_limit_mb=3072 \
-        -artifact_prefix="$findings/" "${dict[@]}" "$corpus" "${seeds[@]}" >"$log" 2>&1
+        -artifact_prefix="$findings/" "${dict[@]}" "${options[@]}" "$corpus" "${seeds[@]}" >"$log" 2>&1
     rc=$?
     set -e
     runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)"
