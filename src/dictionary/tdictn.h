@@ -3,9 +3,9 @@
 // records (a length byte, then the word in capitals padded with blanks), kept
 // on disk and searched there by binary search through a read-only mapping of
 // the file, so the page cache serves the probes; no copy of the list is made
-// on the heap. When the file is missing, the
-// built-in list (resource TEXT_DEMO) is written out first, and that copy is
-// deleted again when the dictionary goes.
+// on the heap. When the file is missing, the built-in list (resource
+// TEXT_DEMO) is written out first, and that copy is deleted again when the
+// dictionary goes.
 
 #include <QObject>
 #include <QString>
@@ -27,6 +27,7 @@ public:
     explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"));
     ~TDictn() override;
 
+    // False also when the file has been cut short under the mapping.
     bool CheckWord(const QString &word);
 
     bool isOpen() const { return m_open; }
