@@ -29,7 +29,12 @@ void fail(const QString &line)
 
 QString playerLabel(const TServer &server, int seat)
 {
-    const QString name = server.seats[seat].shownName();
+    QString name = server.seats[seat].shownName();
+    // The computer plays a seat that is empty or whose player just watches.
+    if (server.computerMoving()) {
+        const QString &player = server.seats[seat].name;
+        name = player.isEmpty() ? QStringLiteral("Rizi") : QStringLiteral("Rizi for %1").arg(player);
+    }
     return name.isEmpty() ? QStringLiteral("seat %1").arg(seat) : QStringLiteral("seat %1 (%2)").arg(seat).arg(name);
 }
 
@@ -161,10 +166,18 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::connectionDropped, &app, [&](int seat, const QString &why) {
         say(QStringLiteral("Dropped the connection on seat %1: %2").arg(seat).arg(why));
     });
+    QObject::connect(&server, &TServer::playerArrived, &app, [&](int seat, const QString &name) {
+        say(QStringLiteral("Seat %1: %2 arrived").arg(seat).arg(name));
+    });
+    QObject::connect(&server, &TServer::seatFreed, &app, [&](int seat, const QString &name) {
+        say(name.isEmpty() ? QStringLiteral("Seat %1: the connection left before its login").arg(seat)
+                           : QStringLiteral("Seat %1: %2 left").arg(seat).arg(name));
+    });
     const bool quitAfterGame = parser.isSet(quitOption);
     QObject::connect(&server, &TServer::gameWon, &app, [&](int seat, const QString &) {
+        const int other = seat == 1 ? 2 : 1;
         say(QStringLiteral("Winner: %1 (%2 to %3) after %4 rounds; %5 words accepted, %6 rejected; %7 s")
-                .arg(playerLabel(server, seat)).arg(server.seats[1].score).arg(server.seats[2].score).arg(server.round)
+                .arg(playerLabel(server, seat)).arg(server.seats[seat].score).arg(server.seats[other].score).arg(server.round)
                 .arg(accepted).arg(rejected).arg(clock.elapsed() / 1000.0, 0, 'f', 2));
         if (!quitAfterGame)
             return;

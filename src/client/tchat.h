@@ -328,6 +328,7 @@ private:
     bool m_closing = false;
     int m_modalDepth = 0;
     bool m_closeAfterModal = false;
+    bool m_dispatchNow = false;      // an arrival at rest is handed out at once
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
     bool m_closeWithoutAsking = false;
     bool m_closeQueued = false;

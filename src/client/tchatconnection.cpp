@@ -104,8 +104,18 @@ void Tchat::sockRead()
     QList<QByteArray> messages;
     const bool ok = m_frames.append(sock->Text(), messages);
     receivedlist.append(messages);
-    if (!receivedlist.isEmpty() && !Timer1->isActive() && !m_closing && m_modalDepth == 0)
+    // A dispatch that has rested a whole tick hands this message out at once
+    // (once this socket event has returned); the next waits for the tick.
+    if (!receivedlist.isEmpty() && !Timer1->isActive() && !m_closing && m_modalDepth == 0) {
         Timer1->start();
+        m_dispatchNow = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (!m_dispatchNow || m_modalDepth > 0 || m_closing)
+                return;
+            m_dispatchNow = false;
+            processsocktimer();
+        }, Qt::QueuedConnection);
+    }
     if (!ok) {
         // A peer that sends an endless message is not a server of ours.
         sock->Close();
@@ -135,13 +145,16 @@ void Tchat::Timer1Timer()
         Timer1->stop();
         return;
     }
-    processsocktimer();
-    // Nothing left to hand out: the timer rests until the next arrival.
+    // A tick with nothing to hand out lets the timer rest until the next
+    // arrival, which is then handled at once.
     if (receivedlist.isEmpty()) {
         Timer1->stop();
         if (m_connectionClosed)
             closeWhenConnectionEnds();
+        return;
     }
+    m_dispatchNow = false;
+    processsocktimer();
 }
 
 namespace {

@@ -6,11 +6,13 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <csetjmp>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +125,57 @@ void recordWord(const char *record, char (&word)[TDictn::KeyWidth])
     }
 }
 
+// A word file cut short by another program while it is mapped makes a probe
+// past its new end raise SIGBUS. During a search that ends the search, as a
+// short read would; any other SIGBUS goes to whoever handled it before.
+thread_local sigjmp_buf *t_probe = nullptr;
+struct sigaction previousBusHandler;
+
+void onBusError(int signal, siginfo_t *, void *)
+{
+    if (t_probe)
+        siglongjmp(*t_probe, 1);
+    // Not ours: the faulting access runs again under the previous handler.
+    ::sigaction(signal, &previousBusHandler, nullptr);
+}
+
+void installBusErrorHandler()
+{
+    static const bool installed = [] {
+        struct sigaction action = {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, &previousBusHandler) == 0;
+    }();
+    (void)installed;
+}
+
+// compareKeys of a record's word against the key, mostly without building
+// the word: a record of 14 or more letters that starts with no blank reads
+// as its own bytes padded with one blank, as long as the bytes compared
+// are neither 0 nor lower case (the key holds neither).
+int compareRecord(const char *record, const char *key, qsizetype keySize)
+{
+    const char first = record[1];
+    if (static_cast<unsigned char>(record[0]) >= RecordTextWidth && first != ' ' && first != '\0') {
+        int i = 0;
+        while (i < RecordTextWidth && record[1 + i] == key[i])
+            ++i;
+        if (i == RecordTextWidth) {
+            if (key[i] != ' ')
+                return static_cast<unsigned char>(key[i]) > ' ' ? -1 : 1;
+            return TDictn::KeyWidth < keySize ? -1 : TDictn::KeyWidth > keySize ? 1 : 0;
+        }
+        const char c = record[1 + i];
+        if (c != '\0' && !(c >= 'a' && c <= 'z'))
+            return static_cast<unsigned char>(c) < static_cast<unsigned char>(key[i]) ? -1 : 1;
+    }
+    char word[TDictn::KeyWidth];
+    recordWord(record, word);
+    return compareKeys(word, TDictn::KeyWidth, key, keySize);
+}
+
 } // namespace
 
 TDictn::TDictn(QObject *owner, const QString &fileName)
@@ -134,6 +187,9 @@ TDictn::TDictn(QObject *owner, const QString &fileName)
 
 TDictn::~TDictn()
 {
+    if (m_map)
+        ::munmap(const_cast<char *>(m_map), size_t(m_mapSize));
+    m_map = nullptr;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -203,23 +259,30 @@ void TDictn::OpenWordList()
         missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
         return;
     }
-    m_lastIndex = info.st_size / RecordSize - 1;
+    const qint64 records = info.st_size / RecordSize;
+    if (records == 0)
+        return; // no words: every lookup is rejected without reading
+    // The list stays in the file; the mapping lets the page cache serve the
+    // probes without a system call each. Only whole records are mapped.
+    const qint64 bytes = records * RecordSize;
+    void *map = ::mmap(nullptr, size_t(bytes), PROT_READ, MAP_SHARED, m_fd, 0);
+    if (map == MAP_FAILED) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_open = false;
+        missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
+        return;
+    }
+    installBusErrorHandler();
+    m_map = static_cast<const char *>(map);
+    m_mapSize = bytes;
+    m_lastIndex = records - 1;
 }
 
-bool TDictn::readRecord(qint64 index, char *buffer)
+const char *TDictn::readRecord(qint64 index)
 {
     ++m_reads;
-    ssize_t got;
-    do {
-        got = ::pread(m_fd, buffer, RecordSize, off_t(index) * RecordSize);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        const int error = errno;
-        throw EInOutError(QStringLiteral("I/O error reading %1: %2")
-                              .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(error)))
-                              .toStdString());
-    }
-    return got == RecordSize;
+    return m_map + index * RecordSize;
 }
 
 bool TDictn::CheckWord(const QString &word)
@@ -227,33 +290,86 @@ bool TDictn::CheckWord(const QString &word)
     if (!m_open)
         return false;
 
-    QByteArray key = word.left(MaxWordLength).toUtf8();
-    key.replace('\0', ' ');
-    trimBlanks(key);
-    if (key.isEmpty())
+    // Keys longer than a record can match none, so the usual short word is
+    // built on the stack without touching the heap.
+    const QStringView cut = QStringView(word).left(MaxWordLength);
+    char shortKey[KeyWidth];
+    QByteArray longKey;
+    const char *key = shortKey;
+    qsizetype keySize = 0;
+    bool ascii = cut.size() <= KeyWidth + 2;
+    for (qsizetype i = 0; ascii && i < cut.size(); ++i)
+        ascii = cut[i].unicode() < 0x80;
+    if (ascii) {
+        qsizetype begin = 0;
+        qsizetype end = cut.size();
+        auto blank = [&cut](qsizetype i) { return cut[i].unicode() == ' ' || cut[i].unicode() == 0; };
+        while (begin < end && blank(begin))
+            ++begin;
+        while (end > begin && blank(end - 1))
+            --end;
+        keySize = end - begin;
+        if (keySize > KeyWidth) {
+            ascii = false;
+        } else {
+            for (qsizetype i = 0; i < keySize; ++i) {
+                const char c = char(cut[begin + i].unicode());
+                shortKey[i] = c == '\0' ? ' ' : (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+            }
+        }
+    }
+    if (!ascii) {
+        longKey = cut.toUtf8();
+        longKey.replace('\0', ' ');
+        trimBlanks(longKey);
+        upperAscii(longKey);
+        keySize = longKey.size();
+        key = longKey.constData();
+    }
+    if (keySize == 0)
         return false;
     // Padded but never cut: a key past 15 can then match no record, so words
     // longer than a record are never taken for their first 14 letters.
-    if (key.size() < KeyWidth)
-        key = key.leftJustified(KeyWidth, ' ');
-    upperAscii(key);
+    if (keySize < KeyWidth) {
+        if (key != shortKey) {
+            std::memcpy(shortKey, key, size_t(keySize));
+            key = shortKey;
+        }
+        std::memset(shortKey + keySize, ' ', size_t(KeyWidth - keySize));
+        keySize = KeyWidth;
+    }
 
-    char record[RecordSize + 1] = {};
+    return search(key, keySize);
+}
+
+// Nothing here has a destructor, so a jump out of a probe skips nothing.
+bool TDictn::search(const char *key, qsizetype keySize)
+{
+    sigjmp_buf shrank;
+    if (sigsetjmp(shrank, 0) != 0) {
+        t_probe = nullptr;
+        return false;
+    }
+    t_probe = &shrank;
+    bool found = false;
     qint64 lo = 0;
     qint64 hi = m_lastIndex;
     while (lo <= hi) {
         const qint64 mid = (lo + hi) / 2;
-        if (!readRecord(mid, record))
-            return false;
-        char candidate[KeyWidth];
-        recordWord(record, candidate);
-        const int order = compareKeys(candidate, KeyWidth, key.constData(), key.size());
-        if (order == 0)
-            return true;
+        // Both records the next probe may want start loading now; the list
+        // is larger than the caches, so this hides most of a probe's wait.
+        __builtin_prefetch(m_map + ((lo + mid - 1) / 2) * RecordSize);
+        __builtin_prefetch(m_map + ((mid + 1 + hi) / 2) * RecordSize);
+        const int order = compareRecord(readRecord(mid), key, keySize);
+        if (order == 0) {
+            found = true;
+            break;
+        }
         if (order < 0)
             lo = mid + 1;
         else
             hi = mid - 1;
     }
-    return false;
+    t_probe = nullptr;
+    return found;
 }

@@ -1,10 +1,11 @@
 #pragma once
 // TDictn: is this string an English word? The word list is a file of 15-byte
 // records (a length byte, then the word in capitals padded with blanks), kept
-// on disk and searched there by binary search, one positioned read per probe;
-// nothing of the list is held in memory. When the file is missing, the
-// built-in list (resource TEXT_DEMO) is written out first, and that copy is
-// deleted again when the dictionary goes.
+// on disk and searched there by binary search through a read-only mapping of
+// the file, so the page cache serves the probes; no copy of the list is made
+// on the heap. When the file is missing, the built-in list (resource
+// TEXT_DEMO) is written out first, and that copy is deleted again when the
+// dictionary goes.
 
 #include <QObject>
 #include <QString>
@@ -26,6 +27,7 @@ public:
     explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"));
     ~TDictn() override;
 
+    // False also when the file has been cut short under the mapping.
     bool CheckWord(const QString &word);
 
     bool isOpen() const { return m_open; }
@@ -44,19 +46,22 @@ public:
 
 private:
     void OpenWordList();
-    bool readRecord(qint64 index, char *buffer);
+    const char *readRecord(qint64 index);
+    bool search(const char *key, qsizetype keySize);
 
     QString m_fileName;
     QString m_path;
     QString m_tempDir;
     int m_fd = -1;
+    const char *m_map = nullptr; // the whole records of the file, read-only
+    qint64 m_mapSize = 0;
     bool m_open = false;
     bool m_wrote = false;
     qint64 m_lastIndex = -1;
     qint64 m_reads = 0;
 };
 
-// Raised by CheckWord when reading a record fails at the operating-system level.
+// Raised when the built-in list cannot be written out.
 class EInOutError : public std::runtime_error
 {
 public:

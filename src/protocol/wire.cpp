@@ -84,6 +84,13 @@ QByteArray FieldReader::rest()
     return r;
 }
 
+QString fieldSafeName(const QByteArray &wireName)
+{
+    QString name = fromWire(wireName);
+    name.replace(QLatin1Char('+'), QChar(0xFF0B));
+    return name;
+}
+
 std::optional<int> parseInt(const QByteArray &text)
 {
     // toInt would also take surrounding white space; the wire does not.

@@ -81,4 +81,9 @@ inline QString fromWire(const QByteArray &bytes) { return QString::fromUtf8(byte
 inline QByteArray toWire(const QString &text) { return text.toUtf8(); }
 inline QByteArray number(int n) { return QByteArray::number(n); }
 
+// A name that travels as one field among others (CMD_existingplayers lists
+// several): each "+" becomes the full-width plus U+FF0B, which looks alike
+// but cannot end a field. Names without "+" are kept as they are.
+QString fieldSafeName(const QByteArray &wireName);
+
 } // namespace glyphon

@@ -44,10 +44,11 @@ TServer::TServer(QObject *parent)
     tempsock->OnDisconnect = [this](TSock *s) { tempsockDisconnect(s); };
     tempsock->OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) { tempsockInfo(s, info, msg); };
 
-    // Dispatch rests while nothing is queued; an arrival starts it again.
+    // Dispatch rests while nothing is queued; an arrival wakes it.
     socktimer = new QTimer(this);
     socktimer->setInterval(DispatchIntervalMs);
     connect(socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+    m_sinceDispatch.start();
 
     timer_breaks = new QTimer(this);
     timer_breaks->setInterval(m_tickMs);
@@ -147,17 +148,43 @@ void TServer::Sock1Read(TSock *sender, int)
         conn->ready = true;
         m_ready.push_back(conn);
     }
-    if (!m_ready.empty() && !socktimer->isActive())
+    // Nothing handled for a whole tick (the dispatch rests, or its tick is
+    // merely late): this message goes at once, after this socket event has
+    // returned, and the next one a tick later, so the pace stays one message
+    // per tick.
+    const bool tickPassed = !socktimer->isActive() || m_sinceDispatch.elapsed() >= socktimer->interval();
+    if (!m_ready.empty() && !m_dispatchNow && tickPassed) {
         socktimer->start();
+        m_dispatchNow = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_dispatchNow)
+                dispatchOne();
+        }, Qt::QueuedConnection);
+    }
+}
+
+void TServer::setDispatchMs(int ms)
+{
+    socktimer->setInterval(std::max(1, ms));
 }
 
 void TServer::socktimerTimer()
 {
+    // Only a tick that finds nothing to do lets the dispatch rest.
     if (m_ready.empty()) {
         socktimer->stop();
         return;
     }
-    // One message per tick, taken from the connections in turn.
+    dispatchOne();
+}
+
+void TServer::dispatchOne()
+{
+    m_dispatchNow = false;
+    if (m_ready.empty())
+        return;
+    m_sinceDispatch.start();
+    // One message at a time, taken from the connections in turn.
     const ConnectionPtr conn = m_ready.front();
     m_ready.pop_front();
     const QByteArray message = std::move(conn->queue.front());
@@ -166,8 +193,6 @@ void TServer::socktimerTimer()
         conn->ready = false;
     else
         m_ready.push_back(conn);
-    if (m_ready.empty())
-        socktimer->stop();
 
     const Command command = splitCommand(message);
     if (command.name.isEmpty())

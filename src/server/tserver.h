@@ -6,7 +6,8 @@
 // Every request is bound to the seat of the connection it arrived on; a
 // request that names another seat is ignored. Each connection has its own
 // bounded queue, and the 10 ms dispatch tick serves the queues in turn, one
-// message per tick, so one busy peer cannot hold up the others.
+// message per tick, so one busy peer cannot hold up the others. A message
+// that arrives while the dispatch rests is handled at once.
 
 #include "protocol/tsock.h"
 #include "protocol/wire.h"
@@ -14,6 +15,7 @@
 #include "server/computerplayer.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -33,6 +35,9 @@ struct TSeat
     qint32 score = 0;
     bool watching = false;
     QString botname;
+    // The login has arrived: only such seats are listed to others or
+    // announced as leaving; a seat merely accepted has no name to show yet.
+    bool loggedin = false;
 
     // The player's name, or the computer player's while the seat has none.
     QString shownName() const { return name.isEmpty() ? botname : name; }
@@ -100,6 +105,8 @@ public:
     void tempsockDisconnect(TSock *sender);
     void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg);
     void socktimerTimer();
+    // The dispatch tick's length (DispatchIntervalMs unless a test slows it).
+    void setDispatchMs(int ms);
     void timer_breaksTimer();
     void computertimerTimer();
 
@@ -131,6 +138,9 @@ public:
     void lockthemup();
     bool checkforfull() const;
     void computerplay(int seat);
+    // True while the computer's submission is being checked, so that those
+    // who watch the word signals can tell its words from the players'.
+    bool computerMoving() const { return m_computerMoving; }
 
     // Introspection for owners, tests and benchmarks.
     int queuedMessages() const;
@@ -138,6 +148,8 @@ public:
     QByteArray loadstatsMessage(int seat) const;
 
 signals:
+    // A login arrived; name as it is shown to everyone.
+    void playerArrived(int seat, const QString &name);
     void seatFreed(int seat, const QString &name);
     // A connection closed by the server because of what it sent or failed to read.
     void connectionDropped(int seat, const QString &why);
@@ -168,11 +180,15 @@ private:
     void reject(int seat, int reason, const QString &word);
     bool isSendable(int seat) const;
     void loadCandidates();
+    void dispatchOne();
 
     QHash<const TSock *, ConnectionPtr> m_connections; // live sockets only
     std::deque<ConnectionPtr> m_ready; // connections with queued messages, served in turn
+    bool m_dispatchNow = false; // an arrival at rest is to be handled at once
+    QElapsedTimer m_sinceDispatch; // since the last message was handled
     int m_tickMs = 1000;
     int m_botSpeed = 1000;
     quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn
     quint64 m_botMovedTurn = 0;
+    bool m_computerMoving = false;
 };

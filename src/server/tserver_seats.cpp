@@ -76,18 +76,21 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
     if (!seat || *seat != fromSeat || fromSeat < 1 || fromSeat > MaxSeats)
         return;
     const QByteArray version = fields.next();
-    const QByteArray name = fields.rest();
     TSeat &s = seats[fromSeat];
     // A login queued by a connection that has gone must not bring its seat back.
     if (!s.connected)
         return;
-    s.name = fromWire(name);
+    // Made safe once, here, so every later list and relay carries one field.
+    s.name = fieldSafeName(fields.rest());
+    s.loggedin = true;
+    const QByteArray name = toWire(s.name);
+    emit playerArrived(fromSeat, s.name);
 
     broadcast(buildMessage("CMD_newplayerinfo", {number(fromSeat), name, "0"}));
 
     QList<QByteArray> others;
     for (int i = 1; i <= slotsused; ++i) {
-        if (i == fromSeat || !seats[i].connected)
+        if (i == fromSeat || !seats[i].connected || !seats[i].loggedin)
             continue;
         others << number(i) << toWire(seats[i].name) << (seats[i].watching ? "1" : "0");
     }
@@ -189,11 +192,15 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     if (s.sock != sender)
         return;
     const QString name = s.name;
+    const bool announced = s.loggedin;
     if (s.connected) {
         s.connected = false; // before sending, so the leaver gets nothing more
-        broadcast(buildMessage("CMD_playerdisconnected", {number(seat), toWire(name)}));
+        // Nobody was told of a seat that never logged in.
+        if (announced)
+            broadcast(buildMessage("CMD_playerdisconnected", {number(seat), toWire(name)}));
     }
     s.name.clear();
+    s.loggedin = false;
     s.watching = false;
     s.sock = nullptr;
     emit seatFreed(seat, name);

@@ -123,5 +123,7 @@ void TServer::computerplay(int seat)
     QByteArray data = number(seat);
     for (int p : *move)
         data += '+' + number(p);
+    m_computerMoving = true;
     submitit(seat, data);
+    m_computerMoving = false;
 }

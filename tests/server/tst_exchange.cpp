@@ -225,10 +225,19 @@ void TstExchange::headlessGameFollowedByWatcher()
     const QByteArray name = top == 2 ? "Rizi" : (seat == 1 ? "Watcher" : "");
     QCOMPARE(winner, "CMD_winner+" + name + '+');
 
-    static const QRegularExpression summary(QStringLiteral("Winner: .* after (\\d+) rounds; (\\d+) words accepted"));
-    const QRegularExpressionMatch match = summary.match(host.output());
-    QVERIFY2(match.hasMatch(), qPrintable(host.output().right(500)));
-    QVERIFY(match.captured(2).toInt() >= words);
+    // The log names arrivals and the computer's words for a watching
+    // player, and gives the winner's score first.
+    const QString log = host.output();
+    QVERIFY2(log.contains(QStringLiteral("Seat %1: Watcher arrived").arg(seat)), qPrintable(log.left(500)));
+    if (seat <= 2)
+        QVERIFY(log.contains(QStringLiteral("seat %1 (Rizi for Watcher)").arg(seat)));
+    static const QRegularExpression summary(
+        QStringLiteral("Winner: .* \\((\\d+) to (\\d+)\\) after (\\d+) rounds; (\\d+) words accepted"));
+    const QRegularExpressionMatch match = summary.match(log);
+    QVERIFY2(match.hasMatch(), qPrintable(log.right(500)));
+    QCOMPARE(match.captured(1).toInt(), totals[top]);
+    QCOMPARE(match.captured(2).toInt(), totals[3 - top]);
+    QVERIFY(match.captured(4).toInt() >= words);
 }
 
 void TstExchange::commandLine_data()

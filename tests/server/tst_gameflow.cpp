@@ -56,20 +56,31 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("announced");
-    QTest::newRow("as given") << QByteArray("Bob+150+60+") << QByteArray("CMD_startgame+Bob+150+60+");
-    QTest::newRow("not numbers") << QByteArray("Bob+lots+ages+") << QByteArray("CMD_startgame+Bob+200+30+");
-    QTest::newRow("fields missing") << QByteArray("Bob") << QByteArray("CMD_startgame+Bob+200+30+");
+    QTest::addColumn<bool>("running"); // a game is under way, in round 3 with seat 1 in turn
+    QTest::newRow("as given") << QByteArray("Bob+150+60+") << QByteArray("CMD_startgame+Bob+150+60+") << false;
+    QTest::newRow("not numbers") << QByteArray("Bob+lots+ages+") << QByteArray("CMD_startgame+Bob+200+30+") << false;
+    QTest::newRow("fields missing") << QByteArray("Bob") << QByteArray("CMD_startgame+Bob+200+30+") << false;
+    QTest::newRow("while a game runs") << QByteArray("Bob+150+60+") << QByteArray("CMD_startgame+Bob+150+60+")
+                                       << true;
 }
 
 void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
 {
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, announced);
+    QFETCH(bool, running);
     seedRandom(11);
     ServerFixture f;
     TestClient *bob = f.player("Bob");
     f.player("Ann");
     TServer &s = f.server();
+    if (running) {
+        f.startGame(200, 30, bob);
+        bob->unread();
+        s.round = 3;
+        s.currentplayer = 1;
+        s.setPace(TServer::NextRound, 5);
+    }
     s.seats[1].score = 80;
     s.seats[2].score = 90;
     s.seats[2].watching = true;
@@ -168,6 +179,7 @@ void TstGameFlow::winnerTest_data()
     QTest::addColumn<QByteArray>("winner"); // empty: another round
     QTest::newRow("seat 1 over the target") << 210 << 190 << QByteArray("Bob");
     QTest::newRow("both over, seat 2 higher") << 205 << 230 << QByteArray("Ann");
+    QTest::newRow("both over, seat 1 higher") << 230 << 205 << QByteArray("Bob");
     QTest::newRow("seat 2 alone over") << 190 << 205 << QByteArray("Ann");
     QTest::newRow("tie over the target") << 210 << 210 << QByteArray();
     QTest::newRow("nobody at the target") << 150 << 180 << QByteArray();

@@ -16,6 +16,8 @@ private slots:
     void cleanupTestCase() { m_words.reset(); }
 
     void newcomerLearnsTheOthers();
+    void namesStayOneField_data();
+    void namesStayOneField();
     void duringGameStateComesLast();
     void wrongVersionWarnsBothSides();
     void loginForAnotherSeatIsIgnored();
@@ -39,14 +41,57 @@ void TstLogin::newcomerLearnsTheOthers()
 
     TestClient *cy = f.connection();
     QCOMPARE(cy->seat, 4);
-    // A name may hold "+"; it is the rest of the login.
-    cy->send("CMD_logininfo", {"4", "1.0.2", "Cy+Di"});
-    QCOMPARE(cy->next(), QByteArray("CMD_newplayerinfo+4+Cy+Di+0"));
-    QCOMPARE(cy->next(), QByteArray("CMD_existingplayers+1+Bob+0+2+Ann+1+3++0"));
+    cy->send("CMD_logininfo", {"4", "1.0.2", "Cy"});
+    QCOMPARE(cy->next(), QByteArray("CMD_newplayerinfo+4+Cy+0"));
+    // Seat 3 has not logged in: it has no name to list yet.
+    QCOMPARE(cy->next(), QByteArray("CMD_existingplayers+1+Bob+0+2+Ann+1"));
     QVERIFY(cy->next().startsWith("CMD_loadstats+4+"));
-    QCOMPARE(bob->next(), QByteArray("CMD_newplayerinfo+4+Cy+Di+0"));
-    QCOMPARE(quiet->next(), QByteArray("CMD_newplayerinfo+4+Cy+Di+0"));
+    QCOMPARE(bob->next(), QByteArray("CMD_newplayerinfo+4+Cy+0"));
+    QCOMPARE(quiet->next(), QByteArray("CMD_newplayerinfo+4+Cy+0"));
     QVERIFY(bob->sync().isEmpty());
+
+    // Its login comes later and is announced then; it leaves as it came.
+    quiet->send("CMD_logininfo", {"3", "1.0.2", "Quiet"});
+    QCOMPARE(bob->waitFor("CMD_newplayerinfo+"), QByteArray("CMD_newplayerinfo+3+Quiet+0"));
+}
+
+void TstLogin::namesStayOneField_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("listed");
+    QTest::newRow("plain") << QByteArray("Bob") << QByteArray("Bob");
+    QTest::newRow("utf-8 and blanks") << QByteArray(" Grüße ✓ ") << QByteArray(" Grüße ✓ ");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::newRow("plus inside") << QByteArray("Cy+Di") << QByteArray("Cy\xEF\xBC\x8B" "Di");
+    QTest::newRow("forged entries") << QByteArray("X+0+5+Admin+0+")
+                                    << QByteArray("X\xEF\xBC\x8B" "0\xEF\xBC\x8B" "5\xEF\xBC\x8B" "Admin"
+                                                  "\xEF\xBC\x8B" "0\xEF\xBC\x8B");
+    QTest::newRow("trailing plus") << QByteArray("+") << QByteArray("\xEF\xBC\x8B");
+}
+
+void TstLogin::namesStayOneField()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, listed);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *odd = f.connection();
+    odd->send("CMD_logininfo", {"2", "1.0.2", name});
+    QCOMPARE(odd->next(), "CMD_newplayerinfo+2+" + listed + "+0");
+    QCOMPARE(bob->waitFor("CMD_newplayerinfo+"), "CMD_newplayerinfo+2+" + listed + "+0");
+
+    TestClient *cy = f.connection();
+    cy->send("CMD_logininfo", {"3", "1.0.2", "Cy"});
+    QCOMPARE(cy->next(), QByteArray("CMD_newplayerinfo+3+Cy+0"));
+    // Exactly two entries, the second holding the whole name.
+    const QList<QByteArray> fields = cy->next().split('+');
+    QCOMPARE(fields, (QList<QByteArray>{"CMD_existingplayers", "1", "Bob", "0", "2", listed, "0"}));
+
+    // Its relays and its departure carry the same name.
+    odd->send("CMD_chat", {"2", "hi|clBlack"});
+    QCOMPARE(cy->waitFor("CMD_chat+"), "CMD_chat+2+" + listed + " chats: hi|clBlack");
+    odd->socket().disconnectFromHost();
+    QCOMPARE(cy->waitFor("CMD_playerdisconnected+"), "CMD_playerdisconnected+2+" + listed);
 }
 
 void TstLogin::duringGameStateComesLast()
@@ -114,10 +159,19 @@ void TstLogin::loginOfConnectionGoneMeanwhile()
     // the seat back to life without a connection.
     TestClient gone;
     QCOMPARE(gone.join(f.port()), 2);
+    TServer &s = f.server();
+    QVERIFY(spinUntil([&] { return !s.socktimer->isActive(); }));
+    // Ticks come from the test, so the login waits behind Bob's line.
+    s.setDispatchMs(3600 * 1000);
+    bob->send("CMD_chat", {"1", "hi|clBlack"});
+    QVERIFY(!bob->waitFor("CMD_chat+1+Bob").isEmpty());
     gone.sendRaw(glyphon::buildMessage("CMD_logininfo", {"2", "1.0.2", "Ghost"}));
     gone.socket().disconnectFromHost();
-    QVERIFY(spinUntil([&] { return !f.server().seats[2].connected; }));
-    QCOMPARE(bob->sync(), QList<QByteArray>{"CMD_playerdisconnected+2+"});
+    QVERIFY(spinUntil([&] { return !s.seats[2].connected; }));
+    s.socktimerTimer();
+    s.setDispatchMs(TServer::DispatchIntervalMs);
+    // Never logged in, so never announced, neither coming nor going.
+    QVERIFY(bob->sync().isEmpty());
     QVERIFY(!f.server().seats[2].connected);
     QVERIFY(f.server().seats[2].name.isEmpty());
     TestClient next;

@@ -42,6 +42,7 @@ private slots:
     void floodingConnectionIsClosed();
     void connectionsAreServedInTurn();
     void dispatchRestsWhenIdle();
+    void arrivalAtRestIsHandledAtOnceThenPaced();
     void peerThatNeverReadsIsClosed();
 
 private:
@@ -243,8 +244,49 @@ void TstRelays::dispatchRestsWhenIdle()
     bob->send("CMD_chat", {"1", "b|clBlack"});
     QVERIFY(spinUntil([&] { return f.server().socktimer->isActive(); }));
     QVERIFY(!bob->waitFor("CMD_chat+1+Bob chats: b").isEmpty());
-    QVERIFY(!f.server().socktimer->isActive());
+    QVERIFY(spinUntil([&] { return !f.server().socktimer->isActive(); }));
     QCOMPARE(f.server().queuedMessages(), 0);
+}
+
+void TstRelays::arrivalAtRestIsHandledAtOnceThenPaced()
+{
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TServer &s = f.server();
+    QVERIFY(spinUntil([&] { return !s.socktimer->isActive(); }));
+    bob->unread();
+    // Ticks come only from the test from here on.
+    s.setDispatchMs(3600 * 1000);
+
+    // At rest: the first of a burst goes out without waiting for a tick, the
+    // rest wait, one per tick, in order.
+    QByteArray burst;
+    for (int i = 0; i < 30; ++i)
+        burst += buildMessage("CMD_chat", {"2", QByteArray::number(i) + "|clBlack"});
+    ann->sendRaw(burst);
+    QCOMPARE(bob->next(), QByteArray("CMD_chat+2+Ann chats: 0|clBlack"));
+    QVERIFY(spinUntil([&] { return s.queuedMessages() == 29; }));
+    for (int i = 1; i < 30; ++i) {
+        QVERIFY(bob->unread().isEmpty());
+        s.socktimerTimer();
+        QCOMPARE(bob->next(), "CMD_chat+2+Ann chats: " + QByteArray::number(i) + "|clBlack");
+    }
+    QCOMPARE(s.queuedMessages(), 0);
+
+    // Handled less than a tick ago: a newcomer waits for the tick.
+    bob->send("CMD_chat", {"1", "soon|clBlack"});
+    QVERIFY(spinUntil([&] { return s.queuedMessages() == 1; }));
+    QTest::qWait(20);
+    QVERIFY(bob->unread().isEmpty());
+    s.socktimerTimer();
+    QCOMPARE(bob->next(), QByteArray("CMD_chat+1+Bob chats: soon|clBlack"));
+
+    // A tick without work lets it rest; the next arrival goes at once.
+    s.socktimerTimer();
+    QVERIFY(!s.socktimer->isActive());
+    bob->send("CMD_chat", {"1", "now|clBlack"});
+    QCOMPARE(bob->next(), QByteArray("CMD_chat+1+Bob chats: now|clBlack"));
 }
 
 void TstRelays::peerThatNeverReadsIsClosed()
