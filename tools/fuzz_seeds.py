@@ -5,7 +5,9 @@ fuzz_wire and fuzz_dispatch get byte streams of the protocol: the example
 exchange, and (with --server PROGRAM) a whole game recorded from a real
 glyphon-server as a watching client sees it. fuzz_server gets scripts in the
 harness's own input language (see tests/fuzz/fuzz_server.cpp): operations on
-four connections, game ticks and computer moves.
+four connections, game ticks and computer moves. fuzz_tallyfile, fuzz_settings
+and fuzz_tilestrip get the files users hand over: a fresh and a two-game tally,
+settings files as other programs leave them, and small bitmap strips.
 
     tools/fuzz_seeds.py [--server build/src/app/glyphon-server]
 """
@@ -147,6 +149,44 @@ def server_scripts():
                                  + op(TICKS, 0, 39))
 
 
+def tally_files():
+    # A fresh tally (one row of "0" cells) exactly as the program writes it,
+    # and a stored-block container of a table with one opponent.
+    fresh = bytes.fromhex("57525a4c210000000e00400180390d0a310d0a30003f0125")
+    rows = [[b"", b"2", b"1", b"0", b"0", b"2", b"1", b"0", b"0"],
+            [b"Rizi", b"2", b"1", b"1", b"0", b"2", b"1", b"1", b"0"]]
+    table = b"9\r\n2\r\n" + b"".join(cell + b"\r\n" for row in rows for cell in row)
+    block = b"\x80" + table
+    stored = b"WRZL" + len(table).to_bytes(4, "little") + len(block).to_bytes(2, "little") + block
+    return [("fresh", fresh), ("one_opponent_stored", stored)]
+
+
+def settings_files():
+    # The choice bytes the harness reads first, then the file.
+    head = b"\x02\x01\x02\x00"
+    ours = (b"[Glyphon]\r\nHelp=2\r\nTextsize=10\r\nTop=3\r\nLeft=3\r\nWidth=772\r\nHeight=535\r\n"
+            b"Textcolor=$00FF8040\r\nTiles=HighContrast\r\nBotspeed=500\r\nPhrase1=/me waves\r\n")
+    shared = (b"; shared by the lobby's games\n[Other]\nkey = value\n\n[glyphon]\n  TextSize = 12 \n"
+              b"Tiles=\"Wood\"\nHelp=1")
+    return [("ours_crlf", head + ours), ("shared_lf_no_last_line_end", head + shared)]
+
+
+def bitmap(width, height, colour=(0, 255, 0)):
+    row = bytes(colour[::-1]) * width
+    row += b"\x00" * ((4 - len(row) % 4) % 4)
+    pixels = row * height
+    header = b"BM" + (54 + len(pixels)).to_bytes(4, "little") + b"\x00" * 4 + (54).to_bytes(4, "little")
+    info = ((40).to_bytes(4, "little") + width.to_bytes(4, "little", signed=True)
+            + height.to_bytes(4, "little", signed=True) + (1).to_bytes(2, "little") + (24).to_bytes(2, "little")
+            + b"\x00" * 24)
+    return header + info + pixels
+
+
+def tile_strips():
+    # Small on purpose: a fuzzer input of a whole strip (200 KB) would be slow.
+    return [("green_cells", bitmap(20, 4)), ("white_cells", bitmap(12, 3, (255, 255, 255)))]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", help="glyphon-server program to record a game from")
@@ -162,6 +202,12 @@ def main():
         write("fuzz_wire", "recorded_game", game[:4096])
     for name, script in server_scripts():
         write("fuzz_server", name, script)
+    for name, data in tally_files():
+        write("fuzz_tallyfile", name, data)
+    for name, data in settings_files():
+        write("fuzz_settings", name, data)
+    for name, data in tile_strips():
+        write("fuzz_tilestrip", name, data)
 
 
 if __name__ == "__main__":
