@@ -43,6 +43,8 @@ echo "== solo window as an ordinary user"
 as_player bash -c '
     set -euo pipefail
     cd ~
+    # A first run, also when the root is used again.
+    rm -rf ~/.config/Glyphon ~/.local/share/Glyphon
     Xvfb :93 -screen 0 1024x768x24 >/dev/null 2>&1 & xvfb=$!
     sleep 2
     DISPLAY=:93 QT_QPA_PLATFORM=xcb GLYPHON_PORT=18993 glyphon >glyphon.log 2>&1 & game=$!
