@@ -243,6 +243,9 @@ host's choice counts).</li>
 <li><b>Clear Main Chat</b> &ndash; empty the chat pane.</li>
 <li><b>Reset Screen Location</b> &ndash; put the window back at the top left
 in its normal size.</li>
+<li><b>Just Watch</b> &ndash; a player steps aside and watches; Rizi plays the
+seat until you uncheck it. The host can also set or unset it for a player,
+or remove a player, with the right-click menu on the player's name.</li>
 </ul>
 <p>Your choices are saved in the settings file (section <code>Glyphon</code> of
 <code>marnetlobby.ini</code>, beside the program or in your configuration
@@ -255,6 +258,9 @@ somebody with the list's right-click menu.</li>
 <li><b>Phrase List</b> &ndash; change the texts of the nine phrase buttons
 above the chat. A phrase starting with &ldquo;/me &rdquo; is sent as an action.
 The buttons can be used once every 2 seconds.</li>
+<li><b>View Tally</b> &ndash; your results against the players you choose to
+tally: check a name under &ldquo;Players In Current Game&rdquo; to count your
+games against that player from now on. The tally is kept between runs.</li>
 </ul>
 <p>The <b>Tiles</b> menu chooses a tile set from the <code>glyphontiles</code>
 folder. Three sets come with the game: <b>Wood</b>, <b>Ice</b> and
