@@ -143,7 +143,7 @@ def server_scripts():
                              + op(BOT, 0) + op(KICK, 0, 0, 2) + op(TICKS, 0, 39) + op(WATCH, 1, 2, 0))
     yield "leave_in_turn", (two_players + op(TICKS, 0, 7) + op(CLOSE, 1) + op(BOT, 0) + op(CONNECT, 1)
                             + login(1, b"Cy+0+5+Eve+0") + op(CONNECT, 2) + login(2, b"") + op(TICKS, 0, 39))
-    yield "raw_and_spectators", (op(CONNECT, 0) + op(CONNECT, 1) + op(CONNECT, 2) + op(CONNECT, 3)
+    yield "raw_and_watchers", (op(CONNECT, 0) + op(CONNECT, 1) + op(CONNECT, 2) + op(CONNECT, 3)
                                  + login(2, b"Spy") + bytes([RAW * 4 + 3, 20]) + b"CMD_chat+4+x\xff\xffCMD_e"
                                  + b"\x01" + login(0, b"Bob") + op(CLOSE, 2) + start(0, 0, 0) + op(BOT, 0)
                                  + op(TICKS, 0, 39))
