@@ -3,7 +3,7 @@
 // into a file. Prints MiB/s, the median of several runs.
 // Run: bench_download [MiB] [runs]
 
-#include "client/httpcli.h"
+#include "net/httpcli.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 // the 1 MiB cap, which another program could have filled. Prints medians.
 // Run: bench_settings [runs]
 
-#include "client/profilefile.h"
-#include "client/settingsstore.h"
+#include "settings/profilefile.h"
+#include "settings/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,11 +8,11 @@
 // Prints READY when the window is in place. Seat 1 plays the words the
 // computer player finds for it; the game uses a fixed seed.
 
-#include "client/chatinput.h"
+#include "chat/chatinput.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
-#include "client/tilewidget.h"
-#include "client/userfiles.h"
+#include "board/tilewidget.h"
+#include "settings/userfiles.h"
 #include "dictionary/random.h"
 #include "server/tserver.h"
 #include "windows/download.h"

@@ -1,7 +1,7 @@
 #include "client/glyphoncontext.h"
 
 #include "client/tchat.h"
-#include "client/userfiles.h"
+#include "settings/userfiles.h"
 #include "server/tserver.h"
 #include "windows/about.h"
 #include "windows/download.h"

@@ -3,7 +3,7 @@
 // shows the state it is given and reports what the user chose; the window
 // changes its settings and saves them.
 
-#include "client/clientsettings.h"
+#include "settings/clientsettings.h"
 
 #include <QObject>
 

@@ -7,9 +7,9 @@
 // this window renders what it is told and sends the user's requests.
 
 #include "artwork/boardtiles.h"
-#include "client/clientsettings.h"
-#include "client/lastmove.h"
-#include "client/settingsstore.h"
+#include "settings/clientsettings.h"
+#include "board/lastmove.h"
+#include "settings/settingsstore.h"
 #include "protocol/wire.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 
 #include "client/tchat.h"
 
-#include "client/turnwidgets.h"
+#include "board/turnwidgets.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -2,11 +2,11 @@
 
 #include "client/tchat.h"
 
-#include "client/chatinput.h"
-#include "client/countdown.h"
+#include "chat/chatinput.h"
+#include "board/countdown.h"
 #include "client/leaveguard.h"
-#include "client/tilewidget.h"
-#include "client/turnwidgets.h"
+#include "board/tilewidget.h"
+#include "board/turnwidgets.h"
 #include "dictionary/letters.h"
 
 #include <QApplication>

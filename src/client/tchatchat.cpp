@@ -4,9 +4,9 @@
 
 #include "client/tchat.h"
 
-#include "client/chatinput.h"
-#include "client/chatview.h"
-#include "client/colourtext.h"
+#include "chat/chatinput.h"
+#include "chat/chatview.h"
+#include "protocol/colourtext.h"
 
 #include <QMenu>
 #include <QToolButton>

@@ -5,7 +5,7 @@
 
 #include "client/glyphoncontext.h"
 #include "client/seatcontrol.h"
-#include "client/turnwidgets.h"
+#include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 #include "windows/download.h"

@@ -5,8 +5,8 @@
 
 #include "client/glyphoncontext.h"
 #include "client/leaveguard.h"
-#include "client/tilewidget.h"
-#include "client/turnwidgets.h"
+#include "board/tilewidget.h"
+#include "board/turnwidgets.h"
 #include "windows/tallylist.h"
 
 #include <QFrame>

@@ -8,9 +8,9 @@
 
 #include "client/tchat.h"
 
-#include "client/chatinput.h"
-#include "client/keyboardpicker.h"
-#include "client/tilewidget.h"
+#include "chat/chatinput.h"
+#include "board/keyboardpicker.h"
+#include "board/tilewidget.h"
 #include "dictionary/letters.h"
 
 #include <QKeyEvent>

@@ -3,9 +3,9 @@
 
 #include "client/tchat.h"
 
-#include "client/colourtext.h"
+#include "protocol/colourtext.h"
 #include "client/glyphoncontext.h"
-#include "client/phraserow.h"
+#include "chat/phraserow.h"
 #include "client/sounds.h"
 #include "windows/phrases.h"
 

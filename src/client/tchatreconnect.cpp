@@ -4,9 +4,9 @@
 
 #include "client/tchat.h"
 
-#include "client/chatinput.h"
+#include "chat/chatinput.h"
 #include "client/reconnector.h"
-#include "client/tilewidget.h"
+#include "board/tilewidget.h"
 #include "protocol/tsock.h"
 
 #include <QLabel>

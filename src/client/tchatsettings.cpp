@@ -3,12 +3,12 @@
 
 #include "client/tchat.h"
 
-#include "client/chatinput.h"
-#include "client/chatview.h"
-#include "client/colourtext.h"
+#include "chat/chatinput.h"
+#include "chat/chatview.h"
+#include "chat/colours.h"
 #include "client/glyphoncontext.h"
 #include "client/optionsmenu.h"
-#include "client/phraserow.h"
+#include "chat/phraserow.h"
 #include "client/tilesetmenu.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"

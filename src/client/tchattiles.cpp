@@ -4,8 +4,8 @@
 
 #include "artwork/boardtiles.h"
 #include "client/tilesetmenu.h"
-#include "client/tilewidget.h"
-#include "client/turnwidgets.h"
+#include "board/tilewidget.h"
+#include "board/turnwidgets.h"
 
 #include <QAction>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "client/tilesetmenu.h"
 
 #include "artwork/tilesets.h"
-#include "client/userfiles.h"
+#include "settings/userfiles.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 #include "windows/download.h"
 
-#include "client/httpcli.h"
-#include "client/userfiles.h"
+#include "net/httpcli.h"
+#include "settings/userfiles.h"
 #include "windows/windowutil.h"
 
 #include <QDir>

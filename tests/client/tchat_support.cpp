@@ -1,8 +1,8 @@
 #include "tchat_support.h"
 
-#include "client/chatview.h"
-#include "client/userfiles.h"
-#include "client/tilewidget.h"
+#include "chat/chatview.h"
+#include "settings/userfiles.h"
+#include "board/tilewidget.h"
 #include "dictionary/tdictn.h"
 #include "protocol/wire.h"
 #include "server/tserver.h"

@@ -2,9 +2,9 @@
 // installer it fetches is a script that records how it was started.
 
 #include "client/glyphoncontext.h"
-#include "client/httpcli.h"
+#include "net/httpcli.h"
 #include "client/tchat.h"
-#include "client/userfiles.h"
+#include "settings/userfiles.h"
 #include "tchat_support.h"
 #include "windows/download.h"
 

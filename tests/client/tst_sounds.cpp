@@ -1,7 +1,7 @@
 // The sounds built into the program: every name the window plays exists as
 // a small uncompressed mono wave the sound effect can play.
 
-#include "client/phraserow.h"
+#include "chat/phraserow.h"
 #include "client/sounds.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "tchat_support.h"
 
-#include "client/userfiles.h"
+#include "settings/userfiles.h"
 #include "tallyfile/tallyfile.h"
 #include "windows/tallylist.h"
 

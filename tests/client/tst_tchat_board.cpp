@@ -4,10 +4,10 @@
 
 #include "tchat_support.h"
 
-#include "client/chatinput.h"
+#include "chat/chatinput.h"
 #include "artwork/tilepainter.h"
-#include "client/tilewidget.h"
-#include "client/turnwidgets.h"
+#include "board/tilewidget.h"
+#include "board/turnwidgets.h"
 #include "server/board.h"
 #include "windows/quickinstructions.h"
 #include "windows/spylist.h"

@@ -3,10 +3,10 @@
 
 #include "tchat_support.h"
 
-#include "client/chatinput.h"
-#include "client/chatview.h"
-#include "client/colourtext.h"
-#include "client/turnwidgets.h"
+#include "chat/chatinput.h"
+#include "chat/chatview.h"
+#include "chat/colours.h"
+#include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
 #include "windows/about.h"

@@ -3,9 +3,9 @@
 
 #include "tchat_support.h"
 
-#include "client/tilewidget.h"
+#include "board/tilewidget.h"
 #include "dictionary/letters.h"
-#include "client/turnwidgets.h"
+#include "board/turnwidgets.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
 #include "windows/tallylist.h"

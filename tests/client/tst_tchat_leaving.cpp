@@ -4,7 +4,7 @@
 
 #include "tchat_support.h"
 
-#include "client/chatinput.h"
+#include "chat/chatinput.h"
 #include "client/leaveguard.h"
 #include "client/reconnector.h"
 #include "server/tserver.h"

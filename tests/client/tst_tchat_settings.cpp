@@ -4,10 +4,10 @@
 
 #include "tchat_support.h"
 
-#include "client/chatview.h"
+#include "chat/chatview.h"
 #include "client/optionsmenu.h"
-#include "client/phraserow.h"
-#include "client/settingsstore.h"
+#include "chat/phraserow.h"
+#include "settings/settingsstore.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
 #include "windows/phrases.h"

@@ -7,9 +7,9 @@
 #include "artwork/tilepainter.h"
 #include "client/seatcontrol.h"
 #include "client/tilesetmenu.h"
-#include "client/tilewidget.h"
-#include "client/turnwidgets.h"
-#include "client/userfiles.h"
+#include "board/tilewidget.h"
+#include "board/turnwidgets.h"
+#include "settings/userfiles.h"
 
 #include <QAction>
 #include <QLabel>

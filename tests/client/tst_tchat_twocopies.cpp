@@ -4,8 +4,8 @@
 
 #include "tchat_support.h"
 
-#include "client/tilewidget.h"
-#include "client/turnwidgets.h"
+#include "board/tilewidget.h"
+#include "board/turnwidgets.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
 #include "windows/spylist.h"

@@ -7,7 +7,7 @@
 #include "fuzz_support.h"
 
 #include "client/glyphoncontext.h"
-#include "client/chatview.h"
+#include "chat/chatview.h"
 #include "client/tchat.h"
 #include "protocol/wire.h"
 

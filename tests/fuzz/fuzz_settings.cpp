@@ -4,8 +4,8 @@
 
 #include "fuzz_support.h"
 
-#include "client/profilefile.h"
-#include "client/settingsstore.h"
+#include "settings/profilefile.h"
+#include "settings/settingsstore.h"
 
 using namespace glyphon;
 

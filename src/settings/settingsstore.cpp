@@ -1,0 +1,120 @@
+#include "settings/settingsstore.h"
+
+#include "protocol/colourtext.h"
+#include "settings/userfiles.h"
+
+#include <limits>
+
+namespace glyphon {
+
+namespace {
+
+constexpr int ShrinkStep = 15;
+// Chat text outside this range would be unreadable or take the layout of
+// every line to its knees; such a value counts as unreadable.
+constexpr int SmallestTextSize = 1;
+constexpr int LargestTextSize = 72;
+
+std::optional<int> wholeNumber(const std::optional<QString> &text)
+{
+    if (!text || text->isEmpty())
+        return std::nullopt;
+    const auto number = numberFromText(*text);
+    if (!number || *number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*number);
+}
+
+QString boolText(bool on)
+{
+    return on ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+} // namespace
+
+WindowPlacement fitToWorkArea(WindowPlacement placement, const QRect &workArea)
+{
+    if (placement.width > workArea.width())
+        placement.width -= ShrinkStep;
+    if (placement.height > workArea.height())
+        placement.height -= ShrinkStep;
+    return placement;
+}
+
+StoredSettings readSettings(const ProfileText &text, const QString &section)
+{
+    StoredSettings s;
+    auto read = [&](const char *key) { return text.value(section, QLatin1String(key)); };
+    auto readInt = [&](const char *key, int fallback) { return wholeNumber(read(key)).value_or(fallback); };
+
+    const int size = readInt("Textsize", s.textSize);
+    if (size >= SmallestTextSize && size <= LargestTextSize)
+        s.textSize = size;
+    s.placement.top = readInt("Top", s.placement.top);
+    s.placement.left = readInt("Left", s.placement.left);
+    s.placement.width = readInt("Width", s.placement.width);
+    s.placement.height = readInt("Height", s.placement.height);
+    s.textColour = colourFromText(read("Textcolor").value_or(QStringLiteral("clblack"))).value_or(0);
+    if (const auto tiles = read("Tiles"); tiles && !tiles->isEmpty())
+        s.tiles = *tiles;
+    s.playToScore = wholeNumber(read("Playtoscore").value_or(QStringLiteral("200")));
+    s.timePerTurn = wholeNumber(read("Timeperturn").value_or(QStringLiteral("90")));
+    const QString speed = read("Botspeed").value_or(QString());
+    s.botSpeed = speed == QLatin1String("2000") ? 2000 : speed == QLatin1String("500") ? 500 : 1000;
+    s.turnSound = read("Turnsound") == QStringLiteral("1") ? 1 : 0;
+    for (int n = 1; n <= StoredSettings::PhraseCount; ++n)
+        s.phrases[n - 1] = text.value(section, QStringLiteral("Phrase%1").arg(n)).value_or(QString());
+    s.playSounds = read("Playsounds") != QStringLiteral("false");
+    s.playerPhraseSounds = read("Playerphrasesounds") != QStringLiteral("false");
+    s.showHelp = read("Help").value_or(QStringLiteral("1")) == QLatin1String("1");
+    return s;
+}
+
+ProfileEntries settingsEntries(const ClientSettings &s, const WindowPlacement &p)
+{
+    return {
+        {QStringLiteral("Textsize"), QString::number(s.textSize)},
+        {QStringLiteral("Top"), QString::number(p.top)},
+        {QStringLiteral("Left"), QString::number(p.left)},
+        {QStringLiteral("Width"), QString::number(p.width)},
+        {QStringLiteral("Height"), QString::number(p.height)},
+        {QStringLiteral("Textcolor"), colourToText(s.textColour)},
+        {QStringLiteral("Playtoscore"), QString::number(s.playToScore)},
+        {QStringLiteral("Timeperturn"), QString::number(s.timePerTurn)},
+        {QStringLiteral("Botspeed"), QString::number(s.botSpeed)},
+        {QStringLiteral("Turnsound"), QString::number(s.turnSound)},
+        {QStringLiteral("Tiles"), s.tiles},
+        {QStringLiteral("Playerphrasesounds"), boolText(s.playerPhraseSounds)},
+        {QStringLiteral("Playsounds"), boolText(s.playSounds)},
+    };
+}
+
+QString SettingsStore::path()
+{
+    return UserFiles::writablePath(QString::fromLatin1(FileName), QStandardPaths::AppConfigLocation);
+}
+
+StoredSettings SettingsStore::load() const
+{
+    return readSettings(ProfileFile(path()).read(), QString::fromLatin1(Section));
+}
+
+bool SettingsStore::save(const ClientSettings &settings, const WindowPlacement &placement) const
+{
+    return ProfileFile(path()).write(QString::fromLatin1(Section), settingsEntries(settings, placement));
+}
+
+bool SettingsStore::savePhrases(const QStringList &phrases) const
+{
+    ProfileEntries entries;
+    for (int n = 1; n <= StoredSettings::PhraseCount; ++n)
+        entries.append({QStringLiteral("Phrase%1").arg(n), n <= phrases.size() ? phrases.at(n - 1) : QString()});
+    return ProfileFile(path()).write(QString::fromLatin1(Section), entries);
+}
+
+bool SettingsStore::markHelpShown() const
+{
+    return ProfileFile(path()).write(QString::fromLatin1(Section), {{QStringLiteral("Help"), QStringLiteral("2")}});
+}
+
+} // namespace glyphon
