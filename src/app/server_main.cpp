@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <memory>
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -74,7 +76,11 @@ int main(int argc, char *argv[])
         QStringLiteral("N"), QStringLiteral("1000"));
     const QCommandLineOption quitOption(QStringLiteral("quit-after-game"),
         QStringLiteral("Exit once a game has a winner."));
-    parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption});
+    const QCommandLineOption riziOption(QStringLiteral("rizi"),
+        QStringLiteral("How the computer player plays: gentle, classic (default) or strong; LEVEL1,LEVEL2 sets "
+                       "seats 1 and 2 apart."),
+        QStringLiteral("LEVEL"), QStringLiteral("classic"));
+    parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption, riziOption});
     parser.process(app);
 
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
@@ -97,6 +103,20 @@ int main(int argc, char *argv[])
     if (*botSpeed != 500 && *botSpeed != 1000 && *botSpeed != 2000) {
         fail(QStringLiteral("glyphon-server: --bot-speed is 500 (fast), 1000 (normal) or 2000 (slow)"));
         return 2;
+    }
+    std::array<glyphon::RiziLevel, 2> levels{};
+    {
+        QStringList names = parser.value(riziOption).split(QLatin1Char(','));
+        if (names.size() == 1)
+            names << names.first();
+        std::optional<glyphon::RiziLevel> first, second;
+        if (names.size() == 2)
+            first = glyphon::riziLevelFromName(names[0]), second = glyphon::riziLevelFromName(names[1]);
+        if (!first || !second) {
+            fail(QStringLiteral("glyphon-server: --rizi wants gentle, classic or strong, or two of them as LEVEL1,LEVEL2"));
+            return 2;
+        }
+        levels = {*first, *second};
     }
     if (parser.isSet(seedOption)) {
         bool ok = false;
@@ -132,6 +152,8 @@ int main(int argc, char *argv[])
     TServer &server = *owner;
     server.setTickMs(*tickMs);
     server.setBotSpeed(*botSpeed);
+    for (int seat : {1, 2})
+        server.setRiziLevel(seat, levels[size_t(seat - 1)]);
     if (port)
         server.Sock1->setPortName(QString::number(*port));
     try {
@@ -141,6 +163,8 @@ int main(int argc, char *argv[])
                  .arg(server.Sock1->PortName(), QString::fromLocal8Bit(e.what())));
         return 1;
     }
+    if (std::find(levels.begin(), levels.end(), glyphon::RiziLevel::Strong) != levels.end())
+        server.prepareStrong();
     say(QStringLiteral("glyphon-server %1 listening on port %2")
             .arg(QCoreApplication::applicationVersion()).arg(server.Sock1->localPort()));
 
@@ -150,7 +174,9 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::gameStarted, &app, [&](int score, int seconds) {
         clock.start();
         accepted = rejected = 0;
-        say(QStringLiteral("Game to %1 points, %2 s per turn").arg(score).arg(seconds));
+        say(QStringLiteral("Game to %1 points, %2 s per turn; Rizi plays %3 in seat 1, %4 in seat 2")
+                .arg(score).arg(seconds)
+                .arg(glyphon::riziLevelTitle(server.riziLevel(1)), glyphon::riziLevelTitle(server.riziLevel(2))));
     });
     QObject::connect(&server, &TServer::roundStarted, &app,
                      [&](int round) { say(QStringLiteral("Round %1").arg(round)); });

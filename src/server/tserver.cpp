@@ -103,6 +103,7 @@ void TServer::loadCandidates()
     }
     words.sort();
     listbox_words.setWords(words);
+    m_gentle.setWords(words);
 }
 
 void TServer::setTickMs(int ms)

@@ -13,6 +13,9 @@
 #include "protocol/wire.h"
 #include "server/board.h"
 #include "server/computerplayer.h"
+#include "server/gentleplayer.h"
+#include "server/rizilevel.h"
+#include "server/strongindex.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -99,6 +102,17 @@ public:
     int botSpeed() const { return m_botSpeed; }
     int botDelayMs() const;
 
+    // How Rizi plays each player seat (Classic unless set).
+    void setRiziLevel(int seat, glyphon::RiziLevel level);
+    glyphon::RiziLevel riziLevel(int seat) const;
+    // Builds the strong index from the dictionary's word file, once; hosts
+    // call it when they start, so that no turn waits for it.
+    void prepareStrong();
+    const std::shared_ptr<const glyphon::StrongIndex> &strongIndex() const { return m_strong; }
+    // The strong engine's word for seat on the board as it stands, checked
+    // against the words played and the dictionary; nullopt when none fits.
+    std::optional<glyphon::RiziMove> strongMove(int seat);
+
     // Socket and timer handlers.
     void Sock1Accept(TSock *sender);
     void Sock1Read(TSock *sender, int count);
@@ -138,6 +152,8 @@ public:
     void lockthemup();
     bool checkforfull() const;
     void computerplay(int seat);
+    // The move of a Gentle or Strong Rizi; nullopt lets the turn pass.
+    std::optional<QList<int>> levelMove(int seat, glyphon::RiziLevel level);
     // True while the computer's submission is being checked, so that those
     // who watch the word signals can tell its words from the players'.
     bool computerMoving() const { return m_computerMoving; }
@@ -191,4 +207,8 @@ private:
     quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn
     quint64 m_botMovedTurn = 0;
     bool m_computerMoving = false;
+    std::array<glyphon::RiziLevel, 3> m_riziLevels{glyphon::RiziLevel::Classic, glyphon::RiziLevel::Classic,
+                                                   glyphon::RiziLevel::Classic};
+    glyphon::GentlePlayer m_gentle;
+    std::shared_ptr<const glyphon::StrongIndex> m_strong;
 };

@@ -116,10 +116,17 @@ void TServer::computerplay(int seat)
     if (m_botMovedTurn == m_turnSerial || !gameon || pendingAction != TimeUp || seat != currentplayer)
         return;
     m_botMovedTurn = m_turnSerial;
-    const std::optional<QList<int>> move =
-        listbox_words.computerplay(board, seat, [this](const QString &word) { return checkforused(word); });
-    if (!move)
+    const RiziLevel level = riziLevel(seat);
+    const std::optional<QList<int>> move = level == RiziLevel::Classic
+        ? listbox_words.computerplay(board, seat, [this](const QString &word) { return checkforused(word); })
+        : levelMove(seat, level);
+    if (!move) {
+        // The other levels know when they pass: the turn ends at once
+        // rather than by its time running out.
+        if (level != RiziLevel::Classic)
+            timeup();
         return;
+    }
     QByteArray data = number(seat);
     for (int p : *move)
         data += '+' + number(p);

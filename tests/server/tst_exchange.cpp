@@ -250,6 +250,8 @@ void TstExchange::commandLine_data()
     QTest::newRow("bad bot speed") << QStringList{"--bot-speed", "fast"} << 2 << "--bot-speed";
     QTest::newRow("odd bot speed") << QStringList{"--bot-speed", "700"} << 2 << "--bot-speed";
     QTest::newRow("bad game") << QStringList{"--start-game", "100"} << 2 << "SCORE,SECONDS";
+    QTest::newRow("unknown Rizi level") << QStringList{"--rizi", "classic,hard"} << 2 << "--rizi";
+    QTest::newRow("three Rizi levels") << QStringList{"--rizi", "gentle,gentle,strong"} << 2 << "--rizi";
 }
 
 void TstExchange::commandLine()

@@ -1,0 +1,49 @@
+// Rizi's levels on the host: which level plays each seat, the strong index
+// and the moves of the Gentle and Strong players.
+
+#include "server/tserver.h"
+
+#include "dictionary/tdictn.h"
+
+using namespace glyphon;
+
+void TServer::setRiziLevel(int seat, RiziLevel level)
+{
+    if (seat == 1 || seat == 2)
+        m_riziLevels[size_t(seat)] = level;
+}
+
+RiziLevel TServer::riziLevel(int seat) const
+{
+    return (seat == 1 || seat == 2) ? m_riziLevels[size_t(seat)] : RiziLevel::Classic;
+}
+
+void TServer::prepareStrong()
+{
+    if (!m_strong && spell->isOpen())
+        m_strong = StrongIndex::shared(spell->filePath());
+}
+
+std::optional<RiziMove> TServer::strongMove(int seat)
+{
+    prepareStrong();
+    if (!m_strong || (seat != 1 && seat != 2))
+        return std::nullopt;
+    return m_strong->bestMove(board, seat, usedwords, [this](const QString &word) {
+        try {
+            return spell->CheckWord(word);
+        } catch (const std::exception &) {
+            return false;
+        }
+    });
+}
+
+std::optional<QList<int>> TServer::levelMove(int seat, RiziLevel level)
+{
+    if (level == RiziLevel::Gentle)
+        return m_gentle.move(board, seat, [this](const QString &word) { return checkforused(word); });
+    const std::optional<RiziMove> move = strongMove(seat);
+    if (!move)
+        return std::nullopt;
+    return move->positions;
+}
