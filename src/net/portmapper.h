@@ -1,0 +1,68 @@
+#pragma once
+// Asks the home router to forward the game's TCP port to this computer, and
+// takes the forwarding back at the end. The rest of the program sees only
+// whether it is wanted, the port, a state and the public address once known.
+//
+// UPnP IGD is tried first; where it finds no router, NAT-PMP. A timer's
+// pulse moves both on; nothing here blocks the thread that owns it. Each
+// change of state is told once through logLine(), in words a user can act on.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+namespace glyphon {
+
+class MappingProtocol;
+
+class PortMapper : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Unmapped, Mapping, Mapped, Unmapping, Error };
+    Q_ENUM(State)
+    static constexpr int PulseMs = 100;
+
+    explicit PortMapper(QObject *parent = nullptr);
+    // Removes a held forwarding first, waiting for the router a short while.
+    ~PortMapper() override;
+
+    // Mapping starts when both are set, and is undone when either is cleared.
+    void setEnabled(bool enabled);
+    void setPort(quint16 port);
+    bool enabled() const { return m_enabled; }
+    quint16 port() const { return m_port; }
+
+    State state() const { return m_state; }
+    QString publicAddress() const;
+    QString protocolName() const;
+    QString errorString() const { return m_error; }
+
+    // Undoes the forwarding and waits for the router, up to waitMs: for the
+    // end of the program, when there is no later pulse.
+    void finish(int waitMs);
+
+    static QString stateName(State state);
+
+signals:
+    void stateChanged(glyphon::PortMapper::State state);
+    void logLine(const QString &line);
+
+private:
+    void pulse();
+    void update();
+    void setState(State state, const QString &line);
+
+    std::unique_ptr<MappingProtocol> m_upnp;
+    std::unique_ptr<MappingProtocol> m_natpmp;
+    MappingProtocol *m_active = nullptr; // the one that mapped, or is trying
+    QTimer m_pulse;
+    QElapsedTimer m_clock;
+    State m_state = State::Unmapped;
+    QString m_error;
+    bool m_enabled = false;
+    quint16 m_port = 0;
+};
+
+} // namespace glyphon

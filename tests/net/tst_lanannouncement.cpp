@@ -1,0 +1,220 @@
+// Game announcements: what a listener takes and what it drops, and the real
+// thing on loopback.
+
+#include "net/lanannouncement.h"
+#include "net/lanannouncer.h"
+#include "net/lanbrowser.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+
+using namespace glyphon;
+
+Q_DECLARE_METATYPE(std::optional<glyphon::LanGame>)
+
+namespace {
+
+const QByteArray Id = "0123456789abcdef";
+const QHostAddress Lan(QStringLiteral("192.0.2.10"));
+
+LanGame sample()
+{
+    LanGame g;
+    g.id = Id;
+    g.hostName = QStringLiteral("Ann");
+    g.port = 7772;
+    g.seatsTaken = 1;
+    g.watchers = 2;
+    g.running = true;
+    return g;
+}
+
+QByteArray datagram(const QByteArray &name, const QByteArray &kind = "game")
+{
+    return "GLYPHON/1 " + kind + " " + Id + " 7772 1 2 1 " + name;
+}
+
+quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+} // namespace
+
+class tst_LanAnnouncement : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void hostileDatagrams_data();
+    void hostileDatagrams();
+    void browserLimits();
+    void closingAndAgeing();
+    void loopbackAnnouncer();
+};
+
+void tst_LanAnnouncement::roundTrip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "Ann" << "Ann";
+    QTest::newRow("blanks and plus") << "Ann + Bob" << "Ann + Bob";
+    QTest::newRow("accents") << QStringLiteral("Zoë Čapek") << QStringLiteral("Zoë Čapek");
+    QTest::newRow("empty: nobody on the host's seat") << "" << "";
+    // Names the server let through longer are cut to the login rule.
+    QTest::newRow("too long is cut") << QString(30, QLatin1Char('x')) << QString(20, QLatin1Char('x'));
+    // Cutting never leaves half of a surrogate pair.
+    QTest::newRow("cut at a pair") << (QString(19, QLatin1Char('x')) + QStringLiteral("\U0001F600y"))
+                                   << QString(19, QLatin1Char('x'));
+}
+
+void tst_LanAnnouncement::roundTrip()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    LanGame game = sample();
+    game.hostName = name;
+    const QByteArray bytes = lan::encode(game);
+    QVERIFY(bytes.size() <= lan::MaxBytes);
+    const auto back = lan::decode(bytes);
+    QVERIFY(back);
+    game.hostName = expected;
+    QCOMPARE(*back, game);
+}
+
+void tst_LanAnnouncement::hostileDatagrams_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("other magic") << QByteArray("GLYPHUN/1 game " + Id + " 7772 1 2 1 Ann");
+    QTest::newRow("later version") << QByteArray("GLYPHON/2 game " + Id + " 7772 1 2 1 Ann");
+    QTest::newRow("unknown kind") << datagram("Ann", "join");
+    QTest::newRow("missing field") << QByteArray("GLYPHON/1 game " + Id + " 7772 1 2 Ann");
+    QTest::newRow("extra field") << datagram("Ann x");
+    QTest::newRow("two blanks") << QByteArray("GLYPHON/1 game " + Id + "  7772 1 2 1 Ann");
+    QTest::newRow("short id") << QByteArray("GLYPHON/1 game 0123 7772 1 2 1 Ann");
+    QTest::newRow("upper-case id") << QByteArray("GLYPHON/1 game 0123456789ABCDEF 7772 1 2 1 Ann");
+    QTest::newRow("port 0") << QByteArray("GLYPHON/1 game " + Id + " 0 1 2 1 Ann");
+    QTest::newRow("port too big") << QByteArray("GLYPHON/1 game " + Id + " 65536 1 2 1 Ann");
+    QTest::newRow("signed port") << QByteArray("GLYPHON/1 game " + Id + " +7772 1 2 1 Ann");
+    QTest::newRow("three seats") << QByteArray("GLYPHON/1 game " + Id + " 7772 3 2 1 Ann");
+    QTest::newRow("eight watchers") << QByteArray("GLYPHON/1 game " + Id + " 7772 1 8 1 Ann");
+    QTest::newRow("running 2") << QByteArray("GLYPHON/1 game " + Id + " 7772 1 2 2 Ann");
+    QTest::newRow("raw blank-free bytes in name") << datagram("Ann\xc3\xa9");
+    QTest::newRow("cut percent") << datagram("Ann%4");
+    QTest::newRow("bad percent") << datagram("Ann%zz");
+    QTest::newRow("invalid utf-8") << datagram("%C3%28");
+    QTest::newRow("line break in name") << datagram("Ann%0AYou%20are%20hosting");
+    QTest::newRow("direction override") << datagram("%E2%80%AEnnA");
+    QTest::newRow("21 characters") << datagram(QByteArray(21, 'x'));
+    QTest::newRow("oversize") << datagram(QByteArray(600, 'x'));
+    QTest::newRow("trailing line end") << datagram("Ann\n");
+}
+
+void tst_LanAnnouncement::hostileDatagrams()
+{
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(lan::decode(bytes).has_value(), false);
+    LanBrowser browser;
+    QVERIFY(!browser.receive(bytes, Lan, 0));
+    QVERIFY(browser.rows().isEmpty());
+}
+
+void tst_LanAnnouncement::browserLimits()
+{
+    LanBrowser browser;
+    auto game = [](int n) {
+        LanGame g = sample();
+        g.id = QByteArray::number(n, 16).rightJustified(16, '0');
+        return lan::encode(g);
+    };
+    // Fifty games from fifty hosts, then no more.
+    for (int n = 0; n < LanBrowser::MaxGames + 5; ++n)
+        browser.receive(game(n), QHostAddress(quint32(0xC0000200 + n)), 0);
+    QCOMPARE(browser.rows().size(), LanBrowser::MaxGames);
+
+    // One address may not fill the list with made-up games.
+    LanBrowser one;
+    for (int n = 0; n < 30; ++n)
+        one.receive(game(n), Lan, 0);
+    QCOMPARE(one.rows().size(), LanBrowser::MaxGamesPerSender);
+
+    // A flood from one address is dropped past the rate; a quiet host at
+    // another address is still heard, and the flooder again after the window.
+    LanBrowser flooded;
+    for (int n = 0; n < 500; ++n)
+        flooded.receive(lan::encode(sample()), Lan, 10);
+    LanGame changed = sample();
+    changed.watchers = 5;
+    QVERIFY(!flooded.receive(lan::encode(changed), Lan, 20));
+    QCOMPARE(flooded.rows().constFirst().game.watchers, 2);
+    QVERIFY(flooded.receive(game(99), QHostAddress(QStringLiteral("192.0.2.11")), 20));
+    QVERIFY(flooded.receive(lan::encode(changed), Lan, 10 + LanBrowser::SenderWindowMs));
+
+    // The address is where the datagram came from; loopback gives way to a
+    // network address for the same game, not the other way round.
+    LanBrowser both;
+    both.receive(lan::encode(sample()), QHostAddress::LocalHost, 0);
+    both.receive(lan::encode(sample()), Lan, 0);
+    both.receive(lan::encode(sample()), QHostAddress::LocalHost, 0);
+    QCOMPARE(both.rows().size(), 1);
+    QCOMPARE(both.rows().constFirst().address, Lan);
+}
+
+void tst_LanAnnouncement::closingAndAgeing()
+{
+    LanBrowser browser;
+    QVERIFY(browser.receive(lan::encode(sample()), Lan, 0));
+    LanGame bye = sample();
+    bye.closing = true;
+    // Only the game's own address closes it.
+    QVERIFY(!browser.receive(lan::encode(bye), QHostAddress(QStringLiteral("192.0.2.99")), 100));
+    QCOMPARE(browser.rows().size(), 1);
+    QVERIFY(browser.receive(lan::encode(bye), Lan, 100));
+    QVERIFY(browser.rows().isEmpty());
+
+    // A game not heard for six seconds goes; one heard meanwhile stays.
+    browser.receive(lan::encode(sample()), Lan, 1000);
+    QVERIFY(!browser.expire(1000 + LanBrowser::ExpireMs));
+    QVERIFY(browser.expire(1001 + LanBrowser::ExpireMs));
+    QVERIFY(browser.rows().isEmpty());
+}
+
+void tst_LanAnnouncement::loopbackAnnouncer()
+{
+    const quint16 port = freeUdpPort();
+    LanBrowser first;
+    LanBrowser second; // two windows on one computer both hear the game
+    first.setPort(port);
+    second.setPort(port);
+    QVERIFY2(first.start(), qPrintable(first.errorString()));
+    QVERIFY2(second.start(), qPrintable(second.errorString()));
+
+    LanAnnouncer announcer;
+    announcer.setPort(port);
+    announcer.setLoopbackOnly(true);
+    for (const QHostAddress &target : announcer.targets())
+        QVERIFY(target.isLoopback());
+    LanGame game = sample();
+    announcer.announce(game);
+    QTRY_COMPARE(first.rows().size(), 1);
+    QTRY_COMPARE(second.rows().size(), 1);
+    QCOMPARE(first.rows().constFirst().game.hostName, QStringLiteral("Ann"));
+    QVERIFY(first.rows().constFirst().address.isLoopback());
+
+    // A change goes out at once, not with the next beat.
+    game.seatsTaken = 2;
+    announcer.announce(game);
+    QTRY_COMPARE_WITH_TIMEOUT(first.rows().constFirst().game.seatsTaken, 2, LanAnnouncer::IntervalMs / 2);
+
+    announcer.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(first.rows().isEmpty(), LanAnnouncer::IntervalMs / 2);
+    QTRY_VERIFY(second.rows().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_LanAnnouncement)
+#include "tst_lanannouncement.moc"
