@@ -67,7 +67,7 @@ mkdir -p "$root/var/lib/glyphon-server"
 in_root chown glyphonsvc: /var/lib/glyphon-server
 in_root chmod 700 /var/lib/glyphon-server
 chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin /usr/sbin/runuser -u glyphonsvc -- \
-    bash -c 'cd /var/lib/glyphon-server && glyphon-server --port 18994 --start-game 100,30 --tick-ms 2 --seed 7 --quit-after-game | tail -n 2'
+    bash -c 'cd /var/lib/glyphon-server && glyphon-server --no-announce --port 18994 --start-game 100,30 --tick-ms 2 --seed 7 --quit-after-game | tail -n 2'
 left=$(ls -A "$root/var/lib/glyphon-server")
 [ -z "$left" ] || { echo "FAIL: the host left files behind: $left" >&2; exit 1; }
 

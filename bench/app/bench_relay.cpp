@@ -177,7 +177,7 @@ int main(int argc, char *argv[])
     QProcess server;
     server.setWorkingDirectory(dir.path());
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(parser.value(programOption), {"--port", "0"});
+    server.start(parser.value(programOption), {"--port", "0", "--no-announce"});
     QByteArray out;
     static const QRegularExpression listening("listening on port (\\d+)");
     if (!waitUntil([&] {

@@ -4,6 +4,9 @@
 #include "app/quitsignals.h"
 #include "dictionary/random.h"
 #include "protocol/wire.h"
+#include "net/lanannouncement.h"
+#include "net/portmapper.h"
+#include "server/serverannouncement.h"
 #include "server/tserver.h"
 
 #include <QCommandLineParser>
@@ -80,7 +83,12 @@ int main(int argc, char *argv[])
         QStringLiteral("How the computer player plays: gentle, classic (default) or strong; LEVEL1,LEVEL2 sets "
                        "seats 1 and 2 apart."),
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
-    parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption, riziOption});
+    const QCommandLineOption noAnnounceOption(QStringLiteral("no-announce"),
+        QStringLiteral("Do not announce the game on the local network."));
+    const QCommandLineOption openPortOption(QStringLiteral("open-port"),
+        QStringLiteral("Ask the home router (UPnP IGD or NAT-PMP) to forward the port while the server runs."));
+    parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption, riziOption,
+                       noAnnounceOption, openPortOption});
     parser.process(app);
 
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
@@ -218,9 +226,27 @@ int main(int argc, char *argv[])
         wait->start(10);
     });
 
+    glyphon::ServerAnnouncement announcement(server);
+    if (!parser.isSet(noAnnounceOption))
+        announcement.start();
+    glyphon::PortMapper mapper;
+    if (parser.isSet(openPortOption)) {
+        if (glyphon::lan::loopbackOnly()) {
+            say(QStringLiteral("Not asking the router for a port: GLYPHON_LOOPBACK_ONLY is set."));
+        } else {
+            QObject::connect(&mapper, &glyphon::PortMapper::logLine, &app, &say);
+            mapper.setPort(server.Sock1->localPort());
+            mapper.setEnabled(true);
+        }
+    }
+
     if (!startData.isEmpty())
         server.startgame(TServer::LocalRequest, startData);
 
     const int status = app.exec();
+    // The last datagram removes the game from others' lists at once, and
+    // the router is asked to close the port before the program goes.
+    announcement.stop();
+    mapper.finish(3000);
     return status;
 }

@@ -7,6 +7,8 @@
 #include "chat/colours.h"
 #include "board/fittinglabel.h"
 #include "client/glyphoncontext.h"
+#include "client/hostingcoordinator.h"
+#include "client/playwithothers.h"
 #include "client/leaveguard.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
@@ -17,6 +19,7 @@
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
+#include "server/tserver.h"
 #include "windows/quickinstructions.h"
 #include "windows/about.h"
 #include "windows/download.h"
@@ -402,6 +405,15 @@ void Tchat::createMenus()
     StartGame1 = file->addAction(QStringLiteral("Start Game"));
     StartGame1->setEnabled(false);
     connect(StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
+    PlayWithOthers1 = file->addAction(QStringLiteral("Play with Others..."));
+    connect(PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
+    m_lobby = new glyphon::PlayWithOthers(this);
+    connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
+    connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
+        // Connections made stay; only new ones are refused.
+        if (ishost)
+            m_context.server->Sock1->setListen(false);
+    });
     file->addSeparator();
     Exit1 = file->addAction(QStringLiteral("Exit"));
     connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
@@ -424,6 +436,15 @@ void Tchat::createMenus()
     popup_kick = m_seats->popup_kick;
     m_seats->attachNameLabel(label_playername1, 1);
     m_seats->attachNameLabel(label_playername2, 2);
+    m_options->menu()->addSeparator();
+    OpenPortOnRouter1 = m_options->menu()->addAction(QStringLiteral("Open Port on Router"));
+    OpenPortOnRouter1->setCheckable(true);
+    OpenPortOnRouter1->setChecked(glyphon::LobbySettings::load().openPort);
+    connect(OpenPortOnRouter1, &QAction::toggled, this, [this](bool on) {
+        glyphon::LobbySettings::saveOpenPort(on);
+        if (m_hosting)
+            m_hosting->setOpenPort(on);
+    });
     m_options->menu()->addSeparator();
     m_options->menu()->addAction(JustWatch1);
 
@@ -448,6 +469,7 @@ void Tchat::createMenus()
     QuickInstructions1 = help->addAction(QStringLiteral("Quick Instructions"));
     QuickInstructions1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(QuickInstructions1, &QAction::triggered, this, [this] { panel_help->showInstructions(); });
+    Connecting1 = help->addAction(QStringLiteral("Connecting"));
     help->addSeparator();
     About1 = help->addAction(QStringLiteral("About"));
 }
@@ -476,6 +498,11 @@ void Tchat::connectSideWindows()
         m_store.savePhrases(texts);
     });
     connect(m_context.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+    connect(m_context.download, &Tdownload::playWithOthersRequested, m_lobby, &glyphon::PlayWithOthers::open);
+    connect(Connecting1, &QAction::triggered, this, [this] {
+        m_context.help->showPage(glyphon::HelpConnectingPage);
+        showInFront(m_context.help);
+    });
     m_context.help->setAboutWindow(m_context.about);
 }
 
@@ -590,6 +617,9 @@ void Tchat::closeEvent(QCloseEvent *event)
     if (!event->isAccepted())
         return;
     m_closing = true;
+    // The game leaves others' lists at once, and the router's port closes.
+    if (m_hosting)
+        m_hosting->stop();
     const glyphon::WindowPlacement now = placement();
     if (now != m_placement) {
         const QScreen *on = screen();

@@ -43,7 +43,9 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class HostingCoordinator;
 class LeaveGuard;
+class PlayWithOthers;
 class OptionsMenu;
 class Reconnector;
 class PhraseRow;
@@ -123,6 +125,9 @@ public:
 
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
+    QAction *PlayWithOthers1 = nullptr;   // File > Play with Others...
+    QAction *OpenPortOnRouter1 = nullptr; // Options > Open Port on Router
+    QAction *Connecting1 = nullptr;       // Help > Connecting
     // The chat view's menu and the Options menu share one action each.
     QAction *ScrollChatOff1 = nullptr;
     QAction *ScrollChatOff2 = nullptr;
@@ -185,6 +190,14 @@ public:
     // Closes for the program (a signal, the session's end): no question.
     void closeWithoutAsking();
     glyphon::LeaveGuard *leaveGuard() const { return m_leave; }
+
+    // --- Playing with others without a lobby program ------------------------
+    // File > Play with Others...: asks first during a running game.
+    void PlayWithOthers1Click();
+    glyphon::PlayWithOthers *playWithOthers() const { return m_lobby; }
+    // Announces the game and opens the router's port while this copy hosts
+    // for others (not in a solo game); nullptr until then.
+    glyphon::HostingCoordinator *hosting() const { return m_hosting; }
 
     // --- Coming back after a lost connection (joining player only) ------------
     glyphon::Reconnector *reconnector() const { return m_reconnector; }
@@ -335,6 +348,8 @@ private:
     bool m_rejoined = false; // the seat came back; the settings are not read again
     bool m_connectionFailed = false; // an error came before "Socket Closed"
     glyphon::LeaveGuard *m_leave = nullptr;
+    glyphon::PlayWithOthers *m_lobby = nullptr;
+    glyphon::HostingCoordinator *m_hosting = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;
     glyphon::LastMove m_lastMove;
     glyphon::FrameBuffer m_frames;

@@ -4,6 +4,9 @@
 #include "client/tchat.h"
 
 #include "client/glyphoncontext.h"
+#include "client/hostingcoordinator.h"
+#include "client/leaveguard.h"
+#include "client/playwithothers.h"
 #include "client/seatcontrol.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -62,6 +65,13 @@ void Tchat::hostpress()
     // port; the rest of hosting then does not happen.
     m_context.server->Sock1->setListen(true);
     ishost = true;
+    // A solo game is nobody else's business; a copy hosting for others is
+    // announced, and its port opened on the router if the user wants that.
+    if (!m_params.isEmpty() && !m_hosting) {
+        m_hosting = new glyphon::HostingCoordinator(*m_context.server, this);
+        connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
+        m_hosting->start(OpenPortOnRouter1->isChecked());
+    }
     sock->setHostName(QStringLiteral("127.0.0.1"));
     sock->setPortName(m_context.server->Sock1->PortName());
     sock->Open();
@@ -79,6 +89,13 @@ void Tchat::joinpress()
     sock->setKeepAlive(10, 5, 4);
     button_start->hide();
     StartGame1->setEnabled(false);
+}
+
+void Tchat::PlayWithOthers1Click()
+{
+    // Going to another game leaves this one: asked as leaving is.
+    if (confirmLeaving())
+        m_lobby->open();
 }
 
 void Tchat::sendMessage(const QByteArray &message)

@@ -219,8 +219,10 @@ void Tdownload::Button2Click()
 {
     const QString program = lobbyProgram();
     if (!QFileInfo(program).isFile()) {
-        showMessage(QStringLiteral("Please close the game and open the Marnet Lobby using the icon on your desktop "
-                                   "or using the your Window's start-up menu."));
+        // No lobby program here: the game's own window for playing with
+        // others takes its place.
+        hide();
+        emit playWithOthersRequested();
         return;
     }
     // The game ends whether or not the lobby could be started.

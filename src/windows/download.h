@@ -52,6 +52,8 @@ public:
 signals:
     // The program should end now (a hand-over to the installer or the lobby).
     void exitRequested();
+    // "Play with Others" without the lobby program: open the game's own window.
+    void playWithOthersRequested();
 
 public slots:
     void getbuttonClick();

@@ -14,6 +14,7 @@ class Tabout;
 namespace glyphon {
 
 inline constexpr int HelpPageCount = 8;
+inline constexpr int HelpConnectingPage = 2;
 
 // Page 1 to 8: the caption of its button and its rich-text content.
 QString helpPageCaption(int page);

@@ -41,15 +41,40 @@ your own computer, you play as &ldquo;You&rdquo; and Rizi, the computer player,
 takes the second seat. Click <b>START GAME</b> when you are ready.</p>
 
 <h2>Playing with others</h2>
-<p>One player <b>hosts</b>, the others <b>join</b> the host:</p>
+<p>Choose <b>Play with Others...</b> in the File menu (or <b>Play with
+Others</b> in the window that opens with a solo game). Type the name the
+others will see, then one of three ways:</p>
+<ol>
+<li><b>On the same network</b> (the same home or office network): one player
+clicks <b>Host a Game</b>. Every other player's Play with Others window lists
+that game under <b>Games on your network</b> within a few seconds, with the
+host's name, how many of the two player seats are taken, how many watch and
+whether a game runs. Choose it and click <b>Join</b> (or double-click it).</li>
+<li><b>Over the internet</b>: the host clicks <b>Host a Game</b> and reads in
+the chat pane the address friends should use, for example &ldquo;Friends on the
+internet can join at 203.0.113.7&rdquo;. The friends type that address under
+<b>Address:</b> and click <b>Join Address</b>. This works when the host's home
+router opened the port (Glyphon asks it by itself, with UPnP or NAT-PMP, while
+<b>Open Port on Router</b> is checked in the Options menu; the chat pane says
+plainly when the router would not), or when the game runs on a dedicated host
+with a public address (<code>glyphon-server</code>, below).</li>
+<li><b>With the port opened by hand</b>: when the router cannot be asked,
+forward <b>TCP port 7772</b> to the host's computer in the router's own
+settings (often called &ldquo;port forwarding&rdquo; or &ldquo;virtual
+server&rdquo;), and allow it in the host's firewall. Friends then join the
+router's public address as in the second way.</li>
+</ol>
+<p>Glyphon remembers your name and the last five addresses you joined. An
+address may end in <code>:PORT</code> when the host uses another port than
+7772. A game on the list is only shown: Glyphon connects nowhere until you
+click <b>Join</b>.</p>
+<p>The same can be done from a terminal, as a lobby program does:</p>
 <table cellpadding="4">
 <tr><td>Host:</td><td><code>glyphon NAME ADDRESS true</code></td></tr>
 <tr><td>Join:</td><td><code>glyphon NAME HOSTADDRESS false</code></td></tr>
 </table>
-<p>NAME is the name the others will see. The host's own address is not used
-(the host's window always connects to its own computer), but the parameter
-must be there. A joining player gives the host's address, for example
-<code>glyphon Ann 192.168.1.20 false</code>. Any third word other than
+<p>The host's own address is not used (the host's window always connects to
+its own computer), but the parameter must be there. Any third word other than
 <code>true</code> (written exactly so) joins.</p>
 <p>The first two players to connect get the two player seats (the host
 normally has seat&nbsp;1). Up to <b>seven</b> more people can connect as
@@ -75,9 +100,9 @@ read it. The host notices a connection that died without a word within about
 half a minute.</p>
 
 <h2>Network</h2>
-<p>The host must accept incoming <b>TCP connections on port 7772</b>. Open that
-port in the host's firewall and, behind a home router, forward it to the host's
-computer. Joining players only need to be able to connect out to it.</p>
+<p>The host must accept incoming <b>TCP connections on port 7772</b>; games
+are announced on the local network with <b>UDP port 7772</b>. Joining players
+only need to be able to connect out to the host.</p>
 <p>All players should run the same version of Glyphon; a different version is
 reported in the chat pane.</p>
 
@@ -92,6 +117,8 @@ for example on a machine with no display. Players then join it with
 <li><code>--seed N</code> &ndash; fixed random boards, for testing</li>
 <li><code>--tick-ms N</code> &ndash; length of one pace tick in milliseconds (default 1000)</li>
 <li><code>--quit-after-game</code> &ndash; stop once a game has a winner</li>
+<li><code>--no-announce</code> &ndash; do not list the game on the local network</li>
+<li><code>--open-port</code> &ndash; ask the home router to forward the port while it runs</li>
 </ul>
 <p>The environment variable <code>GLYPHON_PORT</code> changes the port for both
 programs.</p>

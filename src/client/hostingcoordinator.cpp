@@ -1,0 +1,133 @@
+#include "client/hostingcoordinator.h"
+
+#include "net/lanannouncement.h"
+#include "server/serverannouncement.h"
+#include "server/tserver.h"
+
+#include <QNetworkInterface>
+
+namespace glyphon {
+
+namespace {
+
+const char SeeHelp[] = "see Help \u25B8 Connecting";
+
+// Addresses no one on the internet can reach: the router is itself behind
+// another router (the provider's), and the forwarding does not help.
+bool unreachableFromInternet(const QString &text)
+{
+    const QHostAddress a(text);
+    for (const char *net : {"10.0.0.0/8", "100.64.0.0/10", "172.16.0.0/12", "192.168.0.0/16", "169.254.0.0/16"}) {
+        if (a.isInSubnet(QHostAddress::parseSubnet(QString::fromLatin1(net))))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+HostingCoordinator::HostingCoordinator(TServer &server, QObject *parent)
+    : QObject(parent)
+    , m_server(server)
+    , m_announcement(std::make_unique<ServerAnnouncement>(server))
+{
+    connect(&m_mapper, &PortMapper::stateChanged, this, &HostingCoordinator::mappingChanged);
+}
+
+HostingCoordinator::~HostingCoordinator()
+{
+    stop();
+}
+
+QString HostingCoordinator::localAddress()
+{
+    for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces()) {
+        const auto flags = iface.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning)
+            || (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry &entry : iface.addressEntries()) {
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !entry.ip().isLinkLocal())
+                return entry.ip().toString();
+        }
+    }
+    return {};
+}
+
+QString HostingCoordinator::withPort(const QString &address) const
+{
+    const quint16 port = m_server.Sock1->localPort();
+    return port == 7772 ? address : QStringLiteral("%1:%2").arg(address).arg(port);
+}
+
+void HostingCoordinator::start(bool openPort)
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_announcement->start();
+    const QString local = localAddress();
+    if (local.isEmpty())
+        emit statusLine(QStringLiteral("This computer has no network address: only players on this computer can join."));
+    else
+        emit statusLine(QStringLiteral("Players on your network find this game in Play with Others, or join at %1.")
+                            .arg(withPort(local)));
+    m_mapper.setPort(m_server.Sock1->localPort());
+    setOpenPort(openPort);
+}
+
+void HostingCoordinator::setOpenPort(bool on)
+{
+    if (!m_started)
+        return;
+    if (on && lan::loopbackOnly()) {
+        emit statusLine(QStringLiteral("The router is not asked for a port here (GLYPHON_LOOPBACK_ONLY is set)."));
+        return;
+    }
+    if (!on && m_mapper.state() == PortMapper::State::Unmapped) {
+        emit statusLine(QStringLiteral("Open Port on Router is off: friends on the internet can join only if port "
+                                       "%1 is forwarded to this computer by hand (%2).")
+                            .arg(m_server.Sock1->localPort()).arg(QLatin1String(SeeHelp)));
+    }
+    m_mapper.setEnabled(on);
+}
+
+void HostingCoordinator::stop()
+{
+    if (!m_started)
+        return;
+    m_started = false;
+    m_announcement->stop();
+    m_mapper.finish(3000);
+}
+
+void HostingCoordinator::mappingChanged(PortMapper::State state)
+{
+    const quint16 port = m_server.Sock1->localPort();
+    switch (state) {
+    case PortMapper::State::Mapping:
+        emit statusLine(QStringLiteral("Asking your router to open port %1 for friends on the internet...").arg(port));
+        break;
+    case PortMapper::State::Mapped: {
+        const QString address = m_mapper.publicAddress();
+        emit statusLine(QStringLiteral("Friends on the internet can join at %1").arg(withPort(address)));
+        if (unreachableFromInternet(address))
+            emit statusLine(QStringLiteral("But %1 is itself a private address: your provider puts another router in "
+                                           "front of yours, so friends on the internet may still not reach you (%2).")
+                                .arg(address, QLatin1String(SeeHelp)));
+        break;
+    }
+    case PortMapper::State::Error:
+        emit statusLine(QStringLiteral("Your router did not open port %1 (%2). Friends on the internet can join only "
+                                       "if the port is forwarded to this computer by hand (%3).")
+                            .arg(port).arg(m_mapper.errorString(), QLatin1String(SeeHelp)));
+        break;
+    case PortMapper::State::Unmapped:
+        emit statusLine(QStringLiteral("Your router no longer forwards port %1.").arg(port));
+        break;
+    case PortMapper::State::Unmapping:
+        break;
+    }
+}
+
+} // namespace glyphon

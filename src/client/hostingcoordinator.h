@@ -1,0 +1,48 @@
+#pragma once
+// What a window that hosts for others does besides running the server: it
+// announces the game on the local network, asks the home router to forward
+// the port (when Options > Open Port on Router is checked), and tells the
+// host in the chat pane what friends should use, or plainly why they cannot.
+
+#include "net/portmapper.h"
+
+#include <QObject>
+#include <memory>
+
+class TServer;
+
+namespace glyphon {
+
+class ServerAnnouncement;
+
+class HostingCoordinator : public QObject
+{
+    Q_OBJECT
+public:
+    explicit HostingCoordinator(TServer &server, QObject *parent = nullptr);
+    ~HostingCoordinator() override;
+
+    // The server listens: announce it and, if wanted, open the port.
+    void start(bool openPort);
+    // Hosting ends: the closing datagram, and the forwarding removed.
+    void stop();
+    void setOpenPort(bool on);
+
+    PortMapper &mapper() { return m_mapper; }
+    // This computer's first network address, for players on the same network.
+    static QString localAddress();
+
+signals:
+    void statusLine(const QString &text);
+
+private:
+    void mappingChanged(PortMapper::State state);
+    QString withPort(const QString &address) const;
+
+    TServer &m_server;
+    std::unique_ptr<ServerAnnouncement> m_announcement;
+    PortMapper m_mapper;
+    bool m_started = false;
+};
+
+} // namespace glyphon

@@ -1,0 +1,138 @@
+#include "client/playwithothers.h"
+
+#include "client/profilefile.h"
+#include "client/settingsstore.h"
+#include "windows/playwithothers.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace glyphon {
+
+namespace {
+
+QString section()
+{
+    return QString::fromLatin1(SettingsStore::Section);
+}
+
+bool saveOne(const char *key, const QString &value)
+{
+    return ProfileFile(SettingsStore::path()).write(section(), {{QString::fromLatin1(key), value}});
+}
+
+// The port of a game this copy would host: GLYPHON_PORT, else 7772.
+quint16 hostingPort()
+{
+    bool ok = false;
+    const int port = qEnvironmentVariableIntValue("GLYPHON_PORT", &ok);
+    return ok && port > 0 && port <= 65535 ? quint16(port) : PlayWithOthersWindow::DefaultPort;
+}
+
+} // namespace
+
+LobbySettings LobbySettings::load()
+{
+    const ProfileText text = ProfileFile(SettingsStore::path()).read();
+    LobbySettings s;
+    s.name = text.value(section(), QString::fromLatin1(NameKey)).value_or(QString()).trimmed().left(20);
+    const QString hosts = text.value(section(), QString::fromLatin1(RecentHostsKey)).value_or(QString());
+    for (const QString &h : hosts.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        QString host;
+        quint16 port = 0;
+        // What a hand-edited file holds is checked like typed text.
+        if (PlayWithOthersWindow::parseAddress(h, &host, &port) && s.recentHosts.size() < PlayWithOthersWindow::MaxRecentHosts)
+            s.recentHosts.append(h);
+    }
+    s.openPort = text.value(section(), QString::fromLatin1(OpenPortKey)).value_or(QString()) != QLatin1String("false");
+    return s;
+}
+
+bool LobbySettings::saveName(const QString &name)
+{
+    return saveOne(NameKey, name);
+}
+
+bool LobbySettings::saveRecentHosts(const QStringList &hosts)
+{
+    return saveOne(RecentHostsKey, hosts.join(QLatin1Char(' ')));
+}
+
+bool LobbySettings::saveOpenPort(bool on)
+{
+    return saveOne(OpenPortKey, on ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QStringList LobbySettings::remember(QStringList hosts, const QString &address)
+{
+    hosts.removeAll(address);
+    hosts.prepend(address);
+    return hosts.mid(0, PlayWithOthersWindow::MaxRecentHosts);
+}
+
+PlayWithOthers::PlayWithOthers(QWidget *parentWindow)
+    : QObject(parentWindow)
+    , m_parent(parentWindow)
+    , m_launch(&PlayWithOthers::launchProgram)
+{
+}
+
+void PlayWithOthers::open()
+{
+    if (!m_window) {
+        m_window = new PlayWithOthersWindow(m_parent);
+        connect(m_window, &PlayWithOthersWindow::joinRequested, this, &PlayWithOthers::join);
+        connect(m_window, &PlayWithOthersWindow::hostRequested, this, &PlayWithOthers::host);
+    }
+    const LobbySettings stored = LobbySettings::load();
+    m_window->setPlayerName(stored.name.isEmpty() ? PlayWithOthersWindow::accountName() : stored.name);
+    m_window->setRecentHosts(stored.recentHosts);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+bool PlayWithOthers::launchProgram(const QStringList &args, quint16 port)
+{
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    process.setArguments(args);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (port == PlayWithOthersWindow::DefaultPort)
+        environment.remove(QStringLiteral("GLYPHON_PORT"));
+    else
+        environment.insert(QStringLiteral("GLYPHON_PORT"), QString::number(port));
+    process.setProcessEnvironment(environment);
+    return process.startDetached();
+}
+
+void PlayWithOthers::join(const QString &name, const QString &host, quint16 port)
+{
+    LobbySettings::saveName(name);
+    LobbySettings::saveRecentHosts(
+        LobbySettings::remember(LobbySettings::load().recentHosts, PlayWithOthersWindow::addressText(host, port)));
+    launch({name, host, QStringLiteral("false")}, port);
+}
+
+void PlayWithOthers::host(const QString &name)
+{
+    LobbySettings::saveName(name);
+    // The address is not used by a host, but the command line wants one.
+    launch({name, QStringLiteral("0.0.0.0"), QStringLiteral("true")}, hostingPort());
+}
+
+void PlayWithOthers::launch(const QStringList &args, quint16 port)
+{
+    emit aboutToHandOver();
+    if (!m_launch(args, port)) {
+        m_window->label_info->setText(QStringLiteral("Glyphon could not be started again (%1).")
+                                          .arg(QCoreApplication::applicationFilePath()));
+        return;
+    }
+    m_window->hide();
+    emit handedOver();
+}
+
+} // namespace glyphon

@@ -1,0 +1,71 @@
+#pragma once
+// Opens the Play with Others window and carries out its choice the way a
+// lobby program would: the program is started again with a name, an address
+// and "true" to host or "false" to join (another port through GLYPHON_PORT),
+// and this copy ends once the new one runs. Remembers the name and the last
+// addresses joined in the settings file.
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace glyphon {
+
+class PlayWithOthersWindow;
+
+// The keys this part keeps in the settings file's section.
+struct LobbySettings
+{
+    static constexpr const char *NameKey = "Name";
+    static constexpr const char *RecentHostsKey = "RecentHosts";
+    static constexpr const char *OpenPortKey = "OpenPortOnRouter";
+
+    QString name;            // empty: never chosen
+    QStringList recentHosts; // newest first, at most five
+    bool openPort = true;
+
+    static LobbySettings load();
+    static bool saveName(const QString &name);
+    static bool saveRecentHosts(const QStringList &hosts);
+    static bool saveOpenPort(bool on);
+    // address put first, an older copy of it removed, cut to five.
+    static QStringList remember(QStringList hosts, const QString &address);
+};
+
+class PlayWithOthers : public QObject
+{
+    Q_OBJECT
+public:
+    // Starts the program with args and GLYPHON_PORT = port (unset for 7772);
+    // true once the new copy runs. Tests put their own in place.
+    using Launcher = std::function<bool(const QStringList &args, quint16 port)>;
+
+    explicit PlayWithOthers(QWidget *parentWindow);
+
+    void setLauncher(Launcher launcher) { m_launch = std::move(launcher); }
+    // Shows the window (made on first use) with the remembered name and addresses.
+    void open();
+    PlayWithOthersWindow *window() const { return m_window; }
+
+    static bool launchProgram(const QStringList &args, quint16 port);
+
+signals:
+    // The new copy is about to start: a game this copy hosts must free the
+    // port, or the new host could not listen on it.
+    void aboutToHandOver();
+    // The new copy runs: this one should end now.
+    void handedOver();
+
+private:
+    void join(const QString &name, const QString &host, quint16 port);
+    void host(const QString &name);
+    void launch(const QStringList &args, quint16 port);
+
+    QWidget *m_parent;
+    PlayWithOthersWindow *m_window = nullptr;
+    Launcher m_launch;
+};
+
+} // namespace glyphon

@@ -1,0 +1,272 @@
+#include "windows/playwithothers.h"
+
+#include "net/lanbrowser.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace glyphon {
+
+namespace {
+
+constexpr int MaxNameLength = 20; // the login rule
+constexpr int MaxAddressLength = 255;
+
+enum Column { HostColumn, PlayersColumn, WatchingColumn, GameColumn, AddressColumn };
+
+} // namespace
+
+PlayWithOthersWindow::PlayWithOthersWindow(QWidget *parent)
+    : QDialog(parent)
+    , m_browser(new LanBrowser(this))
+{
+    setWindowTitle(QStringLiteral("Glyphon - Play with Others"));
+
+    auto *nameLabel = new QLabel(QStringLiteral("Your Name:"), this);
+    edit_name = new QLineEdit(this);
+    edit_name->setMaxLength(MaxNameLength);
+    nameLabel->setBuddy(edit_name);
+
+    auto *gamesLabel = new QLabel(QStringLiteral("Games on your network"), this);
+    list_games = new QTreeWidget(this);
+    list_games->setRootIsDecorated(false);
+    list_games->setUniformRowHeights(true);
+    list_games->setHeaderLabels({QStringLiteral("Host"), QStringLiteral("Players"), QStringLiteral("Watching"),
+                                 QStringLiteral("Game"), QStringLiteral("Address")});
+    list_games->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_games->header()->setStretchLastSection(true);
+    gamesLabel->setBuddy(list_games);
+
+    button_join = new QPushButton(QStringLiteral("Join"), this);
+    button_host = new QPushButton(QStringLiteral("Host a Game"), this);
+    button_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    for (QPushButton *b : {button_join, button_host, button_cancel})
+        b->setAutoDefault(false);
+
+    auto *addressLabel = new QLabel(QStringLiteral("Address:"), this);
+    edit_address = new QComboBox(this);
+    edit_address->setEditable(true);
+    edit_address->setInsertPolicy(QComboBox::NoInsert);
+    edit_address->lineEdit()->setMaxLength(MaxAddressLength);
+    edit_address->lineEdit()->setPlaceholderText(QStringLiteral("host name or address, :port if not 7772"));
+    addressLabel->setBuddy(edit_address);
+    button_joinaddress = new QPushButton(QStringLiteral("Join Address"), this);
+    button_joinaddress->setAutoDefault(false);
+
+    label_info = new QLabel(this);
+    label_info->setWordWrap(true);
+
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(nameLabel);
+    nameRow->addWidget(edit_name, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(button_join);
+    buttons->addWidget(button_host);
+    buttons->addStretch();
+    buttons->addWidget(button_cancel);
+    auto *addressRow = new QHBoxLayout;
+    addressRow->addWidget(addressLabel);
+    addressRow->addWidget(edit_address, 1);
+    addressRow->addWidget(button_joinaddress);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(nameRow);
+    layout->addSpacing(6);
+    layout->addWidget(gamesLabel);
+    layout->addWidget(list_games, 1);
+    layout->addLayout(buttons);
+    layout->addSpacing(6);
+    layout->addLayout(addressRow);
+    layout->addWidget(label_info);
+    resize(560, 380);
+
+    connect(button_join, &QPushButton::clicked, this, &PlayWithOthersWindow::joinClick);
+    // Double-click and Enter on a row.
+    connect(list_games, &QTreeWidget::itemActivated, this, &PlayWithOthersWindow::joinClick);
+    connect(button_host, &QPushButton::clicked, this, &PlayWithOthersWindow::hostClick);
+    connect(button_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(button_joinaddress, &QPushButton::clicked, this, &PlayWithOthersWindow::joinAddressClick);
+    connect(edit_address->lineEdit(), &QLineEdit::returnPressed, this, &PlayWithOthersWindow::joinAddressClick);
+    connect(m_browser, &LanBrowser::rowsChanged, this, &PlayWithOthersWindow::refreshList);
+}
+
+void PlayWithOthersWindow::setPlayerName(const QString &name)
+{
+    edit_name->setText(name.left(MaxNameLength));
+}
+
+QString PlayWithOthersWindow::playerName() const
+{
+    return edit_name->text().trimmed();
+}
+
+void PlayWithOthersWindow::setRecentHosts(const QStringList &hosts)
+{
+    edit_address->clear();
+    edit_address->addItems(hosts.mid(0, MaxRecentHosts));
+    edit_address->setCurrentIndex(hosts.isEmpty() ? -1 : 0);
+}
+
+QString PlayWithOthersWindow::accountName()
+{
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("LOGNAME");
+    if (name.isEmpty()) {
+        if (const passwd *entry = getpwuid(getuid()))
+            name = QString::fromLocal8Bit(entry->pw_name);
+    }
+    return name.trimmed().left(MaxNameLength);
+}
+
+bool PlayWithOthersWindow::parseAddress(const QString &input, QString *host, quint16 *port)
+{
+    const QString text = input.trimmed();
+    if (text.isEmpty() || text.size() > MaxAddressLength)
+        return false;
+    QString h = text;
+    QString portText;
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return false;
+        h = text.mid(1, close - 1);
+        const QString after = text.mid(close + 1);
+        if (!after.isEmpty()) {
+            if (!after.startsWith(QLatin1Char(':')))
+                return false;
+            portText = after.mid(1);
+        }
+    } else if (text.count(QLatin1Char(':')) == 1) {
+        const qsizetype colon = text.indexOf(QLatin1Char(':'));
+        h = text.left(colon);
+        portText = text.mid(colon + 1);
+        if (portText.isEmpty())
+            return false;
+    }
+    if (h.isEmpty())
+        return false;
+    for (QChar c : h) {
+        if (c.isSpace() || !c.isPrint() || c == QLatin1Char('/') || c == QLatin1Char('['))
+            return false;
+    }
+    quint16 p = DefaultPort;
+    if (!portText.isEmpty()) {
+        bool ok = false;
+        const uint n = portText.toUInt(&ok);
+        for (QChar c : portText) {
+            if (!c.isDigit())
+                ok = false;
+        }
+        if (!ok || n < 1 || n > 65535)
+            return false;
+        p = quint16(n);
+    }
+    *host = h;
+    *port = p;
+    return true;
+}
+
+QString PlayWithOthersWindow::addressText(const QString &host, quint16 port)
+{
+    const QString shown = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
+    return port == DefaultPort ? shown : QStringLiteral("%1:%2").arg(shown).arg(port);
+}
+
+bool PlayWithOthersWindow::checkName()
+{
+    if (!playerName().isEmpty())
+        return true;
+    label_info->setText(QStringLiteral("Type your name first."));
+    edit_name->setFocus();
+    return false;
+}
+
+void PlayWithOthersWindow::joinClick()
+{
+    if (!checkName())
+        return;
+    const auto &rows = m_browser->rows();
+    QTreeWidgetItem *chosen = list_games->currentItem();
+    if (!chosen || !chosen->isSelected())
+        chosen = list_games->topLevelItem(0); // nothing selected: the first row counts
+    const int index = chosen ? list_games->indexOfTopLevelItem(chosen) : -1;
+    if (index < 0 || index >= rows.size()) {
+        label_info->setText(QStringLiteral("No game on your network to join yet. Type an address below, or host a game."));
+        return;
+    }
+    const LanRow &row = rows.at(index);
+    emit joinRequested(playerName(), row.address.toString(), row.game.port);
+}
+
+void PlayWithOthersWindow::hostClick()
+{
+    if (checkName())
+        emit hostRequested(playerName());
+}
+
+void PlayWithOthersWindow::joinAddressClick()
+{
+    if (!checkName())
+        return;
+    QString host;
+    quint16 port = DefaultPort;
+    if (!parseAddress(edit_address->currentText(), &host, &port)) {
+        label_info->setText(QStringLiteral("Type a host name or address, with \":port\" after it if the game is not on port 7772."));
+        edit_address->setFocus();
+        return;
+    }
+    emit joinRequested(playerName(), host, port);
+}
+
+void PlayWithOthersWindow::refreshList()
+{
+    // Rows are rebuilt in the browser's order; the chosen game stays chosen.
+    const QString chosenAddress = list_games->currentItem() && list_games->currentItem()->isSelected()
+        ? list_games->currentItem()->data(AddressColumn, Qt::UserRole).toString() : QString();
+    list_games->clear();
+    for (const LanRow &row : m_browser->rows()) {
+        const LanGame &g = row.game;
+        const QString address = addressText(row.address.toString(), g.port);
+        auto *item = new QTreeWidgetItem(list_games);
+        item->setText(HostColumn, g.hostName.isEmpty() ? QStringLiteral("<Waiting>") : g.hostName);
+        item->setText(PlayersColumn, QStringLiteral("%1 of 2").arg(g.seatsTaken));
+        item->setText(WatchingColumn, QString::number(g.watchers));
+        item->setText(GameColumn, g.running ? QStringLiteral("running") : QStringLiteral("not started"));
+        item->setText(AddressColumn, address);
+        item->setData(AddressColumn, Qt::UserRole, address + QLatin1Char('/') + QString::fromLatin1(g.id));
+        if (!chosenAddress.isEmpty() && item->data(AddressColumn, Qt::UserRole).toString() == chosenAddress) {
+            list_games->setCurrentItem(item);
+            item->setSelected(true);
+        }
+    }
+}
+
+void PlayWithOthersWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_browser->start()) {
+        label_info->setText(QStringLiteral("Cannot listen for games on your network (%1). You can still join an "
+                                           "address or host a game.").arg(m_browser->errorString()));
+    } else {
+        label_info->clear();
+    }
+    refreshList();
+}
+
+void PlayWithOthersWindow::hideEvent(QHideEvent *event)
+{
+    m_browser->stop();
+    QDialog::hideEvent(event);
+}
+
+} // namespace glyphon

@@ -1,0 +1,168 @@
+// Playing with others without a lobby program: two copies on one computer
+// find each other through the Play with Others window, and the window's own
+// rules for what the user types.
+
+#include "tchat_support.h"
+
+#include "client/hostingcoordinator.h"
+#include "client/playwithothers.h"
+#include "net/lanbrowser.h"
+#include "server/tserver.h"
+#include "windows/playwithothers.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUdpSocket>
+
+using namespace testsupport;
+using glyphon::PlayWithOthersWindow;
+
+class TestPlayWithOthers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void addresses_data();
+    void addresses();
+    void rememberedSettings();
+    void hostFoundAndJoinedThroughTheWindow();
+};
+
+void TestPlayWithOthers::initTestCase()
+{
+    enterTemporaryWorkingFolder();
+    // Announcements of this test only: other tests' hosts use 7772.
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    qputenv("GLYPHON_DISCOVERY_PORT", QByteArray::number(probe.localPort()));
+}
+
+void TestPlayWithOthers::addresses_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("host"); // empty: refused
+    QTest::addColumn<int>("port");
+    QTest::newRow("name") << "example.org" << "example.org" << 7772;
+    QTest::newRow("blanks around") << "  192.0.2.10 " << "192.0.2.10" << 7772;
+    QTest::newRow("with port") << "192.0.2.10:7800" << "192.0.2.10" << 7800;
+    QTest::newRow("IPv6 with port") << "[2001:db8::1]:7800" << "2001:db8::1" << 7800;
+    QTest::newRow("empty") << "" << "" << 0;
+    QTest::newRow("blank inside") << "my host" << "" << 0;
+    QTest::newRow("port 0") << "host:0" << "" << 0;
+    QTest::newRow("port too big") << "host:70000" << "" << 0;
+    QTest::newRow("signed port") << "host:+80" << "" << 0;
+    QTest::newRow("empty port") << "host:" << "" << 0;
+    QTest::newRow("a URL") << "http://host/" << "" << 0;
+    QTest::newRow("unclosed bracket") << "[2001:db8::1:7800" << "" << 0;
+}
+
+void TestPlayWithOthers::addresses()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QString h;
+    quint16 p = 0;
+    QCOMPARE(PlayWithOthersWindow::parseAddress(typed, &h, &p), !host.isEmpty());
+    if (!host.isEmpty()) {
+        QCOMPARE(h, host);
+        QCOMPARE(int(p), port);
+    }
+}
+
+void TestPlayWithOthers::rememberedSettings()
+{
+    using glyphon::LobbySettings;
+    QVERIFY(LobbySettings::load().openPort); // checked by default
+    QStringList hosts;
+    for (const char *h : {"a", "b", "c", "d", "e", "f", "c"})
+        hosts = LobbySettings::remember(hosts, QString::fromLatin1(h));
+    QCOMPARE(hosts, (QStringList{"c", "f", "e", "d", "b"}));
+    // A hand-edited line keeps only what could have been typed.
+    QVERIFY(LobbySettings::saveRecentHosts({"c", "bad:port", "f:7800"}));
+    QVERIFY(LobbySettings::saveOpenPort(false));
+    QCOMPARE(LobbySettings::load().recentHosts, (QStringList{"c", "f:7800"}));
+    QVERIFY(!LobbySettings::load().openPort);
+    QVERIFY(LobbySettings::saveOpenPort(true));
+    QVERIFY(LobbySettings::saveRecentHosts({}));
+}
+
+void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
+{
+    const quint16 port = useFreePort();
+    std::vector<std::unique_ptr<GlyphonContext>> started;
+    // What the program would start as a new process starts here as a copy.
+    auto launcher = [&](const QStringList &args, quint16 gamePort) {
+        qputenv("GLYPHON_PORT", QByteArray::number(gamePort));
+        started.push_back(startCopy(args, 10));
+        return true;
+    };
+
+    // A copy without a game has its window open, waiting for games.
+    auto idle = startCopy({QStringLiteral("Ann")}, 10);
+    idle->chat->playWithOthers()->setLauncher(launcher);
+    idle->chat->PlayWithOthers1Click();
+    PlayWithOthersWindow *joinWindow = idle->chat->playWithOthers()->window();
+    joinWindow->edit_name->setText(QStringLiteral("Ann"));
+    QCOMPARE(joinWindow->list_games->topLevelItemCount(), 0);
+
+    // A solo copy hosts for others through its window.
+    BoxAnswerer boxes;
+    auto solo = startCopy({}, 10);
+    QTRY_VERIFY(chatHas(solo->chat, QStringLiteral("You are Connected.")));
+    solo->chat->playWithOthers()->setLauncher(launcher);
+    solo->chat->PlayWithOthers1Click();
+    PlayWithOthersWindow *hostWindow = solo->chat->playWithOthers()->window();
+    QVERIFY(hostWindow->isVisible());
+    hostWindow->edit_name->setText(QStringLiteral("Cid"));
+    QElapsedTimer sinceHosting;
+    sinceHosting.start();
+    QTest::mouseClick(hostWindow->button_host, Qt::LeftButton);
+    QCOMPARE(started.size(), size_t(1));
+    QTRY_VERIFY(!solo->chat->isVisible()); // this copy ends once the new one runs
+    GlyphonContext *host = started[0].get();
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    QCOMPARE(int(host->server->Sock1->localPort()), int(port));
+    QVERIFY(chatHas(host->chat, QStringLiteral("Players on your network")));
+
+    QTRY_COMPARE_WITH_TIMEOUT(joinWindow->list_games->topLevelItemCount(), 1, 3000);
+    qInfo("the host's row was listed %lld ms after \"Host a Game\"", qint64(sinceHosting.elapsed()));
+    QTreeWidgetItem *row = joinWindow->list_games->topLevelItem(0);
+    QCOMPARE(row->text(0), QStringLiteral("Cid"));
+    QCOMPARE(row->text(1), QStringLiteral("1 of 2"));
+    QCOMPARE(row->text(3), QStringLiteral("not started"));
+
+    // "Join" with nothing selected takes the first row.
+    QTest::mouseClick(joinWindow->button_join, Qt::LeftButton);
+    QCOMPARE(started.size(), size_t(2));
+    QTRY_VERIFY(!idle->chat->isVisible());
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
+    QCOMPARE(glyphon::LobbySettings::load().name, QStringLiteral("Ann"));
+    QCOMPARE(glyphon::LobbySettings::load().recentHosts.value(0),
+             PlayWithOthersWindow::addressText(QStringLiteral("127.0.0.1"), port));
+
+    // The announcement follows: both player seats are taken now, and a
+    // third connection watches.
+    glyphon::LanBrowser listener;
+    QVERIFY(listener.start());
+    QTRY_VERIFY(!listener.rows().isEmpty() && listener.rows().constFirst().game.seatsTaken == 2);
+    RawClient third;
+    QVERIFY(third.connectTo(port));
+    QVERIFY(third.login(QStringLiteral("Bob")));
+    QCOMPARE(third.seat, 3);
+    QTRY_VERIFY(listener.rows().constFirst().game.watchers == 1);
+
+    // The host's end removes the row at once.
+    host->chat->closeWithoutAsking();
+    QTRY_VERIFY_WITH_TIMEOUT(listener.rows().isEmpty(), 1000);
+    QVERIFY(boxes.texts.isEmpty());
+}
+
+QTEST_MAIN(TestPlayWithOthers)
+#include "tst_playwithothers.moc"
