@@ -14,7 +14,8 @@ namespace glyphon {
 class UpnpMapping : public MappingProtocol
 {
 public:
-    static constexpr int DiscoveryMs = 2000;
+    // Per kind of device searched for; a router answers within a fraction of it.
+    static constexpr int DiscoveryMs = 1000;
 
     UpnpMapping();
     ~UpnpMapping() override;

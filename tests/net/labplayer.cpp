@@ -1,0 +1,165 @@
+// A joining player for the network lab: connects to HOST PORT as NAME, starts
+// a game when it holds seat 1 (the seat a dedicated host gives the first
+// arrival), and plays one word on its first turn, found on the board it was
+// sent. Prints what happens; exit 0 once the server accepted its word.
+// With --find ADDRESS it only listens for game announcements and exits 0
+// once a game announced from ADDRESS is listed.
+
+#include "net/lanbrowser.h"
+#include "protocol/wire.h"
+#include "server/board.h"
+#include "server/computerplayer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace glyphon;
+
+namespace {
+
+void say(const QString &line)
+{
+    std::printf("labplayer: %s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+QStringList candidates()
+{
+    QFile file(QStringLiteral(":/words/candidates.txt"));
+    QStringList words;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            if (!line.trimmed().isEmpty())
+                words.append(QString::fromLatin1(line.trimmed()));
+        }
+    }
+    words.sort();
+    return words;
+}
+
+int find(QCoreApplication &app, const QHostAddress &from)
+{
+    LanBrowser browser;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&browser, &LanBrowser::rowsChanged, &app, [&] {
+        for (const LanRow &row : browser.rows()) {
+            if (row.address == from) {
+                say(QStringLiteral("found the game of %1 at %2:%3 after %4 ms")
+                        .arg(row.game.hostName.isEmpty() ? QStringLiteral("a dedicated host") : row.game.hostName,
+                             row.address.toString()).arg(row.game.port).arg(clock.elapsed()));
+                app.exit(0);
+            }
+        }
+    });
+    if (!browser.start()) {
+        say(QStringLiteral("cannot listen: %1").arg(browser.errorString()));
+        return 1;
+    }
+    QTimer::singleShot(10000, &app, [&] {
+        say(QStringLiteral("no game from %1 within 10 s").arg(from.toString()));
+        app.exit(1);
+    });
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--find"))
+        return find(app, QHostAddress(args[2]));
+    if (args.size() != 4) {
+        std::fputs("usage: glyphon_labplayer HOST PORT NAME | --find ADDRESS\n", stderr);
+        return 2;
+    }
+    const QString name = args[3];
+    QTcpSocket socket;
+    FrameBuffer frames;
+    Board board;
+    ComputerPlayer player(candidates());
+    QSet<QString> used;
+    int seat = 0;
+
+    auto send = [&](const QByteArray &message) { socket.write(message); };
+    QObject::connect(&socket, &QTcpSocket::connected, [&] { say(QStringLiteral("connected")); });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, [&] {
+        say(QStringLiteral("connection failed: %1").arg(socket.errorString()));
+        app.exit(1);
+    });
+    QObject::connect(&socket, &QTcpSocket::readyRead, [&] {
+        QList<QByteArray> messages;
+        if (!frames.append(socket.readAll(), messages)) {
+            app.exit(1);
+            return;
+        }
+        for (const QByteArray &message : messages) {
+            const qsizetype plus = message.indexOf('+');
+            const QByteArray command = message.left(plus);
+            FieldReader fields(plus < 0 ? QByteArray() : message.mid(plus + 1));
+            if (command == "CMD_sendlogininfo") {
+                seat = fields.nextInt().value_or(0);
+                send(buildMessage("CMD_logininfo", {number(seat), VersionText, toWire(name)}));
+                say(QStringLiteral("seat %1").arg(seat));
+                if (seat == 1)
+                    send(buildMessage("CMD_startgame", {toWire(name), "100", "60", {}}));
+            } else if (command == "CMD_theletters") {
+                while (!fields.atEnd()) {
+                    const auto p = fields.nextInt();
+                    const auto letter = fields.nextInt();
+                    const auto value = fields.nextInt();
+                    if (!p || !letter || !value || !isTilePosition(*p))
+                        break;
+                    TCell &cell = board.cell(*p);
+                    cell.letter = *letter;
+                    cell.value = *value;
+                    cell.owner = 0;
+                    cell.locked = 0;
+                }
+                used.clear();
+            } else if (command == "CMD_hisword") {
+                const int by = fields.nextInt().value_or(0);
+                const QString word = fromWire(fields.next());
+                const int points = fields.nextInt().value_or(0);
+                fields.next();
+                QList<int> positions;
+                while (!fields.atEnd()) {
+                    if (const auto p = fields.nextInt(); p && isTilePosition(*p))
+                        positions.append(*p);
+                }
+                board.take(by, positions);
+                used.insert(word.toLower());
+                if (by == seat) {
+                    say(QStringLiteral("played %1 for %2 points").arg(word).arg(points));
+                    app.exit(0);
+                }
+            } else if (command == "CMD_nextplayer" && fields.nextInt() == seat && seat >= 1 && seat <= 2) {
+                const auto word = player.computerplay(board, seat, [&](const QString &w) { return used.contains(w); });
+                if (!word) {
+                    say(QStringLiteral("no word found on this board"));
+                    continue;
+                }
+                QList<QByteArray> out{number(seat)};
+                for (int p : *word)
+                    out.append(number(p));
+                send(buildMessage("CMD_submitit", out));
+            } else if (command == "CMD_invalid") {
+                say(QStringLiteral("word refused: %1").arg(QString::fromUtf8(message)));
+            }
+        }
+    });
+    QTimer::singleShot(60000, &app, [&] {
+        say(QStringLiteral("gave up after 60 s"));
+        app.exit(1);
+    });
+    socket.connectToHost(args[1], quint16(args[2].toUInt()));
+    return app.exec();
+}
