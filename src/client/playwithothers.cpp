@@ -1,7 +1,7 @@
 #include "client/playwithothers.h"
 
-#include "client/profilefile.h"
-#include "client/settingsstore.h"
+#include "settings/profilefile.h"
+#include "settings/settingsstore.h"
 #include "windows/playwithothers.h"
 
 #include <QCoreApplication>
