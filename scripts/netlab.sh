@@ -14,12 +14,15 @@
 # between these namespaces, which have no route out of this computer.
 #
 # Usage: netlab.sh GLYPHON_SERVER LABPLAYER
+# With NETLAB_SCREENSHOT=FILE.png and DISPLAY set (an X server such as Xvfb),
+# the desktop program beside GLYPHON_SERVER also hosts in "home" and a
+# picture of the screen is taken once the router has opened its port.
 # Needs root; exits 77 (skipped) with the reason where namespaces cannot be
 # made. Every namespace and process it made is removed on any exit.
 set -uo pipefail
 
-server=${1:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}
-player=${2:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}
+server=$(realpath "${1:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}")
+player=$(realpath "${2:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}")
 
 skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; show_logs; exit 1; }
@@ -168,6 +171,22 @@ wait "$host_pid" 2>/dev/null
 grep -q "The router no longer forwards port 7772" "$work/host.log" || fail "the host did not remove the forwarding"
 [ "$(mapped_rules)" -eq 0 ] || fail "the router still forwards port 7772 after the host ended"
 echo "the router no longer forwards port 7772"
+
+if [ -n "${NETLAB_SCREENSHOT:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    echo "== The desktop program hosts in home (screenshot)"
+    mkdir -p "$work/gui"
+    (cd "$work/gui" && exec ip netns exec "$home" "${clean[@]}" GLYPHON_PORT=7774 DISPLAY="$DISPLAY" \
+        "$(dirname "$server")/glyphon" Cid 0.0.0.0 true >"$work/gui.log" 2>&1) &
+    gui_pid=$!
+    for _ in $(seq 100); do
+        ip netns exec "$router" nft list chain inet filter prerouting_miniupnpd | grep -q 'dport 7774' && break
+        sleep 0.1
+    done
+    sleep 2
+    import -window root "$NETLAB_SCREENSHOT"
+    kill -TERM "$gui_pid"
+    wait "$gui_pid" 2>/dev/null
+fi
 
 echo "== A router with NAT-PMP only"
 kill -TERM "$(cat "$work/miniupnpd.pid")" 2>/dev/null

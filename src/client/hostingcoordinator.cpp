@@ -56,8 +56,10 @@ QString HostingCoordinator::localAddress()
 
 QString HostingCoordinator::withPort(const QString &address) const
 {
+    // No colon: the chat pane sets off what comes before a line's first
+    // colon as a speaker's name.
     const quint16 port = m_server.Sock1->localPort();
-    return port == 7772 ? address : QStringLiteral("%1:%2").arg(address).arg(port);
+    return port == 7772 ? address : QStringLiteral("%1, port %2").arg(address).arg(port);
 }
 
 void HostingCoordinator::start(bool openPort)

@@ -98,21 +98,21 @@ void PortMapper::pulse()
             setState(State::Mapped, QStringLiteral("The router forwards port %1 (%2); its public address is %3.")
                                         .arg(m_port).arg(m_active->name(), m_active->publicAddress()));
         } else if (step == Step::Failed && m_active == m_upnp.get()) {
-            m_error = QStringLiteral("UPnP: %1").arg(m_upnp->error());
+            m_error = QStringLiteral("%1 (UPnP)").arg(m_upnp->error());
             emit logLine(QStringLiteral("%1; trying NAT-PMP...").arg(m_error));
             m_active = m_natpmp.get();
             m_active->map(m_port);
         } else if (step == Step::Failed) {
-            m_error = QStringLiteral("%1; NAT-PMP: %2").arg(m_error, m_natpmp->error());
+            m_error = QStringLiteral("%1; %2 (NAT-PMP)").arg(m_error, m_natpmp->error());
             m_active = nullptr;
-            setState(State::Error, QStringLiteral("The router did not forward port %1: %2.").arg(m_port).arg(m_error));
+            setState(State::Error, QStringLiteral("The router did not forward port %1 because %2.").arg(m_port).arg(m_error));
         }
         break;
     case State::Mapped:
         if (step == Step::Failed) {
             m_error = m_active->error();
             m_active = nullptr;
-            setState(State::Error, QStringLiteral("The router stopped forwarding port %1: %2.").arg(m_port).arg(m_error));
+            setState(State::Error, QStringLiteral("The router stopped forwarding port %1 because %2.").arg(m_port).arg(m_error));
         }
         break;
     case State::Unmapping:
@@ -122,7 +122,7 @@ void PortMapper::pulse()
             if (why.isEmpty())
                 setState(State::Unmapped, QStringLiteral("The router no longer forwards port %1.").arg(m_port));
             else
-                setState(State::Error, QStringLiteral("Removing the forwarding failed: %1; the router drops it "
+                setState(State::Error, QStringLiteral("Removing the forwarding failed (%1); the router drops it "
                                                       "within the hour by itself.").arg(why));
             // Wanted again meanwhile (a new port, the option checked again).
             if (m_enabled && m_port != 0)

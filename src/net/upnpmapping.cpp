@@ -31,7 +31,7 @@ namespace {
 QString upnpError(int code)
 {
     const char *text = strupnperror(code);
-    return text ? QStringLiteral("%1 (%2)").arg(QString::fromLatin1(text)).arg(code)
+    return text ? QStringLiteral("%1, code %2").arg(QString::fromLatin1(text)).arg(code)
                 : QStringLiteral("error %1").arg(code);
 }
 
@@ -101,14 +101,14 @@ void UpnpMapping::map(quint16 port)
         char external[40] = {};
         const int ipError = UPNP_GetExternalIPAddress(router->urls.controlURL, router->data.first.servicetype, external);
         if (ipError != UPNPCOMMAND_SUCCESS || !*external) {
-            r.error = QStringLiteral("the router did not tell its public address: %1").arg(upnpError(ipError));
+            r.error = QStringLiteral("the router did not tell its public address (%1)").arg(upnpError(ipError));
             return r;
         }
         r.publicAddress = QString::fromLatin1(external);
         const int mapError = addMapping(router->urls.controlURL, router->data.first.servicetype,
                                         router->lanAddress, port);
         if (mapError != UPNPCOMMAND_SUCCESS) {
-            r.error = QStringLiteral("the router refused to forward port %1: %2").arg(port).arg(upnpError(mapError));
+            r.error = QStringLiteral("the router refused to forward port %1 (%2)").arg(port).arg(upnpError(mapError));
             return r;
         }
         r.ok = true;
@@ -131,7 +131,7 @@ void UpnpMapping::unmap()
                                                          portText.constData(), "TCP", nullptr);
                 r.ok = error == UPNPCOMMAND_SUCCESS;
                 if (!r.ok)
-                    r.error = QStringLiteral("the router did not remove the forwarding of port %1: %2")
+                    r.error = QStringLiteral("the router did not remove the forwarding of port %1 (%2)")
                                   .arg(port).arg(upnpError(error));
                 return r;
             });
@@ -186,7 +186,7 @@ void UpnpMapping::pulse(qint64)
                                          router->lanAddress, port);
             r.ok = error == UPNPCOMMAND_SUCCESS;
             if (!r.ok)
-                r.error = QStringLiteral("the router refused to renew port %1: %2").arg(port).arg(upnpError(error));
+                r.error = QStringLiteral("the router refused to renew port %1 (%2)").arg(port).arg(upnpError(error));
             return r;
         });
     }
