@@ -5,6 +5,7 @@
 #include "tchat_support.h"
 
 #include "client/hostingcoordinator.h"
+#include "client/leaveguard.h"
 #include "client/playwithothers.h"
 #include "net/lanbrowser.h"
 #include "server/tserver.h"
@@ -157,6 +158,20 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     QVERIFY(third.login(QStringLiteral("Bob")));
     QCOMPARE(third.seat, 3);
     QTRY_VERIFY(listener.rows().constFirst().game.watchers == 1);
+
+    // A game that starts is announced as running at once; going to another
+    // game from it asks first, as leaving does.
+    host->server->startgame(TServer::LocalRequest, "Server+100+60+");
+    QTRY_VERIFY(listener.rows().constFirst().game.running);
+    QTRY_VERIFY(host->chat->leaveGuard()->gameRunning());
+    QStringList asked;
+    host->chat->leaveGuard()->setAsk([&](const QString &question) {
+        asked << question;
+        return false;
+    });
+    host->chat->PlayWithOthers1Click();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(!host->chat->playWithOthers()->window() || !host->chat->playWithOthers()->window()->isVisible());
 
     // The host's end removes the row at once.
     host->chat->closeWithoutAsking();
