@@ -7,7 +7,7 @@
 // time out again and again. Prints median, 99th percentile and maximum.
 
 #include "dictionary/random.h"
-#include "server/board.h"
+#include "core/board.h"
 #include "server/computerplayer.h"
 
 #include <QFile>

@@ -8,7 +8,7 @@
 // Run: bench_rizilevels [--moves N] [--seed S] [--wordfile FILE]
 
 #include "dictionary/random.h"
-#include "server/board.h"
+#include "core/board.h"
 #include "server/computerplayer.h"
 #include "server/strongindex.h"
 

@@ -86,8 +86,7 @@ void ComputerPlayer::setWords(QStringList words)
 
 bool ComputerPlayer::computercheckforlock(const Board &board, int position, int seat)
 {
-    const TCell &c = board.cell(position);
-    return c.locked == 1 && c.owner != seat;
+    return !canUse(board.cell(position), seat);
 }
 
 ComputerPlayer::Layout ComputerPlayer::layoutFor(const Board &board, int seat) const

@@ -4,7 +4,7 @@
 // take from its opponent, then a free tile, and only last one of its own.
 // At most 21 searches of 3000 attempts each; draws from glyphon::rng().
 
-#include "server/board.h"
+#include "core/board.h"
 
 #include <QList>
 #include <QStringList>

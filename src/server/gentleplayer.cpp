@@ -26,7 +26,7 @@ void GentlePlayer::setWords(const QStringList &words)
 int GentlePlayer::rank(const Board &board, int position, int seat)
 {
     const TCell &c = board.cell(position);
-    if (c.letter < 1 || c.letter > 26 || (c.locked == 1 && c.owner != seat))
+    if (c.letter < 1 || c.letter > 26 || !canUse(c, seat))
         return -1;
     if (c.owner == 0)
         return c.value >= 2 ? 1 : 0;

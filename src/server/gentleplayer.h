@@ -5,7 +5,7 @@
 // nothing else carries the letter; and about one turn in five it lets the
 // turn pass. Draws from glyphon::rng(), so a seeded game replays.
 
-#include "server/board.h"
+#include "core/board.h"
 
 #include <QList>
 #include <QStringList>

@@ -14,7 +14,7 @@
 // score found so far. Built once; read-only afterwards, so one index may
 // serve several hosts of one process.
 
-#include "server/board.h"
+#include "core/board.h"
 
 #include <QByteArray>
 #include <QList>

@@ -11,7 +11,7 @@
 
 #include "protocol/tsock.h"
 #include "protocol/wire.h"
-#include "server/board.h"
+#include "core/board.h"
 #include "server/computerplayer.h"
 #include "server/gentleplayer.h"
 #include "server/rizilevel.h"

@@ -8,7 +8,7 @@
 #include "artwork/tilepainter.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
-#include "server/board.h"
+#include "core/board.h"
 #include "windows/quickinstructions.h"
 #include "windows/spylist.h"
 

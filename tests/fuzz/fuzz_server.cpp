@@ -8,7 +8,7 @@
 #include "fuzz_support.h"
 
 #include "protocol/wire.h"
-#include "server/board.h"
+#include "core/board.h"
 #include "server/tserver.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // Hand-set boards for the rules and computer player tests.
 
-#include "server/board.h"
+#include "core/board.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "server/board.h"
+#include "core/board.h"
 
 #include "board_support.h"
 #include "dictionary/random.h"
