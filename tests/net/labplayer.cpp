@@ -7,7 +7,7 @@
 
 #include "net/lanbrowser.h"
 #include "protocol/wire.h"
-#include "server/board.h"
+#include "core/board.h"
 #include "server/computerplayer.h"
 
 #include <QCoreApplication>
