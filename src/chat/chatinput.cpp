@@ -86,6 +86,20 @@ void ChatInput::setTextColour(quint32 colour)
     setPalette(p);
 }
 
+bool ChatInput::event(QEvent *event)
+{
+    // A line edit takes Ctrl+H as Backspace, which would keep the window's
+    // Hint from the user while the chat has the keyboard.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_H && key->modifiers() == Qt::ControlModifier) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void ChatInput::keyPressEvent(QKeyEvent *event)
 {
     clearPlaceholder();

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+#include <tuple>
 
 namespace glyphon {
 
@@ -35,6 +36,20 @@ OptionsMenu::OptionsMenu(QMenu *menu, QAction *scrollChatOff, QAction *clearMain
     Normal1->setChecked(true);
     connect(m_botSpeed, &QActionGroup::triggered, this,
             [this](QAction *item) { emit botSpeedChosen(item->data().toInt()); });
+
+    // How the host's Rizi plays; the level's settings word is the item's data.
+    m_riziLevel = new QActionGroup(this);
+    for (const auto &[caption, level, item] :
+         {std::tuple{"Rizi Plays Gentle", "gentle", &RiziGentle1}, std::tuple{"Rizi Plays Classic", "classic", &RiziClassic1},
+          std::tuple{"Rizi Plays Strong", "strong", &RiziStrong1}}) {
+        *item = menu->addAction(QString::fromLatin1(caption));
+        (*item)->setCheckable(true);
+        (*item)->setData(QString::fromLatin1(level));
+        m_riziLevel->addAction(*item);
+    }
+    RiziClassic1->setChecked(true);
+    connect(m_riziLevel, &QActionGroup::triggered, this,
+            [this](QAction *item) { emit riziLevelChosen(item->data().toString()); });
 
     TextColor1 = menu->addAction(QStringLiteral("Text Color"));
     connect(TextColor1, &QAction::triggered, this, &OptionsMenu::textColourRequested);
@@ -82,6 +97,8 @@ void OptionsMenu::show(const ClientSettings &settings)
     PlayerPhraseSounds1->setChecked(settings.playerPhraseSounds);
     checkByNumber(m_turnSound, settings.turnSound);
     checkByNumber(m_botSpeed, settings.botSpeed);
+    for (QAction *item : m_riziLevel->actions())
+        item->setChecked(item->data().toString() == settings.riziLevel);
 }
 
 void OptionsMenu::checkTextSize(int points)

@@ -18,11 +18,12 @@ class OptionsMenu : public QObject
     Q_OBJECT
 public:
     // Fills menu: Play Sounds, Player Phrase Sounds, Turn Sound, Bot Speed,
-    // Text Color, Text Size, then the chat's two shared items, then Reset
+    // the three Rizi levels, Text Color, Text Size, then the chat's two shared items, then Reset
     // Screen Location. Items added later (Just Watch) follow at the end.
     OptionsMenu(QMenu *menu, QAction *scrollChatOff, QAction *clearMainChat);
 
-    // Checks the sound, turn sound and bot speed items that match settings.
+    // Checks the sound, turn sound, bot speed and Rizi level items that
+    // match settings.
     void show(const ClientSettings &settings);
     // Checks the Text Size item of that size; none when the menu has no
     // such size (all four are unchecked at creation).
@@ -37,6 +38,9 @@ public:
     QAction *Slow1 = nullptr;    // bot speed 2000
     QAction *Normal1 = nullptr;  // 1000
     QAction *Fast1 = nullptr;    // 500
+    QAction *RiziGentle1 = nullptr;  // Rizi level "gentle"
+    QAction *RiziClassic1 = nullptr; // "classic"
+    QAction *RiziStrong1 = nullptr;  // "strong"
     QAction *TextColor1 = nullptr;
     QAction *N81 = nullptr;
     QAction *N101 = nullptr;
@@ -49,6 +53,7 @@ signals:
     void playerPhraseSoundsToggled();
     void turnSoundChosen(int number);
     void botSpeedChosen(int milliseconds);
+    void riziLevelChosen(const QString &level);
     void textColourRequested();
     void textSizeChosen(int points);
     void resetScreenLocationRequested();
@@ -60,6 +65,7 @@ private:
     QMenu *m_menu;
     QActionGroup *m_turnSound = nullptr;
     QActionGroup *m_botSpeed = nullptr;
+    QActionGroup *m_riziLevel = nullptr;
     QActionGroup *m_textSize = nullptr;
 };
 

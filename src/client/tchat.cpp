@@ -9,6 +9,7 @@
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
 #include "client/playwithothers.h"
+#include "client/hintcontrol.h"
 #include "client/leaveguard.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
@@ -426,6 +427,7 @@ void Tchat::createMenus()
     connect(m_options, &glyphon::OptionsMenu::playerPhraseSoundsToggled, this, &Tchat::PlayerPhraseSounds1Click);
     connect(m_options, &glyphon::OptionsMenu::turnSoundChosen, this, &Tchat::Classic1Click);
     connect(m_options, &glyphon::OptionsMenu::botSpeedChosen, this, &Tchat::Fast1Click);
+    connect(m_options, &glyphon::OptionsMenu::riziLevelChosen, this, &Tchat::RiziLevel1Click);
     connect(m_options, &glyphon::OptionsMenu::textColourRequested, this, &Tchat::TextColor1Click);
     connect(m_options, &glyphon::OptionsMenu::textSizeChosen, this, &Tchat::N14Click);
     connect(m_options, &glyphon::OptionsMenu::resetScreenLocationRequested, this, &Tchat::ResetScreenLocation1Click);
@@ -462,6 +464,11 @@ void Tchat::createMenus()
     connect(PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
     ViewTally1 = view->addAction(QStringLiteral("View Tally"));
     connect(ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
+    m_hints = new glyphon::HintControl(view, {[this] { return myseat; }, [this] { return myTurn(); },
+                                              [this] { hitclear(); },
+                                              [this](int p) { image_word51MouseUp(tileAt(p), Qt::LeftButton); },
+                                              [this](const QString &line) { statusLine(line); }},
+                                       this);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = help->addAction(QStringLiteral("Content"));

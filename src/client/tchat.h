@@ -44,6 +44,7 @@ class GlyphonContext;
 
 namespace glyphon {
 class HostingCoordinator;
+class HintControl;
 class LeaveGuard;
 class PlayWithOthers;
 class OptionsMenu;
@@ -228,6 +229,8 @@ public:
     void PlayerPhraseSounds1Click();
     void Classic1Click(int turnSound);
     void Fast1Click(int botSpeed);
+    // Rizi's level ("gentle", "classic", "strong") for the host's own server.
+    void RiziLevel1Click(const QString &level);
     void TextColor1Click();
     void N14Click(int textSize);
     void ResetScreenLocation1Click();
@@ -264,6 +267,8 @@ public:
     void hitclear();
     void hitdone();
     void turntimeTimer();
+    // View > Hint in a game against the computer.
+    glyphon::HintControl *hintControl() const { return m_hints; }
     // The tiles of the last accepted word, outlined on the board.
     const glyphon::LastMove &lastMove() const { return m_lastMove; }
     // True while this window may take tiles and submit.
@@ -363,4 +368,5 @@ private:
     bool m_settingsLoaded = false;
     glyphon::SeatControl *m_seats = nullptr;
     glyphon::TileSetMenu *m_tileSets = nullptr;
+    glyphon::HintControl *m_hints = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "client/hostingcoordinator.h"
 #include "client/leaveguard.h"
 #include "client/playwithothers.h"
+#include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -65,6 +66,9 @@ void Tchat::hostpress()
     // port; the rest of hosting then does not happen.
     m_context.server->Sock1->setListen(true);
     ishost = true;
+    // Built now, so that no strong turn and no hint waits for it.
+    m_context.server->prepareStrong();
+    m_hints->attach(m_context.server);
     // A solo game is nobody else's business; a copy hosting for others is
     // announced, and its port opened on the router if the user wants that.
     if (!m_params.isEmpty() && !m_hosting) {

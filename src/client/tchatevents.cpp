@@ -4,6 +4,7 @@
 #include "client/tchat.h"
 
 #include "client/glyphoncontext.h"
+#include "client/hintcontrol.h"
 #include "client/leaveguard.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
@@ -119,7 +120,8 @@ void Tchat::winner(const QByteArray &data)
 
     const bool player = myseat >= 1 && myseat <= playerseats;
     const bool iWon = player && playerNameLabel(myseat)->text() == name;
-    const QString text = iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
+    const QString text = m_hints->withHints(
+        iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!"), iWon);
     label_winner1->setText(text);
     label_winner2->setText(text);
     label_status->setText(QStringLiteral("Game Over!"));

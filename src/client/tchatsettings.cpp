@@ -46,6 +46,9 @@ void Tchat::loadinifile()
 
     settings.botSpeed = stored.botSpeed;
     m_context.server->setBotSpeed(stored.botSpeed);
+    settings.riziLevel = stored.riziLevel;
+    for (int seat : {1, 2})
+        m_context.server->setRiziLevel(seat, glyphon::riziLevelFromName(settings.riziLevel).value_or(glyphon::RiziLevel::Classic));
     settings.turnSound = stored.turnSound;
 
     for (int n = 1; n <= glyphon::StoredSettings::PhraseCount; ++n)
@@ -128,6 +131,18 @@ void Tchat::Fast1Click(int botSpeed)
 {
     settings.botSpeed = botSpeed;
     m_context.server->setBotSpeed(botSpeed);
+    m_options->show(settings);
+    saveinifile();
+}
+
+void Tchat::RiziLevel1Click(const QString &level)
+{
+    const glyphon::RiziLevel chosen = glyphon::riziLevelFromName(level).value_or(glyphon::RiziLevel::Classic);
+    settings.riziLevel = glyphon::riziLevelName(chosen);
+    // Like the bot speed, it changes only this window's own server: a
+    // joining window's choice never reaches the host.
+    for (int seat : {1, 2})
+        m_context.server->setRiziLevel(seat, chosen);
     m_options->show(settings);
     saveinifile();
 }

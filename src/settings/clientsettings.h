@@ -13,6 +13,7 @@ struct ClientSettings
     quint32 textColour = 0; // 0x00BBGGRR, black
     int textSize = 10;
     int botSpeed = 1000;  // computer player's delay in ms: 2000, 1000 or 500
+    QString riziLevel = QStringLiteral("classic"); // how the host's Rizi plays: "gentle", "classic" or "strong"
     int turnSound = 0;    // 0 "turn", 1 "turnnew"
     bool playSounds = true;
     bool playerPhraseSounds = true;

@@ -61,6 +61,9 @@ StoredSettings readSettings(const ProfileText &text, const QString &section)
     s.timePerTurn = wholeNumber(read("Timeperturn").value_or(QStringLiteral("90")));
     const QString speed = read("Botspeed").value_or(QString());
     s.botSpeed = speed == QLatin1String("2000") ? 2000 : speed == QLatin1String("500") ? 500 : 1000;
+    const QString level = read("RiziLevel").value_or(QString()).trimmed().toLower();
+    if (level == QLatin1String("gentle") || level == QLatin1String("strong"))
+        s.riziLevel = level;
     s.turnSound = read("Turnsound") == QStringLiteral("1") ? 1 : 0;
     for (int n = 1; n <= StoredSettings::PhraseCount; ++n)
         s.phrases[n - 1] = text.value(section, QStringLiteral("Phrase%1").arg(n)).value_or(QString());
@@ -82,6 +85,7 @@ ProfileEntries settingsEntries(const ClientSettings &s, const WindowPlacement &p
         {QStringLiteral("Playtoscore"), QString::number(s.playToScore)},
         {QStringLiteral("Timeperturn"), QString::number(s.timePerTurn)},
         {QStringLiteral("Botspeed"), QString::number(s.botSpeed)},
+        {QStringLiteral("RiziLevel"), s.riziLevel},
         {QStringLiteral("Turnsound"), QString::number(s.turnSound)},
         {QStringLiteral("Tiles"), s.tiles},
         {QStringLiteral("Playerphrasesounds"), boolText(s.playerPhraseSounds)},

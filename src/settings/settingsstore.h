@@ -41,6 +41,7 @@ struct StoredSettings
     std::optional<int> playToScore; // only whole numbers; else the dialog keeps its value
     std::optional<int> timePerTurn;
     int botSpeed = 1000;
+    QString riziLevel = QStringLiteral("classic"); // "gentle", "classic" or "strong", in small letters
     int turnSound = 0;
     std::array<QString, PhraseCount> phrases; // empty: the button keeps its phrase
     bool playSounds = true;

@@ -264,6 +264,16 @@ send; when off, they are shown as a line in the chat instead.</li>
 <li><b>Turn Sound</b> &ndash; Classic or New: the sound when your turn begins.</li>
 <li><b>Bot Speed</b> &ndash; Slow, Normal or Fast: how long Rizi thinks (the
 host's choice counts).</li>
+<li><b>Rizi Plays Gentle</b>, <b>Rizi Plays Classic</b>, <b>Rizi Plays
+Strong</b> &ndash; how well Rizi plays (the host's choice counts; a change
+counts from Rizi's next turn). <i>Gentle</i> is a friendly opponent for
+children and beginners: short everyday words of three to five letters, laid
+on free tiles rather than on yours or on bonus tiles, and now and then it lets
+its turn pass. <i>Classic</i>, the usual Rizi, picks words at random from its
+own list and lays them on bonus tiles and on your tiles where it can: it wins
+some games and loses others. <i>Strong</i> looks through the whole dictionary
+for the word that scores most on the board as it stands, on the tiles worth
+most to it, and prefers moves that lock its tiles: hard to beat.</li>
 <li><b>Text Color</b> &ndash; the colour of your chat text.</li>
 <li><b>Text Size</b> &ndash; 8, 10, 12 or 14 point chat text.</li>
 <li><b>Scroll Chat Off</b> &ndash; stop the chat from scrolling to new lines.</li>
@@ -288,6 +298,10 @@ The buttons can be used once every 2 seconds.</li>
 <li><b>View Tally</b> &ndash; your results against the players you choose to
 tally: check a name under &ldquo;Players In Current Game&rdquo; to count your
 games against that player from now on. The tally is kept between runs.</li>
+<li><b>Hint</b> (Ctrl+H) &ndash; in a game against Rizi alone, during your
+turn: the tiles of a good word (the word Strong would play) go into your word,
+for you to submit, change or clear. It is greyed when another person plays.
+The winner panel says how many hints you took.</li>
 </ul>
 <p>The <b>Tiles</b> menu chooses a tile set from the <code>glyphontiles</code>
 folder. Three sets come with the game: <b>Wood</b>, <b>Ice</b> and

@@ -98,13 +98,17 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
 {
     const QByteArray lobby = "[MarnetLobby]\r\nName=Ann\r\n\r\n";
     writeSettings(lobby + "[glyphon]\r\nTextsize=12\r\nBotspeed=fast\r\nTiles=CLASSIC\r\nPlaytoscore=abc\r\n"
-                          "Timeperturn=500\r\nTurnsound=1\r\nPhrase2=Hi all\r\nPlaysounds=false\r\nHelp=2\r\n");
+                          "Timeperturn=500\r\nTurnsound=1\r\nPhrase2=Hi all\r\nPlaysounds=false\r\nHelp=2\r\n"
+                          "RiziLevel=Strong\r\n");
     startSolo();
     const glyphon::OptionsMenu *menu = m_chat->optionsMenu();
     QCOMPARE(m_chat->mainchat->textSize(), 12);
     QVERIFY(menu->N121->isChecked() && !menu->N81->isChecked());
     QVERIFY(menu->Normal1->isChecked());
     QCOMPARE(m_copy->server->botSpeed(), 1000);
+    QVERIFY(menu->RiziStrong1->isChecked() && !menu->RiziClassic1->isChecked());
+    QCOMPARE(m_copy->server->riziLevel(1), glyphon::RiziLevel::Strong);
+    QCOMPARE(m_copy->server->riziLevel(2), glyphon::RiziLevel::Strong);
     QCOMPARE(m_copy->gamestart->timeperturn(), 500);
     QCOMPARE(m_copy->gamestart->playtoscore(), 200); // the dialog's own value
     QVERIFY(menu->New1->isChecked() && !menu->Classic1->isChecked());
@@ -121,6 +125,11 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
     QCOMPARE(stored("Timeperturn"), QStringLiteral("500"));
     QCOMPARE(stored("Turnsound"), QStringLiteral("1"));
     QVERIFY(settingsBytes().startsWith(lobby + "[glyphon]\r\nTextsize=12\r\nBotspeed=500\r\n"));
+
+    menu->RiziGentle1->trigger();
+    QCOMPARE(m_copy->server->riziLevel(2), glyphon::RiziLevel::Gentle);
+    QCOMPARE(stored("RiziLevel"), QStringLiteral("gentle"));
+    QVERIFY(menu->RiziGentle1->isChecked() && !menu->RiziStrong1->isChecked());
 
     menu->PlaySounds1->trigger();
     QVERIFY(menu->PlaySounds1->isChecked());

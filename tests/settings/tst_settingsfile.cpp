@@ -184,6 +184,10 @@ void TestSettingsFile::keyRules_data()
     QTest::newRow("Botspeed missing") << QByteArray() << "botSpeed" << "1000";
     QTest::newRow("Botspeed 2000") << QByteArray("Botspeed=2000") << "botSpeed" << "2000";
     QTest::newRow("Botspeed 500") << QByteArray("botspeed = 500") << "botSpeed" << "500";
+    QTest::newRow("RiziLevel missing") << QByteArray() << "riziLevel" << "classic";
+    QTest::newRow("RiziLevel Strong") << QByteArray("rizilevel = Strong") << "riziLevel" << "strong";
+    QTest::newRow("RiziLevel gentle") << QByteArray("RiziLevel=gentle") << "riziLevel" << "gentle";
+    QTest::newRow("RiziLevel unreadable") << QByteArray("RiziLevel=hard") << "riziLevel" << "classic";
     QTest::newRow("Playtoscore abc") << QByteArray("Playtoscore=abc") << "playToScore" << "keep";
     QTest::newRow("Playtoscore empty") << QByteArray("Playtoscore=") << "playToScore" << "keep";
     QTest::newRow("Playtoscore missing") << QByteArray() << "playToScore" << "200";
@@ -219,6 +223,7 @@ void TestSettingsFile::keyRules()
     auto optional = [](std::optional<int> v) { return v ? QString::number(*v) : QStringLiteral("keep"); };
     const QMap<QString, QString> fields{
         {"botSpeed", QString::number(s.botSpeed)},
+        {"riziLevel", s.riziLevel},
         {"playToScore", optional(s.playToScore)},
         {"timePerTurn", optional(s.timePerTurn)},
         {"tiles", s.tiles},
@@ -243,6 +248,7 @@ void TestSettingsFile::savesInOrderAndReadsBack()
     s.textColour = 0x00FF0000;
     s.tiles = "CLASSIC";
     s.botSpeed = 500;
+    s.riziLevel = "strong";
     s.turnSound = 1;
     s.playSounds = false;
     const glyphon::WindowPlacement where{10, 20, 800, 600};
@@ -250,7 +256,7 @@ void TestSettingsFile::savesInOrderAndReadsBack()
     for (const auto &[key, value] : glyphon::settingsEntries(s, where))
         keys << key;
     QCOMPARE(keys, QStringList({"Textsize", "Top", "Left", "Width", "Height", "Textcolor", "Playtoscore",
-                                "Timeperturn", "Botspeed", "Turnsound", "Tiles", "Playerphrasesounds",
+                                "Timeperturn", "Botspeed", "RiziLevel", "Turnsound", "Tiles", "Playerphrasesounds",
                                 "Playsounds"}));
 
     QTemporaryDir dir;
@@ -263,6 +269,7 @@ void TestSettingsFile::savesInOrderAndReadsBack()
     QCOMPARE(back.textColour, 0x00FF0000u);
     QCOMPARE(back.tiles, QStringLiteral("CLASSIC"));
     QCOMPARE(back.botSpeed, 500);
+    QCOMPARE(back.riziLevel, QStringLiteral("strong"));
     QCOMPARE(back.turnSound, 1);
     QVERIFY(!back.playSounds);
     QVERIFY(back.playerPhraseSounds);

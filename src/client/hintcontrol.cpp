@@ -1,0 +1,91 @@
+#include "client/hintcontrol.h"
+
+#include "server/tserver.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace glyphon {
+
+HintControl::HintControl(QMenu *view, Hooks hooks, QObject *parent)
+    : QObject(parent)
+    , m_hooks(std::move(hooks))
+{
+    Hint1 = view->addAction(QStringLiteral("Hint"));
+    Hint1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    Hint1->setEnabled(false);
+    connect(Hint1, &QAction::triggered, this, &HintControl::Hint1Click);
+    connect(view, &QMenu::aboutToShow, this, &HintControl::refresh);
+}
+
+void HintControl::attach(TServer *server)
+{
+    if (m_server == server)
+        return;
+    m_server = server;
+    m_taken = 0;
+    const auto refreshed = [this] { refresh(); };
+    connect(server, &TServer::gameStarted, this, [this] {
+        m_taken = 0;
+        refresh();
+    });
+    connect(server, &TServer::turnStarted, this, refreshed);
+    connect(server, &TServer::timeUp, this, refreshed);
+    connect(server, &TServer::wordAccepted, this, refreshed);
+    connect(server, &TServer::roundEnded, this, refreshed);
+    connect(server, &TServer::gameWon, this, refreshed);
+    connect(server, &TServer::playerArrived, this, refreshed);
+    connect(server, &TServer::seatFreed, this, refreshed);
+    refresh();
+}
+
+bool HintControl::available() const
+{
+    if (!m_server)
+        return false;
+    const int seat = m_hooks.seat();
+    if (seat != 1 && seat != 2)
+        return false;
+    const TSeat &other = m_server->seats[seat == 1 ? 2 : 1];
+    // Somebody else plays: a hint would be help against a person.
+    if (other.connected && !other.watching)
+        return false;
+    return m_server->gameon && m_server->currentplayer == seat && m_server->pendingAction == TServer::TimeUp
+        && !m_server->seats[seat].watching;
+}
+
+void HintControl::refresh()
+{
+    Hint1->setEnabled(available());
+}
+
+void HintControl::Hint1Click()
+{
+    refresh();
+    if (!available() || !m_hooks.myTurn())
+        return;
+    const std::optional<RiziMove> move = m_server->strongMove(m_hooks.seat());
+    if (!move) {
+        m_hooks.say(QStringLiteral("No word fits the board."));
+        return;
+    }
+    m_hooks.clearWord();
+    for (int position : move->positions)
+        m_hooks.pickTile(position);
+    ++m_taken;
+}
+
+QString HintControl::withHints(const QString &text, bool won) const
+{
+    if (m_taken == 0)
+        return text;
+    const QString hints = m_taken == 1 ? QStringLiteral("with 1 hint") : QStringLiteral("with %1 hints").arg(m_taken);
+    if (!won)
+        return text + QStringLiteral(" (") + hints + QLatin1Char(')');
+    QString plain = text;
+    if (plain.endsWith(QLatin1Char('!')))
+        plain.chop(1);
+    return plain + QLatin1Char(' ') + hints + QLatin1Char('!');
+}
+
+} // namespace glyphon
