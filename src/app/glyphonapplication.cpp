@@ -1,6 +1,7 @@
 #include "app/glyphonapplication.h"
 
 #include "protocol/tsock.h"
+#include "windows/windowutil.h"
 
 #include <QIcon>
 #include <QMessageBox>
@@ -35,5 +36,5 @@ bool GlyphonApplication::notify(QObject *receiver, QEvent *event)
 void GlyphonApplication::showError(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Glyphon"), text, QMessageBox::Ok);
-    box.exec();
+    glyphon::execOnTop(box);
 }

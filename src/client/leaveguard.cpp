@@ -1,5 +1,7 @@
 #include "client/leaveguard.h"
 
+#include "windows/windowutil.h"
+
 #include <QMessageBox>
 
 namespace glyphon {
@@ -15,9 +17,10 @@ bool LeaveGuard::askToLeave(QWidget *parent, bool host) const
     if (m_ask)
         return m_ask(question(host));
     // No is the default: an Enter pressed by chance keeps the game.
-    return QMessageBox::question(parent, QStringLiteral("Glyphon"), question(host), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No)
-        == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Glyphon"), question(host),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return execOnTop(box) == QMessageBox::Yes;
 }
 
 } // namespace glyphon

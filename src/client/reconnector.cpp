@@ -47,7 +47,8 @@ void Reconnector::succeeded()
 void Reconnector::waitForNext()
 {
     m_attemptLimit->stop();
-    const qint64 leftMs = qint64(BudgetUnits) * m_unitMs - m_since.elapsed();
+    const qint64 elapsed = m_clock ? m_clock() : m_since.elapsed();
+    const qint64 leftMs = qint64(BudgetUnits) * m_unitMs - elapsed;
     if (leftMs <= 0) {
         m_state = State::Idle;
         m_hooks.status(QStringLiteral("Could not reconnect to the host."));
@@ -62,6 +63,7 @@ void Reconnector::waitForNext()
     const qint64 pauseMs = std::min<qint64>(qint64(m_nextPause) * m_unitMs, leftMs);
     m_nextPause *= 2;
     m_pause->start(int(pauseMs));
+    emit waiting(int(pauseMs));
 }
 
 void Reconnector::tryNow()

@@ -31,6 +31,9 @@ public:
 
     // One unit of pause; a second unless a test makes it shorter.
     void setPauseUnitMs(int ms) { m_unitMs = ms; }
+    // Milliseconds since the loss; a test may count them itself, so the
+    // budget does not depend on how fast the machine is.
+    void setClock(std::function<qint64()> elapsedMs) { m_clock = std::move(elapsedMs); }
     int pauseUnitMs() const { return m_unitMs; }
     static constexpr int BudgetUnits = 120; // from the loss to giving up
     static constexpr int AttemptUnits = 15; // a seat must come within this
@@ -47,6 +50,8 @@ public:
     void succeeded();
 
 signals:
+    // A pause of pauseMs begins before the next attempt.
+    void waiting(int pauseMs);
     // Waiting has used its two minutes; the window tells the user, closes
     // what the last attempt left open, and closes itself.
     void gaveUp();
@@ -60,6 +65,7 @@ private:
     int m_unitMs = 1000;
     int m_nextPause = 1; // units
     QElapsedTimer m_since; // since the loss
+    std::function<qint64()> m_clock;
     int m_attempts = 0;
     QTimer *m_pause;
     QTimer *m_attemptLimit;

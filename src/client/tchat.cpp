@@ -585,7 +585,7 @@ void Tchat::showMessageBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Glyphon"), text, QMessageBox::Ok, this);
     ++m_modalDepth;
-    box.exec();
+    glyphon::execOnTop(box);
     --m_modalDepth;
     modalFinished();
 }

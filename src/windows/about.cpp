@@ -101,7 +101,9 @@ QString Tabout::versionText() const
 void Tabout::label_urlClick()
 {
     if (!QDesktopServices::openUrl(productUrl()))
-        QMessageBox::warning(this, QString::fromLatin1(glyphon::AppTitle), QStringLiteral("Cannot open Webpage"));
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(glyphon::AppTitle),
+                        QStringLiteral("Cannot open Webpage"), QMessageBox::Ok, this);
+        glyphon::execOnTop(box);
 }
 
 void Tabout::button_doneClick()

@@ -291,7 +291,7 @@ bool Tdownload::keepDownload(bool complete)
 void Tdownload::showMessage(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(glyphon::AppTitle), text, QMessageBox::Ok, this);
-    box.exec();
+    glyphon::execOnTop(box);
 }
 
 void Tdownload::showEvent(QShowEvent *event)

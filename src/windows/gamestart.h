@@ -24,8 +24,8 @@ public:
 
     explicit Tgamestart(QWidget *parent = nullptr);
 
-    // Values from the settings file are offered as they stand, also outside
-    // the arrows' range.
+    // Values from the settings file are brought onto the arrows' range and
+    // steps, as if the user had set them with the arrows.
     void setValues(int playtoscore, int timeperturn);
     int playtoscore() const;
     int timeperturn() const;

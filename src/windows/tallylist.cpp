@@ -3,6 +3,7 @@
 #include "tallyfile/tallyfile.h"
 #include "windows/windowutil.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -130,13 +131,22 @@ void Ttallylist::FormCreate()
         loadtally();
         return;
     }
-    // The damaged file has been moved aside; the run goes on with an empty
-    // tally. The box waits for the event loop so start-up is not blocked.
-    m_loadError = read.error;
+    // The run goes on with an empty tally. The box says where the old one
+    // went; one that could not be moved aside is never written over.
+    m_loadError = read.error + QLatin1Char('\n');
+    if (!file.damagedPath().isEmpty()) {
+        m_loadError += QStringLiteral("The tally was started afresh; the damaged file was kept as %1.")
+                               .arg(QDir::toNativeSeparators(file.damagedPath()));
+    } else {
+        m_loadError += QStringLiteral("The tally was started afresh for this run only; the damaged file "
+                                      "was left as it is.");
+        m_path.clear();
+    }
+    // The box waits for the event loop so start-up is not blocked.
     QTimer::singleShot(0, this, [this] {
         QMessageBox box(QMessageBox::Critical, QString::fromLatin1(glyphon::AppTitle), m_loadError,
                         QMessageBox::Ok, parentWidget());
-        box.exec();
+        glyphon::execOnTop(box);
     });
 }
 
@@ -308,7 +318,7 @@ bool Ttallylist::ask(const QString &question)
 {
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(glyphon::AppTitle), question,
                     QMessageBox::Yes | QMessageBox::No, this);
-    return box.exec() == QMessageBox::Yes;
+    return glyphon::execOnTop(box) == QMessageBox::Yes;
 }
 
 void Ttallylist::showEvent(QShowEvent *event)

@@ -56,7 +56,10 @@ void UpDown::setAssociate(QLineEdit *edit)
 
 void UpDown::setPosition(int position)
 {
-    m_position = position;
+    // 64-bit, so that positions near the ends of int cannot overflow.
+    const qint64 clamped = std::clamp<qint64>(position, m_min, m_max);
+    const qint64 steps = (clamped - m_min + m_increment / 2) / m_increment;
+    m_position = int(std::min<qint64>(m_min + steps * m_increment, m_max));
     showPosition();
 }
 
@@ -72,7 +75,6 @@ void UpDown::stepDown()
 
 void UpDown::stepBy(int steps)
 {
-    // 64-bit so that a far out-of-range position cannot overflow.
     const qint64 target = qint64(m_position) + qint64(steps) * m_increment;
     setPosition(int(std::clamp<qint64>(target, m_min, m_max)));
 }

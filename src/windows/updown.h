@@ -22,9 +22,9 @@ public:
     // The associated edit shows every position as a plain decimal number.
     void setAssociate(QLineEdit *edit);
 
-    // Sets the position as given, even outside the range: values loaded from
-    // settings are offered as they stand, and the next step brings them back
-    // into range.
+    // Sets the position the arrows could have reached nearest to the one
+    // given: within the range and on a step from its minimum. A settings file
+    // may hold anything, and a game must not start with "-7" to play to.
     void setPosition(int position);
     int position() const { return m_position; }
 

@@ -3,9 +3,11 @@
 #include <QDate>
 #include <QGuiApplication>
 #include <QLinearGradient>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPolygonF>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace glyphon {
@@ -28,6 +30,19 @@ void paintPaper(QPainter &p, const QRect &area)
         }
     }
     p.restore();
+}
+
+int execOnTop(QMessageBox &box)
+{
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Once it is mapped: a window manager may otherwise leave the keyboard
+    // with the window that had it.
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+    return box.exec();
 }
 
 void centreOnParent(QWidget *window)

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QMessageBox;
 class QPainter;
 class QRect;
 class QWidget;
@@ -20,6 +21,11 @@ void centreOnParent(QWidget *window);
 // The main window's background: warm paper with a faint woven pattern.
 // Side windows that show it paint it the same way.
 void paintPaper(QPainter &painter, const QRect &area);
+
+// Runs box modal to the whole program, above all of its windows (the lobby
+// window stays on top, and a box under it looks like a frozen program) and
+// with the keyboard. Returns what exec() returns.
+int execOnTop(QMessageBox &box);
 
 // The current year as shown in the "Copyright" lines.
 QString currentYearText();

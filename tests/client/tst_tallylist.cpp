@@ -39,6 +39,13 @@ void answerNextBox(QMessageBox::StandardButton button, QString *text)
     timer->start(5);
 }
 
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 // Checks name in the current game's list, as the user would.
 void tally(Ttallylist *window, const QString &name)
 {
@@ -150,9 +157,12 @@ void TstTallylist::uncheckAsksFirst()
     QCOMPARE(window.table().names(), QStringList(left).replaceInStrings("+", ""));
     const int cid = window.table().rowOf(QStringLiteral("Cid"));
     QCOMPARE(counts(window.table(), cid), QStringLiteral("1 1 0 0 1 1 0 0"));
-    // Unchecking in the current game's list forgets nobody.
+    // Unchecking in the current game's list forgets nobody, and checking
+    // again adds nobody twice.
     window.checklist->item(0)->setCheckState(Qt::Unchecked);
     QCOMPARE(window.table().rowOf(QStringLiteral("Cid")), cid);
+    window.checklist->item(0)->setCheckState(Qt::Checked);
+    QCOMPARE(window.table().rowCount(), left.size() + 1);
 }
 
 void TstTallylist::resetTally()
@@ -195,18 +205,19 @@ void TstTallylist::restartKeepsTotalsOnly()
         tally(&first, QStringLiteral("Ann"));
         first.addgame(Ttallylist::AddToMine);
         first.addgame(QStringLiteral("Ann"));
+        first.addgame(QStringLiteral("Rizi")); // neither of the two won
         // Saved after each game, not only at the end.
         glyphon::tally::TallyFile file(path);
-        QCOMPARE(counts(*file.load().table, 1), QStringLiteral("2 1 1 0 2 1 1 0"));
+        QCOMPARE(counts(*file.load().table, 1), QStringLiteral("3 1 1 1 3 1 1 1"));
     }
     Ttallylist second(nullptr, path);
     QVERIFY(second.loadError().isEmpty());
-    QCOMPARE(counts(second.table(), 1), QStringLiteral("2 1 1 0 0 0 0 0"));
+    QCOMPARE(counts(second.table(), 1), QStringLiteral("3 1 1 1 0 0 0 0"));
     QCOMPARE(listed(second.listbox_tally), QStringList{"Ann+"});
-    QCOMPARE(second.mylabel_1->text(), QStringLiteral("2"));
+    QCOMPARE(second.mylabel_1->text(), QStringLiteral("3"));
     QCOMPARE(second.mylabel_2->text(), QStringLiteral("1"));
     second.listbox_tally->setCurrentRow(0);
-    QCOMPARE(second.label_1->text(), QStringLiteral("2"));
+    QCOMPARE(second.label_1->text(), QStringLiteral("3"));
     QCOMPARE(second.label_5->text(), QStringLiteral("0"));
     QCOMPARE(bystander.exists() && bystander.size() == 15, true);
 }
@@ -215,35 +226,48 @@ void TstTallylist::damagedFileIsKept_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("error"); // after the path
+    QTest::addColumn<bool>("keptBefore"); // an earlier damaged copy is there already
     const QByteArray good = glyphon::tally::tallyBytes(ScoreTable());
-    QTest::newRow("not a tally") << QByteArray("hello") << " : Lzrw1 decompression : this file has no valid header !";
-    QTest::newRow("cut short") << good.left(good.size() - 3) << "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
-    QTest::newRow("lzh") << QByteArray("!HZL") + good.mid(4) << " : LZH decompression : this program cannot read this method !";
-    QTest::newRow("not a table") << glyphon::tally::compressContainer("8\r\n1\r\n") << " : the tally table in this file is damaged !";
+    QTest::newRow("not a tally") << QByteArray("hello") << " : Lzrw1 decompression : this file has no valid header !" << false;
+    QTest::newRow("cut short") << good.left(good.size() - 3) << "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !" << false;
+    QTest::newRow("lzh") << QByteArray("!HZL") + good.mid(4) << " : LZH decompression : this program cannot read this method !" << false;
+    QTest::newRow("not a table") << glyphon::tally::compressContainer("8\r\n1\r\n") << " : the tally table in this file is damaged !" << false;
+    QTest::newRow("second damaged file") << QByteArray("hello") << " : Lzrw1 decompression : this file has no valid header !" << true;
 }
 
 void TstTallylist::damagedFileIsKept()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
+    QFETCH(bool, keptBefore);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Glyphontally.tld"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    const QString earlier = path + QStringLiteral(".damaged");
+    if (keptBefore)
+        writeBytes(earlier, "an earlier damaged tally");
+    writeBytes(path, bytes);
+    const QString keptAs = keptBefore ? earlier + QStringLiteral(".2") : earlier;
 
     QString shown;
     answerNextBox(QMessageBox::Ok, &shown);
     {
         Ttallylist window(nullptr, path);
-        QTRY_COMPARE(shown, error.startsWith(' ') ? path + error : error);
+        QTRY_VERIFY(!shown.isEmpty());
+        // The container's own words, then what became of the tally.
+        QCOMPARE(shown, (error.startsWith(' ') ? path + error : error)
+                            + QStringLiteral("\nThe tally was started afresh; the damaged file was kept as ")
+                            + keptAs + '.');
         QCOMPARE(window.table().rowCount(), 1);
         tally(&window, QStringLiteral("Ann"));
     }
-    QFile damaged(path + QStringLiteral(".damaged"));
+    QFile damaged(keptAs);
     QVERIFY(damaged.open(QIODevice::ReadOnly));
     QCOMPARE(damaged.readAll(), bytes);
+    if (keptBefore) {
+        QFile first(earlier);
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QCOMPARE(first.readAll(), QByteArray("an earlier damaged tally"));
+    }
     glyphon::tally::TallyFile fresh(path);
     QCOMPARE(fresh.load().table->names(), QStringList{"Ann"});
 }

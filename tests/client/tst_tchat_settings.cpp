@@ -109,7 +109,7 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
     QVERIFY(menu->RiziStrong1->isChecked() && !menu->RiziClassic1->isChecked());
     QCOMPARE(m_copy->server->riziLevel(1), glyphon::RiziLevel::Strong);
     QCOMPARE(m_copy->server->riziLevel(2), glyphon::RiziLevel::Strong);
-    QCOMPARE(m_copy->gamestart->timeperturn(), 500);
+    QCOMPARE(m_copy->gamestart->timeperturn(), 120); // brought into the arrows' range
     QCOMPARE(m_copy->gamestart->playtoscore(), 200); // the dialog's own value
     QVERIFY(menu->New1->isChecked() && !menu->Classic1->isChecked());
     QCOMPARE(m_chat->phraseRow()->phrase(2), QStringLiteral("Hi all"));
@@ -122,7 +122,7 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
     QCOMPARE(m_copy->server->botSpeed(), 500);
     QCOMPARE(stored("Botspeed"), QStringLiteral("500"));
     QCOMPARE(stored("Tiles"), QStringLiteral("CLASSIC"));
-    QCOMPARE(stored("Timeperturn"), QStringLiteral("500"));
+    QCOMPARE(stored("Timeperturn"), QStringLiteral("120"));
     QCOMPARE(stored("Turnsound"), QStringLiteral("1"));
     QVERIFY(settingsBytes().startsWith(lobby + "[glyphon]\r\nTextsize=12\r\nBotspeed=500\r\n"));
 

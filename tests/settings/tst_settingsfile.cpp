@@ -116,6 +116,8 @@ void TestSettingsFile::reads_data()
 
     QTest::newRow("blanks around the value") << QByteArray("[Glyphon]\nTiles =  Neon \n") << "tiles" << "Neon";
     QTest::newRow("quotes removed") << QByteArray("[glyphon]\r\nPhrase1=\"  hi  \"\r\n") << "Phrase1" << "  hi  ";
+    QTest::newRow("quotes that do not pair stay") << QByteArray("[Glyphon]\nPhrase1=\"hi'\n") << "Phrase1" << "\"hi'";
+    QTest::newRow("a lone quote stays") << QByteArray("[Glyphon]\nPhrase1=\"\n") << "Phrase1" << "\"";
     QTest::newRow("empty value") << QByteArray("[Glyphon]\nTiles=\n") << "Tiles" << "";
     QTest::newRow("key of another section") << QByteArray("[Other]\nTop=1\n[Glyphon]\n") << "Top" << "<none>";
     QTest::newRow("no section") << QByteArray("Top=1\n") << "Top" << "<none>";

@@ -12,22 +12,27 @@
 #include "windows/updown.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDate>
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 // Receives the URLs that QDesktopServices would hand to a browser.
@@ -51,6 +56,8 @@ private slots:
 
     void gameStartArrows_data();
     void gameStartArrows();
+    void gameStartTakesLoadedValuesAsTheArrowsWould_data();
+    void gameStartTakesLoadedValuesAsTheArrowsWould();
     void gameStartEditsIgnoreTyping();
     void gameStartSendsTheTextsShown();
 
@@ -68,6 +75,8 @@ private slots:
 
 
     void phraseEditor();
+
+    void errorBoxComesAboveTheLobbyWindow();
 };
 
 namespace {
@@ -169,8 +178,29 @@ void TstWindows::gameStartArrows_data()
     QTest::newRow("time steps by 5") << false << 60 << true << 1 << "65";
     QTest::newRow("time stops at 120") << false << 110 << true << 4 << "120";
     QTest::newRow("time stops at 30") << false << 40 << false << 3 << "30";
-    QTest::newRow("loaded 500 steps back into range") << false << 500 << false << 1 << "120";
-    QTest::newRow("loaded 10 steps back into range") << false << 10 << true << 1 << "30";
+}
+
+void TstWindows::gameStartTakesLoadedValuesAsTheArrowsWould_data()
+{
+    QTest::addColumn<int>("score");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("shown"); // score and seconds as the edits show them
+    QTest::newRow("below both ranges") << -7 << 0 << "50 30";
+    QTest::newRow("above both ranges") << 5000 << 999999 << "1000 120";
+    QTest::newRow("between steps, nearest wins") << 333 << 93 << "350 95";
+    QTest::newRow("ends of int") << std::numeric_limits<int>::max() << std::numeric_limits<int>::min() << "1000 30";
+    QTest::newRow("on a step stays") << 450 << 85 << "450 85";
+}
+
+void TstWindows::gameStartTakesLoadedValuesAsTheArrowsWould()
+{
+    QFETCH(int, score);
+    QFETCH(int, seconds);
+    QFETCH(QString, shown);
+    Tgamestart start;
+    start.setValues(score, seconds);
+    QCOMPARE(start.edit_playtoscore->text() + ' ' + start.edit_creationtime->text(), shown);
+    QCOMPARE(QString::number(start.playtoscore()) + ' ' + QString::number(start.timeperturn()), shown);
 }
 
 void TstWindows::gameStartArrows()
@@ -232,14 +262,13 @@ void TstWindows::gameStartSendsTheTextsShown()
     QCOMPARE(started.at(0).at(1).toString(), QStringLiteral("60"));
     QVERIFY(start.isHidden());
 
-    // Values from the settings file are sent as offered, 1000 without a
-    // thousands separator, 500 seconds although the arrows stop at 120.
-    start.setValues(1000, 500);
+    // 1000 goes without a thousands separator.
+    start.setValues(1000, 120);
     showAndWait(&start);
     QTest::mouseClick(start.button_start, Qt::LeftButton);
     QCOMPARE(started.count(), 2);
     QCOMPARE(started.at(1).at(0).toString(), QStringLiteral("1000"));
-    QCOMPARE(started.at(1).at(1).toString(), QStringLiteral("500"));
+    QCOMPARE(started.at(1).at(1).toString(), QStringLiteral("120"));
     QVERIFY(start.isHidden());
 }
 
@@ -451,6 +480,37 @@ void TstWindows::phraseEditor()
     QCOMPARE(sent.at(2), QString()); // emptied boxes are sent empty
     QCOMPARE(sent.at(8), nine.at(8));
     QVERIFY(editor.isHidden());
+}
+
+// A damaged tally found at start-up, while the lobby window (which stays on
+// top) is showing: the box must come above it and take the keyboard, or
+// the program looks frozen.
+void TstWindows::errorBoxComesAboveTheLobbyWindow()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Glyphontally.tld"));
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("hello");
+    damaged.close();
+
+    QWidget main;
+    showAndWait(&main);
+    Tdownload lobby(&main);
+    showAndWait(&lobby);
+    lobby.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &lobby);
+
+    Ttallylist tally(&main, path);
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) && box->isVisible());
+    QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QTRY_COMPARE(QApplication::activeWindow(), box);
+    QVERIFY(box->isAncestorOf(QApplication::focusWidget()));
+    // Enter answers it: the keyboard is the box's.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!box->isVisible());
 }
 
 QTEST_MAIN(TstWindows)
