@@ -266,6 +266,16 @@ void TilePainter::paintLockFrame(QPainter &p, const QRectF &rect, int slot)
     p.setPen(QPen(edge, 0.8 * scale));
     const QRectF inner = band.adjusted(2 * scale, 2 * scale, -2 * scale, -2 * scale);
     p.drawRoundedRect(inner, radius - 2.5, radius - 2.5);
+    // A padlock in the lower left corner, clear of the letter and the value
+    // mark: the frame alone looked like the last word's outline.
+    const QRectF body(rect.left() + 5.5 * scale, rect.bottom() - 12.5 * scale, 8 * scale, 6 * scale);
+    p.setPen(QPen(edge, 0.8 * scale));
+    p.setBrush(frame);
+    p.drawRoundedRect(body, 1.2 * scale, 1.2 * scale);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(frame, 1.6 * scale));
+    const QRectF shackle(body.left() + 1.6 * scale, body.top() - 4 * scale, body.width() - 3.2 * scale, 7 * scale);
+    p.drawArc(shackle, 0, 180 * 16);
     p.restore();
 }
 

@@ -30,9 +30,9 @@ struct StripResult
 };
 
 // Decodes a Windows bitmap held in memory and cuts it into the three picture
-// lists. Only BMP is accepted; a declared size past the caps is refused
-// before decoding; a strip that is too small or cut short gives empty or
-// partial cells. Never throws; safe on any bytes (the fuzzing entry point).
+// lists. Only BMP is accepted; a declared size past the caps, smaller than
+// the 34 cells, or pixel rows cut short are refused before decoding. Never
+// throws; safe on any bytes (the fuzzing entry point).
 StripResult artworkFromBitmapBytes(const QByteArray &bytes);
 
 // Reads at most MaxFileBytes of path, then as above.
@@ -45,11 +45,15 @@ struct TileSetFile
     QString path;
 };
 
+// The built-in pictures' name in the settings and the Tiles menu; a file of
+// that name could never be told apart from them, so it is left out.
+inline constexpr const char *BuiltinSetName = "Classic";
+
 struct TileSetListing
 {
     QList<TileSetFile> sets;
-    // Set when listing stopped at a file whose name cannot name a set, or
-    // repeats one; the sets before it are kept.
+    // One message naming the files left out, because their name cannot name
+    // a set or repeats one; empty when none was.
     QString error;
 };
 
@@ -58,9 +62,10 @@ struct TileSetListing
 bool isValidTileSetName(const QString &name);
 
 // Lists the "*.bmp" files of folders in order, each folder sorted by name.
-// A name repeated within one folder stops the listing with an error; a name
-// already found in an earlier folder is that folder's copy shadowing this
-// one (the user's own copy before the installed one) and is skipped.
+// A file whose name cannot name a set, or repeats one within its folder (or
+// the built-in set's), is skipped and named in the error; a name already
+// found in an earlier folder is that folder's copy shadowing this one (the
+// user's own copy before the installed one) and is skipped silently.
 TileSetListing listTileSets(const QStringList &folders);
 
 // The file of the set called name (letter case ignored; the name as the

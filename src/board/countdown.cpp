@@ -14,7 +14,8 @@ QString countdownText(int timeleft)
 
 QColor countdownColour(int timeleft)
 {
-    return timeleft >= 20 ? QColor(0, 0, 0) : QColor(255, 0, 0);
+    // A dark red: pure red does not read on the paper behind the clock.
+    return timeleft >= 20 ? QColor(0, 0, 0) : QColor(160, 0, 0);
 }
 
 bool countdownTicks(int timeleft)

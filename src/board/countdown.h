@@ -9,7 +9,7 @@ namespace glyphon {
 
 // "Time: 1:05"; "Time: 0:00" for timeleft <= 0.
 QString countdownText(int timeleft);
-// Black from 20 seconds up, red (255,0,0) below.
+// Black from 20 seconds up, a dark red (160,0,0) below.
 QColor countdownColour(int timeleft);
 // Whether the tick sound plays with this many seconds left: 20, 15, 10..1.
 bool countdownTicks(int timeleft);

@@ -12,6 +12,8 @@ TileWidget::TileWidget(int position, QWidget *parent)
     const QString name = QString::number(position);
     setObjectName(QStringLiteral("image_word") + name);
     setToolTip(name);
+    // Without one, a reader falls back on the tooltip, a bare "11".
+    setAccessibleDescription(QStringLiteral("Click to add its letter to your word; right-click submits the word."));
     setFixedSize(glyphon::TilePainter::TileSize, glyphon::TilePainter::TileSize);
     setCursor(Qt::PointingHandCursor);
     glyphon::installTileAccessibility();
@@ -76,19 +78,24 @@ void TileWidget::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.drawPixmap(0, 0, picture(devicePixelRatioF()));
     if (m_lastMoveSlot == 1 || m_lastMoveSlot == 2) {
-        // The mover's colour as a band along the very edge, set off by thin
-        // lines of the opposite tone on both sides, so it reads on a tile of
-        // any colour and on the tray, outside the letter, the value mark and
-        // most of the lock frame.
+        // The mover's colour as a dashed band along the very edge, set off by
+        // thin lines of the opposite tone on both sides, so it reads on a
+        // tile of any colour and on the tray, outside the letter, the value
+        // mark and most of the lock frame. Dashed, so it is never taken for
+        // the solid lock frame.
         const bool light = m_lastMoveSlot == 1;
         const QColor band = light ? QColor(236, 236, 240) : QColor(68, 65, 126);
         const QColor line = light ? QColor(20, 20, 40) : QColor(255, 255, 255);
         const QRectF edge = QRectF(rect()).adjusted(2.2, 2.2, -2.2, -2.2);
         p.setRenderHint(QPainter::Antialiasing);
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(line, 4.4));
+        QPen outer(line, 4.4, Qt::CustomDashLine, Qt::FlatCap);
+        outer.setDashPattern({1.6, 0.9});
+        p.setPen(outer);
         p.drawRoundedRect(edge, 6, 6);
-        p.setPen(QPen(band, 2.2));
+        QPen inner(band, 2.2, Qt::CustomDashLine, Qt::FlatCap);
+        inner.setDashPattern({3.2, 1.8}); // the same dashes at half the width
+        p.setPen(inner);
         p.drawRoundedRect(edge, 6, 6);
     }
 }

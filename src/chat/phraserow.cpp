@@ -167,9 +167,12 @@ PhraseRow::PhraseRow(QWidget *parent)
         button->setIconSize(QSize(PictureWidth, PictureHeight));
         if (n <= PhraseCount) {
             button->setToolTip(phrases.at(n - 1));
+            // A picture button says nothing to a screen reader by itself.
+            button->setAccessibleName(phrases.at(n - 1));
             connect(button, &QToolButton::clicked, this, [this, n] { emit phraseClicked(n); });
         } else {
             button->setToolTip(QStringLiteral("Chatter Sounds"));
+            button->setAccessibleName(QStringLiteral("Chatter sound"));
             // Released over the button with any mouse button, as a click
             // would only report the left one.
             button->installEventFilter(this);
@@ -224,8 +227,10 @@ QString PhraseRow::phrase(int number) const
 
 void PhraseRow::setPhrase(int number, const QString &text)
 {
-    if (number >= 1 && number <= PhraseCount)
+    if (number >= 1 && number <= PhraseCount) {
         m_buttons[number - 1]->setToolTip(text);
+        m_buttons[number - 1]->setAccessibleName(text);
+    }
 }
 
 QStringList PhraseRow::phrases() const

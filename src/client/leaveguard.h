@@ -16,8 +16,9 @@ public:
     using Ask = std::function<bool(const QString &question)>;
 
     // The host's leaving ends the game for everybody; a joiner's hands its
-    // seat to the computer player.
-    static QString question(bool host);
+    // seat to the computer player; a solo game has nobody else to tell of.
+    enum class Role { Solo, Host, Joiner };
+    static QString question(Role role);
 
     void setAsk(Ask ask) { m_ask = std::move(ask); }
     void setGameRunning(bool running) { m_running = running; }
@@ -26,7 +27,7 @@ public:
     // Whether leaving needs a question: only a player in a running game.
     bool needsQuestion(bool isPlayer) const { return m_running && isPlayer; }
     // Asks (a Yes/No box over parent unless an Ask was set); true to leave.
-    bool askToLeave(QWidget *parent, bool host) const;
+    bool askToLeave(QWidget *parent, Role role) const;
 
 private:
     bool m_running = false;

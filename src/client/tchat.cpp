@@ -6,6 +6,7 @@
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "board/fittinglabel.h"
+#include "board/readabletext.h"
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
 #include "client/playwithothers.h"
@@ -227,7 +228,6 @@ void Tchat::createPlayerControls()
         score->setObjectName(QStringLiteral("label_score%1").arg(seat));
         auto *bonus = makeLabel(panel_board, QString(), QRect(x + 149, 40, 30, 24), arialPixels(13, true));
         bonus->setObjectName(QStringLiteral("label_bonus%1").arg(seat));
-        setTextColour(bonus, QColor(0x1f, 0x7a, 0x3a));
 
         auto *memo = new QPlainTextEdit(panel_board);
         memo->setObjectName(QStringLiteral("memo_thewords%1").arg(seat));
@@ -384,7 +384,8 @@ void Tchat::createChatControls()
     button_smilies->setObjectName(QStringLiteral("button_smilies"));
     button_smilies->setGeometry(730, 502, 25, 19);
     button_smilies->setAutoRaise(true);
-    button_smilies->setToolTip(QStringLiteral("Chatter Sounds"));
+    button_smilies->setToolTip(QStringLiteral("Smileys"));
+    button_smilies->setAccessibleName(QStringLiteral("Smileys"));
     button_smilies->setIcon(glyphon::smileyIcon(0));
     button_smilies->setIconSize(QSize(17, 16));
     button_smilies->setFocusPolicy(Qt::NoFocus);
@@ -571,6 +572,20 @@ void Tchat::realignPlayerRow(int seat)
         name->resize(qMax(24, nameRoom), name->height());
     score->move(name->geometry().right() + 1 + 4, score->y());
     bonus->move(score->geometry().right() + 1 + 4, bonus->y());
+    keepPlayerRowReadable(seat);
+}
+
+void Tchat::keepPlayerRowReadable(int seat)
+{
+    QLabel *name = playerNameLabel(seat);
+    if (!name)
+        return;
+    const QList<const QWidget *> under{turnMarker(seat)};
+    const QColor ink(0x20, 0x1e, 0x4a);
+    glyphon::keepReadable(name, {ink}, under);
+    glyphon::keepReadable(scoreLabel(seat), {ink}, under);
+    // Green says "points won"; a light green where the marker is dark.
+    glyphon::keepReadable(bonusLabel(seat), {QColor(0x15, 0x5e, 0x2b), QColor(0x9b, 0xe8, 0xa8)}, under);
 }
 
 void Tchat::setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text)
@@ -666,7 +681,8 @@ bool Tchat::confirmLeaving()
     if (!m_leave->needsQuestion(player))
         return true;
     ++m_modalDepth;
-    const bool leave = m_leave->askToLeave(this, ishost);
+    using Role = glyphon::LeaveGuard::Role;
+    const bool leave = m_leave->askToLeave(this, m_params.isEmpty() ? Role::Solo : ishost ? Role::Host : Role::Joiner);
     --m_modalDepth;
     modalFinished();
     return leave;
@@ -680,7 +696,8 @@ void Tchat::closeWhenConnectionEnds()
         isconnected = false;
         QMetaObject::invokeMethod(this, [this] {
             // The window closes when the box is gone (see modalFinished).
-            showMessageBox(QStringLiteral("The host has closed the game."));
+            // A removal and an orderly close look the same from here.
+            showMessageBox(QStringLiteral("The host has closed your connection."));
         }, Qt::QueuedConnection);
         return;
     }

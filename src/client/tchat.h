@@ -249,9 +249,11 @@ public:
     void grouptilesmenu();
     void creategrouptilesmenu(const QString &name);
     void grouptilesmenuClick(QAction *item);
-    // Loads the set and repaints the tiles and turn markers; a name without
-    // a file (such as "Classic") keeps the pictures in use.
-    void loadgrouptiles(const QString &name);
+    // Loads the set ("Classic": the built-in pictures) and repaints the
+    // tiles and turn markers; returns whether its pictures are now in use. A
+    // name without a file, or a file that cannot be read, keeps the pictures
+    // in use; only the latter says so.
+    bool loadgrouptiles(const QString &name);
     glyphon::TileSetMenu *tileSets() const { return m_tileSets; }
 
     // --- Board and turn -------------------------------------------------
@@ -317,6 +319,9 @@ private:
     void createMenus();
     void createSockets();
     void realignPlayerRow(int seat);
+    // Name, score and last-word points in colours that read on the card or
+    // on the turn marker in the tile set's colours, whichever they stand on.
+    void keepPlayerRowReadable(int seat);
     void setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text);
     void showMessageBox(const QString &text);
     void modalFinished();

@@ -144,6 +144,8 @@ void Tchat::showTurnOf(int seat)
     image_turn2->hide();
     if (TurnMarker *marker = turnMarker(seat))
         marker->show();
+    keepPlayerRowReadable(1);
+    keepPlayerRowReadable(2);
     if (QLabel *name = playerNameLabel(seat); name && name->text() == QLatin1String(Waiting)) {
         name->setText(playerNameHint(seat));
         realignPlayerRow(seat);

@@ -106,6 +106,8 @@ void Tchat::endround()
     label_status->setText(QStringLiteral("Round has ended.. Please Wait."));
     image_Turn1->show();
     image_turn2->show();
+    keepPlayerRowReadable(1);
+    keepPlayerRowReadable(2);
     playsounds(QStringLiteral("roundover"));
 }
 

@@ -32,8 +32,10 @@ void Tchat::wave4Click(int number)
 {
     if (number == 0 || !isconnected)
         return;
-    sendMessage(glyphon::buildMessage("CMD_playasound",
-                                      {glyphon::number(myseat), QByteArrayLiteral("wave") + glyphon::number(number)}));
+    // The empty last field is part of the message: a peer reads the name up
+    // to the next "+".
+    sendMessage(glyphon::buildMessage(
+        "CMD_playasound", {glyphon::number(myseat), QByteArrayLiteral("wave") + glyphon::number(number), {}}));
 }
 
 void Tchat::PrhaseList1Click()

@@ -35,8 +35,8 @@ void Tchat::loadinifile()
     settings.tiles = stored.tiles;
     if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) != 0)
         loadgrouptiles(stored.tiles);
-    else if (QAction *item = m_tileSets->item(stored.tiles))
-        item->setChecked(true); // a set file that happens to be named Classic
+    else
+        m_tileSets->check(stored.tiles); // the built-in pictures are still in use
 
     Tgamestart *dialog = m_context.gamestart;
     dialog->setValues(stored.playToScore.value_or(dialog->playtoscore()),

@@ -28,23 +28,28 @@ void Tchat::grouptilesmenuClick(QAction *item)
     if (!item)
         return;
     const QString name = item->text();
-    loadgrouptiles(name);
+    // A set that cannot be read leaves the pictures, the check and the
+    // setting as they were.
+    if (!loadgrouptiles(name)) {
+        m_tileSets->check(settings.tiles);
+        return;
+    }
     settings.tiles = name;
     saveinifile();
 }
 
-void Tchat::loadgrouptiles(const QString &name)
+bool Tchat::loadgrouptiles(const QString &name)
 {
     QString error;
     const auto outcome = m_tileSets->load(name, &error);
     if (outcome == glyphon::TileSetMenu::Outcome::NoFile)
-        return;
+        return false;
+    if (outcome == glyphon::TileSetMenu::Outcome::Unreadable) {
+        showMessageBox(QStringLiteral("Cannot load the tile set %1: %2. The tiles stay as they were.").arg(name, error));
+        return false;
+    }
     const QAction *item = m_tileSets->item(name);
     settings.tiles = item ? item->text() : name;
-    if (outcome == glyphon::TileSetMenu::Outcome::Unreadable) {
-        showMessageBox(QStringLiteral("Cannot load the tile set %1: %2.").arg(name, error));
-        return;
-    }
     for (int row = 1; row <= 6; ++row) {
         for (int col = 1; col <= 6; ++col) {
             const int position = row * 10 + col;
@@ -56,6 +61,9 @@ void Tchat::loadgrouptiles(const QString &name)
     paintTurnMarkers();
     image_Turn1->update();
     image_turn2->update();
+    keepPlayerRowReadable(1);
+    keepPlayerRowReadable(2);
+    return true;
 }
 
 void Tchat::paintTurnMarkers()

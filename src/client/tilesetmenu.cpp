@@ -22,6 +22,9 @@ TileSetMenu::TileSetMenu(QWidget *parent)
 
 QString TileSetMenu::build()
 {
+    // The way back to the built-in pictures comes first, whatever else is found.
+    addItem(QString::fromLatin1(BuiltinSetName));
+    m_menu->addSeparator();
     const TileSetListing listing = listTileSets(m_folders);
     for (const TileSetFile &set : listing.sets)
         addItem(set.name);
@@ -55,13 +58,24 @@ QAction *TileSetMenu::checkedItem() const
     return m_group->checkedAction();
 }
 
+void TileSetMenu::check(const QString &name)
+{
+    if (QAction *action = item(name))
+        action->setChecked(true);
+    else if (QAction *checked = m_group->checkedAction())
+        checked->setChecked(false);
+}
+
 TileSetMenu::Outcome TileSetMenu::load(const QString &name, QString *error)
 {
+    if (name.compare(QLatin1String(BuiltinSetName), Qt::CaseInsensitive) == 0) {
+        TilePainter::setArtwork(nullptr);
+        check(name);
+        return Outcome::Loaded;
+    }
     const QString path = findTileSet(m_folders, name);
     if (path.isEmpty())
         return Outcome::NoFile;
-    if (QAction *action = item(name))
-        action->setChecked(true);
     const StripResult strip = artworkFromBitmapFile(path);
     if (!strip.artwork) {
         if (error)
@@ -69,6 +83,7 @@ TileSetMenu::Outcome TileSetMenu::load(const QString &name, QString *error)
         return Outcome::Unreadable;
     }
     TilePainter::setArtwork(strip.artwork);
+    check(name);
     return Outcome::Loaded;
 }
 

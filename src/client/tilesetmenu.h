@@ -28,22 +28,25 @@ public:
     void setFolders(const QStringList &folders) { m_folders = folders; }
     QStringList folders() const { return m_folders; }
 
-    // Lists the sets of the folders as items. Returns the error that stopped
-    // the listing (the items before it stay), or an empty text.
+    // The built-in set's item, then the sets of the folders as items.
+    // Returns the message naming the files left out, or an empty text.
     QString build();
     // One radio item for the set name; its object name is name + "3".
     QAction *addItem(const QString &name);
     // The item of a set, letter case ignored; nullptr when there is none.
     QAction *item(const QString &name) const;
     QAction *checkedItem() const;
+    // Checks the item of name, or none when there is no such item.
+    void check(const QString &name);
 
     enum class Outcome {
         NoFile,     // no file of that name: the pictures stay as they are
         Loaded,     // the set's pictures are in place
         Unreadable, // a file, but not one that decodes: the pictures stay
     };
-    // Loads the set name into the tile painter and checks its item. error
-    // receives the reason when the file cannot be read.
+    // Loads the set name into the tile painter and checks its item; the
+    // built-in name restores the built-in pictures. error receives the reason
+    // when the file cannot be read; the pictures and the check then stay.
     Outcome load(const QString &name, QString *error = nullptr);
 
 signals:

@@ -100,10 +100,11 @@ QString Tabout::versionText() const
 
 void Tabout::label_urlClick()
 {
-    if (!QDesktopServices::openUrl(productUrl()))
-        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(glyphon::AppTitle),
-                        QStringLiteral("Cannot open Webpage"), QMessageBox::Ok, this);
-        glyphon::execOnTop(box);
+    if (QDesktopServices::openUrl(productUrl()))
+        return;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(glyphon::AppTitle), QStringLiteral("Cannot open Webpage"),
+                    QMessageBox::Ok, this);
+    glyphon::execOnTop(box);
 }
 
 void Tabout::button_doneClick()

@@ -127,7 +127,9 @@ programs.</p>
 const char *const GamePlayPage = R"(
 <h2>The board</h2>
 <p>The board has six rows of six letter tiles. A few tiles carry a bonus value
-of 2, 3 or 4 points. At first nobody holds any tile.</p>
+of 2, 3 or 4 points, shown as a badge <b>x2</b>, <b>x3</b> or <b>x4</b> in the
+top right corner. A small <b>dot</b> there marks a tile of value 1: it scores
+1 point, like a tile without a mark. At first nobody holds any tile.</p>
 
 <h2>Your turn</h2>
 <ul>
@@ -142,8 +144,8 @@ CLEAR to start again.</li>
 <li>The word must be in the dictionary and must not have been played already in
 this round. If it is refused you may try again as long as your time lasts.</li>
 <li>If the time runs out, the turn passes to your opponent.</li>
-<li>The tiles of the <b>last word</b> played carry an outline in the colour
-of the player who made it, so you can see what your opponent just took. The
+<li>The tiles of the <b>last word</b> played carry a dashed outline in the
+colour of the player who made it, so you can see what your opponent just took. The
 outline stays during the turn that answers the word and goes with the next
 word or the turn after.</li>
 <li>With the keyboard, type the letters of your word: each takes the most
@@ -160,7 +162,8 @@ opponent held. Tiles you already held stay yours.</p>
 <h2>Locking</h2>
 <p>A tile is <b>locked</b> while it and all its neighbours above, below, left
 and right are held by the same player (tiles at the edge have fewer
-neighbours). Your opponent cannot use your locked tiles; you can still use
+neighbours). A locked tile has a solid frame and a small padlock in its lower
+left corner. Your opponent cannot use your locked tiles; you can still use
 them yourself. When the opponent takes a neighbour of a locked tile, that tile
 is unlocked again.</p>
 

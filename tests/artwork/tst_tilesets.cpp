@@ -145,9 +145,12 @@ private slots:
         QTest::newRow("huge declared height") << hugeHeight << false << -1;
         QTest::newRow("zero width") << zeroWidth << false << -1;
         QTest::newRow("complete") << good << true << 33;
-        QTest::newRow("ten cells") << encode(markedStrip(440, 44)) << true << 9;
-        QTest::newRow("cut inside a cell") << encode(markedStrip(44 * 5 + 8, 44)) << true << 4;
-        QTest::newRow("too low") << encode(markedStrip(tilestrip::Width, 8)) << true << -1;
+        QTest::newRow("higher than a strip") << encode(markedStrip(tilestrip::Width, 60)) << true << 33;
+        // Smaller than the 34 cells: refused, not a board of blanks.
+        QTest::newRow("two by two") << encode(markedStrip(2, 2)) << false << -1;
+        QTest::newRow("ten cells") << encode(markedStrip(440, 44)) << false << -1;
+        QTest::newRow("one column short") << encode(markedStrip(tilestrip::Width - 1, 44)) << false << -1;
+        QTest::newRow("too low") << encode(markedStrip(tilestrip::Width, 43)) << false << -1;
     }
     void damagedBitmaps()
     {
@@ -170,15 +173,18 @@ private slots:
         }
     }
 
-    // A truncated file gives whatever rows it still holds, or nothing; it
-    // never reads past its end.
+    // A file cut short is refused: the decoder would leave the rows it
+    // lacks as whatever memory held, which shows as noise on the tiles.
     void truncatedBitmaps()
     {
-        const QByteArray good = encode(markedStrip(tilestrip::Width, 44));
-        for (int length = 55; length < good.size(); length += good.size() / 7) {
-            const StripResult result = artworkFromBitmapBytes(good.left(length));
-            if (result.artwork)
-                QCOMPARE(result.artwork->letters.size(), 27);
+        for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_Indexed8}) {
+            const QByteArray good = encode(markedStrip(tilestrip::Width, 44).convertToFormat(format));
+            QVERIFY(artworkFromBitmapBytes(good).artwork);
+            for (const qsizetype cut : {qsizetype(1), good.size() / 3, good.size() - 60}) {
+                const StripResult result = artworkFromBitmapBytes(good.left(good.size() - cut));
+                QVERIFY2(!result.artwork, qPrintable(QString::number(cut)));
+                QVERIFY(!result.error.isEmpty());
+            }
         }
     }
 
@@ -206,27 +212,31 @@ private slots:
         QTest::addColumn<QStringList>("first");
         QTest::addColumn<QStringList>("second");
         QTest::addColumn<QStringList>("names");
-        QTest::addColumn<bool>("error");
+        QTest::addColumn<QStringList>("skipped"); // named in the one message
         QTest::newRow("two sets") << QStringList{"Wood.bmp", "Ice.bmp", "notes.txt"} << QStringList{}
-                                  << QStringList{"Ice", "Wood"} << false;
+                                  << QStringList{"Ice", "Wood"} << QStringList{};
         QTest::newRow("name up to the first point") << QStringList{"Wood.old.bmp"} << QStringList{}
-                                                    << QStringList{"Wood"} << false;
+                                                    << QStringList{"Wood"} << QStringList{};
         QTest::newRow("upper-case extension") << QStringList{"ICE.BMP"} << QStringList{} << QStringList{"ICE"}
-                                              << false;
-        QTest::newRow("bad name stops, earlier stay") << QStringList{"Abc.bmp", "b-c.bmp", "Zed.bmp"}
-                                                      << QStringList{} << QStringList{"Abc"} << true;
-        QTest::newRow("repeat stops") << QStringList{"Ice.bmp", "ice.v2.bmp", "Wood.bmp"} << QStringList{}
-                                      << QStringList{"Ice"} << true;
+                                              << QStringList{};
+        // It sorts first, and once emptied the whole menu.
+        QTest::newRow("bad names skipped, the rest listed")
+            << QStringList{"9bad.bmp", "Abc.bmp", "b-c.bmp", "Zed.bmp"} << QStringList{}
+            << QStringList{"Abc", "Zed"} << QStringList{"9bad.bmp", "b-c.bmp"};
+        QTest::newRow("repeat skipped") << QStringList{"Ice.bmp", "ice.v2.bmp", "Wood.bmp"} << QStringList{}
+                                        << QStringList{"Ice", "Wood"} << QStringList{"ice.v2.bmp"};
+        QTest::newRow("the built-in set's name") << QStringList{"classic.bmp", "Ice.bmp"} << QStringList{}
+                                                 << QStringList{"Ice"} << QStringList{"classic.bmp"};
         QTest::newRow("earlier folder shadows a later one") << QStringList{"Ice.bmp"}
                                                             << QStringList{"ice.bmp", "Wood.bmp"}
-                                                            << QStringList{"Ice", "Wood"} << false;
+                                                            << QStringList{"Ice", "Wood"} << QStringList{};
     }
     void listing()
     {
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
         QFETCH(QStringList, names);
-        QFETCH(bool, error);
+        QFETCH(QStringList, skipped);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("a");
         QDir(dir.path()).mkdir("b");
@@ -242,7 +252,9 @@ private slots:
             QCOMPARE(findTileSet(folders, set.name.toLower()), set.path);
         }
         QCOMPARE(found, names);
-        QCOMPARE(!listing.error.isEmpty(), error);
+        QCOMPARE(listing.error.isEmpty(), skipped.isEmpty());
+        for (const QString &file : skipped)
+            QVERIFY2(listing.error.contains('"' + file + '"'), qPrintable(listing.error));
     }
 };
 

@@ -32,8 +32,8 @@ private slots:
     {
         QCOMPARE(glyphon::countdownColour(90), QColor(Qt::black));
         QCOMPARE(glyphon::countdownColour(20), QColor(Qt::black));
-        QCOMPARE(glyphon::countdownColour(19), QColor(255, 0, 0));
-        QCOMPARE(glyphon::countdownColour(1), QColor(255, 0, 0));
+        QCOMPARE(glyphon::countdownColour(19), QColor(160, 0, 0));
+        QCOMPARE(glyphon::countdownColour(1), QColor(160, 0, 0));
     }
 
     void ticksOnlyInTheLastSeconds()

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,20 +51,23 @@ std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs)
 }
 
 BoxAnswerer::BoxAnswerer()
-    : m_timer(new QTimer(this))
 {
-    connect(m_timer, &QTimer::timeout, this, &BoxAnswerer::check);
-    m_timer->start(10);
+    qApp->installEventFilter(this);
 }
 
-void BoxAnswerer::check()
+bool BoxAnswerer::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
-        return;
-    texts.append(box->text());
-    ownerVisible.append(box->parentWidget() && box->parentWidget()->window()->isVisible());
-    box->done(QMessageBox::Ok);
+    auto *box = event->type() == QEvent::Show ? qobject_cast<QMessageBox *>(watched) : nullptr;
+    if (box) {
+        texts.append(box->text());
+        ownerVisible.append(box->parentWidget() && box->parentWidget()->window()->isVisible());
+        // Answered from the box's own loop, once it runs.
+        QMetaObject::invokeMethod(box, [guarded = QPointer<QMessageBox>(box)] {
+            if (guarded)
+                guarded->done(QMessageBox::Ok);
+        }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QString chatText(const Tchat *chat)

@@ -33,7 +33,8 @@ quint16 useFreePort();
 std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs = 10);
 
 // Accepts every message box that opens, remembering its text and whether
-// the window behind it was still open at that moment.
+// the window behind it was still open at the moment it was shown. It reacts
+// to the box's showing, not to a poll, so a slow machine sees the same.
 class BoxAnswerer : public QObject
 {
 public:
@@ -41,9 +42,8 @@ public:
     QStringList texts;
     QList<bool> ownerVisible;
 
-private:
-    void check();
-    QTimer *m_timer;
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 QString chatText(const Tchat *chat);

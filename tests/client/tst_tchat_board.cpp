@@ -5,6 +5,7 @@
 #include "tchat_support.h"
 
 #include "chat/chatinput.h"
+#include "chat/phraserow.h"
 #include "artwork/tilepainter.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <limits>
 #include <map>
 
@@ -206,7 +208,7 @@ void TestTchatBoard::countdown()
     QCOMPARE(texts[65], QStringLiteral("Time: 1:05"));
     QCOMPARE(texts[9], QStringLiteral("Time: 0:09"));
     QCOMPARE(colours[20], QColor(Qt::black));
-    QCOMPARE(colours[19], QColor(255, 0, 0));
+    QCOMPARE(colours[19], QColor(160, 0, 0));
     QCOMPARE(count(m_chat->soundLog(), QStringLiteral("tick")), 12); // 20, 15, 10..1
     QCOMPARE(texts[0], QStringLiteral("Time: 0:00"));
     QCOMPARE(m_chat->image_timer->barWidth(), 0);
@@ -582,6 +584,16 @@ void TestTchatBoard::tilesReadAloud()
     QAccessibleInterface *score = QAccessible::queryAccessibleInterface(m_chat->label_score2);
     QCOMPARE(score->text(QAccessible::Name) + u' ' + score->text(QAccessible::Description),
              QStringLiteral("2 Score of the second player"));
+    // A tile's description tells what it does, not its bare place code.
+    QVERIFY(!tile->text(QAccessible::Description).contains(QString::number(position)));
+    QVERIFY(tile->text(QAccessible::Description).contains(QStringLiteral("word")));
+    // Picture buttons read by what they do; a changed phrase reads anew.
+    const auto nameOf = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    m_chat->phraseRow()->setPhrase(3, QStringLiteral("Well played"));
+    QCOMPARE(nameOf(m_chat->phraseRow()->button(1)), QStringLiteral("Way To Go!"));
+    QCOMPARE(nameOf(m_chat->phraseRow()->button(3)), QStringLiteral("Well played"));
+    QCOMPARE(nameOf(m_chat->phraseRow()->button(10)), QStringLiteral("Chatter sound"));
+    QCOMPARE(nameOf(m_chat->button_smilies), QStringLiteral("Smileys"));
 }
 
 QTEST_MAIN(TestTchatBoard)

@@ -6,6 +6,7 @@
 #include "chat/chatinput.h"
 #include "chat/chatview.h"
 #include "chat/colours.h"
+#include "chat/phraserow.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -366,6 +367,11 @@ void TestTchatConnection::framingFromAHostOfOurOwn()
     // Nothing queued: the dispatch timer rests.
     QTRY_VERIFY(!ann->Timer1->isActive());
     QVERIFY(ann->receivedlist.isEmpty());
+
+    // A chatter sound goes out with its empty last field.
+    ann->phraseRow()->popup_sounds->actions().at(11)->trigger(); // "Yippee"
+    QVERIFY(QTest::qWaitFor([&] { return fake.peer->bytesAvailable() > 0; }, 5000));
+    QCOMPARE(fake.peer->readAll(), QByteArray("CMD_playasound+2+wave11+\xFF"));
 }
 
 void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()

@@ -108,13 +108,16 @@ void TestTchatLeaving::askBeforeLeaving_data()
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("closes");
+    QTest::addColumn<QStringList>("params");
 
     const QByteArray start = "CMD_startgame+Cid+200+30+";
-    QTest::newRow("no game") << 1 << QByteArrayList{} << false << false << true;
-    QTest::newRow("game, stay") << 1 << QByteArrayList{start} << false << true << false;
-    QTest::newRow("game, leave") << 2 << QByteArrayList{start} << true << true << true;
-    QTest::newRow("spectator") << 3 << QByteArrayList{start} << false << false << true;
-    QTest::newRow("game over") << 1 << QByteArrayList{start, "CMD_winner+Cid+"} << false << false << true;
+    const QStringList joiner{"Ann"};
+    QTest::newRow("no game") << 1 << QByteArrayList{} << false << false << true << joiner;
+    QTest::newRow("game, stay") << 1 << QByteArrayList{start} << false << true << false << joiner;
+    QTest::newRow("game, leave") << 2 << QByteArrayList{start} << true << true << true << joiner;
+    QTest::newRow("spectator") << 3 << QByteArrayList{start} << false << false << true << joiner;
+    QTest::newRow("game over") << 1 << QByteArrayList{start, "CMD_winner+Cid+"} << false << false << true << joiner;
+    QTest::newRow("solo game, stay") << 1 << QByteArrayList{start} << false << true << false << QStringList{};
 }
 
 void TestTchatLeaving::askBeforeLeaving()
@@ -124,8 +127,9 @@ void TestTchatLeaving::askBeforeLeaving()
     QFETCH(bool, answer);
     QFETCH(bool, asked);
     QFETCH(bool, closes);
+    QFETCH(QStringList, params);
 
-    auto copy = startCopy({"Ann"});
+    auto copy = startCopy(params);
     Tchat *chat = copy->chat;
     chat->isconnected = true;
     chat->myseat = seat;
@@ -139,6 +143,11 @@ void TestTchatLeaving::askBeforeLeaving()
     QSignalSpy closed(chat, &Tchat::closed);
     chat->Exit1->trigger();
     QCOMPARE(questions.size(), asked ? 1 : 0);
+    // Nobody else is in a solo game to leave behind.
+    if (asked)
+        QCOMPARE(questions.first(), params.isEmpty() ? QStringLiteral("A game is in progress. Do you want to leave it?")
+                                                     : QStringLiteral("A game is in progress. Do you want to leave "
+                                                                      "it? The computer player takes your seat."));
     QCOMPARE(closed.count(), closes ? 1 : 0);
     QCOMPARE(chat->isVisible(), !closes);
     if (!closes) {
@@ -162,7 +171,9 @@ void TestTchatLeaving::hostClosingTellsJoinerAndSpectator()
     QSignalSpy bobClosed(spectator->chat, &Tchat::closed);
     host.reset(); // an orderly close: the program ends
     QTRY_COMPARE(annClosed.count() + bobClosed.count(), 2);
-    QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("The host has closed the game.")));
+    // The same words for an orderly close and a removal, which the window
+    // cannot tell apart.
+    QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("The host has closed your connection.")));
     // Each box came while its window was still there to be read.
     QCOMPARE(boxes.ownerVisible, QList<bool>({true, true}));
     QVERIFY(!joiner->chat->reconnecting());

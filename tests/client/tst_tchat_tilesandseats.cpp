@@ -12,6 +12,8 @@
 #include "settings/userfiles.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -42,6 +44,16 @@ void writeSet(const QString &path, int set)
     QVERIFY(strip.save(path, "BMP"));
 }
 
+// The items of the Tiles menu, separators left out.
+QStringList captions(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *item : menu->actions())
+        if (!item->isSeparator())
+            texts << item->text() + (item->isChecked() ? "*" : "");
+    return texts;
+}
+
 QRgb centreOf(QWidget *widget)
 {
     const QImage shot = widget->grab().toImage();
@@ -67,7 +79,9 @@ private slots:
     void tileSetsMenu();
     void turnMarkerColours_data();
     void turnMarkerColours();
-    void badSetNameStopsTheMenu();
+    void badSetNamesAreSkipped();
+    void damagedSetsAreRefused_data();
+    void damagedSetsAreRefused();
 
 private:
     std::unique_ptr<GlyphonContext> start(const QStringList &files);
@@ -223,26 +237,28 @@ void TestTchatTilesAndSeats::tileSetsMenu()
     Tchat *chat = copy->chat;
     QMenu *menu = chat->grouptilesitem;
     QCOMPARE(menu->title().remove('&'), QStringLiteral("Tiles"));
-    QStringList captions;
+    QStringList items;
     for (QAction *item : menu->actions())
-        captions << item->text() + "/" + item->objectName() + "/" + item->toolTip();
-    QCOMPARE(captions, QStringList({"Ice/Ice3/Ice", "Wood/Wood3/Wood"}));
+        if (!item->isSeparator())
+            items << item->text() + "/" + item->objectName() + "/" + item->toolTip();
+    // The built-in pictures first, so there is always a way back to them.
+    QCOMPARE(items, QStringList({"Classic/Classic3/Classic", "Ice/Ice3/Ice", "Wood/Wood3/Wood"}));
 
-    // "classic" from the settings: built-in pictures, no item checked.
+    // "classic" from the settings: built-in pictures, their item checked.
     chat->myseat = 1;
     feed(chat, plainLetters());
     feed(chat, "CMD_hisword+2+AA+2+2+11+12");
     const QImage builtin = chat->tileAt(11)->picture(1).toImage();
     chat->loadgrouptiles("classic");
-    QCOMPARE(chat->tileSets()->checkedItem(), nullptr);
+    QCOMPARE(captions(menu), QStringList({"Classic*", "Ice", "Wood"}));
     QCOMPARE(chat->tileAt(11)->picture(1).toImage(), builtin);
 
     // Choosing Ice repaints every tile and both markers at once and keeps the name.
     chat->tileAt(66)->setTag(4);
     chat->tileAt(66)->showGap(); // a tile in the word being built stays a gap
-    chat->grouptilesitem->actions().at(0)->trigger();
+    chat->tileSets()->item("Ice")->trigger();
     QCOMPARE(chat->settings.tiles, QStringLiteral("Ice"));
-    QVERIFY(menu->actions().at(0)->isChecked());
+    QCOMPARE(captions(menu), QStringList({"Classic", "Ice*", "Wood"}));
     for (int row = 1; row <= 6; ++row) {
         for (int col = 1; col <= 6; ++col) {
             const int position = row * 10 + col;
@@ -263,6 +279,13 @@ void TestTchatTilesAndSeats::tileSetsMenu()
     chat->loadgrouptiles("Gone");
     QCOMPARE(chat->settings.tiles, QStringLiteral("Gone"));
     QCOMPARE(chat->tileAt(11)->picture(1).toImage().pixel(22, 22), backgroundOf(1, 2));
+
+    // The first item brings the built-in pictures back, saved as Classic.
+    chat->settings.tiles = "Ice";
+    chat->tileSets()->item("Classic")->trigger();
+    QCOMPARE(chat->settings.tiles, QStringLiteral("Classic"));
+    QCOMPARE(captions(menu), QStringList({"Classic*", "Ice", "Wood"}));
+    QCOMPARE(chat->tileAt(11)->picture(1).toImage(), builtin);
 }
 
 void TestTchatTilesAndSeats::turnMarkerColours_data()
@@ -289,14 +312,55 @@ void TestTchatTilesAndSeats::turnMarkerColours()
     QCOMPARE(centreOf(chat->image_turn2), backgroundOf(0, slot2));
 }
 
-void TestTchatTilesAndSeats::badSetNameStopsTheMenu()
+void TestTchatTilesAndSeats::badSetNamesAreSkipped()
 {
     BoxAnswerer boxes;
-    auto copy = start({"Alpha.bmp", "B-c.bmp", "Zulu.bmp"});
-    QCOMPARE(copy->chat->grouptilesitem->actions().size(), 1);
-    QCOMPARE(copy->chat->grouptilesitem->actions().at(0)->text(), QStringLiteral("Alpha"));
+    auto copy = start({"9bad.bmp", "Alpha.bmp", "B-c.bmp", "Zulu.bmp"});
+    QCOMPARE(captions(copy->chat->grouptilesitem), QStringList({"Classic", "Alpha", "Zulu"}));
     QTRY_COMPARE(boxes.texts.size(), 1);
-    QVERIFY(boxes.texts.at(0).contains("B-c.bmp"));
+    QVERIFY(boxes.texts.at(0).contains("\"9bad.bmp\"") && boxes.texts.at(0).contains("\"B-c.bmp\""));
+}
+
+void TestTchatTilesAndSeats::damagedSetsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImage(2, 2, QImage::Format_RGB32).save(&buffer, "BMP");
+    QTest::newRow("two by two") << buffer.data() << "it is 2 by 2 pixels";
+    QTemporaryDir scratch;
+    writeSet(scratch.filePath("whole.bmp"), 3);
+    QFile whole(scratch.filePath("whole.bmp"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QTest::newRow("cut short") << bytes.left(bytes.size() / 2) << "cut short";
+}
+
+// A damaged set chosen in the menu, or named in the settings, says why and
+// keeps the pictures, the check and the setting.
+void TestTchatTilesAndSeats::damagedSetsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    QDir(m_folder.path()).mkpath("glyphontiles");
+    QFile damaged(m_folder.filePath("glyphontiles/Bad.bmp"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(bytes);
+    damaged.close();
+    auto copy = start({"Wood.bmp"});
+    Tchat *chat = copy->chat;
+    chat->tileSets()->item("Wood")->trigger();
+    QCOMPARE(centreOf(chat->image_Turn1), backgroundOf(0, 1));
+
+    BoxAnswerer boxes;
+    chat->tileSets()->item("Bad")->trigger();
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts.at(0).startsWith("Cannot load the tile set Bad: ") && boxes.texts.at(0).contains(reason),
+             qPrintable(boxes.texts.at(0)));
+    QCOMPARE(chat->settings.tiles, QStringLiteral("Wood"));
+    QCOMPARE(captions(chat->grouptilesitem), QStringList({"Classic", "Bad", "Wood*"}));
+    QCOMPARE(centreOf(chat->image_Turn1), backgroundOf(0, 1));
 }
 
 QTEST_MAIN(TestTchatTilesAndSeats)
