@@ -9,10 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <csetjmp>
-#include <csignal>
+#include <cerrno>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,32 +123,6 @@ void recordWord(const char *record, char (&word)[TDictn::KeyWidth])
     }
 }
 
-// A word file cut short by another program while it is mapped makes a probe
-// past its new end raise SIGBUS. During a search that ends the search, as a
-// short read would; any other SIGBUS goes to whoever handled it before.
-thread_local sigjmp_buf *t_probe = nullptr;
-struct sigaction previousBusHandler;
-
-void onBusError(int signal, siginfo_t *, void *)
-{
-    if (t_probe)
-        siglongjmp(*t_probe, 1);
-    // Not ours: the faulting access runs again under the previous handler.
-    ::sigaction(signal, &previousBusHandler, nullptr);
-}
-
-void installBusErrorHandler()
-{
-    static const bool installed = [] {
-        struct sigaction action = {};
-        action.sa_sigaction = onBusError;
-        action.sa_flags = SA_SIGINFO | SA_NODEFER;
-        sigemptyset(&action.sa_mask);
-        return ::sigaction(SIGBUS, &action, &previousBusHandler) == 0;
-    }();
-    (void)installed;
-}
-
 // compareKeys of a record's word against the key, mostly without building
 // the word: a record of 14 or more letters that starts with no blank reads
 // as its own bytes padded with one blank, as long as the bytes compared
@@ -187,9 +159,6 @@ TDictn::TDictn(QObject *owner, const QString &fileName)
 
 TDictn::~TDictn()
 {
-    if (m_map)
-        ::munmap(const_cast<char *>(m_map), size_t(m_mapSize));
-    m_map = nullptr;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -262,27 +231,24 @@ void TDictn::OpenWordList()
     const qint64 records = info.st_size / RecordSize;
     if (records == 0)
         return; // no words: every lookup is rejected without reading
-    // The list stays in the file; the mapping lets the page cache serve the
-    // probes without a system call each. Only whole records are mapped.
-    const qint64 bytes = records * RecordSize;
-    void *map = ::mmap(nullptr, size_t(bytes), PROT_READ, MAP_SHARED, m_fd, 0);
-    if (map == MAP_FAILED) {
-        ::close(m_fd);
-        m_fd = -1;
-        m_open = false;
-        missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
-        return;
-    }
-    installBusErrorHandler();
-    m_map = static_cast<const char *>(map);
-    m_mapSize = bytes;
     m_lastIndex = records - 1;
 }
 
+// One probe reads one record from the file, so a word file cut short by
+// another program while we run only shortens the search.
 const char *TDictn::readRecord(qint64 index)
 {
     ++m_reads;
-    return m_map + index * RecordSize;
+    const off_t offset = off_t(index) * RecordSize;
+    ssize_t got;
+    do {
+        got = ::pread(m_fd, m_record, RecordSize, offset);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        throw EInOutError(QStringLiteral("Cannot read the word file %1: %2")
+                              .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(errno)))
+                              .toStdString());
+    return got == RecordSize ? m_record : nullptr;
 }
 
 bool TDictn::CheckWord(const QString &word)
@@ -342,34 +308,22 @@ bool TDictn::CheckWord(const QString &word)
     return search(key, keySize);
 }
 
-// Nothing here has a destructor, so a jump out of a probe skips nothing.
 bool TDictn::search(const char *key, qsizetype keySize)
 {
-    sigjmp_buf shrank;
-    if (sigsetjmp(shrank, 0) != 0) {
-        t_probe = nullptr;
-        return false;
-    }
-    t_probe = &shrank;
-    bool found = false;
     qint64 lo = 0;
     qint64 hi = m_lastIndex;
     while (lo <= hi) {
         const qint64 mid = (lo + hi) / 2;
-        // Both records the next probe may want start loading now; the list
-        // is larger than the caches, so this hides most of a probe's wait.
-        __builtin_prefetch(m_map + ((lo + mid - 1) / 2) * RecordSize);
-        __builtin_prefetch(m_map + ((mid + 1 + hi) / 2) * RecordSize);
-        const int order = compareRecord(readRecord(mid), key, keySize);
-        if (order == 0) {
-            found = true;
-            break;
-        }
+        const char *record = readRecord(mid);
+        if (!record)
+            return false; // no whole record: the file has been cut short
+        const int order = compareRecord(record, key, keySize);
+        if (order == 0)
+            return true;
         if (order < 0)
             lo = mid + 1;
         else
             hi = mid - 1;
     }
-    t_probe = nullptr;
-    return found;
+    return false;
 }

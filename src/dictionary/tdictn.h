@@ -1,9 +1,8 @@
 #pragma once
 // TDictn: is this string an English word? The word list is a file of 15-byte
 // records (a length byte, then the word in capitals padded with blanks), kept
-// on disk and searched there by binary search through a read-only mapping of
-// the file, so the page cache serves the probes; no copy of the list is made
-// on the heap. When the file is missing, the built-in list (resource
+// on disk and searched there by binary search, one positioned read per
+// probe; no copy of the list is held in memory. When the file is missing, the built-in list (resource
 // TEXT_DEMO) is written out first, and that copy is deleted again when the
 // dictionary goes.
 
@@ -27,7 +26,8 @@ public:
     explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"));
     ~TDictn() override;
 
-    // False also when the file has been cut short under the mapping.
+    // False also when the file has been cut short since it was opened;
+    // throws EInOutError when the file cannot be read.
     bool CheckWord(const QString &word);
 
     bool isOpen() const { return m_open; }
@@ -53,8 +53,7 @@ private:
     QString m_path;
     QString m_tempDir;
     int m_fd = -1;
-    const char *m_map = nullptr; // the whole records of the file, read-only
-    qint64 m_mapSize = 0;
+    char m_record[RecordSize + 1] = {}; // one record, and a 0 that stays
     bool m_open = false;
     bool m_wrote = false;
     qint64 m_lastIndex = -1;

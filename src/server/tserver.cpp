@@ -45,10 +45,9 @@ TServer::TServer(QObject *parent)
     tempsock->OnInfo = [this](TSock *s, TSocketInfo info, const QString &msg) { tempsockInfo(s, info, msg); };
 
     // Dispatch rests while nothing is queued; an arrival wakes it.
-    socktimer = new QTimer(this);
-    socktimer->setInterval(DispatchIntervalMs);
-    connect(socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
-    m_sinceDispatch.start();
+    m_pump = new MessagePump(DispatchIntervalMs, MaxQueuedPerConnection, FrameBuffer::DefaultMaxPending, this);
+    m_pump->setHandler([this](MessagePump::ConnectionId from, const QByteArray &message) { dispatch(from, message); });
+    socktimer = m_pump->timer();
 
     timer_breaks = new QTimer(this);
     timer_breaks->setInterval(m_tickMs);
@@ -87,7 +86,7 @@ TServer::~TServer()
     for (TSeat &seat : seats)
         seat.sock = nullptr;
     m_connections.clear();
-    m_ready.clear();
+    m_byId.clear();
 }
 
 void TServer::loadCandidates()
@@ -133,67 +132,36 @@ void TServer::Sock1Read(TSock *sender, int)
     const ConnectionPtr conn = connectionOf(sender);
     if (!conn || conn->closing)
         return;
-
-    QList<QByteArray> messages;
-    if (!conn->frames.append(bytes, messages)) {
+    switch (m_pump->feed(conn->id, bytes)) {
+    case MessagePump::Fed::Ok:
+        break;
+    case MessagePump::Fed::Overlong:
         drop(conn, QStringLiteral("more than %1 bytes without a terminator").arg(FrameBuffer::DefaultMaxPending));
-        return;
-    }
-    for (QByteArray &m : messages)
-        conn->queue.push_back(std::move(m));
-    if (conn->queue.size() > size_t(MaxQueuedPerConnection)) {
+        break;
+    case MessagePump::Fed::Overfull:
         drop(conn, QStringLiteral("more than %1 messages waiting").arg(MaxQueuedPerConnection));
-        return;
-    }
-    if (!conn->queue.empty() && !conn->ready) {
-        conn->ready = true;
-        m_ready.push_back(conn);
-    }
-    // Nothing handled for a whole tick (the dispatch rests, or its tick is
-    // merely late): this message goes at once, after this socket event has
-    // returned, and the next one a tick later, so the pace stays one message
-    // per tick.
-    const bool tickPassed = !socktimer->isActive() || m_sinceDispatch.elapsed() >= socktimer->interval();
-    if (!m_ready.empty() && !m_dispatchNow && tickPassed) {
-        socktimer->start();
-        m_dispatchNow = true;
-        QMetaObject::invokeMethod(this, [this] {
-            if (m_dispatchNow)
-                dispatchOne();
-        }, Qt::QueuedConnection);
+        break;
     }
 }
 
 void TServer::setDispatchMs(int ms)
 {
-    socktimer->setInterval(std::max(1, ms));
+    m_pump->setInterval(ms);
 }
 
 void TServer::socktimerTimer()
 {
-    // Only a tick that finds nothing to do lets the dispatch rest.
-    if (m_ready.empty()) {
-        socktimer->stop();
-        return;
-    }
-    dispatchOne();
+    m_pump->tick();
 }
 
-void TServer::dispatchOne()
+void TServer::dispatch(MessagePump::ConnectionId from, const QByteArray &message)
 {
-    m_dispatchNow = false;
-    if (m_ready.empty())
+    const ConnectionPtr conn = m_byId.value(from);
+    if (!conn)
         return;
-    m_sinceDispatch.start();
-    // One message at a time, taken from the connections in turn.
-    const ConnectionPtr conn = m_ready.front();
-    m_ready.pop_front();
-    const QByteArray message = std::move(conn->queue.front());
-    conn->queue.pop_front();
-    if (conn->queue.empty())
-        conn->ready = false;
-    else
-        m_ready.push_back(conn);
+    // A closed connection is forgotten once its last message is handled.
+    if (!conn->sock && m_pump->queued(from) == 0)
+        m_byId.remove(from);
 
     const Command command = splitCommand(message);
     if (command.name.isEmpty())
@@ -208,10 +176,7 @@ void TServer::dispatchOne()
 
 int TServer::queuedMessages() const
 {
-    int n = 0;
-    for (const ConnectionPtr &conn : m_ready)
-        n += int(conn->queue.size());
-    return n;
+    return m_pump->queued();
 }
 
 qsizetype TServer::pendingOutput() const
@@ -232,12 +197,7 @@ void TServer::drop(const ConnectionPtr &conn, const QString &why)
     if (conn->closing)
         return;
     conn->closing = true;
-    conn->queue.clear();
-    conn->frames.clear();
-    if (conn->ready) {
-        conn->ready = false;
-        m_ready.erase(std::remove(m_ready.begin(), m_ready.end(), conn), m_ready.end());
-    }
+    m_pump->forget(conn->id);
     emit connectionDropped(conn->seat, why);
     QMetaObject::invokeMethod(this, [this, conn] {
         if (conn->sock && seats[conn->seat].sock == conn->sock)
@@ -251,11 +211,10 @@ void TServer::drop(const ConnectionPtr &conn, const QString &why)
 // taken for requests of the newcomer.
 void TServer::forgetQueued(int seat)
 {
-    for (auto it = m_ready.begin(); it != m_ready.end();) {
+    for (auto it = m_byId.begin(); it != m_byId.end();) {
         if ((*it)->seat == seat && !(*it)->sock) {
-            (*it)->queue.clear();
-            (*it)->ready = false;
-            it = m_ready.erase(it);
+            m_pump->forget(it.key());
+            it = m_byId.erase(it);
         } else {
             ++it;
         }

@@ -12,6 +12,7 @@
 #include "protocol/tsock.h"
 #include "protocol/wire.h"
 #include "core/board.h"
+#include "core/messagepump.h"
 #include "server/computerplayer.h"
 #include "server/gentleplayer.h"
 #include "server/rizilevel.h"
@@ -183,10 +184,8 @@ private:
     {
         TSock *sock = nullptr; // cleared once the socket has closed
         int seat = 0;
-        glyphon::FrameBuffer frames;
-        std::deque<QByteArray> queue;
+        glyphon::MessagePump::ConnectionId id = 0;
         bool closing = false; // being dropped: nothing more goes to or comes from it
-        bool ready = false;   // waiting in m_ready
     };
     using ConnectionPtr = std::shared_ptr<Connection>;
 
@@ -196,12 +195,13 @@ private:
     void reject(int seat, int reason, const QString &word);
     bool isSendable(int seat) const;
     void loadCandidates();
-    void dispatchOne();
+    void dispatch(glyphon::MessagePump::ConnectionId from, const QByteArray &message);
 
     QHash<const TSock *, ConnectionPtr> m_connections; // live sockets only
-    std::deque<ConnectionPtr> m_ready; // connections with queued messages, served in turn
-    bool m_dispatchNow = false; // an arrival at rest is to be handled at once
-    QElapsedTimer m_sinceDispatch; // since the last message was handled
+    // Every connection that is live or still has messages queued.
+    QHash<glyphon::MessagePump::ConnectionId, ConnectionPtr> m_byId;
+    glyphon::MessagePump::ConnectionId m_lastConnectionId = 0;
+    glyphon::MessagePump *m_pump = nullptr;
     int m_tickMs = 1000;
     int m_botSpeed = 1000;
     quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn

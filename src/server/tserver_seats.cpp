@@ -60,7 +60,9 @@ void TServer::Sock1Accept(TSock *)
     auto conn = std::make_shared<Connection>();
     conn->sock = sock;
     conn->seat = seat;
+    conn->id = ++m_lastConnectionId;
     m_connections.insert(sock, conn);
+    m_byId.insert(conn->id, conn);
 
     TSeat &s = seats[seat];
     s.sock = sock;
@@ -186,6 +188,10 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     conn->sock = nullptr;
     conn->closing = true;
     sender->deleteLater();
+    // What it sent before it went is still handled.
+    m_pump->closed(conn->id);
+    if (m_pump->queued(conn->id) == 0)
+        m_byId.remove(conn->id);
 
     const int seat = conn->seat;
     TSeat &s = seats[seat];

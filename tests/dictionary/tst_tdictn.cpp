@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 #include <memory>
 #include <unistd.h>
 
@@ -38,10 +40,14 @@ private slots:
     void existingFileUsedAndKept();
     void unwritableDirFallsBackToPrivateFolder();
     void nowhereToWriteThrows();
+
+private:
+    struct sigaction m_busHandler = {}; // as the test framework set it
 };
 
 void tst_TDictn::initTestCase()
 {
+    QVERIFY(::sigaction(SIGBUS, nullptr, &m_busHandler) == 0);
     catchMessages();
     QVERIFY(!builtInList().isEmpty());
 }
@@ -171,6 +177,10 @@ void tst_TDictn::emptyOrShrunkFile()
     QVERIFY(QFile::resize(QStringLiteral("English"), 0));
     QVERIFY(!dictn.CheckWord("bee"));
     QVERIFY(!dictn.CheckWord("cat"));
+    // ... and the process's signal handling is left as it was.
+    struct sigaction bus = {};
+    QVERIFY(::sigaction(SIGBUS, nullptr, &bus) == 0);
+    QVERIFY(bus.sa_handler == m_busHandler.sa_handler && bus.sa_sigaction == m_busHandler.sa_sigaction);
 }
 
 void tst_TDictn::closed_data()

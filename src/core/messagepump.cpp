@@ -1,0 +1,142 @@
+#include "core/messagepump.h"
+
+#include <QMetaObject>
+#include <algorithm>
+
+namespace glyphon {
+
+MessagePump::MessagePump(int intervalMs, int maxQueued, qsizetype maxPending, QObject *parent)
+    : QObject(parent)
+    , m_maxQueued(maxQueued)
+    , m_maxPending(maxPending)
+{
+    m_timer.setInterval(std::max(1, intervalMs));
+    connect(&m_timer, &QTimer::timeout, this, &MessagePump::tick);
+    m_sinceDispatch.start();
+}
+
+MessagePump::Fed MessagePump::feed(ConnectionId from, const QByteArray &bytes)
+{
+    auto it = m_queues.find(from);
+    if (it == m_queues.end())
+        it = m_queues.insert(from, Queue{FrameBuffer(m_maxPending), {}, false, false});
+    Queue &q = *it;
+    QList<QByteArray> messages;
+    if (!q.frames.append(bytes, messages)) {
+        forget(from);
+        return Fed::Overlong;
+    }
+    for (QByteArray &m : messages)
+        q.messages.push_back(std::move(m));
+    if (m_maxQueued > 0 && q.messages.size() > size_t(m_maxQueued)) {
+        forget(from);
+        return Fed::Overfull;
+    }
+    if (!q.messages.empty() && !q.ready) {
+        q.ready = true;
+        m_ready.push_back(from);
+    }
+    wake();
+    return Fed::Ok;
+}
+
+void MessagePump::wake()
+{
+    if (m_paused || m_ready.empty() || m_dispatchNow)
+        return;
+    // Nothing handed out for a whole tick (the pump rests, or its tick is
+    // merely late): this message goes at once, after the current event has
+    // returned, and the next one a tick later.
+    const bool tickPassed = !m_timer.isActive() || m_sinceDispatch.elapsed() >= m_timer.interval();
+    if (!tickPassed)
+        return;
+    m_timer.start();
+    m_dispatchNow = true;
+    QMetaObject::invokeMethod(this, [this] {
+        if (m_dispatchNow && !m_paused)
+            dispatchOne();
+    }, Qt::QueuedConnection);
+}
+
+void MessagePump::closed(ConnectionId from)
+{
+    const auto it = m_queues.find(from);
+    if (it == m_queues.end())
+        return;
+    if (it->messages.empty())
+        m_queues.erase(it);
+    else
+        it->closed = true;
+}
+
+void MessagePump::forget(ConnectionId from)
+{
+    m_queues.remove(from);
+    m_ready.erase(std::remove(m_ready.begin(), m_ready.end(), from), m_ready.end());
+}
+
+int MessagePump::queued() const
+{
+    int n = 0;
+    for (const Queue &q : m_queues)
+        n += int(q.messages.size());
+    return n;
+}
+
+int MessagePump::queued(ConnectionId from) const
+{
+    const auto it = m_queues.constFind(from);
+    return it == m_queues.cend() ? 0 : int(it->messages.size());
+}
+
+void MessagePump::setPaused(bool paused)
+{
+    m_paused = paused;
+    if (paused) {
+        m_timer.stop();
+        m_dispatchNow = false;
+    } else if (!m_ready.empty()) {
+        m_timer.start();
+    }
+}
+
+void MessagePump::tick()
+{
+    // Only a tick that finds nothing to do lets the pump rest.
+    if (m_paused || m_ready.empty()) {
+        m_timer.stop();
+        if (!m_paused)
+            emit rested();
+        return;
+    }
+    dispatchOne();
+}
+
+MessagePump::ConnectionId MessagePump::nextConnection()
+{
+    const ConnectionId id = m_ready.front();
+    m_ready.pop_front();
+    return id;
+}
+
+void MessagePump::dispatchOne()
+{
+    m_dispatchNow = false;
+    if (m_ready.empty())
+        return;
+    m_sinceDispatch.start();
+    const ConnectionId from = nextConnection();
+    Queue &q = m_queues[from];
+    const QByteArray message = std::move(q.messages.front());
+    q.messages.pop_front();
+    if (!q.messages.empty())
+        m_ready.push_back(from);
+    else if (q.closed)
+        m_queues.remove(from);
+    else
+        q.ready = false;
+    if (m_handler)
+        m_handler(from, message);
+}
+
+} // namespace glyphon

@@ -1,0 +1,100 @@
+// The pump on its own: framing per connection, connections taking turns, a
+// closed connection's last messages, pausing, and the bounds.
+
+#include "core/messagepump.h"
+
+#include <QTest>
+
+using namespace glyphon;
+
+class TstMessagePump : public QObject
+{
+    Q_OBJECT
+private slots:
+    void oneMessagePerTickInTurns();
+    void closedConnectionIsHeardOut();
+    void pausedPumpHandsOutNothing();
+    void boundsDropTheConnection();
+};
+
+namespace {
+
+struct Recorder
+{
+    QStringList seen;
+    MessagePump::Handler handler()
+    {
+        return [this](MessagePump::ConnectionId from, const QByteArray &m) {
+            seen << QString::number(from) + ':' + QString::fromLatin1(m);
+        };
+    }
+};
+
+} // namespace
+
+void TstMessagePump::oneMessagePerTickInTurns()
+{
+    MessagePump pump(3600 * 1000); // ticks only when the test says so
+    Recorder r;
+    pump.setHandler(r.handler());
+    QCOMPARE(pump.feed(1, "CMD_a+1\xFF" "CMD_a+2\xFF" "CMD_a"), MessagePump::Fed::Ok);
+    QCOMPARE(pump.feed(2, "CMD_b+1\xFF"), MessagePump::Fed::Ok);
+    // The first arrival at rest goes at once, once the event loop runs.
+    QTRY_COMPARE(r.seen, QStringList{"1:CMD_a+1"});
+    pump.tick();
+    pump.tick();
+    QCOMPARE(r.seen, (QStringList{"1:CMD_a+1", "2:CMD_b+1", "1:CMD_a+2"}));
+    pump.feed(1, "+3\xFF");
+    QCOMPARE(pump.queued(1), 1);
+    pump.tick();
+    QCOMPARE(r.seen.last(), QStringLiteral("1:CMD_a+3"));
+    pump.tick(); // nothing left: the pump rests
+    QVERIFY(!pump.timer()->isActive());
+}
+
+void TstMessagePump::closedConnectionIsHeardOut()
+{
+    MessagePump pump(3600 * 1000);
+    Recorder r;
+    pump.setHandler(r.handler());
+    pump.feed(7, "CMD_x+1\xFF" "CMD_x+2\xFF");
+    pump.closed(7);
+    QTRY_COMPARE(r.seen.size(), 1);
+    pump.tick();
+    QCOMPARE(r.seen, (QStringList{"7:CMD_x+1", "7:CMD_x+2"}));
+    QCOMPARE(pump.queued(), 0);
+    // A forgotten connection's messages never come out.
+    pump.feed(8, "CMD_y+1\xFF" "CMD_y+2\xFF");
+    pump.forget(8);
+    pump.tick();
+    QTest::qWait(1);
+    QCOMPARE(r.seen.size(), 2);
+}
+
+void TstMessagePump::pausedPumpHandsOutNothing()
+{
+    MessagePump pump(3600 * 1000);
+    Recorder r;
+    pump.setHandler(r.handler());
+    pump.setPaused(true);
+    pump.feed(1, "CMD_a+\xFF");
+    pump.tick();
+    QTest::qWait(1);
+    QVERIFY(r.seen.isEmpty());
+    pump.setPaused(false);
+    QVERIFY(pump.timer()->isActive());
+    pump.tick();
+    QCOMPARE(r.seen, QStringList{"1:CMD_a+"});
+}
+
+void TstMessagePump::boundsDropTheConnection()
+{
+    MessagePump pump(3600 * 1000, 2, 16);
+    QCOMPARE(pump.feed(1, QByteArray(17, 'x')), MessagePump::Fed::Overlong);
+    QCOMPARE(pump.queued(1), 0);
+    QCOMPARE(pump.feed(2, "a\xFF" "b\xFF" "c\xFF"), MessagePump::Fed::Overfull);
+    QCOMPARE(pump.queued(), 0);
+}
+
+QTEST_GUILESS_MAIN(TstMessagePump)
+#include "tst_messagepump.moc"
