@@ -24,6 +24,11 @@ set -uo pipefail
 server=$(realpath "${1:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}")
 player=$(realpath "${2:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}")
 
+# Debian 12's libminiupnpc reads a router's HTTP status with strtol from a
+# buffer without a terminating zero (mended upstream since); the strict string
+# checks of a sanitized run would stop the host there, in the library.
+[ -n "${ASAN_OPTIONS:-}" ] && export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
+
 skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; show_logs; exit 1; }
 
