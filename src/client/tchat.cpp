@@ -85,7 +85,7 @@ protected:
         p.drawText(QRect(40, 4, 310, 32), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("GLYPHON"));
 
         // Tray behind the 6 x 6 tiles.
-        const QRectF tray(40.5, 58.5, 308, 313);
+        const QRectF tray = QRectF(Tchat::BoardTray).adjusted(0.5, 0.5, -0.5, -0.5);
         glyphon::TilePainter::paintTray(p, tray, 10);
         p.setPen(QPen(QColor(255, 255, 255, 50), 1));
         p.setBrush(Qt::NoBrush);
@@ -290,6 +290,7 @@ void Tchat::createBoardControls()
     label_word->setObjectName(QStringLiteral("label_word"));
     label_word->setCursor(Qt::PointingHandCursor);
     label_word->installEventFilter(this);
+    panel_board->installEventFilter(this); // right-clicks between the tiles
     setTextColour(label_word, QColor(0x2e, 0x3b, 0x50));
     label_timer = makeLabel(panel_board, QStringLiteral("Time: 0:00"), QRect(10, 436, 369, 20),
                             arialPixels(16, true), Qt::AlignCenter);
@@ -492,6 +493,20 @@ void Tchat::createSockets()
     Sock11 = new TSock(this);
     Sock11->setHostName(QStringLiteral("127.0.0.1"));
     Sock11->setPortName(QStringLiteral("9001"));
+    // A host that takes the connection but never gives a seat (or a link
+    // whose packets vanish) would otherwise keep the joiner waiting for good.
+    m_joinLimit = new QTimer(this);
+    m_joinLimit->setSingleShot(true);
+    m_joinLimit->setInterval(20000);
+    connect(m_joinLimit, &QTimer::timeout, this, [this] {
+        if (!isconnected)
+            endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
+    });
+}
+
+void Tchat::setJoinTimeLimitMs(int ms)
+{
+    m_joinLimit->setInterval(ms);
 }
 
 void Tchat::connectSideWindows()

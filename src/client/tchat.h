@@ -15,8 +15,12 @@
 #include <QByteArray>
 #include <QList>
 #include <QMainWindow>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 #include <array>
 
 class QAction;
@@ -202,6 +206,11 @@ public:
 
     // --- Coming back after a lost connection (joining player only) ------------
     glyphon::Reconnector *reconnector() const { return m_reconnector; }
+    // The tray the tiles lie on, in the board panel: a right-click anywhere
+    // on it submits.
+    static constexpr QRect BoardTray{40, 58, 309, 314};
+    // How long a joiner waits for the host's seat before giving up.
+    void setJoinTimeLimitMs(int ms);
     bool reconnecting() const;
     // True (and says why) when input must wait for the connection.
     bool refuseWhileReconnecting();
@@ -306,6 +315,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -326,6 +336,7 @@ private:
     void showMessageBox(const QString &text);
     void modalFinished();
     void applyPlacement(const glyphon::WindowPlacement &placement);
+    void placeFrame(const glyphon::WindowPlacement &placement);
     void savePlacementAndSettings(const glyphon::WindowPlacement &placement);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void restartTurnTimer();
@@ -344,6 +355,13 @@ private:
     bool startReconnecting(TSocketInfo info);
     bool reconnectSeat(int seat);
     void reconnectGaveUp();
+    // Says why the game cannot go on in a box, then closes the window.
+    void endWithMessage(const QString &text);
+    // Between turns: no input, no buttons, the clock at rest.
+    void showTurnPause();
+    // The clock as timeleft stands, without waiting for the next tick.
+    void showClock();
+    bool waitingForOwnTurn() const;
 
     GlyphonContext &m_context;
     QStringList m_params;
@@ -357,6 +375,10 @@ private:
     bool m_closeQueued = false;
     bool m_rejoined = false; // the seat came back; the settings are not read again
     bool m_connectionFailed = false; // an error came before "Socket Closed"
+    bool m_endingWithMessage = false; // a box says why, then the window closes
+    QTimer *m_joinLimit = nullptr;    // a joiner's host must give a seat within this
+    QChar m_refusedLetter;            // a typed letter had no tile; Enter warns once
+    bool m_toldTooEarly = false;      // letters typed before the own turn were reported
     glyphon::LeaveGuard *m_leave = nullptr;
     glyphon::PlayWithOthers *m_lobby = nullptr;
     glyphon::HostingCoordinator *m_hosting = nullptr;
@@ -368,6 +390,7 @@ private:
     glyphon::OptionsMenu *m_options = nullptr;
     glyphon::PhraseRow *m_phraseRow = nullptr;
     glyphon::WindowPlacement m_placement; // as last loaded or saved; closing saves only when it changed
+    std::optional<QPoint> m_frameCornerWanted; // placed before the window manager framed the window
     // Saving waits for the first load: until then the window runs on its own
     // starting values, which must not overwrite the user's file.
     bool m_settingsLoaded = false;

@@ -4,6 +4,7 @@
 
 #include "chat/chatinput.h"
 #include "board/countdown.h"
+#include "chat/colours.h"
 #include "client/leaveguard.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
@@ -188,6 +189,8 @@ void Tchat::getnextplayer(const QByteArray &data)
     button_clear->hide();
     button_submit->hide();
     whoseturn = *seat;
+    m_refusedLetter = QChar();
+    m_toldTooEarly = false;
     label_bonus1->clear();
     label_bonus2->clear();
     redrawTiles(m_lastMove.turnStarted());
@@ -212,6 +215,11 @@ void Tchat::loadstats(const QByteArray &data)
     // pending action, seat in turn
     if (!fields[0] || !fields[3] || !fields[6] || !fields[7] || !fields[8])
         return;
+    // Whatever was on show belongs to before: the host's state replaces it
+    // at once, buttons, clock and word included.
+    turntime->stop();
+    button_clear->hide();
+    button_submit->hide();
     label_score1->setText(fromWire(texts[1]));
     label_score2->setText(fromWire(texts[2]));
     label_playtoscore->setText(QStringLiteral("Play to Score: ") + fromWire(texts[4]));
@@ -239,6 +247,11 @@ void Tchat::loadstats(const QByteArray &data)
         drawtile(*position);
     }
 
+    // Tiles chosen before the message go back, in their holders' colours now.
+    putBackChosenTiles();
+    label_word->clear();
+    wordcount = 0;
+
     turnlength = *fields[3];
     barstep = glyphon::barstep(turnlength);
     m_leave->setGameRunning(true);
@@ -247,8 +260,38 @@ void Tchat::loadstats(const QByteArray &data)
     showTurnOf(whoseturn);
     if (*fields[7] == 4) {
         announceOwnTurnOrOther();
+        showClock();
         restartTurnTimer();
+    } else {
+        showTurnPause();
+        label_status->setText(QStringLiteral("Please wait for the next turn."));
     }
+}
+
+void Tchat::showClock()
+{
+    const int shown = std::max(timeleft, 0);
+    image_timer->setBarWidth(barstep * shown);
+    QPalette pal = label_timer->palette();
+    pal.setColor(QPalette::WindowText, glyphon::countdownColour(shown));
+    label_timer->setPalette(pal);
+    label_timer->setText(glyphon::countdownText(shown));
+}
+
+void Tchat::showTurnPause()
+{
+    // Nobody plays until the next turn message; the clock shows the full
+    // time of the turn to come in its resting colour, not the last turn's
+    // seconds in red.
+    whoseturn = 0;
+    turntime->stop();
+    button_clear->hide();
+    button_submit->hide();
+    image_timer->setBarWidth(barstep * std::max(turnlength, 0));
+    QPalette pal = label_timer->palette();
+    pal.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
+    label_timer->setPalette(pal);
+    label_timer->setText(glyphon::countdownText(turnlength));
 }
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
@@ -330,6 +373,7 @@ void Tchat::hitclear()
 
 void Tchat::hitdone()
 {
+    m_refusedLetter = QChar(); // SUBMIT, or a second Enter: the user means it
     if (!myTurn()) {
         button_submit->hide();
         button_clear->hide();

@@ -62,9 +62,15 @@ void Tchat::processparams()
 
 void Tchat::hostpress()
 {
-    // May raise "Listen - Error Binding Socket" when another copy holds the
-    // port; the rest of hosting then does not happen.
-    m_context.server->Sock1->setListen(true);
+    try {
+        m_context.server->Sock1->setListen(true);
+    } catch (const ESockException &) {
+        // Mostly a second copy, or another program, on the same port. Hosting
+        // cannot start, and a window waiting for it would wait for ever.
+        endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
+                           .arg(m_context.server->Sock1->PortName()));
+        return;
+    }
     ishost = true;
     // Built now, so that no strong turn and no hint waits for it.
     m_context.server->prepareStrong();
@@ -91,6 +97,7 @@ void Tchat::joinpress()
     sock->Open();
     // A link that dies in silence is noticed here too, and reconnected.
     sock->setKeepAlive(10, 5, 4);
+    m_joinLimit->start();
     button_start->hide();
     StartGame1->setEnabled(false);
 }
@@ -115,6 +122,7 @@ void Tchat::sendloginfo(const QByteArray &data)
         return;
     myseat = *seat;
     isconnected = true;
+    m_joinLimit->stop();
     paintTurnMarkers();
     sendMessage(glyphon::buildMessage("CMD_logininfo",
                                       {glyphon::number(myseat), glyphon::VersionText, toWire(myname)}));
@@ -147,6 +155,14 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 {
     if (startReconnecting(info))
         return;
+    if (m_endingWithMessage)
+        return; // the box says what happened; the window closes after it
+    // A joiner that never got a seat is told, rather than see the window go.
+    if (info == TSocketInfo::Error && !ishost && !isconnected && m_joinLimit->isActive()) {
+        m_joinLimit->stop();
+        endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
+        return;
+    }
     if (info == TSocketInfo::Error)
         m_connectionFailed = true;
     // Messages that arrived before the close are still handled (a "Game is
@@ -350,6 +366,21 @@ void Tchat::startGameRequested(const QString &scoreText, const QString &timeText
         settings.timePerTurn = *time;
     sendMessage(glyphon::buildMessage("CMD_startgame", {toWire(myname), toWire(scoreText), toWire(timeText), {}}));
     saveinifile();
+}
+
+void Tchat::endWithMessage(const QString &text)
+{
+    if (m_endingWithMessage)
+        return;
+    m_endingWithMessage = true;
+    // Counted as a box already, so nothing closes the window before it shows.
+    ++m_modalDepth;
+    QMetaObject::invokeMethod(this, [this, text] {
+        --m_modalDepth;
+        statusLine(text);
+        showMessageBox(text + QStringLiteral(" The window will close."));
+        scheduleClose();
+    }, Qt::QueuedConnection);
 }
 
 void Tchat::Exit1Click()

@@ -54,6 +54,7 @@ void Tchat::hisword(const QByteArray &data)
     bonusLabel(*seat)->setText(QStringLiteral("+") + points);
     scoreLabel(*seat)->setText(total);
     realignPlayerRow(*seat);
+    showTurnPause();
     playsounds(QStringLiteral("goodword"));
 }
 
@@ -98,6 +99,7 @@ void Tchat::timeup(const QByteArray &data)
     turntime->stop();
     if (*seat == myseat)
         hitclear();
+    showTurnPause();
     playsounds(QStringLiteral("timeup"));
 }
 

@@ -9,6 +9,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatinput.h"
+#include "client/leaveguard.h"
 #include "board/keyboardpicker.h"
 #include "board/tilewidget.h"
 #include "dictionary/letters.h"
@@ -17,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+
+#include <utility>
 
 bool Tchat::keyboardSpellingActive() const
 {
@@ -33,9 +36,11 @@ bool Tchat::spellLetter(QChar letter)
     const int position = glyphon::pickTileForLetter(boardtiles, chosen, letter, myseat);
     TileWidget *tile = tileAt(position);
     if (!tile) {
-        // Said aloud, so a word typed blind does not lose a letter unnoticed.
+        // Said aloud, so a word typed blind does not lose a letter unnoticed;
+        // and the next Enter does not send what is left of the word.
         statusLine(QStringLiteral("No tile you can use carries the letter %1.").arg(letter.toUpper()));
         playsounds(QStringLiteral("badword"));
+        m_refusedLetter = letter.toUpper();
         return false;
     }
     // The same path as a click, so both ways of choosing behave alike.
@@ -43,29 +48,53 @@ bool Tchat::spellLetter(QChar letter)
     return true;
 }
 
+bool Tchat::waitingForOwnTurn() const
+{
+    return m_leave->gameRunning() && myseat >= 1 && myseat <= playerseats && !myTurn();
+}
+
 void Tchat::keyPressEvent(QKeyEvent *event)
 {
-    if (!keyboardSpellingActive() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const QString typed = event->text();
+    const bool letter = typed.size() == 1 && typed.at(0).isLetter();
+    if (plain && letter && !mychat->hasFocus() && waitingForOwnTurn()) {
+        // Typed in the pause before the own turn: not kept, and said so once.
+        if (!std::exchange(m_toldTooEarly, true))
+            statusLine(QStringLiteral("It is not your turn yet: letters typed now are not taken."));
+        return;
+    }
+    if (!keyboardSpellingActive() || !plain) {
         QMainWindow::keyPressEvent(event);
         return;
     }
     switch (event->key()) {
     case Qt::Key_Backspace:
+        m_refusedLetter = QChar();
         label_wordClick();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (!m_refusedLetter.isNull()) {
+            // The word on show lacks a letter the user typed: only a second
+            // Enter (or SUBMIT) sends it as it is.
+            statusLine(QStringLiteral("No tile you can use carries the letter %1, so the word is \"%2\". "
+                                      "Press Enter again to submit it.")
+                           .arg(std::exchange(m_refusedLetter, QChar()), label_word->text()));
+            playsounds(QStringLiteral("badword"));
+            return;
+        }
         hitdone();
         return;
     case Qt::Key_Escape:
+        m_refusedLetter = QChar();
         hitclear();
         return;
     default:
         break;
     }
-    const QString text = event->text();
-    if (text.size() == 1 && text.at(0).isLetter()) {
-        spellLetter(text.at(0));
+    if (letter) {
+        spellLetter(typed.at(0));
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -77,6 +106,16 @@ bool Tchat::eventFilter(QObject *watched, QEvent *event)
     if (watched == mychat && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         panel_board->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    if (watched == panel_board && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        // Right-click anywhere on the tray submits, gaps and margin included,
+        // as it does on a tile.
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::RightButton || !BoardTray.contains(mouse->position().toPoint()))
+            return QMainWindow::eventFilter(watched, event);
+        if (event->type() == QEvent::MouseButtonRelease && !refuseWhileReconnecting() && myTurn())
+            hitdone();
         return true;
     }
     if (watched == label_word && event->type() == QEvent::MouseButtonRelease) {

@@ -17,7 +17,10 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QScreen>
+
+#include <utility>
 
 void Tchat::loadinifile()
 {
@@ -88,22 +91,51 @@ glyphon::WindowPlacement Tchat::placement() const
 
 void Tchat::applyPlacement(const glyphon::WindowPlacement &where)
 {
-    resize(where.width, where.height);
-    move(where.left, where.top);
-    // A window placed on a screen that is no longer there could never be
-    // reached; it comes back to the default corner instead.
-    if (!QGuiApplication::screenAt(frameGeometry().center()))
-        move(glyphon::WindowPlacement{}.left, glyphon::WindowPlacement{}.top);
+    placeFrame(where);
     // What the window really got (the board's minimum size may have won),
     // so that closing an untouched window saves nothing.
     m_placement = placement();
 }
 
+void Tchat::placeFrame(const glyphon::WindowPlacement &where)
+{
+    // Left and Top are the frame's corner, Width and Height the inside's.
+    const QRect inside = geometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                           frame.bottom() - inside.bottom());
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    // A huge size would have the window ask the display for gigabytes; the
+    // title bar must stay where the user can take hold of it.
+    constexpr int TitleBarGuess = 24; // until the window manager has framed the window
+    constexpr int Far = 1 << 20; // beyond any screen, and far from overflowing
+    const QRect wanted(QPoint(std::clamp(where.left, -Far, Far), std::clamp(where.top, -Far, Far)),
+                       QSize(std::clamp(where.width, 1, Far), std::clamp(where.height, 1, Far)).grownBy(margins));
+    const QRect outer = glyphon::placeOnWorkAreas(wanted, std::max(margins.top(), TitleBarGuess), areas);
+    resize(outer.size().shrunkBy(margins));
+    move(outer.topLeft());
+    // Framed later, a window manager may keep the inside where the frame was
+    // asked to go (its title bar then above the screen): the frame is moved
+    // where it belongs once the frame is known.
+    if (margins.isNull())
+        m_frameCornerWanted = outer.topLeft();
+}
+
+void Tchat::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    if (!m_frameCornerWanted || frameGeometry() == geometry())
+        return;
+    const QPoint wanted = *std::exchange(m_frameCornerWanted, std::nullopt);
+    if (frameGeometry().topLeft() != wanted)
+        QMetaObject::invokeMethod(this, [this, wanted] { move(wanted); }, Qt::QueuedConnection);
+}
+
 void Tchat::ResetScreenLocation1Click()
 {
-    const glyphon::WindowPlacement defaults;
-    resize(defaults.width, defaults.height);
-    move(defaults.left, defaults.top);
+    placeFrame(glyphon::WindowPlacement{});
 }
 
 void Tchat::PlaySounds1Click()

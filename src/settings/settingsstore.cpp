@@ -3,6 +3,7 @@
 #include "protocol/colourtext.h"
 #include "settings/userfiles.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace glyphon {
@@ -39,6 +40,34 @@ WindowPlacement fitToWorkArea(WindowPlacement placement, const QRect &workArea)
     if (placement.height > workArea.height())
         placement.height -= ShrinkStep;
     return placement;
+}
+
+QRect placeOnWorkAreas(QRect outer, int titleHeight, const QList<QRect> &workAreas)
+{
+    if (workAreas.isEmpty())
+        return outer;
+    constexpr int TitleShown = 100; // enough of the title bar to take hold of
+    titleHeight = std::max(titleHeight, 1);
+    QRect area = workAreas.first();
+    qint64 shownMost = 0;
+    for (const QRect &candidate : workAreas) {
+        const QRect shown = candidate & outer;
+        const qint64 size = qint64(shown.width()) * shown.height();
+        if (size > shownMost) {
+            shownMost = size;
+            area = candidate;
+        }
+    }
+    // A side cut to the area's fills it.
+    if (outer.width() > area.width())
+        outer.setRect(area.left(), outer.top(), area.width(), outer.height());
+    if (outer.height() > area.height())
+        outer.setRect(outer.left(), area.top(), outer.width(), area.height());
+    const int grip = std::min(TitleShown, outer.width());
+    const int left = std::clamp(outer.left(), area.left() + grip - outer.width(), area.right() + 1 - grip);
+    const int top = std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - titleHeight));
+    outer.moveTo(left, top);
+    return outer;
 }
 
 StoredSettings readSettings(const ProfileText &text, const QString &section)

@@ -6,6 +6,7 @@
 #include "settings/clientsettings.h"
 #include "settings/profilefile.h"
 
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,13 @@ struct WindowPlacement
 // What closing saves: a window larger than the work area is made 15
 // pixels smaller in that direction, every time.
 WindowPlacement fitToWorkArea(WindowPlacement placement, const QRect &workArea);
+
+// Where a window asked for at outer (frame included) may come: no larger
+// than the work area it lands on, and its title bar (the top titleHeight
+// pixels) on that area: below its top, above its bottom and at least partly
+// between its sides. The area showing most of the window wins; a place on
+// none of them goes to the first. A settings file may hold any numbers.
+QRect placeOnWorkAreas(QRect outer, int titleHeight, const QList<QRect> &workAreas);
 
 struct StoredSettings
 {

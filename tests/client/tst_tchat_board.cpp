@@ -111,6 +111,13 @@ private slots:
     void longNamesStayOnTheirCard();
     void tilesReadAloud_data();
     void tilesReadAloud();
+    void backFromAReconnection_data();
+    void backFromAReconnection();
+    void thePauseBeforeTheOwnTurn();
+    void enterAfterARefusedLetter_data();
+    void enterAfterARefusedLetter();
+    void rightClickOnTheTray_data();
+    void rightClickOnTheTray();
 
 private:
     Tchat *m_chat = nullptr;
@@ -594,6 +601,134 @@ void TestTchatBoard::tilesReadAloud()
     QCOMPARE(nameOf(m_chat->phraseRow()->button(3)), QStringLiteral("Well played"));
     QCOMPARE(nameOf(m_chat->phraseRow()->button(10)), QStringLiteral("Chatter sound"));
     QCOMPARE(nameOf(m_chat->button_smilies), QStringLiteral("Smileys"));
+}
+
+// After a reconnection the window shows what the host says at once: whose
+// turn, the clock, the buttons; the word it was building is gone.
+void TestTchatBoard::backFromAReconnection_data()
+{
+    QTest::addColumn<int>("inTurn");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("clock");
+    QTest::addColumn<bool>("buttons");
+    QTest::newRow("turn passed on meanwhile") << 2 << 4 << "Cid's turn." << "Time: 0:30" << false;
+    QTest::newRow("in the pause after a word") << 1 << 2 << "Please wait for the next turn." << "Time: 1:00" << false;
+    QTest::newRow("own turn again") << 1 << 4 << "Your Turn." << "Time: 0:30" << true;
+}
+
+void TestTchatBoard::backFromAReconnection()
+{
+    QFETCH(int, inTurn);
+    QFETCH(int, action);
+    QFETCH(QString, status);
+    QFETCH(QString, clock);
+    QFETCH(bool, buttons);
+    m_chat->myseat = 1;
+    feed(m_chat, "CMD_newplayerinfo+1+Ann+0+2+Cid+0");
+    feed(m_chat, loadstats(1, {}, 20));
+    clickTiles(m_chat, {11, 12});
+    QCOMPARE(m_chat->label_timer->palette().color(QPalette::WindowText), QColor(160, 0, 0));
+
+    feed(m_chat, loadstats(inTurn, {{11, {1, 2}}}, 34, action));
+    QCOMPARE(m_chat->label_status->text(), status);
+    QCOMPARE(m_chat->label_timer->text(), clock); // before any tick
+    QCOMPARE(m_chat->button_submit->isVisible(), buttons);
+    QCOMPARE(m_chat->button_clear->isVisible(), buttons);
+    QCOMPARE(m_chat->turntime->isActive(), action == 4);
+    QCOMPARE(m_chat->myTurn(), buttons);
+    QCOMPARE(m_chat->wordcount, 0);
+    QCOMPARE(m_chat->label_word->text(), QString());
+    QVERIFY(!m_chat->tileAt(11)->isGap());
+    QCOMPARE(m_chat->tileAt(11)->tag(), 2); // its holder now
+}
+
+void TestTchatBoard::thePauseBeforeTheOwnTurn()
+{
+    m_chat->myseat = 1;
+    feed(m_chat, "CMD_newplayerinfo+1+Ann+0+2+Cid+0");
+    feed(m_chat, "CMD_startgame+Cid+200+60+");
+    feed(m_chat, plainLetters());
+    feed(m_chat, "CMD_nextplayer+2");
+    for (int i = 0; i < 45; ++i)
+        m_chat->turntimeTimer(); // 15 seconds left: red
+    feed(m_chat, "CMD_hisword+2+AA+2+2+11+12");
+    // The pause: the word made, the clock at rest, no input.
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Cid made: AA"));
+    QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 1:00"));
+    QCOMPARE(m_chat->label_timer->palette().color(QPalette::WindowText), QColor(68, 65, 126));
+    QVERIFY(!m_chat->turntime->isActive());
+    m_chat->panel_board->setFocus();
+    typeLetter(m_chat, 'a');
+    typeLetter(m_chat, 'a');
+    QCOMPARE(m_chat->wordcount, 0);
+    // Refused aloud, once for the pause.
+    const QString early = QStringLiteral("It is not your turn yet: letters typed now are not taken.");
+    QCOMPARE(chatText(m_chat).count(early), 1);
+    feed(m_chat, "CMD_nextplayer+1");
+    QVERIFY(m_chat->myTurn());
+    typeLetter(m_chat, 'a');
+    QCOMPARE(m_chat->wordcount, 1);
+}
+
+void TestTchatBoard::enterAfterARefusedLetter_data()
+{
+    QTest::addColumn<QString>("clearedBy");
+    QTest::newRow("a second Enter") << "enter";
+    QTest::newRow("SUBMIT") << "submit";
+    QTest::newRow("Backspace") << "backspace";
+    QTest::newRow("Escape") << "escape";
+}
+
+// "tow" on a board without a free w: the first Enter only warns, so "TO" is
+// not played unseen.
+void TestTchatBoard::enterAfterARefusedLetter()
+{
+    QFETCH(QString, clearedBy);
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {{11, {20}}, {12, {15}}, {13, {23, 2, 0, 1}}}));
+    m_chat->panel_board->setFocus();
+    for (char c : {'t', 'o', 'w'})
+        typeLetter(m_chat, c);
+    QCOMPARE(m_chat->label_word->text(), QStringLiteral("TO"));
+    typeKey(m_chat, Qt::Key_Return);
+    QVERIFY(m_chat->myTurn()); // not sent
+    QVERIFY(chatHas(m_chat, QStringLiteral("Press Enter again to submit it.")));
+
+    if (clearedBy == "enter") {
+        typeKey(m_chat, Qt::Key_Return);
+    } else if (clearedBy == "submit") {
+        QTest::mouseClick(m_chat->button_submit, Qt::LeftButton);
+    } else {
+        typeKey(m_chat, clearedBy == "escape" ? Qt::Key_Escape : Qt::Key_Backspace);
+        // The state is gone: a word typed now goes with the first Enter.
+        typeLetter(m_chat, 'o');
+        if (clearedBy == "escape")
+            typeLetter(m_chat, 't');
+        typeKey(m_chat, Qt::Key_Return);
+    }
+    QVERIFY(!m_chat->myTurn()); // submitted
+}
+
+void TestTchatBoard::rightClickOnTheTray_data()
+{
+    QTest::addColumn<QPoint>("where"); // in the board panel
+    QTest::addColumn<bool>("submits");
+    QTest::newRow("between two tiles") << QPoint(52 + 44 + 2, 80) << true;
+    QTest::newRow("between two rows") << QPoint(70, 70 + 44 + 2) << true;
+    QTest::newRow("the tray's margin") << QPoint(44, 62) << true;
+    QTest::newRow("the paper beside the tray") << QPoint(20, 200) << false;
+}
+
+void TestTchatBoard::rightClickOnTheTray()
+{
+    QFETCH(QPoint, where);
+    QFETCH(bool, submits);
+    m_chat->myseat = 1;
+    feed(m_chat, loadstats(1, {}));
+    clickTiles(m_chat, {11, 12});
+    QTest::mouseClick(m_chat->panel_board, Qt::RightButton, {}, where);
+    QCOMPARE(m_chat->myTurn(), !submits);
 }
 
 QTEST_MAIN(TestTchatBoard)

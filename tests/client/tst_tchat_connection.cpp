@@ -41,6 +41,8 @@ private slots:
     void hostAndJoinerMeetChatAndPart();
     void spectatorEntersAndLeavesTheSpyList();
     void fullServerClosesTheWindowAfterItsBox();
+    void noGameToJoinOrHostSaysWhyAndCloses_data();
+    void noGameToJoinOrHostSaysWhyAndCloses();
     void chatCommandsSendWhatTheyShould();
     void startGameNeedsAConnection();
     void startDialogSendsTheGame();
@@ -219,6 +221,43 @@ void TestTchatConnection::fullServerClosesTheWindowAfterItsBox()
     // The seats stay as they were.
     QCOMPARE(host->server->slotsused, 9);
     QVERIFY(host->chat->isVisible());
+}
+
+void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses_data()
+{
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<QString>("portHolder"); // "listens", "silent" (accepts, never answers) or "none"
+    QTest::addColumn<QString>("told");
+    QTest::newRow("host, port in use") << QStringList{"Cid", "x", "true"} << "listens"
+                                       << "Cannot host a game: another program already uses port %1.";
+    QTest::newRow("solo, port in use") << QStringList{} << "listens"
+                                       << "Cannot host a game: another program already uses port %1.";
+    QTest::newRow("joiner, nobody there") << QStringList{"Ann", "127.0.0.1", "false"} << "none"
+                                          << "The host at 127.0.0.1 could not be reached.";
+    QTest::newRow("joiner, host never answers") << QStringList{"Ann", "127.0.0.1", "false"} << "silent"
+                                                << "The host at 127.0.0.1 could not be reached.";
+}
+
+void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses()
+{
+    QFETCH(QStringList, params);
+    QFETCH(QString, portHolder);
+    QFETCH(QString, told);
+    const quint16 port = qEnvironmentVariable("GLYPHON_PORT").toUShort();
+    QTcpServer holder;
+    if (portHolder != "none")
+        QVERIFY(holder.listen(QHostAddress::Any, port));
+
+    BoxAnswerer boxes;
+    auto copy = std::make_unique<GlyphonContext>(params);
+    copy->chat->setJoinTimeLimitMs(300);
+    QSignalSpy closed(copy->chat, &Tchat::closed);
+    copy->start();
+    QTRY_COMPARE(closed.count(), 1);
+    const QString text = told.contains("%1") ? told.arg(port) : told;
+    QCOMPARE(boxes.texts, QStringList{text + QStringLiteral(" The window will close.")});
+    QCOMPARE(boxes.ownerVisible, QList<bool>{true});
+    QVERIFY(chatHas(copy->chat, text));
 }
 
 void TestTchatConnection::chatCommandsSendWhatTheyShould()

@@ -177,6 +177,14 @@ void TestTchatSettings::closingSavesOnlyAfterAMoveOrResize()
     QCOMPARE(m_chat->pos(), QPoint(3, 3));
     QCOMPARE(m_chat->width(), 772);
     QCOMPARE(stored("Width"), QString::number(tooWide - 15)); // only closing saves
+    m_copy.reset();
+
+    // Sizes and places a file may hold that no screen can show.
+    writeSettings("[Glyphon]\nTop=-17\nLeft=5\nWidth=100000\nHeight=100000\nHelp=2\n");
+    startSolo();
+    const QRect area = m_chat->screen()->availableGeometry();
+    QVERIFY2(area.contains(m_chat->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+        .arg(m_chat->x()).arg(m_chat->y()).arg(m_chat->width()).arg(m_chat->height())));
 }
 
 void TestTchatSettings::phraseButtons()

@@ -46,6 +46,8 @@ private slots:
     void keyRules_data();
     void keyRules();
     void savesInOrderAndReadsBack();
+    void placeOnWorkAreas_data();
+    void placeOnWorkAreas();
     void workArea_data();
     void workArea();
 };
@@ -300,6 +302,33 @@ void TestSettingsFile::workArea()
     const auto fitted = glyphon::fitToWorkArea({5, 6, window.width(), window.height()}, QRect(QPoint(0, 0), workArea));
     QCOMPARE(QSize(fitted.width, fitted.height), saved);
     QCOMPARE(QPoint(fitted.left, fitted.top), QPoint(5, 6));
+}
+
+void TestSettingsFile::placeOnWorkAreas_data()
+{
+    QTest::addColumn<QRect>("asked");
+    QTest::addColumn<QList<QRect>>("areas");
+    QTest::addColumn<QRect>("placed");
+    const QList<QRect> one{{0, 0, 1920, 1040}};
+    const QList<QRect> two{{0, 0, 1920, 1040}, {1920, 0, 1280, 1024}};
+    QTest::newRow("on screen stays") << QRect(3, 3, 776, 565) << one << QRect(3, 3, 776, 565);
+    QTest::newRow("title bar above the top") << QRect(800, -17, 776, 565) << one << QRect(800, 0, 776, 565);
+    QTest::newRow("huge size") << QRect(3, 3, 100000, 100000) << one << QRect(0, 0, 1920, 1040);
+    QTest::newRow("huge width alone") << QRect(3, 3, 100000, 565) << one << QRect(0, 3, 1920, 565);
+    QTest::newRow("title bar below the bottom") << QRect(3, 1030, 776, 565) << one << QRect(3, 1016, 776, 565);
+    QTest::newRow("far right") << QRect(5000, 100, 776, 565) << one << QRect(1820, 100, 776, 565);
+    QTest::newRow("far left") << QRect(-5000, 100, 776, 565) << one << QRect(-676, 100, 776, 565);
+    QTest::newRow("partly off the side stays") << QRect(1500, 100, 776, 565) << one << QRect(1500, 100, 776, 565);
+    QTest::newRow("second screen") << QRect(2000, -30, 776, 565) << two << QRect(2000, 0, 776, 565);
+    QTest::newRow("second screen is smaller") << QRect(2000, 10, 1400, 1100) << two << QRect(1920, 0, 1280, 1024);
+}
+
+void TestSettingsFile::placeOnWorkAreas()
+{
+    QFETCH(QRect, asked);
+    QFETCH(QList<QRect>, areas);
+    QFETCH(QRect, placed);
+    QCOMPARE(glyphon::placeOnWorkAreas(asked, 24, areas), placed);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
