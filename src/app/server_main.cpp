@@ -34,10 +34,10 @@ void fail(const QString &line)
 
 QString playerLabel(const TServer &server, int seat)
 {
-    QString name = server.seats[seat].shownName();
+    QString name = glyphon::fromWire(server.seats[seat].shownName());
     // The computer plays a seat that is empty or whose player just watches.
     if (server.computerMoving()) {
-        const QString &player = server.seats[seat].name;
+        const QString player = glyphon::fromWire(server.seats[seat].name);
         name = player.isEmpty() ? QStringLiteral("Rizi") : QStringLiteral("Rizi for %1").arg(player);
     }
     return name.isEmpty() ? QStringLiteral("seat %1").arg(seat) : QStringLiteral("seat %1 (%2)").arg(seat).arg(name);

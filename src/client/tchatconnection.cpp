@@ -47,7 +47,9 @@ void Tchat::processparams()
     statusLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (m_params.size() < 3)
         return; // a name and an address alone leave the window idle
-    myname = m_params.at(0);
+    // The host mends and cuts every name it is sent; the window keeps the
+    // name as everybody will see it.
+    myname = fromWire(glyphon::loginName(toWire(m_params.at(0))));
     hostaddress = m_params.at(1);
     if (m_params.at(2) == QLatin1String("true"))
         hostpress();
@@ -282,8 +284,11 @@ void Tchat::newplayerinfo(const QByteArray &data)
             label->show();
             scoreLabel(*seat)->show();
             realignPlayerRow(*seat);
-            if (watching == "1")
-                eyesPicture(*seat)->show();
+            // The seat's announcement says whether it watches, either way: a
+            // newcomer plays even where the empty seat was set to watch.
+            eyesPicture(*seat)->setVisible(watching == "1");
+            if (*seat == myseat)
+                m_seats->setOwnJustWatching(watching == "1");
         } else {
             m_context.spylist->addEntry(QStringLiteral("%1: %2").arg(*seat).arg(name));
             statusLine(*seat == myseat ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));

@@ -84,10 +84,17 @@ QByteArray FieldReader::rest()
     return r;
 }
 
-QString fieldSafeName(const QByteArray &wireName)
+QByteArray toWire(const QString &text)
 {
-    QString name = fromWire(wireName);
-    name.replace(QLatin1Char('+'), QChar(0xFF0B));
+    QByteArray bytes = toAnsi(text);
+    bytes.replace(Terminator, '?');
+    return bytes;
+}
+
+QByteArray loginName(const QByteArray &wireName)
+{
+    QByteArray name = wireName.left(MaxNameLength);
+    name.replace('+', '-');
     return name;
 }
 

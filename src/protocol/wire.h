@@ -5,8 +5,10 @@
 //   name     := "CMD_" letters            (compared exactly)
 //   field    := any bytes except 0xFF     (a last field "the rest" may hold "+")
 //
-// Text travels as UTF-8: its bytes never include 0xFF, so any name or chat
-// line can cross the wire without breaking the framing.
+// Text travels as single bytes of the Windows code page (codepage.h), as
+// every peer sends it; the host passes it on without reading it as text.
+
+#include "protocol/codepage.h"
 
 #include <QByteArray>
 #include <QList>
@@ -77,13 +79,21 @@ private:
 // nothing else, within int range.
 std::optional<int> parseInt(const QByteArray &text);
 
-inline QString fromWire(const QByteArray &bytes) { return QString::fromUtf8(bytes); }
-inline QByteArray toWire(const QString &text) { return text.toUtf8(); }
+// The windows' edge: text to and from the wire's code page. "ÿ" is
+// the terminator's byte and goes as "?", like any character the code page
+// lacks.
+inline QString fromWire(const QByteArray &bytes) { return fromAnsi(bytes); }
+QByteArray toWire(const QString &text);
 inline QByteArray number(int n) { return QByteArray::number(n); }
 
-// A name that travels as one field among others (CMD_existingplayers lists
-// several): each "+" becomes the full-width plus U+FF0B, which looks alike
-// but cannot end a field. Names without "+" are kept as they are.
-QString fieldSafeName(const QByteArray &wireName);
+// Names are cut to this many characters (bytes, in the code page) at login.
+inline constexpr qsizetype MaxNameLength = 20;
+// A login name as the host lists and relays it. A "+" would split the lists
+// that carry several names (CMD_existingplayers), so it becomes "-": ASCII
+// reads the same in every Windows code page, where a byte such as 0xB1
+// ("±" here) shows as another letter in some and, in the Asian ones, starts
+// a two-byte character that swallows the next. Then the name is cut to
+// MaxNameLength, so every window and peer shows the same name.
+QByteArray loginName(const QByteArray &wireName);
 
 } // namespace glyphon

@@ -8,7 +8,7 @@ LanGame describeGame(const TServer &server)
 {
     LanGame game;
     const TSeat &host = server.seats[1];
-    game.hostName = host.loggedin ? host.name : QString();
+    game.hostName = host.loggedin ? fromWire(host.name) : QString();
     for (int seat = 1; seat <= TServer::MaxSeats; ++seat) {
         if (!server.seats[seat].loggedin)
             continue;

@@ -59,7 +59,7 @@ TServer::TServer(QObject *parent)
     spell = new TDictn(this);
     loadCandidates();
 
-    seats[2].botname = QStringLiteral("Rizi");
+    seats[2].botname = QByteArrayLiteral("Rizi");
     playercount = 2;
 }
 

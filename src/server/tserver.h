@@ -33,18 +33,20 @@ class TDictn;
 
 struct TSeat
 {
-    QString name;
+    // Names stay the bytes the player sent (mended, cut): the host never
+    // reads them as text, so no two names can merge on the way through.
+    QByteArray name;
     bool connected = false;
     TSock *sock = nullptr;
     qint32 score = 0;
     bool watching = false;
-    QString botname;
+    QByteArray botname;
     // The login has arrived: only such seats are listed to others or
     // announced as leaving; a seat merely accepted has no name to show yet.
     bool loggedin = false;
 
     // The player's name, or the computer player's while the seat has none.
-    QString shownName() const { return name.isEmpty() ? botname : name; }
+    QByteArray shownName() const { return name.isEmpty() ? botname : name; }
 };
 
 class TServer : public QObject
@@ -165,7 +167,7 @@ public:
     QByteArray loadstatsMessage(int seat) const;
 
 signals:
-    // A login arrived; name as it is shown to everyone.
+    // A login arrived; name as it is shown to everyone, read in the code page.
     void playerArrived(int seat, const QString &name);
     void seatFreed(int seat, const QString &name);
     // A connection closed by the server because of what it sent or failed to read.

@@ -141,11 +141,11 @@ void TServer::checkforwin()
         w = 2;
     if (w == 2 && s1 > s2)
         w = 1;
-    const QString name = seats[w].shownName();
-    broadcast(buildMessage("CMD_winner", {toWire(name), QByteArray()}));
+    const QByteArray name = seats[w].shownName();
+    broadcast(buildMessage("CMD_winner", {name, QByteArray()}));
     gameon = false;
     computertimer->stop();
-    emit gameWon(w, name);
+    emit gameWon(w, fromWire(name));
 }
 
 QByteArray TServer::loadstatsMessage(int seat) const

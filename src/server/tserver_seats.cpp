@@ -82,11 +82,15 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
     // A login queued by a connection that has gone must not bring its seat back.
     if (!s.connected)
         return;
-    // Made safe once, here, so every later list and relay carries one field.
-    s.name = fieldSafeName(fields.rest());
+    // Made safe once, here, so every later list and relay carries one field
+    // and the same name.
+    s.name = loginName(fields.rest());
     s.loggedin = true;
-    const QByteArray name = toWire(s.name);
-    emit playerArrived(fromSeat, s.name);
+    // A just-watch set on the empty seat was meant for nobody: the newcomer
+    // plays its own turns, and every list says so.
+    s.watching = false;
+    const QByteArray &name = s.name;
+    emit playerArrived(fromSeat, fromWire(name));
 
     broadcast(buildMessage("CMD_newplayerinfo", {number(fromSeat), name, "0"}));
 
@@ -94,7 +98,7 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
     for (int i = 1; i <= slotsused; ++i) {
         if (i == fromSeat || !seats[i].connected || !seats[i].loggedin)
             continue;
-        others << number(i) << toWire(seats[i].name) << (seats[i].watching ? "1" : "0");
+        others << number(i) << seats[i].name << (seats[i].watching ? "1" : "0");
     }
     if (!others.isEmpty())
         sendTo(fromSeat, buildMessage("CMD_existingplayers", others));
@@ -114,7 +118,7 @@ void TServer::chat(int fromSeat, const QByteArray &data)
     const QByteArray seatField = fields.next();
     if (parseInt(seatField) != fromSeat)
         return;
-    const QByteArray text = toWire(seats[fromSeat].name) + " chats: " + fields.rest();
+    const QByteArray text = seats[fromSeat].name + " chats: " + fields.rest();
     broadcast(buildMessage("CMD_chat", {seatField, text}));
 }
 
@@ -124,7 +128,7 @@ void TServer::action(int fromSeat, const QByteArray &data)
     const QByteArray seatField = fields.next();
     if (parseInt(seatField) != fromSeat)
         return;
-    const QByteArray text = toWire(seats[fromSeat].name) + ' ' + fields.rest();
+    const QByteArray text = seats[fromSeat].name + ' ' + fields.rest();
     broadcast(buildMessage("CMD_action", {seatField, text}));
 }
 
@@ -197,19 +201,19 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     TSeat &s = seats[seat];
     if (s.sock != sender)
         return;
-    const QString name = s.name;
+    const QByteArray name = s.name;
     const bool announced = s.loggedin;
     if (s.connected) {
         s.connected = false; // before sending, so the leaver gets nothing more
         // Nobody was told of a seat that never logged in.
         if (announced)
-            broadcast(buildMessage("CMD_playerdisconnected", {number(seat), toWire(name)}));
+            broadcast(buildMessage("CMD_playerdisconnected", {number(seat), name}));
     }
     s.name.clear();
     s.loggedin = false;
     s.watching = false;
     s.sock = nullptr;
-    emit seatFreed(seat, name);
+    emit seatFreed(seat, fromWire(name));
     if (gameon && seat == currentplayer && seat != 1 && pendingAction == TimeUp)
         findplayer();
 }

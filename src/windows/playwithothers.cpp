@@ -1,6 +1,7 @@
 #include "windows/playwithothers.h"
 
 #include "net/lanbrowser.h"
+#include "protocol/wire.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,7 +20,6 @@ namespace glyphon {
 
 namespace {
 
-constexpr int MaxNameLength = 20; // the login rule
 constexpr int MaxAddressLength = 255;
 
 enum Column { HostColumn, PlayersColumn, WatchingColumn, GameColumn, AddressColumn };

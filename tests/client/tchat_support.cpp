@@ -104,7 +104,7 @@ bool RawClient::login(const QString &name)
     if (!hello)
         return false;
     seat = hello->mid(int(qstrlen("CMD_sendlogininfo+"))).toInt();
-    send(glyphon::buildMessage("CMD_logininfo", {glyphon::number(seat), "1.0.2", name.toUtf8()}));
+    send(glyphon::buildMessage("CMD_logininfo", {glyphon::number(seat), "1.0.2", glyphon::toWire(name)}));
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "tchat_support.h"
 
+#include "protocol/wire.h"
 #include "settings/userfiles.h"
 #include "tallyfile/tallyfile.h"
 #include "windows/tallylist.h"
@@ -93,12 +94,18 @@ void TstTallylist::gameEnd_data()
     QTest::addColumn<QString>("winner");
     QTest::addColumn<QString>("own");      // games, wins
     QTest::addColumn<QString>("opponent"); // columns 1 to 8 of the tallied row
-    // The opponent in seat 2 (or 1 for a spectator's view) is "Ann".
-    QTest::newRow("own win") << 1 << "Ann" << "Me" << "1 1" << "1 0 1 0 1 0 1 0";
-    QTest::newRow("opponent wins") << 1 << "Ann" << "Ann" << "1 0" << "1 1 0 0 1 1 0 0";
-    QTest::newRow("tallied in other case, winner exact") << 1 << "ann" << "Ann" << "1 0" << "1 0 0 1 1 0 0 1";
-    QTest::newRow("not tallied") << 1 << "Rizi" << "Ann" << "1 0" << "0 0 0 0 0 0 0 0";
-    QTest::newRow("spectator never counts") << 5 << "Ann" << "Ann" << "0 0" << "0 0 0 0 0 0 0 0";
+    QTest::addColumn<QString>("seat2");
+    // The opponent in seat 2 (or 1 for a spectator's view) is "Ann" unless
+    // a row names another.
+    QTest::newRow("own win") << 1 << "Ann" << "Me" << "1 1" << "1 0 1 0 1 0 1 0" << "Ann";
+    QTest::newRow("opponent wins") << 1 << "Ann" << "Ann" << "1 0" << "1 1 0 0 1 1 0 0" << "Ann";
+    QTest::newRow("tallied in other case, winner exact") << 1 << "ann" << "Ann" << "1 0" << "1 0 0 1 1 0 0 1" << "Ann";
+    QTest::newRow("not tallied") << 1 << "Rizi" << "Ann" << "1 0" << "0 0 0 0 0 0 0 0" << "Ann";
+    QTest::newRow("spectator never counts") << 5 << "Ann" << "Ann" << "0 0" << "0 0 0 0 0 0 0 0" << "Ann";
+    // Names that differ in one byte of the code page are two players.
+    QTest::newRow("code page name wins") << 1 << "Zoë€" << "Zoë€" << "1 0" << "1 1 0 0 1 1 0 0" << "Zoë€";
+    QTest::newRow("winner differs in one byte") << 1 << "Zoë€" << "Zoé€" << "1 0" << "1 0 0 1 1 0 0 1" << "Zoë€";
+    QTest::newRow("opponent differs in one byte") << 1 << "Zoë€" << "Zoé€" << "1 0" << "0 0 0 0 0 0 0 0" << "Zoé€";
 }
 
 void TstTallylist::gameEnd()
@@ -108,6 +115,7 @@ void TstTallylist::gameEnd()
     QFETCH(QString, winner);
     QFETCH(QString, own);
     QFETCH(QString, opponent);
+    QFETCH(QString, seat2);
     useFreePort();
     // Each copy starts from no tally file.
     QFile::remove(glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"), QStandardPaths::AppDataLocation));
@@ -116,8 +124,8 @@ void TstTallylist::gameEnd()
     Ttallylist *window = copy->tallylist;
     tally(window, tallied);
     chat->myseat = myseat;
-    feed(chat, "CMD_newplayerinfo+1+Me+0+2+Ann+0");
-    feed(chat, "CMD_winner+" + winner.toUtf8() + "+");
+    feed(chat, "CMD_newplayerinfo+1+Me+0+2+" + glyphon::toWire(seat2) + "+0");
+    feed(chat, "CMD_winner+" + glyphon::toWire(winner) + "+");
 
     const ScoreTable &table = window->table();
     QCOMPARE(QStringLiteral("%1 %2").arg(table.count(1, 0)).arg(table.count(2, 0)), own);

@@ -299,7 +299,7 @@ void TestTchatLeaving::seatStillHeldMeansWaitingLonger()
     relay.cut(Relay::Host); // the host finds the old link dead
     QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
     QCOMPARE(ann->myseat, 2);
-    QTRY_COMPARE(host->server->seats[2].name, QStringLiteral("Ann"));
+    QTRY_COMPARE(host->server->seats[2].name, QByteArray("Ann"));
     QCOMPARE(boxes.texts, QStringList());
 }
 

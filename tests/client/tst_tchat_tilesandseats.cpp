@@ -180,7 +180,7 @@ void TestTchatTilesAndSeats::playerPopup()
 void TestTchatTilesAndSeats::justWatchAnnouncements_data()
 {
     QTest::addColumn<int>("myseat");
-    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QByteArray>("message"); // 0xFF between several
     QTest::addColumn<bool>("before");
     QTest::addColumn<bool>("after");
     QTest::addColumn<bool>("eyes1");
@@ -198,6 +198,11 @@ void TestTchatTilesAndSeats::justWatchAnnouncements_data()
                                        << "Bob is now playing again";
     QTest::newRow("seat 3") << 3 << QByteArray("CMD_justwatching+3+1") << true << true << false << false
                             << QString();
+    // A newcomer plays, even on a seat that was set to watch while empty.
+    QTest::newRow("newcomer on a watched seat") << 1 << QByteArray("CMD_justwatching+2+1\xFF" "CMD_newplayerinfo+2+Cy+0")
+                                                << false << false << false << false << "Cy is Connected.";
+    QTest::newRow("own seat announced playing") << 2 << QByteArray("CMD_newplayerinfo+2+Bob+0") << true << false
+                                                << false << false << "You are Connected.";
 }
 
 void TestTchatTilesAndSeats::justWatchAnnouncements()
@@ -216,7 +221,8 @@ void TestTchatTilesAndSeats::justWatchAnnouncements()
     chat->label_playername2->setText("Bob");
     chat->JustWatch1->setChecked(before);
     const QString text = chatText(chat);
-    feed(chat, message);
+    for (const QByteArray &one : message.split('\xFF'))
+        feed(chat, one);
     QCOMPARE(chat->JustWatch1->isChecked(), after);
     QCOMPARE(chat->image_eyes1->isVisibleTo(chat), eyes1);
     QCOMPARE(chat->image_eyes2->isVisibleTo(chat), eyes2);

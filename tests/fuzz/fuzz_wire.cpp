@@ -63,11 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         mixed.next();
         FUZZ_CHECK(command.data.endsWith(mixed.rest()));
 
-        // A name made safe is one field of a message that frames as one.
-        const QByteArray safe = toWire(fieldSafeName(m));
-        FUZZ_CHECK(!safe.contains('+') && !safe.contains(Terminator));
-        if (!m.contains('+') && fromWire(m).toUtf8() == m)
-            FUZZ_CHECK(safe == m);
+        // A login name is one field of a message that frames as one, and
+        // only its "+" and its length change.
+        const QByteArray safe = loginName(m);
+        FUZZ_CHECK(!safe.contains('+') && !safe.contains(Terminator) && safe.size() <= MaxNameLength);
+        if (!m.contains('+'))
+            FUZZ_CHECK(safe == m.left(MaxNameLength));
+        // The windows' reading of any bytes gives the same bytes back.
+        FUZZ_CHECK(toAnsi(fromWire(m)) == m && toWire(fromWire(m)) == m);
         const QByteArray built = buildMessage("CMD_x", {safe, command.data});
         FUZZ_CHECK(built.count(Terminator) == 1 && built.endsWith(Terminator));
     }

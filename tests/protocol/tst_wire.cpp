@@ -112,10 +112,10 @@ void TestWire::splitCommand()
 void TestWire::fieldReader()
 {
     // Fields, then "the rest" with its "+" and non-ASCII text intact.
-    const QByteArray chat = "3+" + toWire(QStringLiteral("Zoë chats: 1+1=2 ☃|clBlue"));
+    const QByteArray chat = "3+" + toWire(QStringLiteral("Zoë chats: 1+1=2 €|clBlue"));
     FieldReader r(chat);
     QCOMPARE(r.nextInt(), std::optional<int>(3));
-    QCOMPARE(fromWire(r.rest()), QStringLiteral("Zoë chats: 1+1=2 ☃|clBlue"));
+    QCOMPARE(fromWire(r.rest()), QStringLiteral("Zoë chats: 1+1=2 €|clBlue"));
     QVERIFY(r.atEnd());
     QCOMPARE(r.next(), QByteArray());
 

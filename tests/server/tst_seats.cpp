@@ -22,6 +22,7 @@ private slots:
     void seatsInOrderThenFull();
     void freedSeatIsReusedAndKeepsScore();
     void leavingTellsTheOthersOnly();
+    void justWatchEndsWithTheEmptySeat();
     void resetConnectionFreesSeat();
     void secondPlayerLeavingInTurnPassesTurn_data();
     void secondPlayerLeavingInTurnPassesTurn();
@@ -75,7 +76,7 @@ void TstSeats::freedSeatIsReusedAndKeepsScore()
     QVERIFY(second.login("Ann"));
     // The newcomer plays on with the points of whoever had the seat.
     QCOMPARE(f.server().seats[2].score, 57);
-    QCOMPARE(f.server().seats[2].name, QStringLiteral("Ann"));
+    QCOMPARE(f.server().seats[2].name, QByteArray("Ann"));
     QCOMPARE(f.server().slotsused, 9);
 }
 
@@ -101,9 +102,30 @@ void TstSeats::leavingTellsTheOthersOnly()
     QVERIFY(seat.name.isEmpty());
     QVERIFY(!seat.watching);
     QVERIFY(!seat.sock);
-    QCOMPARE(seat.botname, QStringLiteral("Rizi"));
+    QCOMPARE(seat.botname, QByteArray("Rizi"));
     // Nothing else followed, and the others are served as before.
     QVERIFY(bob->sync().isEmpty());
+}
+
+void TstSeats::justWatchEndsWithTheEmptySeat()
+{
+    ServerFixture f;
+    TestClient *host = f.player("Host");
+    f.startGame(200, 30, host);
+    // The host sets the free seat to just watch, then Bob takes that seat.
+    host->send("CMD_justwatch", {"2", "1"});
+    QCOMPARE(host->waitFor("CMD_justwatching+"), QByteArray("CMD_justwatching+2+1"));
+    TestClient *bob = f.player("Bob");
+    TestClient *carl = f.player("Carl");
+    QCOMPARE(bob->seat, 2);
+    QVERIFY(host->messages().contains("CMD_newplayerinfo+2+Bob+0"));
+    QVERIFY(bob->messages().contains("CMD_newplayerinfo+2+Bob+0"));
+    QVERIFY(carl->messages().contains("CMD_existingplayers+1+Host+0+2+Bob+0"));
+    // Bob's turn is his own: the computer does not move for him.
+    TServer &s = f.server();
+    s.findplayer();
+    QCOMPARE(s.currentplayer, 2);
+    QVERIFY(!s.computertimer->isActive());
 }
 
 void TstSeats::resetConnectionFreesSeat()
