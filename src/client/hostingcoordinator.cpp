@@ -32,6 +32,9 @@ HostingCoordinator::HostingCoordinator(TServer &server, QObject *parent)
     , m_announcement(std::make_unique<ServerAnnouncement>(server))
 {
     connect(&m_mapper, &PortMapper::stateChanged, this, &HostingCoordinator::mappingChanged);
+    // The program's server may go before the window that owns this: hosting
+    // ends with it, and nothing here may reach for it afterwards.
+    connect(&server, &QObject::destroyed, this, &HostingCoordinator::stop);
 }
 
 HostingCoordinator::~HostingCoordinator()
@@ -58,7 +61,7 @@ QString HostingCoordinator::withPort(const QString &address) const
 {
     // No colon: the chat pane sets off what comes before a line's first
     // colon as a speaker's name.
-    const quint16 port = m_server.Sock1->localPort();
+    const quint16 port = m_port;
     return port == 7772 ? address : QStringLiteral("%1, port %2").arg(address).arg(port);
 }
 
@@ -67,6 +70,7 @@ void HostingCoordinator::start(bool openPort)
     if (m_started)
         return;
     m_started = true;
+    m_port = m_server.Sock1->localPort();
     m_announcement->start();
     const QString local = localAddress();
     if (local.isEmpty())
@@ -74,7 +78,7 @@ void HostingCoordinator::start(bool openPort)
     else
         emit statusLine(QStringLiteral("Players on your network find this game in Play with Others, or join at %1.")
                             .arg(withPort(local)));
-    m_mapper.setPort(m_server.Sock1->localPort());
+    m_mapper.setPort(m_port);
     setOpenPort(openPort);
 }
 
@@ -89,7 +93,7 @@ void HostingCoordinator::setOpenPort(bool on)
     if (!on && m_mapper.state() == PortMapper::State::Unmapped) {
         emit statusLine(QStringLiteral("Open Port on Router is off: friends on the internet can join only if port "
                                        "%1 is forwarded to this computer by hand (%2).")
-                            .arg(m_server.Sock1->localPort()).arg(QLatin1String(SeeHelp)));
+                            .arg(m_port).arg(QLatin1String(SeeHelp)));
     }
     m_mapper.setEnabled(on);
 }
@@ -105,7 +109,11 @@ void HostingCoordinator::stop()
 
 void HostingCoordinator::mappingChanged(PortMapper::State state)
 {
-    const quint16 port = m_server.Sock1->localPort();
+    // Once hosting has stopped the window is closing or gone: the router's
+    // last answers are not worth a line.
+    if (!m_started)
+        return;
+    const quint16 port = m_port;
     switch (state) {
     case PortMapper::State::Mapping:
         emit statusLine(QStringLiteral("Asking your router to open port %1 for friends on the internet...").arg(port));

@@ -43,6 +43,7 @@ private:
     std::unique_ptr<ServerAnnouncement> m_announcement;
     PortMapper m_mapper;
     bool m_started = false;
+    quint16 m_port = 0; // the listening port when hosting started
 };
 
 } // namespace glyphon
