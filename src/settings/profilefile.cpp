@@ -1,5 +1,7 @@
 #include "settings/profilefile.h"
 
+#include "protocol/codepage.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -53,7 +55,7 @@ std::optional<QString> sectionName(const QByteArray &text)
     const qsizetype close = trimmed.indexOf(']');
     if (close < 0)
         return std::nullopt;
-    return QString::fromUtf8(trimmed.mid(1, close - 1).trimmed());
+    return fromAnsi(trimmed.mid(1, close - 1).trimmed());
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -66,7 +68,7 @@ bool isKeyLine(const QByteArray &text, const QString &key, qsizetype *equals)
     const qsizetype eq = text.indexOf('=');
     if (eq < 0)
         return false;
-    if (!sameName(QString::fromUtf8(text.left(eq).trimmed()), key))
+    if (!sameName(fromAnsi(text.left(eq).trimmed()), key))
         return false;
     *equals = eq;
     return true;
@@ -94,7 +96,7 @@ QByteArray oneLine(const QString &value)
     QString flat = value;
     flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return flat.toUtf8();
+    return toAnsi(flat);
 }
 
 } // namespace
@@ -113,7 +115,7 @@ std::optional<QString> ProfileText::value(const QString &section, const QString 
         QByteArray value = text.mid(eq + 1).trimmed();
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.mid(1, value.size() - 2);
-        return QString::fromUtf8(value);
+        return fromStoredText(value);
     }
     return std::nullopt;
 }

@@ -6,7 +6,8 @@
 // section at the end of the file). Every other byte stays as it was: line
 // ends CRLF or LF, a last line without a line end, comments, blank lines,
 // spacing around "=", other sections. QSettings rewrites whole files, so it
-// does not fit.
+// does not fit. Text is in the Windows code page, as those functions keep
+// it; a value an earlier version wrote in UTF-8 is read as that.
 
 #include <QByteArray>
 #include <QList>

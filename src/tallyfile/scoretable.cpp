@@ -1,20 +1,11 @@
 #include "tallyfile/scoretable.h"
 
-#include <QStringDecoder>
+#include "protocol/codepage.h"
 
 namespace glyphon::tally {
 
 namespace {
 const QString Zero = QStringLiteral("0");
-
-// Older tallies hold names in the ANSI code page; ours are UTF-8, which a
-// Latin-1 name almost never passes for.
-QString decodeCell(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
 
 QStringList zeroRow()
 {
@@ -146,7 +137,7 @@ QByteArray ScoreTable::toText() const
     text += QByteArray::number(rowCount()) + "\r\n";
     for (int c = 0; c < Columns; ++c) {
         for (const QStringList &row : m_rows) {
-            QByteArray line = row.at(c).toUtf8();
+            QByteArray line = toAnsi(row.at(c));
             // A line break inside a name would shift every later cell.
             line.replace('\r', ' ').replace('\n', ' ');
             text += line + "\r\n";
@@ -180,7 +171,7 @@ std::optional<ScoreTable> ScoreTable::fromText(const QByteArray &text)
     for (qsizetype r = 0; r < rows; ++r) {
         QStringList row;
         for (int c = 0; c < Columns; ++c)
-            row << decodeCell(lines.at(2 + c * rows + r));
+            row << fromStoredText(lines.at(2 + c * rows + r));
         table.m_rows << row;
     }
     return table;

@@ -10,6 +10,8 @@
 //
 // Table text, lines ended by CR LF: the column count, the row count, then
 // every cell column by column (all rows of column 0, then column 1, ...).
+// Names are kept in the wire's code page, as they arrive; a cell an earlier
+// version wrote in UTF-8 is read as that.
 
 #include <QByteArray>
 #include <QList>

@@ -95,6 +95,9 @@ void TestSettingsFile::edits_data()
     QTest::newRow("a line break in the value cannot start a new key")
         << QByteArray("[Glyphon]\n") << "Glyphon" << "Phrase1" << "hi\nHelp=1"
         << QByteArray("[Glyphon]\nPhrase1=hi Help=1\n");
+    QTest::newRow("a phrase is written in the Windows code page")
+        << QByteArray("[Glyphon]\n") << "Glyphon" << "Phrase1" << QString::fromUtf8("5 \u20ac, d\u00e9j\u00e0")
+        << QByteArray("[Glyphon]\nPhrase1=5 \x80, d\xE9j\xE0\n");
 }
 
 void TestSettingsFile::edits()
@@ -121,6 +124,8 @@ void TestSettingsFile::reads_data()
     QTest::newRow("quotes that do not pair stay") << QByteArray("[Glyphon]\nPhrase1=\"hi'\n") << "Phrase1" << "\"hi'";
     QTest::newRow("a lone quote stays") << QByteArray("[Glyphon]\nPhrase1=\"\n") << "Phrase1" << "\"";
     QTest::newRow("empty value") << QByteArray("[Glyphon]\nTiles=\n") << "Tiles" << "";
+    QTest::newRow("code page value") << QByteArray("[Glyphon]\nPhrase2=\x9A" "a\xEFve\n") << "Phrase2" << QString::fromUtf8("\u0161a\u00efve");
+    QTest::newRow("value an earlier version wrote in UTF-8") << QByteArray("[Glyphon]\nPhrase2=na\xC3\xAFve\n") << "Phrase2" << QString::fromUtf8("na\u00efve");
     QTest::newRow("key of another section") << QByteArray("[Other]\nTop=1\n[Glyphon]\n") << "Top" << "<none>";
     QTest::newRow("no section") << QByteArray("Top=1\n") << "Top" << "<none>";
     QTest::newRow("first of two keys") << QByteArray("[Glyphon]\nTop=1\nTOP=2\n") << "Top" << "1";
