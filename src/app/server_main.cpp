@@ -6,6 +6,7 @@
 #include "protocol/wire.h"
 #include "net/lanannouncement.h"
 #include "net/portmapper.h"
+#include "server/logthrottle.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
 
@@ -87,8 +88,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Do not announce the game on the local network."));
     const QCommandLineOption openPortOption(QStringLiteral("open-port"),
         QStringLiteral("Ask the home router (UPnP IGD or NAT-PMP) to forward the port while the server runs."));
+    const QCommandLineOption loginTimeoutOption(QStringLiteral("login-timeout"),
+        QStringLiteral("Seconds a new connection has to log in before it is closed (default 20)."),
+        QStringLiteral("SECONDS"), QString::number(TServer::DefaultLoginTimeoutMs / 1000));
     parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption, riziOption,
-                       noAnnounceOption, openPortOption});
+                       noAnnounceOption, openPortOption, loginTimeoutOption});
     parser.process(app);
 
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
@@ -106,7 +110,8 @@ int main(int argc, char *argv[])
         return 2;
     const std::optional<int> botSpeed = number(botSpeedOption, 500, 2000);
     const std::optional<int> tickMs = number(tickOption, 1, 3600000);
-    if (!botSpeed || !tickMs)
+    const std::optional<int> loginTimeout = number(loginTimeoutOption, 1, 3600);
+    if (!botSpeed || !tickMs || !loginTimeout)
         return 2;
     if (*botSpeed != 500 && *botSpeed != 1000 && *botSpeed != 2000) {
         fail(QStringLiteral("glyphon-server: --bot-speed is 500 (fast), 1000 (normal) or 2000 (slow)"));
@@ -162,6 +167,7 @@ int main(int argc, char *argv[])
     server.setBotSpeed(*botSpeed);
     for (int seat : {1, 2})
         server.setRiziLevel(seat, levels[size_t(seat - 1)]);
+    server.setLoginTimeoutMs(*loginTimeout * 1000);
     if (port)
         server.Sock1->setPortName(QString::number(*port));
     try {
@@ -197,15 +203,33 @@ int main(int argc, char *argv[])
         ++rejected;
         say(QStringLiteral("  %1: %2 rejected (%3)").arg(playerLabel(server, seat), word, reasonText(reason)));
     });
-    QObject::connect(&server, &TServer::connectionDropped, &app, [&](int seat, const QString &why) {
-        say(QStringLiteral("Dropped the connection on seat %1: %2").arg(seat).arg(why));
+    // Closes are noted once per address, reason and minute: a peer that
+    // repeats one thousands of times must not fill the disk.
+    glyphon::LogThrottle closeNotes;
+    QElapsedTimer uptime;
+    uptime.start();
+    auto noteClose = [&](const QString &address, const QString &why, const QString &line) {
+        int held = 0;
+        if (!closeNotes.admit(address + QLatin1Char(' ') + why, uptime.elapsed(), &held))
+            return;
+        say(held == 0 ? line : QStringLiteral("%1 (and %2 times more since the last note)").arg(line).arg(held));
+    };
+    QObject::connect(&server, &TServer::connectionDropped, &app,
+                     [&](int seat, const QString &address, const QString &why) {
+        noteClose(address, why, seat == 0
+            ? QStringLiteral("Refused a connection from %1: %2").arg(address, why)
+            : QStringLiteral("Closed the connection from %1 on seat %2: %3").arg(address).arg(seat).arg(why));
     });
     QObject::connect(&server, &TServer::playerArrived, &app, [&](int seat, const QString &name) {
         say(QStringLiteral("Seat %1: %2 arrived").arg(seat).arg(name));
     });
-    QObject::connect(&server, &TServer::seatFreed, &app, [&](int seat, const QString &name) {
-        say(name.isEmpty() ? QStringLiteral("Seat %1: the connection left before its login").arg(seat)
-                           : QStringLiteral("Seat %1: %2 left").arg(seat).arg(name));
+    QObject::connect(&server, &TServer::seatFreed, &app,
+                     [&](int seat, const QString &name, const QString &address) {
+        if (name.isEmpty())
+            noteClose(address, QStringLiteral("left"),
+                      QStringLiteral("Seat %1: the connection from %2 left before its login").arg(seat).arg(address));
+        else
+            say(QStringLiteral("Seat %1: %2 left").arg(seat).arg(name));
     });
     const bool quitAfterGame = parser.isSet(quitOption);
     QObject::connect(&server, &TServer::gameWon, &app, [&](int seat, const QString &) {

@@ -48,6 +48,11 @@ TServer::TServer(QObject *parent)
     m_pump = new MessagePump(DispatchIntervalMs, MaxQueuedPerConnection, FrameBuffer::DefaultMaxPending, this);
     m_pump->setHandler([this](MessagePump::ConnectionId from, const QByteArray &message) { dispatch(from, message); });
     socktimer = m_pump->timer();
+    m_clock.start();
+
+    m_loginWatch = new QTimer(this);
+    m_loginWatch->setSingleShot(true);
+    connect(m_loginWatch, &QTimer::timeout, this, &TServer::expireLogins);
 
     timer_breaks = new QTimer(this);
     timer_breaks->setInterval(m_tickMs);
@@ -71,6 +76,7 @@ TServer::~TServer()
     socktimer->stop();
     timer_breaks->stop();
     computertimer->stop();
+    m_loginWatch->stop();
     Sock1->OnAccept = nullptr;
     Sock1->OnRead = nullptr;
     // Every accepted socket, open or closed but not yet deleted, is a child
@@ -119,6 +125,13 @@ void TServer::setBotSpeed(int ms)
 int TServer::botDelayMs() const
 {
     return std::max(1, int(qint64(m_botSpeed) * m_tickMs / 1000));
+}
+
+void TServer::setLoginTimeoutMs(int ms)
+{
+    m_loginTimeoutMs = std::max(1, ms);
+    if (m_loginWatch->isActive())
+        expireLogins();
 }
 
 void TServer::Sock1Read(TSock *sender, int)
@@ -198,7 +211,7 @@ void TServer::drop(const ConnectionPtr &conn, const QString &why)
         return;
     conn->closing = true;
     m_pump->forget(conn->id);
-    emit connectionDropped(conn->seat, why);
+    emit connectionDropped(conn->seat, conn->address, why);
     QMetaObject::invokeMethod(this, [this, conn] {
         if (conn->sock && seats[conn->seat].sock == conn->sock)
             disconnectsock(conn->seat);

@@ -58,6 +58,12 @@ public:
     static constexpr int MaxQueuedPerConnection = 256;
     static constexpr qsizetype MaxUnsentBytes = 1024 * 1024;
     static constexpr int DispatchIntervalMs = 10;
+    // A connection must log in this soon after taking its seat, or it goes:
+    // otherwise silent connections could hold every seat.
+    static constexpr int DefaultLoginTimeoutMs = 20000;
+    // Connections from one address that may wait for their login at once;
+    // logged-in ones are not counted (several players may share a router).
+    static constexpr int MaxWaitingPerAddress = 2;
     // The origin of a request made by the program that owns the server (a
     // game started from its command line), not by any connection.
     static constexpr int LocalRequest = 0;
@@ -104,6 +110,9 @@ public:
     void setBotSpeed(int ms); // 2000, 1000 or 500; anything else counts as 1000
     int botSpeed() const { return m_botSpeed; }
     int botDelayMs() const;
+    // Applies to the connections already waiting too.
+    void setLoginTimeoutMs(int ms);
+    int loginTimeoutMs() const { return m_loginTimeoutMs; }
 
     // How Rizi plays each player seat (Classic unless set).
     void setRiziLevel(int seat, glyphon::RiziLevel level);
@@ -169,9 +178,11 @@ public:
 signals:
     // A login arrived; name as it is shown to everyone, read in the code page.
     void playerArrived(int seat, const QString &name);
-    void seatFreed(int seat, const QString &name);
-    // A connection closed by the server because of what it sent or failed to read.
-    void connectionDropped(int seat, const QString &why);
+    // name is empty for a connection that never logged in.
+    void seatFreed(int seat, const QString &name, const QString &address);
+    // A connection closed by the server: for what it sent or failed to read,
+    // for a login that did not come, or refused before it took a seat (seat 0).
+    void connectionDropped(int seat, const QString &address, const QString &why);
     void gameStarted(int playtoscore, int timeperturn);
     void roundStarted(int round);
     void turnStarted(int seat);
@@ -187,6 +198,8 @@ private:
         TSock *sock = nullptr; // cleared once the socket has closed
         int seat = 0;
         glyphon::MessagePump::ConnectionId id = 0;
+        QString address;       // the peer's, as accepted
+        qint64 acceptedAt = 0; // on m_clock
         bool closing = false; // being dropped: nothing more goes to or comes from it
     };
     using ConnectionPtr = std::shared_ptr<Connection>;
@@ -198,12 +211,18 @@ private:
     bool isSendable(int seat) const;
     void loadCandidates();
     void dispatch(glyphon::MessagePump::ConnectionId from, const QByteArray &message);
+    void refuse(TSock *sock, const QString &why);
+    int waitingFrom(const QString &address) const;
+    void expireLogins();
 
     QHash<const TSock *, ConnectionPtr> m_connections; // live sockets only
     // Every connection that is live or still has messages queued.
     QHash<glyphon::MessagePump::ConnectionId, ConnectionPtr> m_byId;
     glyphon::MessagePump::ConnectionId m_lastConnectionId = 0;
     glyphon::MessagePump *m_pump = nullptr;
+    QElapsedTimer m_clock;
+    QTimer *m_loginWatch = nullptr; // runs while a connection waits for its login
+    int m_loginTimeoutMs = DefaultLoginTimeoutMs;
     int m_tickMs = 1000;
     int m_botSpeed = 1000;
     quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn

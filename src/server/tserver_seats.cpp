@@ -10,6 +10,21 @@ const QString SocketClosed = QStringLiteral("Socket Closed");
 
 void TServer::Sock1Accept(TSock *)
 {
+    TSock *sock = nullptr;
+    try {
+        if (!Sock1->Accept(sock) || !sock)
+            return;
+    } catch (const ESockException &) {
+        return;
+    }
+    // The peer's address, as the accept wrote it into the new socket.
+    const QString address = sock->HostName();
+    if (waitingFrom(address) >= MaxWaitingPerAddress) {
+        refuse(sock, QStringLiteral("%1 connections from this address are waiting for their login")
+                         .arg(MaxWaitingPerAddress));
+        return;
+    }
+
     int seat = 0;
     if (slotsused == 0) {
         seat = 1;
@@ -21,31 +36,18 @@ void TServer::Sock1Accept(TSock *)
             seat = i;
         } else if (i >= MaxSeats) {
             // Every seat is taken: say so and let the connection go at once.
-            TSock *extra = nullptr;
+            sock->setTag(i + 1);
             try {
-                if (!Sock1->Accept(extra) || !extra)
-                    return;
-                extra->OnInfo = nullptr;
-                extra->OnRead = nullptr;
-                extra->OnDisconnect = nullptr;
-                extra->setTag(i + 1);
-                extra->Send(buildMessage("CMD_full", {QByteArray()}));
+                sock->Send(buildMessage("CMD_full", {QByteArray()}));
             } catch (const ESockException &) {
             }
-            delete extra;
+            refuse(sock, QStringLiteral("all %1 seats are taken").arg(MaxSeats));
             return;
         } else {
             seat = slotsused + 1;
         }
     }
 
-    TSock *sock = nullptr;
-    try {
-        if (!Sock1->Accept(sock) || !sock)
-            return;
-    } catch (const ESockException &) {
-        return;
-    }
     slotsused = std::max(slotsused, seat);
     // A peer whose link died without a word would hold its seat for hours;
     // probes find it within about half a minute (10 s quiet, 4 x 5 s), so a
@@ -63,12 +65,66 @@ void TServer::Sock1Accept(TSock *)
     conn->id = ++m_lastConnectionId;
     m_connections.insert(sock, conn);
     m_byId.insert(conn->id, conn);
+    conn->address = address;
+    conn->acceptedAt = m_clock.elapsed();
+    // Deadlines fall in the order of the accepts, so a running watch is due first.
+    if (!m_loginWatch->isActive())
+        m_loginWatch->start(m_loginTimeoutMs);
 
     TSeat &s = seats[seat];
     s.sock = sock;
     s.connected = true;
     // score stays: a newcomer on a player seat carries on with its points.
     sendTo(seat, buildMessage("CMD_sendlogininfo", {number(seat)}));
+}
+
+// Closes a connection that is given no seat; nobody else hears of it.
+void TServer::refuse(TSock *sock, const QString &why)
+{
+    sock->OnInfo = nullptr;
+    sock->OnRead = nullptr;
+    sock->OnDisconnect = nullptr;
+    const QString address = sock->HostName();
+    delete sock;
+    emit connectionDropped(0, address, why);
+}
+
+// Connections from address that have a seat but no login yet.
+int TServer::waitingFrom(const QString &address) const
+{
+    int n = 0;
+    for (int i = 1; i <= MaxSeats; ++i) {
+        const TSeat &s = seats[i];
+        if (!s.connected || s.loggedin || !s.sock)
+            continue;
+        const ConnectionPtr conn = connectionOf(s.sock);
+        if (conn && !conn->closing && conn->address == address)
+            ++n;
+    }
+    return n;
+}
+
+void TServer::expireLogins()
+{
+    const qint64 now = m_clock.elapsed();
+    qint64 next = -1;
+    for (int i = 1; i <= MaxSeats; ++i) {
+        const TSeat &s = seats[i];
+        if (!s.connected || s.loggedin || !s.sock)
+            continue;
+        const ConnectionPtr conn = connectionOf(s.sock);
+        if (!conn || conn->closing)
+            continue;
+        const qint64 due = conn->acceptedAt + m_loginTimeoutMs;
+        if (due <= now)
+            drop(conn, QStringLiteral("no login within %1 s").arg(m_loginTimeoutMs / 1000.0));
+        else if (next < 0 || due < next)
+            next = due;
+    }
+    if (next >= 0)
+        m_loginWatch->start(int(next - now));
+    else
+        m_loginWatch->stop();
 }
 
 void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
@@ -213,7 +269,7 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
     s.loggedin = false;
     s.watching = false;
     s.sock = nullptr;
-    emit seatFreed(seat, fromWire(name));
+    emit seatFreed(seat, fromWire(name), conn->address);
     if (gameon && seat == currentplayer && seat != 1 && pendingAction == TimeUp)
         findplayer();
 }

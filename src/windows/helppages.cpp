@@ -119,6 +119,7 @@ for example on a machine with no display. Players then join it with
 <li><code>--quit-after-game</code> &ndash; stop once a game has a winner</li>
 <li><code>--no-announce</code> &ndash; do not list the game on the local network</li>
 <li><code>--open-port</code> &ndash; ask the home router to forward the port while it runs</li>
+<li><code>--login-timeout SECONDS</code> &ndash; time a new connection has to log in (default 20)</li>
 </ul>
 <p>The environment variable <code>GLYPHON_PORT</code> changes the port for both
 programs.</p>

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QTest>
 #include <algorithm>
 
@@ -40,15 +41,17 @@ TestClient::TestClient()
     connect(&m_socket, &QTcpSocket::readyRead, this, &TestClient::onReadyRead);
 }
 
-bool TestClient::connectTo(quint16 port)
+bool TestClient::connectTo(quint16 port, const QString &from)
 {
+    if (!from.isEmpty() && !m_socket.bind(QHostAddress(from)))
+        return false;
     m_socket.connectToHost(QStringLiteral("127.0.0.1"), port);
     return spinUntil([this] { return m_socket.state() == QAbstractSocket::ConnectedState; });
 }
 
-int TestClient::join(quint16 port)
+int TestClient::join(quint16 port, const QString &from)
 {
-    if (!connectTo(port))
+    if (!connectTo(port, from))
         return 0;
     const QByteArray m = next();
     if (!m.startsWith("CMD_sendlogininfo+"))

@@ -30,9 +30,10 @@ class TestClient : public QObject
 public:
     TestClient();
 
-    bool connectTo(quint16 port);
+    // from: a local address to connect from (127.0.0.2 ... are all loopback).
+    bool connectTo(quint16 port, const QString &from = {});
     // Connects and reads CMD_sendlogininfo; returns the seat given, 0 if none.
-    int join(quint16 port);
+    int join(quint16 port, const QString &from = {});
     // Sends CMD_logininfo for the seat given and waits for its announcement.
     bool login(const QByteArray &name, const QByteArray &version = "1.0.2");
 

@@ -3,6 +3,8 @@
 
 #include "server_support.h"
 
+#include "server/logthrottle.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -28,6 +30,10 @@ private slots:
     void secondPlayerLeavingInTurnPassesTurn();
     void destroyingServerClosesConnections();
     void connectionsAreProbedWhenIdle();
+    void silentConnectionsLoseTheirSeats();
+    void fewWaitingConnectionsPerAddress();
+    void closeNotesOncePerSubjectAndMinute_data();
+    void closeNotesOncePerSubjectAndMinute();
 
 private:
     std::unique_ptr<WordFolder> m_words;
@@ -210,6 +216,100 @@ void TstSeats::connectionsAreProbedWhenIdle()
     const int count = option(IPPROTO_TCP, TCP_KEEPCNT);
     QVERIFY(idle > 0 && interval > 0 && count > 0);
     QVERIFY2(idle + interval * count <= 35, qPrintable(QStringLiteral("%1 s").arg(idle + interval * count)));
+}
+
+namespace {
+QString loopback(int n)
+{
+    return QStringLiteral("127.0.0.%1").arg(n);
+}
+} // namespace
+
+// Connections that never log in must not keep players out for long.
+void TstSeats::silentConnectionsLoseTheirSeats()
+{
+    ServerFixture f;
+    QSignalSpy freed(&f.server(), &TServer::seatFreed);
+    std::vector<std::unique_ptr<TestClient>> silent;
+    for (int seat = 1; seat <= 9; ++seat) {
+        silent.push_back(std::make_unique<TestClient>());
+        QCOMPARE(silent.back()->join(f.port(), loopback(seat + 1)), seat);
+    }
+    TestClient early;
+    QVERIFY(early.connectTo(f.port(), loopback(20)));
+    QCOMPARE(early.next(), QByteArray("CMD_full+"));
+
+    QSignalSpy dropped(&f.server(), &TServer::connectionDropped);
+    f.server().setLoginTimeoutMs(1);
+    for (const auto &c : silent)
+        QVERIFY(c->waitClosed());
+    QTRY_COMPARE(freed.count(), 9);
+    TestClient ann;
+    QCOMPARE(ann.join(f.port(), loopback(20)), 1);
+    QVERIFY(ann.login("Ann"));
+    // Nothing was ever said about them: no list, no departures.
+    QVERIFY(ann.sync().isEmpty());
+    for (const auto &c : silent)
+        QVERIFY(!c->messages().join().contains("CMD_playerdisconnected"));
+    QCOMPARE(dropped.count(), 9);
+    QCOMPARE(dropped.at(0).at(1).toString(), loopback(2));
+    QCOMPARE(dropped.at(0).at(2).toString(), QStringLiteral("no login within 0.001 s"));
+}
+
+void TstSeats::fewWaitingConnectionsPerAddress()
+{
+    ServerFixture f;
+    QSignalSpy dropped(&f.server(), &TServer::connectionDropped);
+    TestClient first, second, third, other;
+    QCOMPARE(first.join(f.port(), loopback(2)), 1);
+    QCOMPARE(second.join(f.port(), loopback(2)), 2);
+    QVERIFY(third.connectTo(f.port(), loopback(2)));
+    QCOMPARE(other.join(f.port(), loopback(3)), 3);
+    QVERIFY(third.waitClosed());
+    QVERIFY(third.raw().isEmpty());
+    QVERIFY(other.login("Other"));
+    QCOMPARE(dropped.count(), 1);
+    QCOMPARE(dropped.at(0).at(0).toInt(), 0);
+    QCOMPARE(dropped.at(0).at(1).toString(), loopback(2));
+    QCOMPARE(f.server().slotsused, 3);
+
+    // Logged-in connections leave the count: a household shares an address.
+    QVERIFY(first.login("Bob"));
+    QVERIFY(second.login("Ann"));
+    TestClient fourth, fifth;
+    QCOMPARE(fourth.join(f.port(), loopback(2)), 4);
+    QCOMPARE(fifth.join(f.port(), loopback(2)), 5);
+}
+
+void TstSeats::closeNotesOncePerSubjectAndMinute_data()
+{
+    // Each event is "subject@ms"; admitted marks each one written (Y) or held (N).
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("admitted");
+    QTest::addColumn<int>("heldAtLast");
+    QTest::newRow("repeat within the minute")
+        << QStringList{"a@0", "a@10", "a@59999"} << "YNN" << 0;
+    QTest::newRow("after the minute, with the count")
+        << QStringList{"a@0", "a@10", "a@20", "a@60000"} << "YNNY" << 2;
+    QTest::newRow("subjects apart") << QStringList{"a@0", "b@1", "a late@2"} << "YYY" << 0;
+    QTest::newRow("full table: new ones held until old ones age")
+        << QStringList{"a@0", "b@1", "c@2", "d@3", "d@60001"} << "YYYNY" << 0;
+}
+
+void TstSeats::closeNotesOncePerSubjectAndMinute()
+{
+    QFETCH(QStringList, events);
+    QFETCH(QString, admitted);
+    QFETCH(int, heldAtLast);
+    glyphon::LogThrottle notes(60000, 3);
+    QString got;
+    int held = -1;
+    for (const QString &e : events) {
+        const QStringList parts = e.split(QLatin1Char('@'));
+        got += notes.admit(parts[0], parts[1].toLongLong(), &held) ? QLatin1Char('Y') : QLatin1Char('N');
+    }
+    QCOMPARE(got, admitted);
+    QCOMPARE(held, heldAtLast);
 }
 
 QTEST_GUILESS_MAIN(TstSeats)
