@@ -3,7 +3,9 @@
 # entry's file name must match QGuiApplication::setDesktopFileName("glyphon").
 set(GLYPHON_RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-install(FILES ${GLYPHON_RESOURCES_DIR}/glyphon.desktop
+# The entry starts the program by its installed path (see GLYPHON_INSTALL_GAMESDIR).
+configure_file(${GLYPHON_RESOURCES_DIR}/glyphon.desktop.in ${PROJECT_BINARY_DIR}/glyphon.desktop @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/glyphon.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 foreach(size IN ITEMS 48 128 256)
