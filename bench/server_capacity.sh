@@ -11,6 +11,7 @@
 #   GLYPHON_BENCH_ONE_SECONDS   the one host's measured time (default 120)
 #   GLYPHON_BENCH_HOSTS         hosts side by side (default 50)
 #   GLYPHON_BENCH_MANY_SECONDS  their run time (default 60)
+#   GLYPHON_BENCH_OPTIONS       more options for every host (e.g. --rizi strong)
 set -euo pipefail
 self=$(realpath "$0")
 cd "$(dirname "$self")/.."
@@ -52,7 +53,7 @@ start_host() {
     local n=$1 seconds=$2
     mkdir -p "$work/$n"
     (cd "$work/$n" && exec timeout -k 5 "$seconds" "$program" --port $((7800 + n)) \
-        --start-game 200,60 --seed "$n" >"$work/$n.log" 2>&1) &
+        --start-game 200,60 --seed "$n" ${GLYPHON_BENCH_OPTIONS:-} >"$work/$n.log" 2>&1) &
     started+=($!)
 }
 # The glyphon-server process under the timeout whose process id is given.
@@ -71,7 +72,7 @@ cpu_us() { awk '{ printf "%d", $1 / 1000 }' "/proc/$1/schedstat" 2>/dev/null || 
 mb() { awk -v k="$1" 'BEGIN { printf "%.1f MB", k / 1024 }'; }
 words() { grep -c '^  seat .*: [A-Z]* +' "$1" || true; }
 
-echo "program: $program ($(stat -c %s "$program") bytes)"
+echo "program: $program ($(stat -c %s "$program") bytes) ${GLYPHON_BENCH_OPTIONS:-}"
 echo "machine: $(nproc) cores, $(mb "$(kb /proc/meminfo MemTotal)") memory, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
