@@ -40,9 +40,12 @@ sleep 1
 setting() { sed -n "s/^$1=//p" "$work/marnetlobby.ini" | tr -d '\r'; }
 
 # The frame's corner of the main window: its inside less the frame's extents.
+# xwininfo gives the inside's absolute corner; xdotool's answer under openbox
+# is off by the frame.
 frame_corner() {
-    local id="$1" x y ext left top
-    eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y)=')"
+    local id="$1" X Y ext left top
+    X="$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left X: *//p')"
+    Y="$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left Y: *//p')"
     ext="$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')"
     left="${ext%%,*}"; top="$(echo "$ext" | cut -d, -f3 | tr -d ' ')"
     echo "$((X - ${left:-0})) $((Y - ${top:-0}))"

@@ -336,7 +336,8 @@ private:
     void showMessageBox(const QString &text);
     void modalFinished();
     void applyPlacement(const glyphon::WindowPlacement &placement);
-    void placeFrame(const glyphon::WindowPlacement &placement);
+    // False when the place or size had to be brought onto the screens.
+    bool placeFrame(const glyphon::WindowPlacement &placement);
     void savePlacementAndSettings(const glyphon::WindowPlacement &placement);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void restartTurnTimer();

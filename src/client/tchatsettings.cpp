@@ -91,13 +91,14 @@ glyphon::WindowPlacement Tchat::placement() const
 
 void Tchat::applyPlacement(const glyphon::WindowPlacement &where)
 {
-    placeFrame(where);
+    const bool asStored = placeFrame(where);
     // What the window really got (the board's minimum size may have won),
-    // so that closing an untouched window saves nothing.
-    m_placement = placement();
+    // so that closing an untouched window saves nothing; a place that had to
+    // be brought onto the screen is saved corrected at the next close.
+    m_placement = asStored ? placement() : where;
 }
 
-void Tchat::placeFrame(const glyphon::WindowPlacement &where)
+bool Tchat::placeFrame(const glyphon::WindowPlacement &where)
 {
     // Left and Top are the frame's corner, Width and Height the inside's.
     const QRect inside = geometry();
@@ -121,6 +122,7 @@ void Tchat::placeFrame(const glyphon::WindowPlacement &where)
     // where it belongs once the frame is known.
     if (margins.isNull())
         m_frameCornerWanted = outer.topLeft();
+    return outer == wanted;
 }
 
 void Tchat::moveEvent(QMoveEvent *event)

@@ -137,7 +137,7 @@ void checkInvariants()
         const TSeat &t = s.seats[seat];
         FUZZ_CHECK(!t.connected || seat <= TServer::MaxSeats);
         FUZZ_CHECK(!t.loggedin || t.connected);
-        FUZZ_CHECK(!t.name.contains(QLatin1Char('+')));
+        FUZZ_CHECK(!t.name.contains('+') && t.name.size() <= glyphon::MaxNameLength);
     }
     for (int p : tilePositions()) {
         const TCell &cell = s.board.cell(p);
