@@ -112,10 +112,18 @@ void MessagePump::tick()
     dispatchOne();
 }
 
+// The connection served longest ago goes next: busy connections take turns,
+// and one that was quiet goes before them instead of queueing behind a
+// flooder whose turn is always under way.
 MessagePump::ConnectionId MessagePump::nextConnection()
 {
-    const ConnectionId id = m_ready.front();
-    m_ready.pop_front();
+    auto next = m_ready.begin();
+    for (auto it = m_ready.begin(); it != m_ready.end(); ++it) {
+        if (m_queues[*it].lastServed < m_queues[*next].lastServed)
+            next = it;
+    }
+    const ConnectionId id = *next;
+    m_ready.erase(next);
     return id;
 }
 
@@ -127,6 +135,7 @@ void MessagePump::dispatchOne()
     m_sinceDispatch.start();
     const ConnectionId from = nextConnection();
     Queue &q = m_queues[from];
+    q.lastServed = ++m_served;
     const QByteArray message = std::move(q.messages.front());
     q.messages.pop_front();
     if (!q.messages.empty())

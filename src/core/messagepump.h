@@ -66,6 +66,7 @@ private:
         std::deque<QByteArray> messages;
         bool ready = false;  // waiting in m_ready
         bool closed = false; // forgotten once its last message is out
+        quint64 lastServed = 0; // m_served when its last message went; 0 never
     };
 
     void dispatchOne();
@@ -74,7 +75,8 @@ private:
 
     Handler m_handler;
     QHash<ConnectionId, Queue> m_queues;
-    std::deque<ConnectionId> m_ready; // connections with messages, in turn
+    std::deque<ConnectionId> m_ready; // connections with messages
+    quint64 m_served = 0;             // counts the messages handed out
     int m_maxQueued;
     qsizetype m_maxPending;
     QTimer m_timer;

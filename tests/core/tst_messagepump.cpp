@@ -12,6 +12,7 @@ class TstMessagePump : public QObject
     Q_OBJECT
 private slots:
     void oneMessagePerTickInTurns();
+    void quietConnectionGoesBeforeAFlooder();
     void closedConnectionIsHeardOut();
     void pausedPumpHandsOutNothing();
     void boundsDropTheConnection();
@@ -50,6 +51,33 @@ void TstMessagePump::oneMessagePerTickInTurns()
     QCOMPARE(r.seen.last(), QStringLiteral("1:CMD_a+3"));
     pump.tick(); // nothing left: the pump rests
     QVERIFY(!pump.timer()->isActive());
+}
+
+void TstMessagePump::quietConnectionGoesBeforeAFlooder()
+{
+    MessagePump pump(3600 * 1000);
+    Recorder r;
+    pump.setHandler(r.handler());
+    QByteArray flood;
+    for (int i = 0; i < 50; ++i)
+        flood += "CMD_chat+3+x\xFF";
+    pump.feed(3, flood);
+    QTRY_COMPARE(r.seen.size(), 1);
+    pump.tick();
+    // Each quiet line goes at the very next tick, however long the flood.
+    for (const MessagePump::ConnectionId quiet : {1, 2, 4}) {
+        pump.feed(quiet, "CMD_chat+" + QByteArray::number(quiet) + "+hi\xFF");
+        pump.tick();
+        QCOMPARE(r.seen.last(), QString::number(quiet) + ":CMD_chat+" + QString::number(quiet) + "+hi");
+    }
+    // Those just served take their turn after the flooder's: it is slowed,
+    // never starved.
+    pump.feed(1, "CMD_a\xFF");
+    pump.feed(2, "CMD_b\xFF");
+    pump.tick();
+    pump.tick();
+    pump.tick();
+    QCOMPARE(r.seen.mid(r.seen.size() - 3), (QStringList{"3:CMD_chat+3+x", "1:CMD_a", "2:CMD_b"}));
 }
 
 void TstMessagePump::closedConnectionIsHeardOut()
