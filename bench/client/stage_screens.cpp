@@ -90,7 +90,7 @@ int main(int argc, char **argv)
         if (ready)
             return;
         if (!started) {
-            if (chat->myseat != 1)
+            if (chat->game()->mySeat() != 1)
                 return;
             started = true;
             if (!tileSet.isEmpty()) {

@@ -20,7 +20,7 @@ int pickTileForLetter(const BoardTiles &tiles, const QList<int> &chosen, QChar l
             const BoardTile &tile = tiles[position];
             if (tile.letter != code || chosen.contains(position))
                 continue;
-            if (tile.locked != 0 && tile.owner != myseat)
+            if (!canUse(tile, myseat))
                 continue;
             const int rank = tile.owner == 0 ? 0 : tile.owner == myseat ? 2 : 1;
             if (rank < bestRank || (rank == bestRank && worth(tile) > bestWorth)) {

@@ -1,5 +1,6 @@
 #include "client/seatcontrol.h"
 
+#include "core/messages.h"
 #include "protocol/wire.h"
 
 #include <QAction>
@@ -90,7 +91,7 @@ void SeatControl::kicking(int seat)
 {
     const SeatSession s = m_session();
     if (s.ishost && s.isconnected)
-        m_send(buildMessage("CMD_kickhim", {number(s.myseat), number(seat), {}}));
+        m_send(msg::KickHim{s.myseat, seat}.encode());
 }
 
 void SeatControl::setOwnJustWatching(bool watching)
@@ -100,7 +101,7 @@ void SeatControl::setOwnJustWatching(bool watching)
 
 void SeatControl::requestJustWatch(int seat, bool watch)
 {
-    m_send(buildMessage("CMD_justwatch", {number(seat), watch ? QByteArray("1") : QByteArray("2")}));
+    m_send(msg::JustWatch{seat, watch}.encode());
 }
 
 } // namespace glyphon

@@ -153,6 +153,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
 {
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Glyphon"));
+    m_game = new glyphon::ClientGame(this);
     m_sounds = new glyphon::SoundPlayer(this);
 
     createControls();
@@ -161,6 +162,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     describeForReaders();
     m_leave = new glyphon::LeaveGuard;
     createReconnector();
+    bindGame();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1);
@@ -170,7 +172,6 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     turntime->setInterval(1000);
     connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
 
-    clearall();
 
     // The default size; the board's minimum size wins where it is larger.
     // The settings file places the window once the own seat is announced.
@@ -434,7 +435,7 @@ void Tchat::createMenus()
     connect(m_options, &glyphon::OptionsMenu::textSizeChosen, this, &Tchat::N14Click);
     connect(m_options, &glyphon::OptionsMenu::resetScreenLocationRequested, this, &Tchat::ResetScreenLocation1Click);
     m_seats = new glyphon::SeatControl(
-            [this] { return glyphon::SeatSession{myseat, isconnected, ishost}; },
+            [this] { return glyphon::SeatSession{m_game->mySeat(), isconnected, ishost}; },
             [this](const QByteArray &message) { sendMessage(message); }, this);
     JustWatch1 = m_seats->JustWatch1;
     popup_kick = m_seats->popup_kick;
@@ -466,7 +467,7 @@ void Tchat::createMenus()
     connect(PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
     ViewTally1 = view->addAction(QStringLiteral("View Tally"));
     connect(ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
-    m_hints = new glyphon::HintControl(view, {[this] { return myseat; }, [this] { return myTurn(); },
+    m_hints = new glyphon::HintControl(view, {[this] { return m_game->mySeat(); }, [this] { return myTurn(); },
                                               [this] { hitclear(); },
                                               [this](int p) { image_word51MouseUp(tileAt(p), Qt::LeftButton); },
                                               [this](const QString &line) { statusLine(line); }},
@@ -559,9 +560,41 @@ QPlainTextEdit *Tchat::wordList(int seat) const
     return seat == 1 ? memo_thewords1 : seat == 2 ? memo_thewords2 : nullptr;
 }
 
-QString Tchat::playerNameHint(int seat) const
+QString Tchat::shownName(int seat) const
 {
-    return seat == 2 ? QStringLiteral("Rizi") : QString();
+    const glyphon::ClientGame::Seat &record = m_game->seat(seat);
+    return record.filled ? glyphon::fromWire(record.name) : QString::fromLatin1(Waiting);
+}
+
+void Tchat::bindGame()
+{
+    using glyphon::ClientGame;
+    connect(m_game, &ClientGame::seatChanged, this, &Tchat::showSeat);
+    connect(m_game, &ClientGame::tilesChanged, this, &Tchat::redrawTiles);
+    connect(m_game, &ClientGame::runningChanged, this, [this](bool running) { m_leave->setGameRunning(running); });
+    connect(m_game, &ClientGame::roundChanged, this,
+            [this](int round) { label_roundnum->setText(QStringLiteral("Round: %1").arg(round)); });
+    connect(m_game, &ClientGame::playToChanged, this,
+            [this](int score) { label_playtoscore->setText(QStringLiteral("Play to Score: %1").arg(score)); });
+    connect(m_game, &ClientGame::spectatorJoined, this, [this](const glyphon::msg::SeatEntry &entry) {
+        m_context.spylist->addEntry(QStringLiteral("%1: %2").arg(entry.seat).arg(glyphon::fromWire(entry.name)));
+    });
+    connect(m_game, &ClientGame::spectatorGone, this, [this](const glyphon::msg::SeatEntry &entry) {
+        m_context.spylist->removeEntry(QStringLiteral("%1: %2").arg(entry.seat).arg(glyphon::fromWire(entry.name)));
+    });
+}
+
+void Tchat::showSeat(int seat)
+{
+    QLabel *name = playerNameLabel(seat);
+    if (!name)
+        return;
+    const glyphon::ClientGame::Seat &record = m_game->seat(seat);
+    name->setText(shownName(seat));
+    scoreLabel(seat)->setText(QString::number(record.score));
+    bonusLabel(seat)->setText(record.lastPoints ? QStringLiteral("+%1").arg(*record.lastPoints) : QString());
+    eyesPicture(seat)->setVisible(record.watching);
+    realignPlayerRow(seat);
 }
 
 TileWidget *Tchat::tileAt(int position) const
@@ -692,7 +725,7 @@ void Tchat::closeWithoutAsking()
 
 bool Tchat::confirmLeaving()
 {
-    const bool player = isconnected && myseat >= 1 && myseat <= playerseats;
+    const bool player = isconnected && m_game->iPlay();
     if (!m_leave->needsQuestion(player))
         return true;
     ++m_modalDepth;

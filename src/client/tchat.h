@@ -6,9 +6,8 @@
 // events and runs the chat pane. The server decides everything that counts;
 // this window renders what it is told and sends the user's requests.
 
-#include "artwork/boardtiles.h"
+#include "core/clientgame.h"
 #include "settings/clientsettings.h"
-#include "board/lastmove.h"
 #include "settings/settingsstore.h"
 #include "protocol/wire.h"
 
@@ -74,20 +73,15 @@ public:
     Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent = nullptr);
     ~Tchat() override;
 
-    // --- Client state -------------------------------------------------
-    int myseat = 0;
+    // --- Client state; the game's facts are in game() -------------------
     bool isconnected = false;
     bool ishost = false;
     QString myname;
     QString hostaddress;
-    int playerseats = 2;
-    int whoseturn = 0;
     QList<QByteArray> receivedlist; // complete messages not handled yet
 
-    glyphon::BoardTiles boardtiles{};
     QStringList theword; // positions "11".."66" in the order chosen
     int wordcount = 0;
-    int turnlength = 0;
     int barstep = 0;
     int timeleft = 0;
 
@@ -163,23 +157,24 @@ public:
     EyesPicture *eyesPicture(int seat) const;
     TurnMarker *turnMarker(int seat) const;
     QPlainTextEdit *wordList(int seat) const;
-    // The name a free seat takes when its turn comes: "Rizi" for seat 2.
-    QString playerNameHint(int seat) const;
+    // What a player seat's name label shows: the name, else "<Waiting>".
+    QString shownName(int seat) const;
     TileWidget *tileAt(int position) const;
 
     // --- Start-up, connection and dispatch ---------------------------------
     void processparams();
     void hostpress();
     void joinpress();
-    void sendloginfo(const QByteArray &data);
+    void sendloginfo(const glyphon::msg::SendLoginInfo &m);
     void sockRead();
     void sockInfo(TSocketInfo info, const QString &msg);
     void Timer1Timer();
     void processsocktimer();
-    void newplayerinfo(const QByteArray &data);
-    void playerdisconnected(const QByteArray &data);
+    // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
+    void newplayerinfo(const QList<glyphon::msg::SeatEntry> &players);
+    void playerdisconnected(const glyphon::msg::PlayerDisconnected &m);
     void gameisfull();
-    void justwatching(const QByteArray &data);
+    void justwatching(const glyphon::msg::JustWatching &m);
     void button_startClick();
     void Exit1Click();
     void kicking(int seat);
@@ -226,7 +221,7 @@ public:
 
     // --- Sounds and settings (smallest pieces) ------------------------------
     void playsounds(const QString &name);
-    void playasound(const QByteArray &data);
+    void playasound(const glyphon::msg::PlayASound &m);
     // Every game sound asked for, in order; tests read it.
     QStringList soundLog() const;
     void clearSoundLog();
@@ -267,12 +262,11 @@ public:
 
     // --- Board and turn -------------------------------------------------
     void drawtile(int position);
-    void startthegame(const QByteArray &data);
-    void clearall();
-    void roundstart(const QByteArray &data);
-    void theletters(const QByteArray &data);
-    void getnextplayer(const QByteArray &data);
-    void loadstats(const QByteArray &data);
+    void startthegame(const glyphon::msg::StartGame &m);
+    void roundstart(const glyphon::msg::RoundStart &m);
+    void theletters(const glyphon::msg::TheLetters &m);
+    void getnextplayer(const glyphon::msg::NextPlayer &m);
+    void loadstats(const glyphon::msg::LoadStats &m);
     void image_word51MouseUp(TileWidget *sender, Qt::MouseButton button);
     void label_wordClick();
     void hitclear();
@@ -281,17 +275,18 @@ public:
     // View > Hint in a game against the computer.
     glyphon::HintControl *hintControl() const { return m_hints; }
     // The tiles of the last accepted word, outlined on the board.
-    const glyphon::LastMove &lastMove() const { return m_lastMove; }
+    const glyphon::LastMove &lastMove() const { return m_game->lastMove(); }
     // True while this window may take tiles and submit.
-    bool myTurn() const { return whoseturn != 0 && whoseturn == myseat; }
+    bool myTurn() const { return m_game->myTurn(); }
+    glyphon::ClientGame *game() const { return m_game; }
 
     // --- Game events ------------------------------------------------------
-    void hisword(const QByteArray &data);
-    void invalid(const QByteArray &data);
-    void lockthemup(const QByteArray &data);
-    void timeup(const QByteArray &data);
+    void hisword(const glyphon::msg::HisWord &m);
+    void invalid(const glyphon::msg::Invalid &m);
+    void lockthemup(const glyphon::msg::LockThemUp &m);
+    void timeup(const glyphon::msg::TimeUp &m);
     void endround();
-    void winner(const QByteArray &data);
+    void winner(const glyphon::msg::Winner &m);
     // The tally window's list of the other players of this game.
     void loadchecklist();
     void ViewTally1Click();
@@ -328,6 +323,9 @@ private:
     void createChatControls();
     void createMenus();
     void createSockets();
+    void bindGame();
+    void showSeat(int seat);
+    void playerArrived(const glyphon::msg::SeatEntry &entry);
     void realignPlayerRow(int seat);
     // Name, score and last-word points in colours that read on the card or
     // on the turn marker in the tile set's colours, whichever they stand on.
@@ -384,7 +382,7 @@ private:
     glyphon::PlayWithOthers *m_lobby = nullptr;
     glyphon::HostingCoordinator *m_hosting = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;
-    glyphon::LastMove m_lastMove;
+    glyphon::ClientGame *m_game = nullptr;
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

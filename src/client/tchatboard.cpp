@@ -5,7 +5,6 @@
 #include "chat/chatinput.h"
 #include "board/countdown.h"
 #include "chat/colours.h"
-#include "client/leaveguard.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "dictionary/letters.h"
@@ -19,15 +18,9 @@
 #include <algorithm>
 #include <limits>
 
-using glyphon::FieldReader;
 using glyphon::fromWire;
 
 namespace {
-
-bool isTilePosition(int p)
-{
-    return p >= 11 && p <= 66 && p / 10 >= 1 && p / 10 <= 6 && p % 10 >= 1 && p % 10 <= 6;
-}
 
 QString capitalOf(int letterCode)
 {
@@ -43,22 +36,24 @@ void Tchat::drawtile(int position)
     TileWidget *tile = tileAt(position);
     if (!tile)
         return;
-    const glyphon::BoardTile &record = boardtiles[position];
+    const glyphon::Tile &record = m_game->board()[position];
+    const int me = m_game->mySeat();
     tile->setHolder(tileHolder(record.owner));
-    tile->showTile(record, glyphon::viewcolour(record.owner, myseat));
-    tile->setLastMoveSlot(m_lastMove.contains(position) ? glyphon::viewcolour(m_lastMove.seat(), myseat) : 0);
+    tile->showTile(record, glyphon::viewcolour(record.owner, me));
+    const glyphon::LastMove &last = m_game->lastMove();
+    tile->setLastMoveSlot(last.contains(position) ? glyphon::viewcolour(last.seat(), me) : 0);
 }
 
 QString Tchat::tileHolder(int owner) const
 {
     if (owner == 0)
         return QStringLiteral("free");
-    if (owner == myseat)
+    if (owner == m_game->mySeat())
         return QStringLiteral("yours");
-    if (myseat >= 1 && myseat <= playerseats)
+    if (m_game->iPlay())
         return QStringLiteral("the opponent's");
-    const QLabel *name = playerNameLabel(owner);
-    return QStringLiteral("held by ") + (name ? name->text() : QString::number(owner));
+    return QStringLiteral("held by ")
+        + (glyphon::ClientGame::isPlayerSeat(owner) ? shownName(owner) : QString::number(owner));
 }
 
 void Tchat::redrawTiles(const QList<int> &positions)
@@ -67,75 +62,39 @@ void Tchat::redrawTiles(const QList<int> &positions)
         drawtile(position);
 }
 
-void Tchat::clearall()
+void Tchat::startthegame(const glyphon::msg::StartGame &m)
 {
-    for (int seat = 1; seat <= playerseats; ++seat) {
-        scoreLabel(seat)->setText(QStringLiteral("0"));
-        bonusLabel(seat)->clear();
-        realignPlayerRow(seat);
-    }
-}
-
-void Tchat::startthegame(const QByteArray &data)
-{
-    FieldReader reader(data);
-    const QString starter = fromWire(reader.next());
-    const QString playTo = fromWire(reader.next());
-    const std::optional<int> length = reader.nextInt();
-
     turntime->stop();
     button_start->hide();
     JustWatch1->setChecked(false);
     panel_winner->hide();
-    clearall();
-    label_playtoscore->setText(QStringLiteral("Play to Score: ") + playTo);
 
-    if (myseat > playerseats)
-        statusLine(starter + QStringLiteral(" has started a game."));
-    else if (playerNameLabel(myseat) && playerNameLabel(myseat)->text() == starter)
+    const QString starter = fromWire(m.starter);
+    if (m_game->holds(m_game->mySeat(), m.starter))
         statusLine(QStringLiteral("You have started a game."));
     else
         statusLine(starter + QStringLiteral(" has started a game."));
-
-    if (label_playername2->text() == QLatin1String(Waiting)) {
-        label_playername2->setText(playerNameHint(2));
-        realignPlayerRow(2);
+    if (m_game->gameStarted(m))
         statusLine(QStringLiteral("I am Rizi the bot. Good Luck!"));
-    }
 
     label_word->clear();
-    turnlength = length.value_or(0);
-    m_leave->setGameRunning(true);
-    barstep = glyphon::barstep(turnlength);
+    barstep = glyphon::barstep(m_game->turnLength());
 }
 
-void Tchat::roundstart(const QByteArray &data)
+void Tchat::roundstart(const glyphon::msg::RoundStart &m)
 {
     turntime->stop();
-    label_roundnum->setText(QStringLiteral("Round: ") + fromWire(FieldReader(data).next()));
     memo_thewords1->clear();
     memo_thewords2->clear();
-    boardtiles = {};
-    redrawTiles(m_lastMove.clear());
+    m_game->roundStarted(m);
 }
 
-void Tchat::theletters(const QByteArray &data)
+void Tchat::theletters(const glyphon::msg::TheLetters &m)
 {
-    FieldReader reader(data);
-    while (!reader.atEnd()) {
-        const std::optional<int> position = reader.nextInt();
-        const std::optional<int> letter = reader.nextInt();
-        const std::optional<int> value = reader.nextInt();
-        if (!position || !letter || !value || !isTilePosition(*position))
-            continue;
-        glyphon::BoardTile &record = boardtiles[*position];
-        record.letter = *letter;
-        record.value = *value;
-        record.owner = 0;
-        record.locked = 0;
-        tileAt(*position)->setTag(0);
-        drawtile(*position);
-    }
+    for (const glyphon::msg::TileGroup &group : m.tiles)
+        if (TileWidget *tile = tileAt(group.position))
+            tile->setTag(0);
+    m_game->lettersDealt(m);
 }
 
 void Tchat::showTurnOf(int seat)
@@ -147,10 +106,6 @@ void Tchat::showTurnOf(int seat)
         marker->show();
     keepPlayerRowReadable(1);
     keepPlayerRowReadable(2);
-    if (QLabel *name = playerNameLabel(seat); name && name->text() == QLatin1String(Waiting)) {
-        name->setText(playerNameHint(seat));
-        realignPlayerRow(seat);
-    }
 }
 
 void Tchat::announceOwnTurnOrOther()
@@ -170,8 +125,8 @@ void Tchat::announceOwnTurnOrOther()
         // The task bar flags the window when the user is looking elsewhere.
         if (!isActiveWindow())
             QApplication::alert(this);
-    } else if (QLabel *name = playerNameLabel(whoseturn)) {
-        label_status->setText(name->text() + QStringLiteral("'s turn."));
+    } else if (glyphon::ClientGame::isPlayerSeat(m_game->turn())) {
+        label_status->setText(shownName(m_game->turn()) + QStringLiteral("'s turn."));
     }
 }
 
@@ -181,84 +136,39 @@ void Tchat::restartTurnTimer()
     turntime->start();
 }
 
-void Tchat::getnextplayer(const QByteArray &data)
+void Tchat::getnextplayer(const glyphon::msg::NextPlayer &m)
 {
-    const std::optional<int> seat = FieldReader(data).nextInt();
-    if (!seat)
-        return;
     button_clear->hide();
     button_submit->hide();
-    whoseturn = *seat;
     m_refusedLetter = QChar();
     m_toldTooEarly = false;
-    label_bonus1->clear();
-    label_bonus2->clear();
-    redrawTiles(m_lastMove.turnStarted());
-    showTurnOf(whoseturn);
+    m_game->turnStarted(m);
+    showTurnOf(m.seat);
     announceOwnTurnOrOther();
     theword.clear();
     wordcount = 0;
-    timeleft = turnlength;
+    timeleft = m_game->turnLength();
     restartTurnTimer();
 }
 
-void Tchat::loadstats(const QByteArray &data)
+void Tchat::loadstats(const glyphon::msg::LoadStats &m)
 {
-    FieldReader reader(data);
-    std::optional<int> fields[9];
-    QByteArray texts[9];
-    for (int i = 0; i < 9; ++i) {
-        texts[i] = reader.next();
-        fields[i] = glyphon::parseInt(texts[i]);
-    }
-    // recipient, score 1, score 2, turn length, play-to, round, pause ticks,
-    // pending action, seat in turn
-    if (!fields[0] || !fields[3] || !fields[6] || !fields[7] || !fields[8])
-        return;
     // Whatever was on show belongs to before: the host's state replaces it
     // at once, buttons, clock and word included.
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    label_score1->setText(fromWire(texts[1]));
-    label_score2->setText(fromWire(texts[2]));
-    label_playtoscore->setText(QStringLiteral("Play to Score: ") + fromWire(texts[4]));
-    label_roundnum->setText(QStringLiteral("Round: ") + fromWire(texts[5]));
-    // The server counts four ticks more than the turn itself. A count at
-    // the bottom of the int range must not wrap round into a long turn.
-    timeleft = int(std::max<qint64>(qint64(*fields[6]) - 4, std::numeric_limits<int>::min()));
-    whoseturn = *fields[8];
-    // A newcomer does not know which word came last.
-    redrawTiles(m_lastMove.clear());
-
-    while (!reader.atEnd()) {
-        const std::optional<int> position = reader.nextInt();
-        const std::optional<int> letter = reader.nextInt();
-        const std::optional<int> owner = reader.nextInt();
-        const std::optional<int> value = reader.nextInt();
-        const std::optional<int> locked = reader.nextInt();
-        if (!position || !letter || !owner || !value || !locked || !isTilePosition(*position))
-            continue;
-        glyphon::BoardTile &record = boardtiles[*position];
-        record.letter = *letter;
-        record.owner = *owner;
-        record.value = *value;
-        record.locked = *locked;
-        drawtile(*position);
-    }
-
+    // The host counts four ticks more than the turn itself. A count at the
+    // bottom of the int range must not wrap round into a long turn.
+    timeleft = int(std::max<qint64>(qint64(m.pauseTicks) - 4, std::numeric_limits<int>::min()));
+    m_game->stateLoaded(m);
     // Tiles chosen before the message go back, in their holders' colours now.
     putBackChosenTiles();
     label_word->clear();
     wordcount = 0;
-
-    turnlength = *fields[3];
-    barstep = glyphon::barstep(turnlength);
-    m_leave->setGameRunning(true);
-    realignPlayerRow(1);
-    realignPlayerRow(2);
-    showTurnOf(whoseturn);
-    if (*fields[7] == 4) {
+    barstep = glyphon::barstep(m_game->turnLength());
+    showTurnOf(m.currentplayer);
+    if (m.pending == glyphon::PaceAction::TimeUp) {
         announceOwnTurnOrOther();
         showClock();
         restartTurnTimer();
@@ -283,15 +193,16 @@ void Tchat::showTurnPause()
     // Nobody plays until the next turn message; the clock shows the full
     // time of the turn to come in its resting colour, not the last turn's
     // seconds in red.
-    whoseturn = 0;
+    m_game->closeInput();
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    image_timer->setBarWidth(barstep * std::max(turnlength, 0));
+    const int length = m_game->turnLength();
+    image_timer->setBarWidth(barstep * std::max(length, 0));
     QPalette pal = label_timer->palette();
     pal.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
     label_timer->setPalette(pal);
-    label_timer->setText(glyphon::countdownText(turnlength));
+    label_timer->setText(glyphon::countdownText(length));
 }
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
@@ -309,10 +220,10 @@ void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
     if (wordcount >= MaxWordTiles)
         return; // the server reads no more than this
     const int position = sender->hint().toInt();
-    if (!isTilePosition(position))
+    if (!glyphon::isTilePosition(position))
         return;
-    const glyphon::BoardTile &record = boardtiles[position];
-    if (record.owner != myseat && record.locked == 1) {
+    const glyphon::Tile &record = m_game->board()[position];
+    if (!glyphon::canUse(record, m_game->mySeat())) {
         playsounds(QStringLiteral("badword"));
         showMessageBox(QStringLiteral("letter is locked"));
         return;
@@ -345,7 +256,7 @@ void Tchat::label_wordClick()
 void Tchat::putBackTile(int position)
 {
     if (TileWidget *tile = tileAt(position)) {
-        tile->setTag(boardtiles[position].owner);
+        tile->setTag(m_game->board()[position].owner);
         drawtile(position);
     }
 }
@@ -384,13 +295,13 @@ void Tchat::hitdone()
         return;
     }
     if (isconnected) {
-        QList<QByteArray> fields{glyphon::number(myseat)};
+        glyphon::msg::SubmitIt submit{m_game->mySeat(), {}};
         for (const QString &place : std::as_const(theword))
-            fields.append(place.toLatin1());
-        sendMessage(glyphon::buildMessage("CMD_submitit", fields));
+            submit.positions.append(place.toInt());
+        sendMessage(submit.encode());
     }
     // No more input until the server answers.
-    whoseturn = 0;
+    m_game->closeInput();
 }
 
 void Tchat::turntimeTimer()
@@ -400,7 +311,7 @@ void Tchat::turntimeTimer()
     image_timer->setBarWidth(std::min(tick.barWidth, TimeBar::FullWidth));
     if (tick.expired) {
         label_timer->setText(tick.text);
-        whoseturn = 0;
+        m_game->closeInput();
         return;
     }
     QPalette pal = label_timer->palette();

@@ -23,10 +23,10 @@ void Tchat::sendit()
     const QByteArray payload = toWire(out.text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));
     switch (out.kind) {
     case glyphon::OutgoingChat::Chat:
-        sendMessage(glyphon::buildMessage("CMD_chat", {glyphon::number(myseat), payload}));
+        sendMessage(glyphon::msg::ChatRequest{m_game->mySeat(), payload}.encode());
         break;
     case glyphon::OutgoingChat::Action:
-        sendMessage(glyphon::buildMessage("CMD_action", {glyphon::number(myseat), payload}));
+        sendMessage(glyphon::msg::ActionRequest{m_game->mySeat(), payload}.encode());
         break;
     case glyphon::OutgoingChat::Nothing:
         break;

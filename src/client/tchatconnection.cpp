@@ -22,7 +22,6 @@
 
 #include <utility>
 
-using glyphon::FieldReader;
 using glyphon::fromWire;
 using glyphon::toWire;
 
@@ -117,17 +116,15 @@ void Tchat::sendMessage(const QByteArray &message)
         sock->Send(message);
 }
 
-void Tchat::sendloginfo(const QByteArray &data)
+void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
 {
-    const std::optional<int> seat = glyphon::parseInt(FieldReader(data).next());
-    if (!seat || !reconnectSeat(*seat))
+    if (!reconnectSeat(m.seat))
         return;
-    myseat = *seat;
+    m_game->loggedIn(m);
     isconnected = true;
     m_joinLimit->stop();
     paintTurnMarkers();
-    sendMessage(glyphon::buildMessage("CMD_logininfo",
-                                      {glyphon::number(myseat), glyphon::VersionText, toWire(myname)}));
+    sendMessage(glyphon::msg::LoginInfo{m.seat, glyphon::VersionText, toWire(myname)}.encode());
 }
 
 void Tchat::sockRead()
@@ -205,35 +202,50 @@ struct Route
     Handler handler;
 };
 
+// Decodes the data as message M and hands it on; a message that does not
+// decode is ignored.
+template<typename M, void (Tchat::*handle)(const M &)>
+Route to()
+{
+    return {M::Name, [](Tchat &t, const QByteArray &d) {
+                if (const std::optional<M> m = M::decode(d))
+                    (t.*handle)(*m);
+            }};
+}
+
+namespace msg = glyphon::msg;
+
 const Route routes[] = {
-    {"CMD_sendlogininfo", [](Tchat &t, const QByteArray &d) { t.sendloginfo(d); }},
-    {"CMD_chat", [](Tchat &t, const QByteArray &d) { t.chatrecieved(d); }},
-    {"CMD_action", [](Tchat &t, const QByteArray &d) { t.chatrecieved(d); }},
-    {"CMD_playasound", [](Tchat &t, const QByteArray &d) { t.playasound(d); }},
-    {"CMD_newplayerinfo", [](Tchat &t, const QByteArray &d) { t.newplayerinfo(d); }},
-    {"CMD_havewrongversion",
+    to<msg::SendLoginInfo, &Tchat::sendloginfo>(),
+    {msg::Chat::Name, [](Tchat &t, const QByteArray &d) { t.chatrecieved(d); }},
+    {msg::Action::Name, [](Tchat &t, const QByteArray &d) { t.chatrecieved(d); }},
+    to<msg::PlayASound, &Tchat::playasound>(),
+    // Both list seat, name and watching flag groups; the window reads either
+    // as a list.
+    {msg::NewPlayerInfo::Name, [](Tchat &t, const QByteArray &d) { t.newplayerinfo(msg::ExistingPlayers::decode(d)->players); }},
+    {msg::HaveWrongVersion::Name,
      [](Tchat &t, const QByteArray &d) {
          t.statusLine(fromWire(d) + QStringLiteral(" has a different version of the game then you."));
      }},
-    {"CMD_wrongversion",
+    {msg::WrongVersion::Name,
      [](Tchat &t, const QByteArray &) {
          t.statusLine(QStringLiteral("You have a differnt version of the game then the host."));
      }},
-    {"CMD_existingplayers", [](Tchat &t, const QByteArray &d) { t.newplayerinfo(d); }},
-    {"CMD_playerdisconnected", [](Tchat &t, const QByteArray &d) { t.playerdisconnected(d); }},
-    {"CMD_full", [](Tchat &t, const QByteArray &) { t.gameisfull(); }},
-    {"CMD_justwatching", [](Tchat &t, const QByteArray &d) { t.justwatching(d); }},
-    {"CMD_startgame", [](Tchat &t, const QByteArray &d) { t.startthegame(d); }},
-    {"CMD_nextplayer", [](Tchat &t, const QByteArray &d) { t.getnextplayer(d); }},
-    {"CMD_winner", [](Tchat &t, const QByteArray &d) { t.winner(d); }},
-    {"CMD_roundstart", [](Tchat &t, const QByteArray &d) { t.roundstart(d); }},
-    {"CMD_theletters", [](Tchat &t, const QByteArray &d) { t.theletters(d); }},
-    {"CMD_invalid", [](Tchat &t, const QByteArray &d) { t.invalid(d); }},
-    {"CMD_hisword", [](Tchat &t, const QByteArray &d) { t.hisword(d); }},
-    {"CMD_endround", [](Tchat &t, const QByteArray &) { t.endround(); }},
-    {"CMD_lockthemup", [](Tchat &t, const QByteArray &d) { t.lockthemup(d); }},
-    {"CMD_timeup", [](Tchat &t, const QByteArray &d) { t.timeup(d); }},
-    {"CMD_loadstats", [](Tchat &t, const QByteArray &d) { t.loadstats(d); }},
+    {msg::ExistingPlayers::Name, [](Tchat &t, const QByteArray &d) { t.newplayerinfo(msg::ExistingPlayers::decode(d)->players); }},
+    to<msg::PlayerDisconnected, &Tchat::playerdisconnected>(),
+    {msg::Full::Name, [](Tchat &t, const QByteArray &) { t.gameisfull(); }},
+    to<msg::JustWatching, &Tchat::justwatching>(),
+    to<msg::StartGame, &Tchat::startthegame>(),
+    to<msg::NextPlayer, &Tchat::getnextplayer>(),
+    to<msg::Winner, &Tchat::winner>(),
+    to<msg::RoundStart, &Tchat::roundstart>(),
+    to<msg::TheLetters, &Tchat::theletters>(),
+    to<msg::Invalid, &Tchat::invalid>(),
+    to<msg::HisWord, &Tchat::hisword>(),
+    {msg::EndRound::Name, [](Tchat &t, const QByteArray &) { t.endround(); }},
+    to<msg::LockThemUp, &Tchat::lockthemup>(),
+    to<msg::TimeUp, &Tchat::timeup>(),
+    to<msg::LoadStats, &Tchat::loadstats>(),
 };
 
 } // namespace
@@ -253,72 +265,47 @@ void Tchat::processsocktimer()
     }
 }
 
-void Tchat::newplayerinfo(const QByteArray &data)
+void Tchat::newplayerinfo(const QList<glyphon::msg::SeatEntry> &players)
 {
-    FieldReader reader(data);
-    while (!reader.atEnd()) {
-        const std::optional<int> seat = reader.nextInt();
-        const QString name = fromWire(reader.next());
-        const QByteArray watching = reader.next();
-        if (!seat)
-            continue;
-
-        if (*seat == myseat) {
-            statusLine(QStringLiteral("You are Connected."));
-            // Back after a lost connection, the window keeps its place and
-            // this session's choices; the file was read when it first came.
-            if (!std::exchange(m_rejoined, false))
-                loadinifile();
-            if (myseat == 2) {
-                // The own list always has the light colours.
-                setWordListColours(memo_thewords1, DarkBlue, LightGrey);
-                setWordListColours(memo_thewords2, LightGrey, DarkBlue);
-            }
-        } else {
-            statusLine(name + QStringLiteral(" is Connected."));
-        }
-
-        if (*seat >= 1 && *seat <= playerseats) {
-            QLabel *label = playerNameLabel(*seat);
-            label->setText(name);
-            label->show();
-            scoreLabel(*seat)->show();
-            realignPlayerRow(*seat);
-            // The seat's announcement says whether it watches, either way: a
-            // newcomer plays even where the empty seat was set to watch.
-            eyesPicture(*seat)->setVisible(watching == "1");
-            if (*seat == myseat)
-                m_seats->setOwnJustWatching(watching == "1");
-        } else {
-            m_context.spylist->addEntry(QStringLiteral("%1: %2").arg(*seat).arg(name));
-            statusLine(*seat == myseat ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
-        }
-    }
+    for (const glyphon::msg::SeatEntry &entry : players)
+        playerArrived(entry);
     playsounds(QStringLiteral("entered"));
 }
 
-void Tchat::playerdisconnected(const QByteArray &data)
+void Tchat::playerArrived(const glyphon::msg::SeatEntry &entry)
 {
-    FieldReader reader(data);
-    const std::optional<int> seat = reader.nextInt();
-    if (!seat)
-        return;
-    const QString name = fromWire(reader.rest());
-    if (*seat >= 1 && *seat <= playerseats) {
-        QLabel *label = playerNameLabel(*seat);
-        // The computer player's name is not announced as a departure.
-        if (label->text() != QLatin1String(Waiting) && label->text() != playerNameHint(*seat))
-            statusLine(label->text() + QStringLiteral(" disconnected."));
-        label->setText(QString::fromLatin1(Waiting));
-        realignPlayerRow(*seat);
-        eyesPicture(*seat)->hide();
-        return;
+    const QString name = fromWire(entry.name);
+    const bool me = entry.seat == m_game->mySeat();
+    if (me) {
+        statusLine(QStringLiteral("You are Connected."));
+        // Back after a lost connection, the window keeps its place and
+        // this session's choices; the file was read when it first came.
+        if (!std::exchange(m_rejoined, false))
+            loadinifile();
+        if (entry.seat == 2) {
+            // The own list always has the light colours.
+            setWordListColours(memo_thewords1, DarkBlue, LightGrey);
+            setWordListColours(memo_thewords2, LightGrey, DarkBlue);
+        }
+    } else {
+        statusLine(name + QStringLiteral(" is Connected."));
     }
-    const QString entry = QStringLiteral("%1: %2").arg(*seat).arg(name);
-    if (m_context.spylist->entries().contains(entry)) {
-        statusLine(name + QStringLiteral(" has left."));
-        m_context.spylist->removeEntry(entry);
-    }
+    m_game->playerArrived(entry);
+    if (me && glyphon::ClientGame::isPlayerSeat(entry.seat))
+        m_seats->setOwnJustWatching(entry.watching);
+    if (!glyphon::ClientGame::isPlayerSeat(entry.seat))
+        statusLine(me ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
+}
+
+void Tchat::playerdisconnected(const glyphon::msg::PlayerDisconnected &m)
+{
+    const std::optional<QByteArray> name = m_game->playerLeft(m);
+    if (!name)
+        return;
+    if (glyphon::ClientGame::isPlayerSeat(m.seat))
+        statusLine(fromWire(*name) + QStringLiteral(" disconnected."));
+    else
+        statusLine(fromWire(*name) + QStringLiteral(" has left."));
 }
 
 void Tchat::gameisfull()
@@ -327,23 +314,17 @@ void Tchat::gameisfull()
     close();
 }
 
-void Tchat::justwatching(const QByteArray &data)
+void Tchat::justwatching(const glyphon::msg::JustWatching &m)
 {
-    FieldReader reader(data);
-    const std::optional<int> seat = reader.nextInt();
-    if (!seat || *seat < 1 || *seat > playerseats)
+    const QString name = shownName(m.seat);
+    if (!m_game->justWatching(m))
         return;
-    const QString name = playerNameLabel(*seat)->text();
-    const bool watching = reader.next() == "1";
-    if (*seat == myseat)
-        m_seats->setOwnJustWatching(watching);
-    if (watching) {
+    if (m.seat == m_game->mySeat())
+        m_seats->setOwnJustWatching(m.watching);
+    if (m.watching)
         statusLine(name + QStringLiteral(" is just watching"));
-        eyesPicture(*seat)->show();
-    } else {
+    else
         statusLine(name + QStringLiteral(" is now playing again"));
-        eyesPicture(*seat)->hide();
-    }
 }
 
 void Tchat::kicking(int seat)
@@ -369,7 +350,8 @@ void Tchat::startGameRequested(const QString &scoreText, const QString &timeText
         settings.playToScore = *score;
     if (const auto time = glyphon::parseInt(timeText.toLatin1()))
         settings.timePerTurn = *time;
-    sendMessage(glyphon::buildMessage("CMD_startgame", {toWire(myname), toWire(scoreText), toWire(timeText), {}}));
+    sendMessage(glyphon::buildMessage(glyphon::msg::StartGame::Name,
+                                      {toWire(myname), toWire(scoreText), toWire(timeText), {}}));
     saveinifile();
 }
 

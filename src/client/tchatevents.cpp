@@ -5,7 +5,6 @@
 
 #include "client/glyphoncontext.h"
 #include "client/hintcontrol.h"
-#include "client/leaveguard.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "windows/tallylist.h"
@@ -16,88 +15,52 @@
 #include <QTextCursor>
 #include <QTimer>
 
-using glyphon::FieldReader;
 using glyphon::fromWire;
 
-void Tchat::hisword(const QByteArray &data)
+void Tchat::hisword(const glyphon::msg::HisWord &m)
 {
-    FieldReader reader(data);
-    const std::optional<int> seat = reader.nextInt();
-    const QString word = fromWire(reader.next());
-    const QString points = fromWire(reader.next());
-    const QString total = fromWire(reader.next());
-    if (!seat || *seat < 1 || *seat > playerseats || !glyphon::parseInt(points.toLatin1())
-        || !glyphon::parseInt(total.toLatin1()))
+    if (!m_game->wordAccepted(m))
         return;
-
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    QList<int> taken;
-    while (!reader.atEnd()) {
-        const std::optional<int> position = reader.nextInt();
-        TileWidget *tile = position ? tileAt(*position) : nullptr;
-        if (!tile)
-            continue;
-        boardtiles[*position].owner = *seat;
-        tile->setTag(*seat);
-        taken.append(*position);
-    }
-    redrawTiles(m_lastMove.wordAccepted(*seat, taken));
-    redrawTiles(taken);
+    for (int position : m.positions)
+        if (TileWidget *tile = tileAt(position))
+            tile->setTag(m.seat);
     label_word->clear();
-    label_status->setText(playerNameLabel(*seat)->text() + QStringLiteral(" made: ") + word);
-    QPlainTextEdit *list = wordList(*seat);
-    list->appendPlainText(word + QStringLiteral(" (") + points + QStringLiteral(")"));
+    const QString word = fromWire(m.word);
+    label_status->setText(shownName(m.seat) + QStringLiteral(" made: ") + word);
+    QPlainTextEdit *list = wordList(m.seat);
+    list->appendPlainText(word + QStringLiteral(" (") + QString::number(m.points) + QStringLiteral(")"));
     list->moveCursor(QTextCursor::End); // the latest word in view
     list->ensureCursorVisible();
-    bonusLabel(*seat)->setText(QStringLiteral("+") + points);
-    scoreLabel(*seat)->setText(total);
-    realignPlayerRow(*seat);
     showTurnPause();
     playsounds(QStringLiteral("goodword"));
 }
 
-void Tchat::invalid(const QByteArray &data)
+void Tchat::invalid(const glyphon::msg::Invalid &m)
 {
-    FieldReader reader(data);
-    const std::optional<int> seat = reader.nextInt();
-    const QByteArray reason = reader.next();
-    const QString word = fromWire(reader.next());
-    if (!seat)
-        return;
-    // The submitter has the turn back, its tiles still chosen.
-    whoseturn = *seat;
-    if (reason == "1")
-        label_status->setText(QStringLiteral("Oops! ") + word + QStringLiteral(" is not a valid word."));
-    else if (reason == "2")
+    using glyphon::RejectReason;
+    m_game->wordRejected(m);
+    if (m.reason == RejectReason::NotAWord)
+        label_status->setText(QStringLiteral("Oops! ") + fromWire(m.word) + QStringLiteral(" is not a valid word."));
+    else if (m.reason == RejectReason::AlreadyPlayed)
         label_status->setText(QStringLiteral("That word has been already been used."));
-    else if (reason == "3")
+    else if (m.reason == RejectReason::LockedTile)
         label_status->setText(QStringLiteral("One of the letters you used is locked."));
     playsounds(QStringLiteral("badword"));
 }
 
-void Tchat::lockthemup(const QByteArray &data)
+void Tchat::lockthemup(const glyphon::msg::LockThemUp &m)
 {
-    FieldReader reader(data);
-    while (!reader.atEnd()) {
-        const std::optional<int> position = reader.nextInt();
-        const std::optional<int> locked = reader.nextInt();
-        if (!position || !locked || !tileAt(*position))
-            continue;
-        boardtiles[*position].locked = *locked;
-        drawtile(*position);
-    }
+    m_game->locksChanged(m);
 }
 
-void Tchat::timeup(const QByteArray &data)
+void Tchat::timeup(const glyphon::msg::TimeUp &m)
 {
-    const std::optional<int> seat = FieldReader(data).nextInt();
-    if (!seat)
-        return;
     label_status->setText(QStringLiteral("Time is Up."));
     turntime->stop();
-    if (*seat == myseat)
+    if (m.seat == m_game->mySeat())
         hitclear();
     showTurnPause();
     playsounds(QStringLiteral("timeup"));
@@ -113,17 +76,15 @@ void Tchat::endround()
     playsounds(QStringLiteral("roundover"));
 }
 
-void Tchat::winner(const QByteArray &data)
+void Tchat::winner(const glyphon::msg::Winner &m)
 {
-    const QString name = fromWire(FieldReader(data).next());
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
     playsounds(QStringLiteral("gameover"));
-    m_leave->setGameRunning(false);
 
-    const bool player = myseat >= 1 && myseat <= playerseats;
-    const bool iWon = player && playerNameLabel(myseat)->text() == name;
+    const bool iWon = m_game->gameWon(m);
+    const QString name = fromWire(m.name);
     const QString text = m_hints->withHints(
         iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!"), iWon);
     label_winner1->setText(text);
@@ -134,7 +95,7 @@ void Tchat::winner(const QByteArray &data)
     panel_winner->raise();
     if (ishost)
         button_start->show();
-    if (player) {
+    if (m_game->iPlay()) {
         loadchecklist();
         m_context.tallylist->addgame(iWon ? Ttallylist::AddToMine : name);
     }
@@ -143,11 +104,8 @@ void Tchat::winner(const QByteArray &data)
 void Tchat::loadchecklist()
 {
     QStringList others;
-    for (int seat = 1; seat <= playerseats; ++seat) {
-        const QString other = playerNameLabel(seat)->text();
-        if (seat != myseat && other != QLatin1String(Waiting))
-            others.append(other);
-    }
+    for (const QByteArray &other : m_game->otherPlayers())
+        others.append(fromWire(other));
     m_context.tallylist->setCurrentGame(others);
 }
 

@@ -33,7 +33,7 @@ bool Tchat::spellLetter(QChar letter)
     QList<int> chosen;
     for (const QString &place : std::as_const(theword))
         chosen.append(place.toInt());
-    const int position = glyphon::pickTileForLetter(boardtiles, chosen, letter, myseat);
+    const int position = glyphon::pickTileForLetter(m_game->board(), chosen, letter, m_game->mySeat());
     TileWidget *tile = tileAt(position);
     if (!tile) {
         // Said aloud, so a word typed blind does not lose a letter unnoticed;
@@ -50,7 +50,7 @@ bool Tchat::spellLetter(QChar letter)
 
 bool Tchat::waitingForOwnTurn() const
 {
-    return m_leave->gameRunning() && myseat >= 1 && myseat <= playerseats && !myTurn();
+    return m_leave->gameRunning() && m_game->iPlay() && !myTurn();
 }
 
 void Tchat::keyPressEvent(QKeyEvent *event)

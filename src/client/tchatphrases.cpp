@@ -20,7 +20,7 @@ void Tchat::b_phrase1Click(int number)
     const QString phrase = m_phraseRow->phrase(number);
     const QString text = phrase.startsWith(QLatin1String("/me ")) ? phrase.mid(4) : QStringLiteral("says: ") + phrase;
     const QByteArray payload = toWire(text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));
-    sendMessage(glyphon::buildMessage("CMD_action", {glyphon::number(myseat), payload}));
+    sendMessage(glyphon::msg::ActionRequest{m_game->mySeat(), payload}.encode());
 }
 
 void Tchat::b_phrase10MouseUp()
@@ -34,8 +34,8 @@ void Tchat::wave4Click(int number)
         return;
     // The empty last field is part of the message: a peer reads the name up
     // to the next "+".
-    sendMessage(glyphon::buildMessage(
-        "CMD_playasound", {glyphon::number(myseat), QByteArrayLiteral("wave") + glyphon::number(number), {}}));
+    sendMessage(glyphon::msg::PlayASoundRequest::ofSound(m_game->mySeat(), QByteArrayLiteral("wave") + glyphon::number(number))
+                    .encode());
 }
 
 void Tchat::PrhaseList1Click()
@@ -46,24 +46,19 @@ void Tchat::PrhaseList1Click()
     m_context.phrases->activateWindow();
 }
 
-void Tchat::playasound(const QByteArray &data)
+void Tchat::playasound(const glyphon::msg::PlayASound &m)
 {
-    glyphon::FieldReader reader(data);
-    const std::optional<int> seat = reader.nextInt();
-    if (!seat)
-        return;
-    const QString name = glyphon::fromWire(reader.next());
+    const QString name = glyphon::fromWire(m.sound());
     // Chatter sounds play whatever "Play Sounds" says.
     if (settings.playerPhraseSounds) {
         if (!name.isEmpty())
             m_sounds->play(name);
         return;
     }
-    // Only a player has a name label; a spectator's sound shows nothing,
-    // and neither does a sound the menu does not know.
-    const QLabel *label = playerNameLabel(*seat);
+    // Only a player is named; a spectator's sound shows nothing, and neither
+    // does a sound the menu does not know.
     const QString caption = m_phraseRow->captionOfSound(name);
-    if (!label || caption.isEmpty())
+    if (!glyphon::ClientGame::isPlayerSeat(m.seat) || caption.isEmpty())
         return;
-    statusLine(label->text() + QStringLiteral(": <Chatter Sound> ") + caption);
+    statusLine(shownName(m.seat) + QStringLiteral(": <Chatter Sound> ") + caption);
 }

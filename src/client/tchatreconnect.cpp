@@ -42,7 +42,7 @@ bool Tchat::startReconnecting(TSocketInfo info)
             m_reconnector->attemptFailed();
         return true;
     }
-    const bool player = myseat >= 1 && myseat <= playerseats;
+    const bool player = m_game->iPlay();
     if (info != TSocketInfo::Error || ishost || !isconnected || !player || m_closing)
         return false;
     // The turn in progress is no longer this window's to play; the host
@@ -50,7 +50,7 @@ bool Tchat::startReconnecting(TSocketInfo info)
     putBackChosenTiles();
     label_word->clear();
     wordcount = 0;
-    whoseturn = 0;
+    m_game->closeInput();
     turntime->stop();
     m_reconnector->connectionLost();
     return true;
@@ -60,7 +60,7 @@ bool Tchat::reconnectSeat(int seat)
 {
     if (!m_reconnector->active())
         return true;
-    if (seat != myseat) {
+    if (seat != m_game->mySeat()) {
         // Another seat (a spectator's, while the host still holds ours):
         // give it back and try again later.
         sock->Close();

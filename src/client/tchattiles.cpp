@@ -2,7 +2,6 @@
 
 #include "client/tchat.h"
 
-#include "artwork/boardtiles.h"
 #include "client/tilesetmenu.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
@@ -69,6 +68,6 @@ bool Tchat::loadgrouptiles(const QString &name)
 void Tchat::paintTurnMarkers()
 {
     // Each marker in its seat's colour as this window shows it, like the tiles.
-    image_Turn1->setSlot(glyphon::viewcolour(1, myseat));
-    image_turn2->setSlot(glyphon::viewcolour(2, myseat));
+    image_Turn1->setSlot(glyphon::viewcolour(1, m_game->mySeat()));
+    image_turn2->setSlot(glyphon::viewcolour(2, m_game->mySeat()));
 }

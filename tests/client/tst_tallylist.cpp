@@ -123,7 +123,7 @@ void TstTallylist::gameEnd()
     Tchat *chat = copy->chat;
     Ttallylist *window = copy->tallylist;
     tally(window, tallied);
-    chat->myseat = myseat;
+    chat->game()->loggedIn({myseat});
     feed(chat, "CMD_newplayerinfo+1+Me+0+2+" + glyphon::toWire(seat2) + "+0");
     feed(chat, "CMD_winner+" + glyphon::toWire(winner) + "+");
 

@@ -149,7 +149,7 @@ void TestTchatBoard::colourSlots()
     QFETCH(int, myseat);
     QFETCH(int, slotOfSeat1);
     QFETCH(int, slotOfSeat2);
-    m_chat->myseat = myseat;
+    m_chat->game()->loggedIn({myseat});
     feed(m_chat, "CMD_startgame+Cid+200+60+");
     feed(m_chat, "CMD_roundstart+1+");
     feed(m_chat, plainLetters());
@@ -193,7 +193,7 @@ void TestTchatBoard::colourSlots()
 
 void TestTchatBoard::countdown()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, "CMD_startgame+Ann+200+90+");
     QCOMPARE(m_chat->barstep, 4); // 365 div 90
     feed(m_chat, "CMD_nextplayer+1+");
@@ -220,7 +220,7 @@ void TestTchatBoard::countdown()
     QCOMPARE(texts[0], QStringLiteral("Time: 0:00"));
     QCOMPARE(m_chat->image_timer->barWidth(), 0);
     // Out of time: no more input, even before the server's time-up.
-    QCOMPARE(m_chat->whoseturn, 0);
+    QCOMPARE(m_chat->game()->turn(), 0);
     clickTiles(m_chat, {11});
     QCOMPARE(m_chat->wordcount, 0);
     m_chat->turntimeTimer();
@@ -239,7 +239,7 @@ void TestTchatBoard::countdown()
 void TestTchatBoard::choosingTiles()
 {
     BoxAnswerer boxes;
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     std::map<int, Tile> tiles;
     for (int p : glyphon::tilePositions())
         tiles[p] = {p % 26 + 1};
@@ -274,14 +274,14 @@ void TestTchatBoard::choosingTiles()
 
     // A right click submits, whatever the tile.
     QTest::mouseClick(m_chat->tileAt(44), Qt::RightButton);
-    QCOMPARE(m_chat->whoseturn, 0);
+    QCOMPARE(m_chat->game()->turn(), 0);
     QCOMPARE(m_chat->wordcount, Tchat::MaxWordTiles); // still gaps until the answer
 }
 
 void TestTchatBoard::takingLettersBack()
 {
     BoxAnswerer boxes;
-    m_chat->myseat = 2;
+    m_chat->game()->loggedIn({2});
     feed(m_chat, loadstats(2, {{11, {2, 2, 0, 1}}, {12, {3, 1, 2, 0}}, {13, {4, 0, 1, 0}}}));
     m_chat->clearSoundLog();
     m_chat->hitclear();
@@ -289,7 +289,7 @@ void TestTchatBoard::takingLettersBack()
 
     m_chat->hitdone();
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("You must create a word first")});
-    QCOMPARE(m_chat->whoseturn, 2);
+    QCOMPARE(m_chat->game()->turn(), 2);
 
     clickTiles(m_chat, {11, 12, 13});
     QTest::mouseClick(m_chat->label_word, Qt::LeftButton);
@@ -312,7 +312,7 @@ void TestTchatBoard::takingLettersBack()
 
 void TestTchatBoard::outsideTheOwnTurn()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(2, {}));
     clickTiles(m_chat, {11});
     QCOMPARE(m_chat->wordcount, 0);
@@ -322,7 +322,7 @@ void TestTchatBoard::outsideTheOwnTurn()
     clickTiles(m_chat, {11, 12});
     m_chat->timeleft = 1;
     m_chat->turntimeTimer();
-    QCOMPARE(m_chat->whoseturn, 0);
+    QCOMPARE(m_chat->game()->turn(), 0);
     QVERIFY(m_chat->button_clear->isVisibleTo(m_chat));
     m_chat->hitclear();
     QCOMPARE(m_chat->wordcount, 0);
@@ -333,7 +333,7 @@ void TestTchatBoard::outsideTheOwnTurn()
 
 void TestTchatBoard::otherSeatsTimeUp()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(1, {}));
     clickTiles(m_chat, {11, 12});
     feed(m_chat, "CMD_timeup+2+");
@@ -345,7 +345,7 @@ void TestTchatBoard::otherSeatsTimeUp()
 
 void TestTchatBoard::playersArrivingAndLeaving()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, "CMD_newplayerinfo+1+Ann+0");
     feed(m_chat, "CMD_existingplayers+2+Bob+1+4+Cat+0");
     QCOMPARE(m_chat->label_playername2->text(), QStringLiteral("Bob"));
@@ -369,10 +369,10 @@ void TestTchatBoard::playersArrivingAndLeaving()
 
 void TestTchatBoard::malformedMessagesChangeNothing()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, "CMD_startgame+Ann+200+60+");
     feed(m_chat, plainLetters());
-    const glyphon::BoardTiles before = m_chat->boardtiles;
+    const glyphon::TileGrid before = m_chat->game()->board();
     const QString status = m_chat->label_status->text();
     for (const QByteArray &junk : QList<QByteArray>{
              "CMD_theletters+99+1+1+0+5+5+", "CMD_hisword+7+X+1+1+11", "CMD_hisword+1+X+y+z+11",
@@ -381,7 +381,7 @@ void TestTchatBoard::malformedMessagesChangeNothing()
              "CMD_newplayerinfo+x+y+z", "CMD_playasound+", "CMD_chat+", "CMD_winner"}) {
         feed(m_chat, junk);
     }
-    QCOMPARE(m_chat->boardtiles, before);
+    QCOMPARE(m_chat->game()->board(), before);
     QCOMPARE(m_chat->label_status->text(), status);
     QVERIFY(m_chat->isVisible());
 }
@@ -389,7 +389,7 @@ void TestTchatBoard::malformedMessagesChangeNothing()
 void TestTchatBoard::keyboardSpelling()
 {
     BoxAnswerer boxes;
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     // The letter b: 11 own, 12 the opponent's, 13 nobody's, 14 locked by the
     // opponent; tile 15 is an e.
     feed(m_chat, loadstats(2, {{11, {2, 1}}, {12, {2, 2}}, {13, {2, 0}}, {14, {2, 2, 0, 1}}, {15, {5}}}));
@@ -424,7 +424,7 @@ void TestTchatBoard::keyboardSpelling()
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("You must create a word first")});
     typeLetter(m_chat, 'e');
     typeKey(m_chat, Qt::Key_Return);
-    QCOMPARE(m_chat->whoseturn, 0); // submitted
+    QCOMPARE(m_chat->game()->turn(), 0); // submitted
     // Clicks still work as before alongside the keyboard.
     feed(m_chat, "CMD_invalid+1+1+be+");
     clickTiles(m_chat, {11});
@@ -433,7 +433,7 @@ void TestTchatBoard::keyboardSpelling()
 
 void TestTchatBoard::keyboardLeavesTheChatAlone()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(1, {{11, {2}}}));
     m_chat->mychat->setFocus();
     typeLetter(m_chat, 'b');
@@ -458,7 +458,7 @@ void TestTchatBoard::keyboardLeavesTheChatAlone()
 
 void TestTchatBoard::smileyLeavesTheKeyboardInTheChat()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     // c, o and l on the board: typed into the board they would spell.
     feed(m_chat, loadstats(1, {{11, {3}}, {12, {15}}, {13, {15}}, {14, {12}}}));
     QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
@@ -479,7 +479,7 @@ void TestTchatBoard::smileyLeavesTheKeyboardInTheChat()
 
 void TestTchatBoard::turnLeavesATypedLineInAnInactiveWindow()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(2, {{11, {8}}}));
     m_chat->mychat->setFocus();
     typeLetter(m_chat, 'h');
@@ -501,7 +501,7 @@ void TestTchatBoard::turnLeavesATypedLineInAnInactiveWindow()
 
 void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(1, {{11, {2}}}));
     m_chat->QuickInstructions1->trigger();
     QPushButton *done = m_chat->panel_help->button_done;
@@ -529,7 +529,7 @@ bool inkAtEdges(QLabel *label)
 
 void TestTchatBoard::longNamesStayOnTheirCard()
 {
-    m_chat->myseat = 2;
+    m_chat->game()->loggedIn({2});
     const QString name = QStringLiteral("<b>Bartholomew_Longname_The_Third</b>");
     feed(m_chat, "CMD_newplayerinfo+2+" + name.toUtf8() + "+0");
     feed(m_chat, "CMD_hisword+2+AB+120+1050+11+12");
@@ -571,7 +571,7 @@ void TestTchatBoard::tilesReadAloud()
     QFETCH(int, myseat);
     QFETCH(int, position);
     QFETCH(QString, name);
-    m_chat->myseat = myseat;
+    m_chat->game()->loggedIn({myseat});
     feed(m_chat, "CMD_newplayerinfo+1+Cid+0+2+Ann+0");
     feed(m_chat, loadstats(2, {{11, {2}}, {13, {3, 1, 3, 1}}}));
     feed(m_chat, "CMD_hisword+2+AA+2+2+12");
@@ -624,7 +624,7 @@ void TestTchatBoard::backFromAReconnection()
     QFETCH(QString, status);
     QFETCH(QString, clock);
     QFETCH(bool, buttons);
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, "CMD_newplayerinfo+1+Ann+0+2+Cid+0");
     feed(m_chat, loadstats(1, {}, 20));
     clickTiles(m_chat, {11, 12});
@@ -645,7 +645,7 @@ void TestTchatBoard::backFromAReconnection()
 
 void TestTchatBoard::thePauseBeforeTheOwnTurn()
 {
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, "CMD_newplayerinfo+1+Ann+0+2+Cid+0");
     feed(m_chat, "CMD_startgame+Cid+200+60+");
     feed(m_chat, plainLetters());
@@ -685,7 +685,7 @@ void TestTchatBoard::enterAfterARefusedLetter_data()
 void TestTchatBoard::enterAfterARefusedLetter()
 {
     QFETCH(QString, clearedBy);
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(1, {{11, {20}}, {12, {15}}, {13, {23, 2, 0, 1}}}));
     m_chat->panel_board->setFocus();
     for (char c : {'t', 'o', 'w'})
@@ -724,7 +724,7 @@ void TestTchatBoard::rightClickOnTheTray()
 {
     QFETCH(QPoint, where);
     QFETCH(bool, submits);
-    m_chat->myseat = 1;
+    m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(1, {}));
     clickTiles(m_chat, {11, 12});
     QTest::mouseClick(m_chat->panel_board, Qt::RightButton, {}, where);

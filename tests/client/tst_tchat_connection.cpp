@@ -61,7 +61,7 @@ void TestTchatConnection::soloStartConnectsAsYou()
     QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
     QVERIFY(chatHas(chat, QStringLiteral("Loading Solo Game..Please wait.")));
     QCOMPARE(chat->myname, QStringLiteral("You"));
-    QCOMPARE(chat->myseat, 1);
+    QCOMPARE(chat->game()->mySeat(), 1);
     QVERIFY(chat->ishost);
     QVERIFY(chat->isconnected);
     QCOMPARE(chat->label_playername1->text(), QStringLiteral("You"));
@@ -123,7 +123,7 @@ void TestTchatConnection::hostAndJoinerMeetChatAndPart()
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
     QTRY_VERIFY(chatHas(ann, QStringLiteral("You are Connected.")));
     QTRY_VERIFY(chatHas(ann, QStringLiteral("Cid is Connected.")));
-    QCOMPARE(ann->myseat, 2);
+    QCOMPARE(ann->game()->mySeat(), 2);
     QCOMPARE(cid->label_playername2->text(), QStringLiteral("Ann"));
     QCOMPARE(ann->label_playername1->text(), QStringLiteral("Cid"));
     QVERIFY(!ann->StartGame1->isEnabled());

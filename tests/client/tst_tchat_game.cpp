@@ -112,7 +112,7 @@ void TestTchatGame::acceptedWordIsShown()
     QVERIFY(m_chat->soundLog().contains(QStringLiteral("goodword")));
     for (int p : *word) {
         QVERIFY(!m_chat->tileAt(p)->isGap());
-        QCOMPARE(m_chat->boardtiles[p].owner, 1);
+        QCOMPARE(m_chat->game()->board()[p].owner, 1);
         QCOMPARE(m_chat->tileAt(p)->tag(), 1);
     }
 }
@@ -125,10 +125,10 @@ void TestTchatGame::unknownWordKeepsTheTiles()
     const QString letters = lettersOf(m_server, *tiles);
     clickTiles(m_chat, *tiles);
     QTest::mouseClick(m_chat->tileAt(66), Qt::RightButton);
-    QCOMPARE(m_chat->whoseturn, 0);
+    QCOMPARE(m_chat->game()->turn(), 0);
     QTRY_COMPARE(m_chat->label_status->text(),
                  QStringLiteral("Oops! ") + letters.toLower() + QStringLiteral(" is not a valid word."));
-    QCOMPARE(m_chat->whoseturn, 1);
+    QCOMPARE(m_chat->game()->turn(), 1);
     QCOMPARE(m_chat->label_word->text(), letters);
     QCOMPARE(m_chat->wordcount, 2);
     for (int p : *tiles)
@@ -145,9 +145,8 @@ void TestTchatGame::lockedTileOfTheOtherSeat()
     glyphon::TCell &cell = m_server->board.cell(11);
     cell.owner = 2;
     cell.locked = 1;
-    m_chat->boardtiles[11].owner = 2;
-    m_chat->boardtiles[11].locked = 1;
-    m_chat->drawtile(11);
+    feed(m_chat, "CMD_hisword+2+A+1+1+11");
+    feed(m_chat, "CMD_lockthemup+11+1");
     m_chat->clearSoundLog();
 
     clickTiles(m_chat, {11});

@@ -132,7 +132,7 @@ void TestTchatLeaving::askBeforeLeaving()
     auto copy = startCopy(params);
     Tchat *chat = copy->chat;
     chat->isconnected = true;
-    chat->myseat = seat;
+    chat->game()->loggedIn({seat});
     for (const QByteArray &m : messages)
         feed(chat, m);
     QStringList questions;
@@ -227,27 +227,27 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     QVERIFY(ann->reconnecting());
 
     // Clicks and chat wait for the connection, and say so.
-    ann->whoseturn = 2; // even a turn it believes it has
+    ann->game()->turnStarted({2}); // even a turn it believes it has
     clickTiles(ann, {11});
     QCOMPARE(ann->wordcount, 0);
     ann->mychat->setText(QStringLiteral("hello"));
     ann->sendit();
     QCOMPARE(ann->mychat->text(), QStringLiteral("hello"));
     QVERIFY(chatHas(ann, QStringLiteral("Not connected to the host: reconnecting, please wait.")));
-    ann->whoseturn = 0;
+    ann->game()->closeInput();
     const int attemptsWhileClosed = ann->reconnector()->attempts();
     QVERIFY(attemptsWhileClosed >= 1);
 
     QVERIFY(relay.open(relayPort));
     QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
     QTRY_VERIFY(!ann->reconnecting());
-    QCOMPARE(ann->myseat, 2);
+    QCOMPARE(ann->game()->mySeat(), 2);
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
     // The board, scores and turn as the host has them.
     const auto sameAsHost = [&] {
         for (int p : glyphon::tilePositions()) {
             const glyphon::TCell &cell = server->board.cell(p);
-            const glyphon::BoardTile &tile = ann->boardtiles[p];
+            const glyphon::Tile &tile = ann->game()->board()[p];
             if (tile.letter != cell.letter || tile.owner != cell.owner || tile.locked != cell.locked)
                 return false;
         }
@@ -291,14 +291,14 @@ void TestTchatLeaving::seatStillHeldMeansWaitingLonger()
     QTRY_VERIFY2(ann->reconnecting(), qPrintable(boxes.texts.join(u'|') + chatText(ann)));
     QTRY_VERIFY(ann->reconnector()->attempts() >= 2);
     QVERIFY(ann->reconnecting());
-    QCOMPARE(ann->myseat, 2);
+    QCOMPARE(ann->game()->mySeat(), 2);
     // Each attempt left its spectator seat at once: none is left over.
     QTRY_VERIFY(!host->server->seats[3].connected);
     QVERIFY(!chatHas(ann, QStringLiteral("You are spying.")));
 
     relay.cut(Relay::Host); // the host finds the old link dead
     QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
-    QCOMPARE(ann->myseat, 2);
+    QCOMPARE(ann->game()->mySeat(), 2);
     QTRY_COMPARE(host->server->seats[2].name, QByteArray("Ann"));
     QCOMPARE(boxes.texts, QStringList());
 }

@@ -216,9 +216,8 @@ void TestTchatTilesAndSeats::justWatchAnnouncements()
     QFETCH(QString, line);
     auto copy = start({});
     Tchat *chat = copy->chat;
-    chat->myseat = myseat;
-    chat->label_playername1->setText("Ann");
-    chat->label_playername2->setText("Bob");
+    chat->game()->loggedIn({myseat});
+    feed(chat, "CMD_existingplayers+1+Ann+0+2+Bob+0");
     chat->JustWatch1->setChecked(before);
     const QString text = chatText(chat);
     for (const QByteArray &one : message.split('\xFF'))
@@ -251,7 +250,7 @@ void TestTchatTilesAndSeats::tileSetsMenu()
     QCOMPARE(items, QStringList({"Classic/Classic3/Classic", "Ice/Ice3/Ice", "Wood/Wood3/Wood"}));
 
     // "classic" from the settings: built-in pictures, their item checked.
-    chat->myseat = 1;
+    chat->game()->loggedIn({1});
     feed(chat, plainLetters());
     feed(chat, "CMD_hisword+2+AA+2+2+11+12");
     const QImage builtin = chat->tileAt(11)->picture(1).toImage();

@@ -28,7 +28,7 @@ QString differences(const Tchat *chat, const TServer *server, const QList<int> &
     QStringList out;
     for (int p : glyphon::tilePositions()) {
         const glyphon::TCell &cell = server->board.cell(p);
-        const glyphon::BoardTile &tile = chat->boardtiles[p];
+        const glyphon::Tile &tile = chat->game()->board()[p];
         if (tile.letter != cell.letter || tile.value != cell.value || tile.owner != cell.owner
             || tile.locked != cell.locked)
             out << QStringLiteral("tile %1").arg(p);
@@ -103,10 +103,10 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
         if (hold)
             return;
         for (Tchat *player : {cid, ann}) {
-            if (!player->myTurn() || player->wordcount != 0 || server->currentplayer != player->myseat
+            if (!player->myTurn() || player->wordcount != 0 || server->currentplayer != player->game()->mySeat()
                 || server->pendingAction != TServer::TimeUp)
                 continue;
-            if (const auto word = findWord(server, player->myseat)) {
+            if (const auto word = findWord(server, player->game()->mySeat())) {
                 lastWord = *word;
                 clickTiles(player, *word);
                 player->hitdone();
@@ -132,12 +132,12 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     server->timer_breaks->stop();
     spectator = startCopy({"Bob", "127.0.0.1", "false"}, 10);
     Tchat *bob = spectator->chat;
-    QTRY_VERIFY(bob->whoseturn == server->currentplayer && differences(bob, server).isEmpty());
+    QTRY_VERIFY(bob->game()->turn() == server->currentplayer && differences(bob, server).isEmpty());
     // Arriving mid-turn, it cannot know the last word: no outline anywhere.
     for (int p : glyphon::tilePositions())
         QCOMPARE(bob->tileAt(p)->lastMoveSlot(), 0);
     QCOMPARE(bob->timeleft, server->breakcount - 4);
-    QCOMPARE(bob->myseat, 3);
+    QCOMPARE(bob->game()->mySeat(), 3);
     QCOMPARE(bob->label_playername1->text(), QStringLiteral("Cid"));
     QCOMPARE(bob->label_playername2->text(), QStringLiteral("Ann"));
     QCOMPARE(bob->label_status->text(), (server->currentplayer == 1 ? QStringLiteral("Cid") : QStringLiteral("Ann"))
