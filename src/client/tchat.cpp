@@ -17,8 +17,11 @@
 #include "client/seatcontrol.h"
 #include "client/sounds.h"
 #include "artwork/tilepainter.h"
+#include "windows/windowutil.h"
 #include "client/tilesetmenu.h"
 #include "board/tilewidget.h"
+#include "client/boardpanel.h"
+#include "board/playercard.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -46,68 +49,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace glyphon {
-
-// The board panel paints the window's background: a warm paper gradient
-// with a faint woven pattern, a tray behind the tiles and cards behind the
-// two players, so that the controls sit on something rather than on grey.
-class BoardPanel : public QWidget
-{
-public:
-    static constexpr int PanelWidth = 764;
-    static constexpr int PanelHeight = 526;
-
-    explicit BoardPanel(QWidget *parent)
-        : QWidget(parent)
-    {
-        setFixedSize(PanelWidth, PanelHeight);
-        setFocusPolicy(Qt::StrongFocus);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-
-        glyphon::paintPaper(p, rect());
-
-        // Word mark above the board.
-        QFont mark(QStringLiteral("Arial"));
-        mark.setPixelSize(26);
-        mark.setBold(true);
-        mark.setLetterSpacing(QFont::AbsoluteSpacing, 6);
-        p.setFont(mark);
-        p.setPen(QColor(255, 255, 255, 170));
-        p.drawText(QRect(41, 5, 310, 32), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("GLYPHON"));
-        p.setPen(QColor(0x44, 0x42, 0x7e));
-        p.drawText(QRect(40, 4, 310, 32), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("GLYPHON"));
-
-        // Tray behind the 6 x 6 tiles.
-        const QRectF tray = QRectF(Tchat::BoardTray).adjusted(0.5, 0.5, -0.5, -0.5);
-        glyphon::TilePainter::paintTray(p, tray, 10);
-        p.setPen(QPen(QColor(255, 255, 255, 50), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(tray.adjusted(1, 1, -1, -1), 9, 9);
-
-        // Shelf under the word being built, the timer and the buttons.
-        const QRectF shelf(6.5, 378.5, 377, 143);
-        p.setPen(QPen(QColor(120, 96, 60, 60), 1));
-        p.setBrush(QColor(255, 255, 255, 70));
-        p.drawRoundedRect(shelf, 8, 8);
-
-        // Cards behind the two players: name row and word list.
-        for (int x : {385, 583}) {
-            const QRectF card(x + 0.5, 34.5, 175, 194);
-            p.setPen(QPen(QColor(120, 96, 60, 70), 1));
-            p.setBrush(QColor(255, 255, 255, 80));
-            p.drawRoundedRect(card, 8, 8);
-        }
-    }
-};
-
-} // namespace glyphon
 
 namespace {
 
@@ -212,51 +153,27 @@ void Tchat::createControls()
 
 void Tchat::createPlayerControls()
 {
-    const QFont nameFont = arialPixels(15, true);
-    const QFont scoreFont = arialPixels(15, true);
     for (int seat = 1; seat <= 2; ++seat) {
-        const int x = seat == 1 ? 389 : 587;
-        auto *marker = new TurnMarker(panel_board);
-        marker->setGeometry(x, 38, 168, 28);
-        marker->hide();
-        auto *eyes = new EyesPicture(panel_board);
-        eyes->setGeometry(x + 5, 47, 23, 10);
-        eyes->hide();
-        auto *name = makeLabel(panel_board, QString::fromLatin1(Waiting), QRect(x + 31, 40, 80, 24), nameFont);
-        name->setMinimumPixelSize(12);
-        name->setObjectName(QStringLiteral("label_playername%1").arg(seat));
-        auto *score = makeLabel(panel_board, QStringLiteral("0"), QRect(x + 115, 40, 30, 24), scoreFont);
-        score->setObjectName(QStringLiteral("label_score%1").arg(seat));
-        auto *bonus = makeLabel(panel_board, QString(), QRect(x + 149, 40, 30, 24), arialPixels(13, true));
-        bonus->setObjectName(QStringLiteral("label_bonus%1").arg(seat));
+        auto *card = new glyphon::PlayerCard(panel_board, seat, seat == 1 ? 389 : 587, QString::fromLatin1(Waiting));
+        m_cards[seat].reset(card);
+        (seat == 1 ? image_Turn1 : image_turn2) = card->marker;
+        (seat == 1 ? image_eyes1 : image_eyes2) = card->eyes;
+        (seat == 1 ? label_playername1 : label_playername2) = card->name;
+        (seat == 1 ? label_score1 : label_score2) = card->score;
+        (seat == 1 ? label_bonus1 : label_bonus2) = card->bonus;
+        (seat == 1 ? memo_thewords1 : memo_thewords2) = card->words;
+    }
+    showOwnListLight();
+}
 
-        auto *memo = new QPlainTextEdit(panel_board);
-        memo->setObjectName(QStringLiteral("memo_thewords%1").arg(seat));
-        memo->setGeometry(x, 70, 168, 154);
-        memo->setReadOnly(true);
-        memo->setFrameShape(QFrame::NoFrame);
-        memo->setFont(arialPixels(15));
-        memo->setFocusPolicy(Qt::NoFocus);
-        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-
-        if (seat == 1) {
-            image_Turn1 = marker;
-            image_eyes1 = eyes;
-            label_playername1 = name;
-            label_score1 = score;
-            label_bonus1 = bonus;
-            memo_thewords1 = memo;
-            setWordListColours(memo, LightGrey, DarkBlue);
-        } else {
-            image_turn2 = marker;
-            image_eyes2 = eyes;
-            label_playername2 = name;
-            label_score2 = score;
-            label_bonus2 = bonus;
-            memo_thewords2 = memo;
-            setWordListColours(memo, DarkBlue, LightGrey);
-        }
-        realignPlayerRow(seat);
+void Tchat::showOwnListLight()
+{
+    // The own list always has the light colours; a spectator's is seat 1's.
+    const int own = m_game->mySeat() == 2 ? 2 : 1;
+    for (int seat = 1; seat <= 2; ++seat) {
+        const bool light = seat == own;
+        m_cards[seat]->setListColours(glyphon::toQColor(light ? LightGrey : DarkBlue),
+                                      glyphon::toQColor(light ? DarkBlue : LightGrey));
     }
 }
 
@@ -515,7 +432,7 @@ void Tchat::connectSideWindows()
     connect(m_context.gamestart, &Tgamestart::startRequested, this, &Tchat::startGameRequested);
     connect(Help2, &QAction::triggered, this, [this] { showInFront(m_context.help); });
     connect(About1, &QAction::triggered, this, [this] { showInFront(m_context.about); });
-    connect(m_context.spylist, &Tspylist::removeRequested, this, &Tchat::kicking);
+    connect(m_context.spylist, &Tspylist::removeRequested, m_seats, &glyphon::SeatControl::kicking);
     connect(m_context.phrases, &Tphrases::phrasesAccepted, this, [this](const QStringList &texts) {
         for (int n = 1; n <= texts.size(); ++n)
             m_phraseRow->setPhrase(n, texts.at(n - 1));
@@ -540,24 +457,9 @@ QLabel *Tchat::scoreLabel(int seat) const
     return seat == 1 ? label_score1 : seat == 2 ? label_score2 : nullptr;
 }
 
-QLabel *Tchat::bonusLabel(int seat) const
+TileWidget *Tchat::tileAt(int position) const
 {
-    return seat == 1 ? label_bonus1 : seat == 2 ? label_bonus2 : nullptr;
-}
-
-EyesPicture *Tchat::eyesPicture(int seat) const
-{
-    return seat == 1 ? image_eyes1 : seat == 2 ? image_eyes2 : nullptr;
-}
-
-TurnMarker *Tchat::turnMarker(int seat) const
-{
-    return seat == 1 ? image_Turn1 : seat == 2 ? image_turn2 : nullptr;
-}
-
-QPlainTextEdit *Tchat::wordList(int seat) const
-{
-    return seat == 1 ? memo_thewords1 : seat == 2 ? memo_thewords2 : nullptr;
+    return position >= 0 && position < int(image_word.size()) ? image_word[position] : nullptr;
 }
 
 QString Tchat::shownName(int seat) const
@@ -586,62 +488,16 @@ void Tchat::bindGame()
 
 void Tchat::showSeat(int seat)
 {
-    QLabel *name = playerNameLabel(seat);
-    if (!name)
+    if (!glyphon::ClientGame::isPlayerSeat(seat))
         return;
     const glyphon::ClientGame::Seat &record = m_game->seat(seat);
-    name->setText(shownName(seat));
-    scoreLabel(seat)->setText(QString::number(record.score));
-    bonusLabel(seat)->setText(record.lastPoints ? QStringLiteral("+%1").arg(*record.lastPoints) : QString());
-    eyesPicture(seat)->setVisible(record.watching);
-    realignPlayerRow(seat);
+    m_cards[seat]->show(shownName(seat), record.score, record.lastPoints, record.watching);
 }
 
-TileWidget *Tchat::tileAt(int position) const
+void Tchat::keepCardsReadable()
 {
-    return position >= 0 && position < int(image_word.size()) ? image_word[position] : nullptr;
-}
-
-void Tchat::realignPlayerRow(int seat)
-{
-    QLabel *name = playerNameLabel(seat);
-    QLabel *score = scoreLabel(seat);
-    QLabel *bonus = bonusLabel(seat);
-    if (!name)
-        return;
-    // Labels size themselves to their text; the row keeps 4 pixels between.
-    for (QLabel *label : {name, score, bonus})
-        label->resize(qMax(1, label->fontMetrics().horizontalAdvance(label->text()) + 2), label->height());
-    // The row stays on the player's card: a long name gives way (it shrinks
-    // and is elided when drawn) rather than push the score out of sight.
-    const int rowEnd = turnMarker(seat)->geometry().right() + 1 - 4;
-    const int nameRoom = rowEnd - name->x() - 4 - score->width() - 4 - bonus->width();
-    if (name->width() > nameRoom)
-        name->resize(qMax(24, nameRoom), name->height());
-    score->move(name->geometry().right() + 1 + 4, score->y());
-    bonus->move(score->geometry().right() + 1 + 4, bonus->y());
-    keepPlayerRowReadable(seat);
-}
-
-void Tchat::keepPlayerRowReadable(int seat)
-{
-    QLabel *name = playerNameLabel(seat);
-    if (!name)
-        return;
-    const QList<const QWidget *> under{turnMarker(seat)};
-    const QColor ink(0x20, 0x1e, 0x4a);
-    glyphon::keepReadable(name, {ink}, under);
-    glyphon::keepReadable(scoreLabel(seat), {ink}, under);
-    // Green says "points won"; a light green where the marker is dark.
-    glyphon::keepReadable(bonusLabel(seat), {QColor(0x15, 0x5e, 0x2b), QColor(0x9b, 0xe8, 0xa8)}, under);
-}
-
-void Tchat::setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text)
-{
-    QPalette pal = memo->palette();
-    pal.setColor(QPalette::Base, glyphon::toQColor(background));
-    pal.setColor(QPalette::Text, glyphon::toQColor(text));
-    memo->setPalette(pal);
+    m_cards[1]->keepReadable();
+    m_cards[2]->keepReadable();
 }
 
 void Tchat::showMessageBox(const QString &text)

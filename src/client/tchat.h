@@ -21,6 +21,7 @@
 
 #include <optional>
 #include <array>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -51,6 +52,7 @@ class HintControl;
 class LeaveGuard;
 class PlayWithOthers;
 class OptionsMenu;
+class PlayerCard;
 class Reconnector;
 class PhraseRow;
 class SeatControl;
@@ -153,10 +155,6 @@ public:
     // --- Per-seat controls (seat 1 or 2; nullptr otherwise) --------------
     QLabel *playerNameLabel(int seat) const;
     QLabel *scoreLabel(int seat) const;
-    QLabel *bonusLabel(int seat) const;
-    EyesPicture *eyesPicture(int seat) const;
-    TurnMarker *turnMarker(int seat) const;
-    QPlainTextEdit *wordList(int seat) const;
     // What a player seat's name label shows: the name, else "<Waiting>".
     QString shownName(int seat) const;
     TileWidget *tileAt(int position) const;
@@ -177,13 +175,7 @@ public:
     void justwatching(const glyphon::msg::JustWatching &m);
     void button_startClick();
     void Exit1Click();
-    void kicking(int seat);
-    // --- Just watching and removal (SeatControl does the work) ------------
-    void JustWatch1Click();
-    void label_playername1ContextPopup(int seat);
-    void RemoveFromGame1Click();
-    void SettoJustWatch1Click();
-    void UnsetJustWatch1Click();
+    // Just watching and the host's removals.
     glyphon::SeatControl *seatControl() const { return m_seats; }
     // Port of the game: GLYPHON_PORT, else "7772".
     static QString gamePortName();
@@ -201,9 +193,6 @@ public:
 
     // --- Coming back after a lost connection (joining player only) ------------
     glyphon::Reconnector *reconnector() const { return m_reconnector; }
-    // The tray the tiles lie on, in the board panel: a right-click anywhere
-    // on it submits.
-    static constexpr QRect BoardTray{40, 58, 309, 314};
     // How long a joiner waits for the host's seat before giving up.
     void setJoinTimeLimitMs(int ms);
     bool reconnecting() const;
@@ -326,11 +315,10 @@ private:
     void bindGame();
     void showSeat(int seat);
     void playerArrived(const glyphon::msg::SeatEntry &entry);
-    void realignPlayerRow(int seat);
+    void showOwnListLight();
     // Name, score and last-word points in colours that read on the card or
     // on the turn marker in the tile set's colours, whichever they stand on.
-    void keepPlayerRowReadable(int seat);
-    void setWordListColours(QPlainTextEdit *memo, quint32 background, quint32 text);
+    void keepCardsReadable();
     void showMessageBox(const QString &text);
     void modalFinished();
     void applyPlacement(const glyphon::WindowPlacement &placement);
@@ -383,6 +371,7 @@ private:
     glyphon::HostingCoordinator *m_hosting = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;
     glyphon::ClientGame *m_game = nullptr;
+    std::array<std::unique_ptr<glyphon::PlayerCard>, 3> m_cards; // by seat 1, 2
     glyphon::FrameBuffer m_frames;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

@@ -4,7 +4,7 @@
 
 #include "client/tchat.h"
 
-#include "board/turnwidgets.h"
+#include "board/playercard.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -18,13 +18,6 @@ void Tchat::describeForReaders()
     label_word->setAccessibleDescription(QStringLiteral("The word being built"));
     label_status->setAccessibleDescription(QStringLiteral("Whose turn it is and what happened last"));
     label_timer->setAccessibleDescription(QStringLiteral("Time left in the turn"));
-    for (int seat = 1; seat <= 2; ++seat) {
-        const QString who = seat == 1 ? QStringLiteral("the first player") : QStringLiteral("the second player");
-        playerNameLabel(seat)->setAccessibleDescription(QStringLiteral("Name of ") + who);
-        scoreLabel(seat)->setAccessibleDescription(QStringLiteral("Score of ") + who);
-        bonusLabel(seat)->setAccessibleDescription(QStringLiteral("Points of the last word of ") + who);
-        turnMarker(seat)->setAccessibleName(QStringLiteral("Turn of ") + who);
-        eyesPicture(seat)->setAccessibleName(who.mid(4, 1).toUpper() + who.mid(5) + QStringLiteral(" is just watching"));
-        wordList(seat)->setAccessibleName(QStringLiteral("Words of ") + who);
-    }
+    m_cards[1]->describe(QStringLiteral("the first player"));
+    m_cards[2]->describe(QStringLiteral("the second player"));
 }

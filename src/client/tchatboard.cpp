@@ -102,10 +102,9 @@ void Tchat::showTurnOf(int seat)
     paintTurnMarkers();
     image_Turn1->hide();
     image_turn2->hide();
-    if (TurnMarker *marker = turnMarker(seat))
-        marker->show();
-    keepPlayerRowReadable(1);
-    keepPlayerRowReadable(2);
+    if (glyphon::ClientGame::isPlayerSeat(seat))
+        (seat == 1 ? image_Turn1 : image_turn2)->show();
+    keepCardsReadable();
 }
 
 void Tchat::announceOwnTurnOrOther()

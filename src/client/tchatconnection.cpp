@@ -282,11 +282,7 @@ void Tchat::playerArrived(const glyphon::msg::SeatEntry &entry)
         // this session's choices; the file was read when it first came.
         if (!std::exchange(m_rejoined, false))
             loadinifile();
-        if (entry.seat == 2) {
-            // The own list always has the light colours.
-            setWordListColours(memo_thewords1, DarkBlue, LightGrey);
-            setWordListColours(memo_thewords2, LightGrey, DarkBlue);
-        }
+        showOwnListLight();
     } else {
         statusLine(name + QStringLiteral(" is Connected."));
     }
@@ -325,11 +321,6 @@ void Tchat::justwatching(const glyphon::msg::JustWatching &m)
         statusLine(name + QStringLiteral(" is just watching"));
     else
         statusLine(name + QStringLiteral(" is now playing again"));
-}
-
-void Tchat::kicking(int seat)
-{
-    m_seats->kicking(seat);
 }
 
 void Tchat::button_startClick()

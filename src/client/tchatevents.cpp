@@ -30,7 +30,7 @@ void Tchat::hisword(const glyphon::msg::HisWord &m)
     label_word->clear();
     const QString word = fromWire(m.word);
     label_status->setText(shownName(m.seat) + QStringLiteral(" made: ") + word);
-    QPlainTextEdit *list = wordList(m.seat);
+    QPlainTextEdit *list = m.seat == 1 ? memo_thewords1 : memo_thewords2;
     list->appendPlainText(word + QStringLiteral(" (") + QString::number(m.points) + QStringLiteral(")"));
     list->moveCursor(QTextCursor::End); // the latest word in view
     list->ensureCursorVisible();
@@ -71,8 +71,7 @@ void Tchat::endround()
     label_status->setText(QStringLiteral("Round has ended.. Please Wait."));
     image_Turn1->show();
     image_turn2->show();
-    keepPlayerRowReadable(1);
-    keepPlayerRowReadable(2);
+    keepCardsReadable();
     playsounds(QStringLiteral("roundover"));
 }
 

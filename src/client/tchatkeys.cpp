@@ -9,6 +9,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatinput.h"
+#include "client/boardpanel.h"
 #include "client/leaveguard.h"
 #include "board/keyboardpicker.h"
 #include "board/tilewidget.h"
@@ -112,7 +113,7 @@ bool Tchat::eventFilter(QObject *watched, QEvent *event)
         // Right-click anywhere on the tray submits, gaps and margin included,
         // as it does on a tile.
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::RightButton || !BoardTray.contains(mouse->position().toPoint()))
+        if (mouse->button() != Qt::RightButton || !glyphon::BoardPanel::Tray.contains(mouse->position().toPoint()))
             return QMainWindow::eventFilter(watched, event);
         if (event->type() == QEvent::MouseButtonRelease && !refuseWhileReconnecting() && myTurn())
             hitdone();

@@ -60,8 +60,7 @@ bool Tchat::loadgrouptiles(const QString &name)
     paintTurnMarkers();
     image_Turn1->update();
     image_turn2->update();
-    keepPlayerRowReadable(1);
-    keepPlayerRowReadable(2);
+    keepCardsReadable();
     return true;
 }
 

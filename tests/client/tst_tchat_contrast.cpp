@@ -115,7 +115,7 @@ void TestTchatContrast::everyTextReads()
     }
     QVERIFY(chat->label_bonus1->text().startsWith('+') || chat->label_bonus2->text().startsWith('+'));
     for (int seat = 1; seat <= 2; ++seat) {
-        const QPalette words = chat->wordList(seat)->palette();
+        const QPalette words = (seat == 1 ? chat->memo_thewords1 : chat->memo_thewords2)->palette();
         QVERIFY(glyphon::contrastRatio(words.color(QPalette::Text), words.color(QPalette::Base))
                 >= glyphon::ReadableContrast);
     }
