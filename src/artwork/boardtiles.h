@@ -6,7 +6,7 @@
 
 namespace glyphon {
 
-using BoardTile = Tile;
+using BoardTile = TCell;
 using BoardTiles = TileGrid;
 
 // Colour slot in which this client shows a seat: 0 (neutral) for nobody,

@@ -36,7 +36,7 @@ void Tchat::drawtile(int position)
     TileWidget *tile = tileAt(position);
     if (!tile)
         return;
-    const glyphon::Tile &record = m_game->board()[position];
+    const glyphon::TCell &record = m_game->board()[position];
     const int me = m_game->mySeat();
     tile->setHolder(tileHolder(record.owner));
     tile->showTile(record, glyphon::viewcolour(record.owner, me));
@@ -221,7 +221,7 @@ void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
     const int position = sender->hint().toInt();
     if (!glyphon::isTilePosition(position))
         return;
-    const glyphon::Tile &record = m_game->board()[position];
+    const glyphon::TCell &record = m_game->board()[position];
     if (!glyphon::canUse(record, m_game->mySeat())) {
         playsounds(QStringLiteral("badword"));
         showMessageBox(QStringLiteral("letter is locked"));

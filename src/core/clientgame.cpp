@@ -142,7 +142,7 @@ void ClientGame::lettersDealt(const msg::TheLetters &m)
     for (const msg::TileGroup &g : m.tiles) {
         if (!isTilePosition(g.position))
             continue;
-        m_board[g.position] = Tile{g.value, g.letter, 0, 0};
+        m_board[g.position] = TCell{g.value, g.letter, 0, 0};
         changed.append(g.position);
     }
     emit tilesChanged(changed);
@@ -217,7 +217,7 @@ void ClientGame::stateLoaded(const msg::LoadStats &m)
     for (const msg::TileGroup &g : m.tiles) {
         if (!isTilePosition(g.position))
             continue;
-        m_board[g.position] = Tile{g.value, g.letter, g.locked, g.owner};
+        m_board[g.position] = TCell{g.value, g.letter, g.locked, g.owner};
         changed.append(g.position);
     }
     emit tilesChanged(changed);

@@ -247,7 +247,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     const auto sameAsHost = [&] {
         for (int p : glyphon::tilePositions()) {
             const glyphon::TCell &cell = server->board.cell(p);
-            const glyphon::Tile &tile = ann->game()->board()[p];
+            const glyphon::TCell &tile = ann->game()->board()[p];
             if (tile.letter != cell.letter || tile.owner != cell.owner || tile.locked != cell.locked)
                 return false;
         }

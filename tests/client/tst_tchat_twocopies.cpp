@@ -28,7 +28,7 @@ QString differences(const Tchat *chat, const TServer *server, const QList<int> &
     QStringList out;
     for (int p : glyphon::tilePositions()) {
         const glyphon::TCell &cell = server->board.cell(p);
-        const glyphon::Tile &tile = chat->game()->board()[p];
+        const glyphon::TCell &tile = chat->game()->board()[p];
         if (tile.letter != cell.letter || tile.value != cell.value || tile.owner != cell.owner
             || tile.locked != cell.locked)
             out << QStringLiteral("tile %1").arg(p);

@@ -177,7 +177,7 @@ void TestClientGame::wordsTakeTilesAndMarkTheLastMove()
     QCOMPARE(sorted(repaint.last().at(0).value<QList<int>>()), QList<int>({21, 22, 31, 32}));
     game.roundStarted({2});
     QCOMPARE(game.round(), 2);
-    QCOMPARE(game.board()[31], glyphon::Tile{});
+    QCOMPARE(game.board()[31], glyphon::TCell{});
     QCOMPARE(game.seat(1).score, 2); // scores run over the rounds
 }
 
@@ -190,8 +190,8 @@ void TestClientGame::newcomerGetsTheWholeBoard()
     for (int p : glyphon::tilePositions())
         stats += "+" + QByteArray::number(p) + (p == 66 ? "+26+2+3+1" : "+1+0+0+0");
     game.stateLoaded(decoded<msg::LoadStats>(stats));
-    QCOMPARE(game.board()[66], (glyphon::Tile{3, 26, 1, 2}));
-    QCOMPARE(game.board()[11], (glyphon::Tile{0, 1, 0, 0}));
+    QCOMPARE(game.board()[66], (glyphon::TCell{3, 26, 1, 2}));
+    QCOMPARE(game.board()[11], (glyphon::TCell{0, 1, 0, 0}));
     QVERIFY(game.lastMove().positions().isEmpty());
     QCOMPARE(game.seat(1).score, 12);
     QCOMPARE(game.seat(2).score, 9);
