@@ -96,7 +96,7 @@ void TestTchatContrast::everyTextReads()
 
     QList<QLabel *> labels{chat->label_status, chat->label_roundnum, chat->label_playtoscore, chat->label_timer};
     for (int seat = 1; seat <= 2; ++seat)
-        labels << chat->playerNameLabel(seat) << chat->scoreLabel(seat) << chat->bonusLabel(seat);
+        labels << chat->playerNameLabel(seat) << chat->scoreLabel(seat) << (seat == 1 ? chat->label_bonus1 : chat->label_bonus2);
     chat->label_word->setText(QStringLiteral("WORD"));
     labels << chat->label_word;
     for (QLabel *label : labels) {

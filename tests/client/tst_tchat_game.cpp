@@ -147,6 +147,7 @@ void TestTchatGame::lockedTileOfTheOtherSeat()
     cell.locked = 1;
     feed(m_chat, "CMD_hisword+2+A+1+1+11");
     feed(m_chat, "CMD_lockthemup+11+1");
+    feed(m_chat, "CMD_nextplayer+1"); // a word pauses the turns until the next
     m_chat->clearSoundLog();
 
     clickTiles(m_chat, {11});
