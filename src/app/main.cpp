@@ -49,7 +49,8 @@ int main(int argc, char **argv)
 
     QStringList params = app.arguments();
     params.removeFirst();
-    GlyphonContext context(params);
+    // The environment is read here once; everything below is handed it.
+    GlyphonContext context(params, glyphon::ClientConfig::fromEnvironment());
     QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     // A session that ends, or a kill, closes the window like File > Exit, but
     // without asking: nobody may be there to answer.

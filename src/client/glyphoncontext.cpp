@@ -11,8 +11,9 @@
 #include "windows/spylist.h"
 #include "windows/tallylist.h"
 
-GlyphonContext::GlyphonContext(const QStringList &params, QObject *parent)
+GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientConfig &config, QObject *parent)
     : QObject(parent)
+    , config(config)
 {
     // The order of creation is fixed: the client window first (it is the
     // main window), the server among the others.

@@ -3,6 +3,8 @@
 // fixed order, the client window first. Nothing is global, so a test can run
 // a hosting copy and a joining copy side by side in one process.
 
+#include "client/clientconfig.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -21,11 +23,13 @@ class GlyphonContext : public QObject
     Q_OBJECT
 public:
     // params: the command line without the program name.
-    explicit GlyphonContext(const QStringList &params = {}, QObject *parent = nullptr);
+    explicit GlyphonContext(const QStringList &params = {}, const glyphon::ClientConfig &config = {},
+                            QObject *parent = nullptr);
     // Destroys the windows in reverse order: the server's sockets close and
     // the dictionary removes the word file it wrote.
     ~GlyphonContext() override;
 
+    const glyphon::ClientConfig config;
     Tchat *chat = nullptr;
     Tabout *about = nullptr;
     Tdownload *download = nullptr;

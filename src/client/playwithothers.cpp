@@ -23,14 +23,6 @@ bool saveOne(const char *key, const QString &value)
     return ProfileFile(SettingsStore::path()).write(section(), {{QString::fromLatin1(key), value}});
 }
 
-// The port of a game this copy would host: GLYPHON_PORT, else 7772.
-quint16 hostingPort()
-{
-    bool ok = false;
-    const int port = qEnvironmentVariableIntValue("GLYPHON_PORT", &ok);
-    return ok && port > 0 && port <= 65535 ? quint16(port) : PlayWithOthersWindow::DefaultPort;
-}
-
 } // namespace
 
 LobbySettings LobbySettings::load()
@@ -72,9 +64,10 @@ QStringList LobbySettings::remember(QStringList hosts, const QString &address)
     return hosts.mid(0, PlayWithOthersWindow::MaxRecentHosts);
 }
 
-PlayWithOthers::PlayWithOthers(QWidget *parentWindow)
+PlayWithOthers::PlayWithOthers(quint16 hostingPort, QWidget *parentWindow)
     : QObject(parentWindow)
     , m_parent(parentWindow)
+    , m_hostingPort(hostingPort)
     , m_launch(&PlayWithOthers::launchProgram)
 {
 }
@@ -120,7 +113,7 @@ void PlayWithOthers::host(const QString &name)
 {
     LobbySettings::saveName(name);
     // The address is not used by a host, but the command line wants one.
-    launch({name, QStringLiteral("0.0.0.0"), QStringLiteral("true")}, hostingPort());
+    launch({name, QStringLiteral("0.0.0.0"), QStringLiteral("true")}, m_hostingPort);
 }
 
 void PlayWithOthers::launch(const QStringList &args, quint16 port)

@@ -42,7 +42,8 @@ public:
     // true once the new copy runs. Tests put their own in place.
     using Launcher = std::function<bool(const QStringList &args, quint16 port)>;
 
-    explicit PlayWithOthers(QWidget *parentWindow);
+    // hostingPort: where a game this copy hosts is offered.
+    PlayWithOthers(quint16 hostingPort, QWidget *parentWindow);
 
     void setLauncher(Launcher launcher) { m_launch = std::move(launcher); }
     // Shows the window (made on first use) with the remembered name and addresses.
@@ -64,6 +65,7 @@ private:
     void launch(const QStringList &args, quint16 port);
 
     QWidget *m_parent;
+    quint16 m_hostingPort;
     PlayWithOthersWindow *m_window = nullptr;
     Launcher m_launch;
 };

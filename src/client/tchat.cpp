@@ -15,6 +15,7 @@
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
 #include "client/seatcontrol.h"
+#include "client/serverlink.h"
 #include "client/sounds.h"
 #include "artwork/tilepainter.h"
 #include "windows/windowutil.h"
@@ -99,16 +100,12 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
 
     createControls();
     createMenus();
-    createSockets();
+    createLink();
     describeForReaders();
     m_leave = new glyphon::LeaveGuard;
     createReconnector();
     bindGame();
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &Tchat::Timer1Timer);
     turntime = new QTimer(this);
     turntime->setInterval(1000);
     connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
@@ -123,11 +120,7 @@ Tchat::~Tchat()
 {
     // The sockets report their close to their owner; this window is going,
     // so nobody may hear it.
-    for (TSock *s : {sock, Sock11}) {
-        s->OnInfo = nullptr;
-        s->OnRead = nullptr;
-        s->Close();
-    }
+    m_link->shutDown();
     delete m_leave;
 }
 
@@ -328,7 +321,7 @@ void Tchat::createMenus()
     connect(StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
     PlayWithOthers1 = file->addAction(QStringLiteral("Play with Others..."));
     connect(PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
-    m_lobby = new glyphon::PlayWithOthers(this);
+    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), this);
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.
@@ -401,30 +394,23 @@ void Tchat::createMenus()
     About1 = help->addAction(QStringLiteral("About"));
 }
 
-void Tchat::createSockets()
+void Tchat::createLink()
 {
-    sock = new TSock(this);
-    sock->setPortName(gamePortName());
-    sock->OnRead = [this](TSock *, int) { sockRead(); };
-    sock->OnInfo = [this](TSock *, TSocketInfo info, const QString &msg) { sockInfo(info, msg); };
-    // The lobby's idle line: opened in multi-player mode, never used.
-    Sock11 = new TSock(this);
-    Sock11->setHostName(QStringLiteral("127.0.0.1"));
-    Sock11->setPortName(QStringLiteral("9001"));
-    // A host that takes the connection but never gives a seat (or a link
-    // whose packets vanish) would otherwise keep the joiner waiting for good.
-    m_joinLimit = new QTimer(this);
-    m_joinLimit->setSingleShot(true);
-    m_joinLimit->setInterval(20000);
-    connect(m_joinLimit, &QTimer::timeout, this, [this] {
+    m_link = new glyphon::ServerLink(this);
+    sock = m_link->socket();
+    sock->setPortName(m_context.config.gamePort);
+    Sock11 = m_link->lobbySocket();
+    Timer1 = m_link->pump()->timer();
+    connect(m_link, &glyphon::ServerLink::message, this, &Tchat::processsocktimer);
+    connect(m_link, &glyphon::ServerLink::info, this, &Tchat::sockInfo);
+    connect(m_link->pump(), &glyphon::MessagePump::rested, this, [this] {
+        if (m_connectionClosed)
+            closeWhenConnectionEnds();
+    });
+    connect(m_link, &glyphon::ServerLink::joinTimedOut, this, [this] {
         if (!isconnected)
             endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
     });
-}
-
-void Tchat::setJoinTimeLimitMs(int ms)
-{
-    m_joinLimit->setInterval(ms);
 }
 
 void Tchat::connectSideWindows()
@@ -503,10 +489,16 @@ void Tchat::keepCardsReadable()
 void Tchat::showMessageBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Glyphon"), text, QMessageBox::Ok, this);
-    ++m_modalDepth;
+    beginModal();
     glyphon::execOnTop(box);
-    --m_modalDepth;
+    endModal();
     modalFinished();
+}
+
+void Tchat::beginModal()
+{
+    if (m_modalDepth++ == 0)
+        m_link->pump()->setPaused(true);
 }
 
 void Tchat::modalFinished()
@@ -516,11 +508,12 @@ void Tchat::modalFinished()
     if (m_closeAfterModal) {
         m_closeAfterModal = false;
         scheduleClose();
-    } else if (!receivedlist.isEmpty() && !m_closing) {
-        Timer1->start();
-    } else if (m_connectionClosed) {
-        closeWhenConnectionEnds();
+        return;
     }
+    if (!m_closing)
+        m_link->pump()->setPaused(false); // wakes when messages wait
+    if (m_connectionClosed && (m_closing || m_link->pump()->queued() == 0))
+        closeWhenConnectionEnds();
 }
 
 void Tchat::showEvent(QShowEvent *event)
@@ -552,7 +545,7 @@ void Tchat::closeEvent(QCloseEvent *event)
         savePlacementAndSettings(on ? glyphon::fitToWorkArea(now, on->availableGeometry()) : now);
     }
     turntime->stop();
-    Timer1->stop();
+    m_link->pump()->setPaused(true);
     // The connection ends with the window, so the others see this copy leave.
     sock->Close();
     Sock11->Close();
@@ -584,10 +577,10 @@ bool Tchat::confirmLeaving()
     const bool player = isconnected && m_game->iPlay();
     if (!m_leave->needsQuestion(player))
         return true;
-    ++m_modalDepth;
+    beginModal();
     using Role = glyphon::LeaveGuard::Role;
     const bool leave = m_leave->askToLeave(this, m_params.isEmpty() ? Role::Solo : ishost ? Role::Host : Role::Joiner);
-    --m_modalDepth;
+    endModal();
     modalFinished();
     return leave;
 }

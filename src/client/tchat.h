@@ -1,7 +1,7 @@
 #pragma once
 // Tchat: the client main window. It reads the command line, hosts or joins,
-// logs in, frames what the server sends into a queue and hands one message
-// per tick of Timer1 to the handler named by it; it draws the board, lets
+// logs in, and hands each message its line to the host delivers (one per
+// tick of Timer1) to the handler named by it; it draws the board, lets
 // the user build and submit words during the own turn, shows the game
 // events and runs the chat pane. The server decides everything that counts;
 // this window renders what it is told and sends the user's requests.
@@ -56,6 +56,7 @@ class PlayerCard;
 class Reconnector;
 class PhraseRow;
 class SeatControl;
+class ServerLink;
 class SoundPlayer;
 class TileSetMenu;
 } // namespace glyphon
@@ -80,7 +81,6 @@ public:
     bool ishost = false;
     QString myname;
     QString hostaddress;
-    QList<QByteArray> receivedlist; // complete messages not handled yet
 
     QStringList theword; // positions "11".."66" in the order chosen
     int wordcount = 0;
@@ -147,9 +147,9 @@ public:
     QMenu *popup_kick = nullptr;   // the player names' menu, for the host
     QMenu *grouptilesitem = nullptr; // Tiles
 
-    TSock *sock = nullptr;
-    TSock *Sock11 = nullptr;
-    QTimer *Timer1 = nullptr;
+    TSock *sock = nullptr;   // the line to the host, owned by the link
+    TSock *Sock11 = nullptr; // the lobby's idle line
+    QTimer *Timer1 = nullptr; // the message pump's tick
     QTimer *turntime = nullptr;
 
     // --- Per-seat controls (seat 1 or 2; nullptr otherwise) --------------
@@ -167,7 +167,9 @@ public:
     void sockRead();
     void sockInfo(TSocketInfo info, const QString &msg);
     void Timer1Timer();
-    void processsocktimer();
+    // Hands one message to the handler its name says; others are ignored.
+    void processsocktimer(const QByteArray &message);
+    glyphon::ServerLink *link() const { return m_link; }
     // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
     void newplayerinfo(const QList<glyphon::msg::SeatEntry> &players);
     void playerdisconnected(const glyphon::msg::PlayerDisconnected &m);
@@ -177,8 +179,6 @@ public:
     void Exit1Click();
     // Just watching and the host's removals.
     glyphon::SeatControl *seatControl() const { return m_seats; }
-    // Port of the game: GLYPHON_PORT, else "7772".
-    static QString gamePortName();
     // Closes for the program (a signal, the session's end): no question.
     void closeWithoutAsking();
     glyphon::LeaveGuard *leaveGuard() const { return m_leave; }
@@ -193,8 +193,6 @@ public:
 
     // --- Coming back after a lost connection (joining player only) ------------
     glyphon::Reconnector *reconnector() const { return m_reconnector; }
-    // How long a joiner waits for the host's seat before giving up.
-    void setJoinTimeLimitMs(int ms);
     bool reconnecting() const;
     // True (and says why) when input must wait for the connection.
     bool refuseWhileReconnecting();
@@ -311,7 +309,7 @@ private:
     void createBoardControls();
     void createChatControls();
     void createMenus();
-    void createSockets();
+    void createLink();
     void bindGame();
     void showSeat(int seat);
     void playerArrived(const glyphon::msg::SeatEntry &entry);
@@ -320,6 +318,10 @@ private:
     // on the turn marker in the tile set's colours, whichever they stand on.
     void keepCardsReadable();
     void showMessageBox(const QString &text);
+    // A box or dialog of this window waits for the user: no message is
+    // handed out meanwhile, as the handler that opened it has not finished.
+    void beginModal();
+    void endModal() { --m_modalDepth; }
     void modalFinished();
     void applyPlacement(const glyphon::WindowPlacement &placement);
     // False when the place or size had to be brought onto the screens.
@@ -356,14 +358,12 @@ private:
     bool m_closing = false;
     int m_modalDepth = 0;
     bool m_closeAfterModal = false;
-    bool m_dispatchNow = false;      // an arrival at rest is handed out at once
     bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
     bool m_closeWithoutAsking = false;
     bool m_closeQueued = false;
     bool m_rejoined = false; // the seat came back; the settings are not read again
     bool m_connectionFailed = false; // an error came before "Socket Closed"
     bool m_endingWithMessage = false; // a box says why, then the window closes
-    QTimer *m_joinLimit = nullptr;    // a joiner's host must give a seat within this
     QChar m_refusedLetter;            // a typed letter had no tile; Enter warns once
     bool m_toldTooEarly = false;      // letters typed before the own turn were reported
     glyphon::LeaveGuard *m_leave = nullptr;
@@ -372,7 +372,7 @@ private:
     glyphon::Reconnector *m_reconnector = nullptr;
     glyphon::ClientGame *m_game = nullptr;
     std::array<std::unique_ptr<glyphon::PlayerCard>, 3> m_cards; // by seat 1, 2
-    glyphon::FrameBuffer m_frames;
+    glyphon::ServerLink *m_link = nullptr;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;
     glyphon::OptionsMenu *m_options = nullptr;

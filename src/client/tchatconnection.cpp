@@ -9,6 +9,7 @@
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
+#include "client/serverlink.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -24,12 +25,6 @@
 
 using glyphon::fromWire;
 using glyphon::toWire;
-
-QString Tchat::gamePortName()
-{
-    const QByteArray port = qgetenv("GLYPHON_PORT");
-    return port.isEmpty() ? QStringLiteral("7772") : QString::fromLatin1(port);
-}
 
 void Tchat::processparams()
 {
@@ -83,9 +78,7 @@ void Tchat::hostpress()
         connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
         m_hosting->start(OpenPortOnRouter1->isChecked());
     }
-    sock->setHostName(QStringLiteral("127.0.0.1"));
-    sock->setPortName(m_context.server->Sock1->PortName());
-    sock->Open();
+    m_link->open(QStringLiteral("127.0.0.1"), m_context.server->Sock1->PortName(), false);
     button_start->show();
     StartGame1->setEnabled(true);
     m_context.spylist->setRemoveEnabled(true);
@@ -93,12 +86,9 @@ void Tchat::hostpress()
 
 void Tchat::joinpress()
 {
-    sock->setHostName(hostaddress);
-    sock->setPortName(gamePortName());
-    sock->Open();
     // A link that dies in silence is noticed here too, and reconnected.
-    sock->setKeepAlive(10, 5, 4);
-    m_joinLimit->start();
+    m_link->open(hostaddress, m_context.config.gamePort, true);
+    m_link->startJoinLimit();
     button_start->hide();
     StartGame1->setEnabled(false);
 }
@@ -112,8 +102,7 @@ void Tchat::PlayWithOthers1Click()
 
 void Tchat::sendMessage(const QByteArray &message)
 {
-    if (sock->Connected())
-        sock->Send(message);
+    m_link->send(message);
 }
 
 void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
@@ -122,32 +111,14 @@ void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
         return;
     m_game->loggedIn(m);
     isconnected = true;
-    m_joinLimit->stop();
+    m_link->stopJoinLimit();
     paintTurnMarkers();
     sendMessage(glyphon::msg::LoginInfo{m.seat, glyphon::VersionText, toWire(myname)}.encode());
 }
 
 void Tchat::sockRead()
 {
-    QList<QByteArray> messages;
-    const bool ok = m_frames.append(sock->Text(), messages);
-    receivedlist.append(messages);
-    // A dispatch that has rested a whole tick hands this message out at once
-    // (once this socket event has returned); the next waits for the tick.
-    if (!receivedlist.isEmpty() && !Timer1->isActive() && !m_closing && m_modalDepth == 0) {
-        Timer1->start();
-        m_dispatchNow = true;
-        QMetaObject::invokeMethod(this, [this] {
-            if (!m_dispatchNow || m_modalDepth > 0 || m_closing)
-                return;
-            m_dispatchNow = false;
-            processsocktimer();
-        }, Qt::QueuedConnection);
-    }
-    if (!ok) {
-        // A peer that sends an endless message is not a server of ours.
-        sock->Close();
-    }
+    m_link->read();
 }
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)
@@ -157,8 +128,8 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
     if (m_endingWithMessage)
         return; // the box says what happened; the window closes after it
     // A joiner that never got a seat is told, rather than see the window go.
-    if (info == TSocketInfo::Error && !ishost && !isconnected && m_joinLimit->isActive()) {
-        m_joinLimit->stop();
+    if (info == TSocketInfo::Error && !ishost && !isconnected && m_link->awaitingSeat()) {
+        m_link->stopJoinLimit();
         endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
         return;
     }
@@ -168,29 +139,14 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
     // full" box, a last chat line); the window closes once they are done.
     if (msg == QLatin1String("Socket Closed")) {
         m_connectionClosed = true;
-        if (receivedlist.isEmpty())
+        if (m_link->pump()->queued() == 0)
             closeWhenConnectionEnds();
     }
 }
 
 void Tchat::Timer1Timer()
 {
-    // While one of this window's message boxes waits for the user, the
-    // handler that opened it has not finished; the next message waits too.
-    if (m_modalDepth > 0) {
-        Timer1->stop();
-        return;
-    }
-    // A tick with nothing to hand out lets the timer rest until the next
-    // arrival, which is then handled at once.
-    if (receivedlist.isEmpty()) {
-        Timer1->stop();
-        if (m_connectionClosed)
-            closeWhenConnectionEnds();
-        return;
-    }
-    m_dispatchNow = false;
-    processsocktimer();
+    m_link->pump()->tick();
 }
 
 namespace {
@@ -250,11 +206,9 @@ const Route routes[] = {
 
 } // namespace
 
-void Tchat::processsocktimer()
+void Tchat::processsocktimer(const QByteArray &message)
 {
-    if (receivedlist.isEmpty())
-        return;
-    const glyphon::Command command = glyphon::splitCommand(receivedlist.takeFirst());
+    const glyphon::Command command = glyphon::splitCommand(message);
     if (command.name.isEmpty())
         return;
     for (const Route &route : routes) {
@@ -352,9 +306,9 @@ void Tchat::endWithMessage(const QString &text)
         return;
     m_endingWithMessage = true;
     // Counted as a box already, so nothing closes the window before it shows.
-    ++m_modalDepth;
+    beginModal();
     QMetaObject::invokeMethod(this, [this, text] {
-        --m_modalDepth;
+        endModal();
         statusLine(text);
         showMessageBox(text + QStringLiteral(" The window will close."));
         scheduleClose();

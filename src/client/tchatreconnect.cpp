@@ -5,7 +5,9 @@
 #include "client/tchat.h"
 
 #include "chat/chatinput.h"
+#include "client/glyphoncontext.h"
 #include "client/reconnector.h"
+#include "client/serverlink.h"
 #include "board/tilewidget.h"
 #include "protocol/tsock.h"
 
@@ -16,13 +18,7 @@ void Tchat::createReconnector()
 {
     glyphon::Reconnector::Hooks hooks;
     hooks.closeSocket = [this] { sock->Close(); };
-    hooks.openSocket = [this] {
-        m_frames.clear(); // a half message of the old link means nothing now
-        sock->setHostName(hostaddress);
-        sock->setPortName(gamePortName());
-        sock->Open();
-        sock->setKeepAlive(10, 5, 4);
-    };
+    hooks.openSocket = [this] { m_link->open(hostaddress, m_context.config.gamePort, true); };
     hooks.status = [this](const QString &text) { statusLine(text); };
     m_reconnector = new glyphon::Reconnector(std::move(hooks), this);
     connect(m_reconnector, &glyphon::Reconnector::gaveUp, this, &Tchat::reconnectGaveUp);

@@ -183,9 +183,9 @@ void Tchat::RiziLevel1Click(const QString &level)
 
 void Tchat::TextColor1Click()
 {
-    ++m_modalDepth;
+    beginModal();
     const QColor chosen = QColorDialog::getColor(glyphon::toQColor(settings.textColour), this);
-    --m_modalDepth;
+    endModal();
     if (chosen.isValid()) {
         settings.textColour = glyphon::fromQColor(chosen);
         mychat->setTextColour(settings.textColour);

@@ -44,7 +44,7 @@ quint16 useFreePort()
 
 std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs)
 {
-    auto context = std::make_unique<GlyphonContext>(params);
+    auto context = std::make_unique<GlyphonContext>(params, glyphon::ClientConfig::fromEnvironment());
     context->server->setTickMs(tickMs);
     context->start();
     return context;
@@ -87,8 +87,7 @@ bool chatHas(const Tchat *chat, const QString &text)
 
 void feed(Tchat *chat, const QByteArray &message)
 {
-    chat->receivedlist.append(message);
-    chat->processsocktimer();
+    chat->processsocktimer(message);
 }
 
 bool RawClient::connectTo(quint16 port)

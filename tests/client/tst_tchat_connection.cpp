@@ -7,6 +7,7 @@
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "chat/phraserow.h"
+#include "client/serverlink.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -249,8 +250,8 @@ void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses()
         QVERIFY(holder.listen(QHostAddress::Any, port));
 
     BoxAnswerer boxes;
-    auto copy = std::make_unique<GlyphonContext>(params);
-    copy->chat->setJoinTimeLimitMs(300);
+    auto copy = std::make_unique<GlyphonContext>(params, glyphon::ClientConfig::fromEnvironment());
+    copy->chat->link()->setJoinTimeLimitMs(300);
     QSignalSpy closed(copy->chat, &Tchat::closed);
     copy->start();
     QTRY_COMPARE(closed.count(), 1);
@@ -405,7 +406,7 @@ void TestTchatConnection::framingFromAHostOfOurOwn()
     QVERIFY(ann->label_status->text() != QStringLiteral("Round has ended.. Please Wait."));
     // Nothing queued: the dispatch timer rests.
     QTRY_VERIFY(!ann->Timer1->isActive());
-    QVERIFY(ann->receivedlist.isEmpty());
+    QCOMPARE(ann->link()->pump()->queued(), 0);
 
     // A chatter sound goes out with its empty last field.
     ann->phraseRow()->popup_sounds->actions().at(11)->trigger(); // "Yippee"
@@ -431,7 +432,7 @@ void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()
         burst += "CMD_chat+1+Cid chats: line" + QByteArray::number(i) + ".|clBlack\xFF";
     fake.send(burst);
     QTRY_VERIFY(chatHas(ann, QStringLiteral("line0.")));
-    QTRY_COMPARE(ann->receivedlist.size(), 29);
+    QTRY_COMPARE(ann->link()->pump()->queued(), 29);
     for (int i = 1; i < 30; ++i) {
         QVERIFY(!chatHas(ann, QStringLiteral("line%1.").arg(i)));
         ann->Timer1Timer();
@@ -439,7 +440,7 @@ void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()
     }
     // Handled less than a tick ago: the next waits for the tick.
     fake.send("CMD_chat+1+Cid chats: soon|clBlack\xFF");
-    QTRY_COMPARE(ann->receivedlist.size(), 1);
+    QTRY_COMPARE(ann->link()->pump()->queued(), 1);
     QVERIFY(!chatHas(ann, QStringLiteral("soon")));
     ann->Timer1Timer();
     QVERIFY(chatHas(ann, QStringLiteral("soon")));

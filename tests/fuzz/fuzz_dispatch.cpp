@@ -61,11 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     glyphon::FrameBuffer frames;
     QList<QByteArray> messages;
     frames.append(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), messages);
-    for (const QByteArray &m : messages) {
-        chat->receivedlist.append(m);
-        chat->processsocktimer();
-    }
-    chat->receivedlist.clear();
+    for (const QByteArray &m : messages)
+        chat->processsocktimer(m);
     // What piles up from input to input only slows the next ones down.
     chat->mainchat->clearChat();
     chat->memo_thewords1->clear();

@@ -1,0 +1,24 @@
+#pragma once
+// What the desktop program takes from its surroundings, read once at
+// start-up (see fromEnvironment) and handed to the windows, so that nothing
+// below looks it up for itself and a test can run copies on ports of its own.
+
+#include <QString>
+
+namespace glyphon {
+
+struct ClientConfig
+{
+    static constexpr quint16 DefaultPort = 7772;
+
+    // The game's port: hosted on, and joined at the address given.
+    QString gamePort = QString::number(DefaultPort);
+
+    // The port as a number; the default for text that is no port.
+    quint16 gamePortNumber() const;
+
+    // GLYPHON_PORT, else the default.
+    static ClientConfig fromEnvironment();
+};
+
+} // namespace glyphon

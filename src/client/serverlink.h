@@ -1,0 +1,65 @@
+#pragma once
+// The window's line to the host: the socket, the message pump that frames
+// what arrives and hands it out one message per tick (at once after a rest),
+// the time a joiner waits for its seat, and the lobby's idle line. What the
+// messages and the socket's news mean is the window's business.
+
+#include "core/messagepump.h"
+
+#include <QObject>
+#include <QString>
+
+class QTimer;
+class TSock;
+enum class TSocketInfo;
+
+namespace glyphon {
+
+class ServerLink : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int TickMs = 1;
+    static constexpr int JoinTimeLimitMs = 20000;
+
+    explicit ServerLink(QObject *parent = nullptr);
+    // Closes both lines without a word to anybody.
+    ~ServerLink() override;
+
+    TSock *socket() const { return m_sock; }
+    // Opened in multi-player mode, never used.
+    TSock *lobbySocket() const { return m_lobby; }
+    MessagePump *pump() const { return m_pump; }
+
+    // A line of its own from here on: what the old one queued is still
+    // handed out, a half message of it is dropped. keepAlive notices a link
+    // that dies in silence.
+    void open(const QString &host, const QString &port, bool keepAlive);
+    // Frames what the socket has; a message without end closes the line.
+    void read();
+    // Sent only while connected.
+    void send(const QByteArray &message);
+    // Stops reporting to the window and closes both lines.
+    void shutDown();
+
+    // A host that takes the connection but never gives a seat (or a link
+    // whose packets vanish) would otherwise keep a joiner waiting for good.
+    void startJoinLimit();
+    void stopJoinLimit();
+    bool awaitingSeat() const;
+    void setJoinTimeLimitMs(int ms);
+
+signals:
+    void message(const QByteArray &message);
+    void info(TSocketInfo info, const QString &text);
+    void joinTimedOut();
+
+private:
+    TSock *m_sock;
+    TSock *m_lobby;
+    MessagePump *m_pump;
+    QTimer *m_joinLimit;
+    MessagePump::ConnectionId m_line = 0;
+};
+
+} // namespace glyphon
