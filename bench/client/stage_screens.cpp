@@ -35,7 +35,7 @@ namespace {
 bool hasLock(const TServer &server)
 {
     for (int p : glyphon::tilePositions())
-        if (server.board.cell(p).locked)
+        if (server.board().cell(p).locked)
             return true;
     return false;
 }
@@ -121,10 +121,10 @@ int main(int argc, char **argv)
                 context.tallylist->listbox_tally->setCurrentRow(0);
             }
             ready = true;
-        } else if (chat->myTurn() && chat->wordcount == 0 && server->currentplayer == 1
-                   && server->pendingAction == TServer::TimeUp) {
+        } else if (chat->myTurn() && chat->wordcount == 0 && server->game().currentPlayer() == 1
+                   && server->game().inTurn()) {
             const auto word = server->listbox_words.computerplay(
-                server->board, 1, [server](const QString &w) { return server->checkforused(w); });
+                server->board(), 1, [server](const QString &w) { return server->checkforused(w); });
             if (!word)
                 return;
             const bool last = !winnerMode && ownWords >= 6 && hasLock(*server);

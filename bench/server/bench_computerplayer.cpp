@@ -163,7 +163,7 @@ int main(int argc, char **argv)
         for (int round = 1; round <= 100; ++round) {
             ++rounds;
             Board board;
-            board.deal();
+            board.deal(glyphon::rng());
             usedwords.clear();
             int idle = 0;
             while (!board.checkforfull()) {

@@ -162,7 +162,7 @@ int main(int argc, char **argv)
         int seat = 2;
         for (int round = 1; round <= 50; ++round) {
             Board board;
-            board.deal();
+            board.deal(glyphon::rng());
             usedwords.clear();
             int idle = 0;
             while (!board.checkforfull() && idle < 8 && usedwords.size() < 500) {

@@ -46,12 +46,12 @@ QString playerLabel(const TServer &server, int seat)
 
 QString reasonText(int reason)
 {
-    switch (reason) {
-    case TServer::NotAWord: return QStringLiteral("not a word");
-    case TServer::AlreadyPlayed: return QStringLiteral("already played");
-    case TServer::LockedTile: return QStringLiteral("locked tile");
-    default: return QStringLiteral("reason %1").arg(reason);
+    switch (glyphon::RejectReason(reason)) {
+    case glyphon::RejectReason::NotAWord: return QStringLiteral("not a word");
+    case glyphon::RejectReason::AlreadyPlayed: return QStringLiteral("already played");
+    case glyphon::RejectReason::LockedTile: return QStringLiteral("locked tile");
     }
+    return QStringLiteral("reason %1").arg(reason);
 }
 
 } // namespace
@@ -235,7 +235,7 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::gameWon, &app, [&](int seat, const QString &) {
         const int other = seat == 1 ? 2 : 1;
         say(QStringLiteral("Winner: %1 (%2 to %3) after %4 rounds; %5 words accepted, %6 rejected; %7 s")
-                .arg(playerLabel(server, seat)).arg(server.seats[seat].score).arg(server.seats[other].score).arg(server.round)
+                .arg(playerLabel(server, seat)).arg(server.seats[seat].score).arg(server.seats[other].score).arg(server.game().round())
                 .arg(accepted).arg(rejected).arg(clock.elapsed() / 1000.0, 0, 'f', 2));
         if (!quitAfterGame)
             return;

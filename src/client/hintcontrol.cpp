@@ -50,7 +50,7 @@ bool HintControl::available() const
     // Somebody else plays: a hint would be help against a person.
     if (other.connected && !other.watching)
         return false;
-    return m_server->gameon && m_server->currentplayer == seat && m_server->pendingAction == TServer::TimeUp
+    return m_server->game().inTurn() && m_server->game().currentPlayer() == seat
         && !m_server->seats[seat].watching;
 }
 

@@ -14,7 +14,7 @@ Board::Board()
     m_cells.fill(NoTile);
 }
 
-QList<int> Board::deal()
+QList<int> Board::deal(std::mt19937 &generator)
 {
     m_cells.fill(NoTile);
     QList<int> list;
@@ -22,9 +22,9 @@ QList<int> Board::deal()
     for (int p : tilePositions()) {
         TCell &c = m_cells[p];
         c = TCell{};
-        c.letter = RollLetter();
-        if (randomBelow(10) < 2)
-            c.value = randomBelow(5);
+        c.letter = RollLetter(generator);
+        if (randomBelow(generator, 10) < 2)
+            c.value = randomBelow(generator, 5);
         list << p << c.letter << c.value;
     }
     return list;

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <random>
 
 namespace glyphon {
 
@@ -24,7 +25,7 @@ public:
     // A fresh board: every tile gets RollLetter, owner/value/locked 0, then a
     // draw 0..9 and, when below 2, a value drawn 0..4. Returns the groups
     // position, letter, value in board order (the CMD_theletters list).
-    QList<int> deal();
+    QList<int> deal(std::mt19937 &generator);
 
     struct Reading
     {

@@ -16,9 +16,14 @@ void LetterOfCode(int code, QString &text)
 
 int RollLetter()
 {
+    return RollLetter(glyphon::rng());
+}
+
+int RollLetter(std::mt19937 &generator)
+{
     // Face before die: the order of the two draws is part of a replayable deal.
-    const int face = glyphon::randomBelow(6);
-    const int die = glyphon::randomBelow(10);
+    const int face = glyphon::randomBelow(generator, 6);
+    const int die = glyphon::randomBelow(generator, 10);
     return LetterCode(QLatin1Char(glyphon::letterDice()[die][face]));
 }
 

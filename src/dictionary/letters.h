@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QString>
 #include <array>
+#include <random>
 
 // "a" gives 1 ... "z" 26; anything else, capitals included, 0.
 int LetterCode(QChar ch);
@@ -12,6 +13,7 @@ void LetterOfCode(int code, QString &text);
 // A face 1..6 first, then a die 1..10, both uniform from glyphon::rng();
 // the letter code of that face.
 int RollLetter();
+int RollLetter(std::mt19937 &generator);
 
 namespace glyphon {
 // dice[die][face], both zero-based, as letters.

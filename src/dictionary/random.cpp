@@ -24,13 +24,18 @@ void seedRandomFromClock()
 
 int randomBelow(int n)
 {
+    return randomBelow(rng(), n);
+}
+
+int randomBelow(std::mt19937 &generator, int n)
+{
     Q_ASSERT(n >= 1);
     if (n <= 1)
         return 0;
     // Multiply and shift: exactly one generator output per draw, so a replay
     // from a seed consumes the generator draw for draw, whatever n is. The
     // bias (below n / 2^32) is far under anything a game could show.
-    const quint64 x = rng()();
+    const quint64 x = generator();
     return static_cast<int>((x * static_cast<quint64>(n)) >> 32);
 }
 

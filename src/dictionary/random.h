@@ -13,5 +13,6 @@ void seedRandom(quint32 seed);
 void seedRandomFromClock();
 // Uniform draw from 0 to n - 1 (n >= 1).
 int randomBelow(int n);
+int randomBelow(std::mt19937 &generator, int n);
 
 } // namespace glyphon

@@ -17,7 +17,7 @@ LanGame describeGame(const TServer &server)
         else
             ++game.watchers;
     }
-    game.running = server.gameon;
+    game.running = server.game().isOn();
     game.port = server.Sock1->localPort();
     return game;
 }

@@ -20,14 +20,14 @@ struct Route
 };
 // The only requests a client may make.
 const Route routes[] = {
-    {"CMD_logininfo", &TServer::receivedlogininfo},
-    {"CMD_kickhim", &TServer::kickhim},
-    {"CMD_chat", &TServer::chat},
-    {"CMD_action", &TServer::action},
-    {"CMD_playasound", &TServer::playasound},
-    {"CMD_startgame", &TServer::startgame},
-    {"CMD_justwatch", &TServer::justwatch},
-    {"CMD_submitit", &TServer::submitit},
+    {msg::LoginInfo::Name, &TServer::receivedlogininfo},
+    {msg::KickHim::Name, &TServer::kickhim},
+    {msg::ChatRequest::Name, &TServer::chat},
+    {msg::ActionRequest::Name, &TServer::action},
+    {msg::PlayASoundRequest::Name, &TServer::playasound},
+    {msg::StartGameRequest::Name, &TServer::startgame},
+    {msg::JustWatch::Name, &TServer::justwatch},
+    {msg::SubmitIt::Name, &TServer::submitit},
 };
 
 } // namespace

@@ -13,10 +13,12 @@
 #include "protocol/wire.h"
 #include "core/board.h"
 #include "core/messagepump.h"
+#include "core/servergame.h"
 #include "server/computerplayer.h"
 #include "server/gentleplayer.h"
 #include "server/rizilevel.h"
 #include "server/strongindex.h"
+#include "dictionary/random.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -68,13 +70,6 @@ public:
     // game started from its command line), not by any connection.
     static constexpr int LocalRequest = 0;
 
-    // The actions timer_breaks carries out when its count runs down.
-    enum PaceAction { NoAction = 0, NextTurn = 1, NextRound = 2, WinnerTest = 3, TimeUp = 4 };
-    // The one action of computertimer: the computer moves.
-    static constexpr int BotMove = 1;
-    // Reasons sent with CMD_invalid.
-    enum RejectReason { NotAWord = 1, AlreadyPlayed = 2, LockedTile = 3 };
-
     explicit TServer(QObject *parent = nullptr);
     ~TServer() override;
 
@@ -91,17 +86,14 @@ public:
     std::array<TSeat, SeatCount + 1> seats{};
     int slotsused = 0;
     int playercount = 0;
-    bool gameon = false;
-    int round = 0;
-    int playtoscore = 0;
-    int timeperturn = 0;
-    int currentplayer = 0;
-    int breakcount = 0;
-    int pendingAction = NoAction; // what timer_breaks does when breakcount runs out
-    int botcount = 0;
-    int botAction = NoAction;     // BotMove while a computer move is pending
-    QStringList usedwords;        // words accepted this round, lower case, in order
-    glyphon::Board board;
+
+    // The game: phase, round, turn, pace, board and the words played.
+    const glyphon::ServerGame &game() const { return m_game; }
+    // Tests and replays lay tiles on the board as they need them.
+    glyphon::Board &board() { return m_game.board(); }
+    const glyphon::Board &board() const { return m_game.board(); }
+    // Back to no game at all, as a fresh host: nothing pending, no words.
+    void resetGame() { m_game.reset(); }
 
     // Pace: one tick of timer_breaks lasts tickMs (1000 in a real game); the
     // computer's delay is the Bot Speed scaled by tickMs / 1000.
@@ -157,7 +149,6 @@ public:
     void timeup();
     void endround();
     void checkforwin();
-    void setPace(int action, qint64 ticks);
 
     // Words and the board.
     bool checkforused(const QString &word) const;
@@ -168,7 +159,7 @@ public:
     std::optional<QList<int>> levelMove(int seat, glyphon::RiziLevel level);
     // True while the computer's submission is being checked, so that those
     // who watch the word signals can tell its words from the players'.
-    bool computerMoving() const { return m_computerMoving; }
+    bool computerMoving() const { return m_game.computerMoving(); }
 
     // Introspection for owners, tests and benchmarks.
     int queuedMessages() const;
@@ -207,7 +198,6 @@ private:
     ConnectionPtr connectionOf(const TSock *sock) const { return m_connections.value(sock); }
     void drop(const ConnectionPtr &conn, const QString &why);
     void forgetQueued(int seat);
-    void reject(int seat, int reason, const QString &word);
     bool isSendable(int seat) const;
     void loadCandidates();
     void dispatch(glyphon::MessagePump::ConnectionId from, const QByteArray &message);
@@ -225,11 +215,39 @@ private:
     int m_loginTimeoutMs = DefaultLoginTimeoutMs;
     int m_tickMs = 1000;
     int m_botSpeed = 1000;
-    quint64 m_turnSerial = 0;   // counts turns, so the computer moves once per turn
-    quint64 m_botMovedTurn = 0;
-    bool m_computerMoving = false;
     std::array<glyphon::RiziLevel, 3> m_riziLevels{glyphon::RiziLevel::Classic, glyphon::RiziLevel::Classic,
                                                    glyphon::RiziLevel::Classic};
     glyphon::GentlePlayer m_gentle;
     std::shared_ptr<const glyphon::StrongIndex> m_strong;
+
+    // The game's view of this host: seats, dictionary, clocks, signals.
+    class GameHost : public glyphon::ServerGame::Host
+    {
+    public:
+        explicit GameHost(TServer &server) : m_server(server) {}
+        void broadcast(const QByteArray &message) override { m_server.broadcast(message); }
+        void sendTo(int seat, const QByteArray &message) override { m_server.sendTo(seat, message); }
+        bool playsItself(int seat) const override;
+        QByteArray shownName(int seat) const override { return m_server.seats[seat].shownName(); }
+        int score(int seat) const override { return m_server.seats[seat].score; }
+        void setScore(int seat, int score) override { m_server.seats[seat].score = score; }
+        bool isWord(const QString &word) override;
+        glyphon::ServerGame::ComputerMove computerMove(int seat) override;
+        void restartPace() override;
+        void stopPace() override;
+        void armComputer(bool on) override;
+        void gameStarted(int playtoscore, int timeperturn) override;
+        void roundStarted(int round) override;
+        void turnStarted(int seat) override;
+        void timeUp(int seat) override;
+        void wordAccepted(int seat, const QString &word, int points) override;
+        void wordRejected(int seat, glyphon::RejectReason reason, const QString &word) override;
+        void roundEnded(int round) override;
+        void gameWon(int seat, const QByteArray &name) override;
+
+    private:
+        TServer &m_server;
+    };
+    GameHost m_gameHost{*this};
+    glyphon::ServerGame m_game{m_gameHost, glyphon::rng()};
 };

@@ -1,10 +1,12 @@
-// Game flow: game start, rounds, the board deal, turns, the pace timer and
-// the winner test.
+// Game flow: the host's side of the game. The game itself lives in
+// ServerGame; here its requests arrive from seats, its clocks run, and what
+// it decides goes out to the seats and to the signals.
 
 #include "server/tserver.h"
 
+#include "dictionary/tdictn.h"
+
 #include <QTimer>
-#include <limits>
 
 using namespace glyphon;
 
@@ -13,151 +15,176 @@ void TServer::startgame(int fromSeat, const QByteArray &data)
     // Only the host may start (and so end) a game.
     if (fromSeat != 1 && fromSeat != LocalRequest)
         return;
-    timer_breaks->stop();
-    computertimer->stop();
-    gameon = true;
-
-    FieldReader fields(data);
-    const QByteArray starter = fields.next();
-    playtoscore = fields.nextInt().value_or(200);
-    timeperturn = fields.nextInt().value_or(30);
-    broadcast(buildMessage("CMD_startgame", {starter, number(playtoscore), number(timeperturn), QByteArray()}));
-
+    const std::optional<msg::StartGame> request = msg::StartGame::decode(data);
+    if (!request)
+        return;
     for (int seat = 1; seat <= playercount; ++seat) {
         seats[seat].score = 0;
         seats[seat].watching = false;
     }
-    currentplayer = 0;
-    round = 0;
-    emit gameStarted(playtoscore, timeperturn);
-    startround();
+    m_game.start(*request);
+}
+
+void TServer::submitit(int fromSeat, const QByteArray &data)
+{
+    if (const std::optional<msg::SubmitIt> request = msg::SubmitIt::decode(data))
+        m_game.submit(fromSeat, *request);
 }
 
 void TServer::startround()
 {
-    ++round;
-    broadcast(buildMessage("CMD_roundstart", {number(round), QByteArray()}));
-    emit roundStarted(round);
-    createboard();
-    findplayer();
+    m_game.startRound();
 }
 
 void TServer::createboard()
 {
-    usedwords.clear();
-    QList<QByteArray> fields;
-    for (int n : board.deal())
-        fields << number(n);
-    fields << QByteArray();
-    broadcast(buildMessage("CMD_theletters", fields));
+    m_game.createBoard();
 }
 
 void TServer::findplayer()
 {
-    currentplayer = currentplayer + 1;
-    if (currentplayer > playercount)
-        currentplayer = 1;
-    ++m_turnSerial;
-    // A move still pending belongs to the turn that has just ended.
-    computertimer->stop();
-    botAction = NoAction;
-
-    broadcast(buildMessage("CMD_nextplayer", {number(currentplayer), QByteArray()}));
-    setPace(TimeUp, qint64(timeperturn) + 4);
-
-    const TSeat &s = seats[currentplayer];
-    if (!s.connected || s.watching) {
-        computertimer->setInterval(botDelayMs());
-        botAction = BotMove;
-        botcount = 1;
-        computertimer->start();
-    }
-    emit turnStarted(currentplayer);
-}
-
-void TServer::setPace(int action, qint64 ticks)
-{
-    timer_breaks->stop();
-    pendingAction = action;
-    breakcount = int(std::clamp<qint64>(ticks, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-    timer_breaks->start();
+    m_game.findPlayer();
 }
 
 void TServer::timer_breaksTimer()
 {
-    --breakcount;
-    if (breakcount > 0)
-        return;
-    timer_breaks->stop();
-    switch (pendingAction) {
-    case NextTurn:
-        findplayer();
-        break;
-    case NextRound:
-        startround();
-        break;
-    case WinnerTest:
-        checkforwin();
-        break;
-    case TimeUp:
-        timeup();
-        break;
-    default:
-        break;
-    }
+    m_game.tick();
 }
 
 void TServer::timeup()
 {
-    computertimer->stop();
-    broadcast(buildMessage("CMD_timeup", {number(currentplayer), QByteArray()}));
-    emit timeUp(currentplayer);
-    setPace(NextTurn, 2);
+    m_game.timeUp();
 }
 
 void TServer::endround()
 {
-    computertimer->stop();
-    broadcast(buildMessage("CMD_endround", {QByteArray()}));
-    emit roundEnded(round);
-    setPace(WinnerTest, 2);
+    m_game.endRound();
 }
 
 void TServer::checkforwin()
 {
-    const int s1 = seats[1].score;
-    const int s2 = seats[2].score;
-    int w = 0;
-    if (s1 >= playtoscore)
-        w = 1;
-    if (s2 >= playtoscore)
-        w = 2;
-    if (w == 0 || s1 == s2) {
-        setPace(NextRound, 10);
-        return;
-    }
-    // Once anybody has reached the target, the higher score wins.
-    if (w == 1 && s2 > s1)
-        w = 2;
-    if (w == 2 && s1 > s2)
-        w = 1;
-    const QByteArray name = seats[w].shownName();
-    broadcast(buildMessage("CMD_winner", {name, QByteArray()}));
-    gameon = false;
-    computertimer->stop();
-    emit gameWon(w, fromWire(name));
+    m_game.checkForWin();
+}
+
+bool TServer::checkforused(const QString &word) const
+{
+    return m_game.isUsed(word);
+}
+
+void TServer::lockthemup()
+{
+    m_game.lockThemUp();
+}
+
+bool TServer::checkforfull() const
+{
+    return m_game.board().checkforfull();
+}
+
+void TServer::computertimerTimer()
+{
+    m_game.computerTick();
+}
+
+void TServer::computerplay(int seat)
+{
+    m_game.computerPlay(seat);
 }
 
 QByteArray TServer::loadstatsMessage(int seat) const
 {
-    QList<QByteArray> fields;
-    fields << number(seat) << number(seats[1].score) << number(seats[2].score) << number(timeperturn)
-           << number(playtoscore) << number(round) << number(breakcount) << number(pendingAction)
-           << number(currentplayer);
-    for (int position : tilePositions()) {
-        const TCell &cell = board.cell(position);
-        fields << number(position) << number(cell.letter) << number(cell.owner) << number(cell.value)
-               << number(cell.locked);
+    return m_game.loadStats(seat).encode();
+}
+
+bool TServer::GameHost::playsItself(int seat) const
+{
+    const TSeat &s = m_server.seats[seat];
+    return s.connected && !s.watching;
+}
+
+bool TServer::GameHost::isWord(const QString &word)
+{
+    try {
+        return m_server.spell->CheckWord(word);
+    } catch (const std::exception &) {
+        return false; // an unreadable word file knows no words
     }
-    return buildMessage("CMD_loadstats", fields);
+}
+
+ServerGame::ComputerMove TServer::GameHost::computerMove(int seat)
+{
+    ServerGame::ComputerMove move;
+    const RiziLevel level = m_server.riziLevel(seat);
+    const std::optional<QList<int>> positions = level == RiziLevel::Classic
+        ? m_server.listbox_words.computerplay(m_server.board(), seat,
+                                              [this](const QString &word) { return m_server.checkforused(word); })
+        : m_server.levelMove(seat, level);
+    if (positions) {
+        move.kind = ServerGame::ComputerMove::Word;
+        move.positions = *positions;
+    } else if (level != RiziLevel::Classic) {
+        // The other levels know when they pass.
+        move.kind = ServerGame::ComputerMove::Pass;
+    }
+    return move;
+}
+
+void TServer::GameHost::restartPace()
+{
+    m_server.timer_breaks->stop();
+    m_server.timer_breaks->start();
+}
+
+void TServer::GameHost::stopPace()
+{
+    m_server.timer_breaks->stop();
+}
+
+void TServer::GameHost::armComputer(bool on)
+{
+    m_server.computertimer->stop();
+    if (on) {
+        m_server.computertimer->setInterval(m_server.botDelayMs());
+        m_server.computertimer->start();
+    }
+}
+
+void TServer::GameHost::gameStarted(int playtoscore, int timeperturn)
+{
+    emit m_server.gameStarted(playtoscore, timeperturn);
+}
+
+void TServer::GameHost::roundStarted(int round)
+{
+    emit m_server.roundStarted(round);
+}
+
+void TServer::GameHost::turnStarted(int seat)
+{
+    emit m_server.turnStarted(seat);
+}
+
+void TServer::GameHost::timeUp(int seat)
+{
+    emit m_server.timeUp(seat);
+}
+
+void TServer::GameHost::wordAccepted(int seat, const QString &word, int points)
+{
+    emit m_server.wordAccepted(seat, word, points);
+}
+
+void TServer::GameHost::wordRejected(int seat, RejectReason reason, const QString &word)
+{
+    emit m_server.wordRejected(seat, int(reason), word);
+}
+
+void TServer::GameHost::roundEnded(int round)
+{
+    emit m_server.roundEnded(round);
+}
+
+void TServer::GameHost::gameWon(int seat, const QByteArray &name)
+{
+    emit m_server.gameWon(seat, fromWire(name));
 }

@@ -29,7 +29,7 @@ std::optional<RiziMove> TServer::strongMove(int seat)
     prepareStrong();
     if (!m_strong || (seat != 1 && seat != 2))
         return std::nullopt;
-    return m_strong->bestMove(board, seat, usedwords, [this](const QString &word) {
+    return m_strong->bestMove(m_game.board(), seat, m_game.usedWords(), [this](const QString &word) {
         try {
             return spell->CheckWord(word);
         } catch (const std::exception &) {
@@ -41,7 +41,7 @@ std::optional<RiziMove> TServer::strongMove(int seat)
 std::optional<QList<int>> TServer::levelMove(int seat, RiziLevel level)
 {
     if (level == RiziLevel::Gentle)
-        return m_gentle.move(board, seat, [this](const QString &word) { return checkforused(word); });
+        return m_gentle.move(m_game.board(), seat, [this](const QString &word) { return checkforused(word); });
     const std::optional<RiziMove> move = strongMove(seat);
     if (!move)
         return std::nullopt;

@@ -38,7 +38,7 @@ void TServer::Sock1Accept(TSock *)
             // Every seat is taken: say so and let the connection go at once.
             sock->setTag(i + 1);
             try {
-                sock->Send(buildMessage("CMD_full", {QByteArray()}));
+                sock->Send(msg::Full{}.encode());
             } catch (const ESockException &) {
             }
             refuse(sock, QStringLiteral("all %1 seats are taken").arg(MaxSeats));
@@ -75,7 +75,7 @@ void TServer::Sock1Accept(TSock *)
     s.sock = sock;
     s.connected = true;
     // score stays: a newcomer on a player seat carries on with its points.
-    sendTo(seat, buildMessage("CMD_sendlogininfo", {number(seat)}));
+    sendTo(seat, msg::SendLoginInfo{seat}.encode());
 }
 
 // Closes a connection that is given no seat; nobody else hears of it.
@@ -129,18 +129,16 @@ void TServer::expireLogins()
 
 void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
 {
-    FieldReader fields(data);
-    const std::optional<int> seat = fields.nextInt();
-    if (!seat || *seat != fromSeat || fromSeat < 1 || fromSeat > MaxSeats)
+    const std::optional<msg::LoginInfo> login = msg::LoginInfo::decode(data);
+    if (!login || login->seat != fromSeat || fromSeat < 1 || fromSeat > MaxSeats)
         return;
-    const QByteArray version = fields.next();
     TSeat &s = seats[fromSeat];
     // A login queued by a connection that has gone must not bring its seat back.
     if (!s.connected)
         return;
     // Made safe once, here, so every later list and relay carries one field
     // and the same name.
-    s.name = loginName(fields.rest());
+    s.name = loginName(login->name);
     s.loggedin = true;
     // A just-watch set on the empty seat was meant for nobody: the newcomer
     // plays its own turns, and every list says so.
@@ -148,84 +146,77 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
     const QByteArray &name = s.name;
     emit playerArrived(fromSeat, fromWire(name));
 
-    broadcast(buildMessage("CMD_newplayerinfo", {number(fromSeat), name, "0"}));
+    broadcast(msg::NewPlayerInfo{fromSeat, name, false}.encode());
 
-    QList<QByteArray> others;
+    msg::ExistingPlayers others;
     for (int i = 1; i <= slotsused; ++i) {
         if (i == fromSeat || !seats[i].connected || !seats[i].loggedin)
             continue;
-        others << number(i) << seats[i].name << (seats[i].watching ? "1" : "0");
+        others.players << msg::SeatEntry{i, seats[i].name, seats[i].watching};
     }
-    if (!others.isEmpty())
-        sendTo(fromSeat, buildMessage("CMD_existingplayers", others));
+    if (!others.players.isEmpty())
+        sendTo(fromSeat, others.encode());
 
-    if (version != VersionText) {
-        sendTo(1, buildMessage("CMD_havewrongversion", {name}));
-        sendTo(fromSeat, buildMessage("CMD_wrongversion", {QByteArray()}));
+    if (login->version != VersionText) {
+        sendTo(1, msg::HaveWrongVersion{name}.encode());
+        sendTo(fromSeat, msg::WrongVersion{}.encode());
     }
 
-    if (gameon)
+    if (m_game.isOn())
         sendTo(fromSeat, loadstatsMessage(fromSeat));
 }
 
 void TServer::chat(int fromSeat, const QByteArray &data)
 {
-    FieldReader fields(data);
-    const QByteArray seatField = fields.next();
-    if (parseInt(seatField) != fromSeat)
+    const std::optional<msg::ChatRequest> request = msg::ChatRequest::decode(data);
+    if (!request || request->seat != fromSeat)
         return;
-    const QByteArray text = seats[fromSeat].name + " chats: " + fields.rest();
-    broadcast(buildMessage("CMD_chat", {seatField, text}));
+    broadcast(msg::Chat{fromSeat, seats[fromSeat].name + " chats: " + request->text}.encode());
 }
 
 void TServer::action(int fromSeat, const QByteArray &data)
 {
-    FieldReader fields(data);
-    const QByteArray seatField = fields.next();
-    if (parseInt(seatField) != fromSeat)
+    const std::optional<msg::ActionRequest> request = msg::ActionRequest::decode(data);
+    if (!request || request->seat != fromSeat)
         return;
-    const QByteArray text = seats[fromSeat].name + ' ' + fields.rest();
-    broadcast(buildMessage("CMD_action", {seatField, text}));
+    broadcast(msg::Action{fromSeat, seats[fromSeat].name + ' ' + request->text}.encode());
 }
 
 void TServer::playasound(int fromSeat, const QByteArray &data)
 {
-    FieldReader fields(data);
-    if (fields.nextInt() != fromSeat)
+    const std::optional<msg::PlayASoundRequest> request = msg::PlayASoundRequest::decode(data);
+    if (!request || request->seat != fromSeat)
         return;
-    broadcast(buildMessage("CMD_playasound", {number(fromSeat), fields.rest()}));
+    broadcast(msg::PlayASound{fromSeat, request->rest}.encode());
 }
 
 void TServer::kickhim(int fromSeat, const QByteArray &data)
 {
-    FieldReader fields(data);
-    if (fromSeat != 1 || fields.nextInt() != fromSeat)
+    const std::optional<msg::KickHim> request = msg::KickHim::decode(data);
+    if (fromSeat != 1 || !request || request->seat != fromSeat)
         return;
-    const std::optional<int> target = fields.nextInt();
-    if (target && *target >= 1 && *target <= MaxSeats)
-        disconnectsock(*target);
+    if (request->target >= 1 && request->target <= MaxSeats)
+        disconnectsock(request->target);
 }
 
 void TServer::justwatch(int fromSeat, const QByteArray &data)
 {
-    FieldReader fields(data);
-    const std::optional<int> seat = fields.nextInt();
-    if (!seat || *seat < 1 || *seat > playercount)
+    const std::optional<msg::JustWatch> request = msg::JustWatch::decode(data);
+    if (!request || request->seat < 1 || request->seat > playercount)
         return;
+    const int seat = request->seat;
     // A player decides for itself; the host may decide for either player.
-    if (*seat != fromSeat && fromSeat != 1)
+    if (seat != fromSeat && fromSeat != 1)
         return;
-    const QByteArray flag = fields.next();
-    if (flag == "2") {
-        seats[*seat].watching = false;
-        broadcast(buildMessage("CMD_justwatching", {number(*seat), "2"}));
-    } else if (flag == "1" && gameon) {
-        seats[*seat].watching = true;
-        broadcast(buildMessage("CMD_justwatching", {number(*seat), "1"}));
+    if (!request->watch) {
+        seats[seat].watching = false;
+        broadcast(msg::JustWatching{seat, false}.encode());
+    } else if (m_game.isOn()) {
+        seats[seat].watching = true;
+        broadcast(msg::JustWatching{seat, true}.encode());
         // Only a running turn is passed on; a pause keeps its action, or a
         // full board would lose its winner test.
-        if (*seat == currentplayer && pendingAction == TimeUp)
-            findplayer();
+        m_game.playerGone(seat);
     }
 }
 
@@ -263,13 +254,13 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg)
         s.connected = false; // before sending, so the leaver gets nothing more
         // Nobody was told of a seat that never logged in.
         if (announced)
-            broadcast(buildMessage("CMD_playerdisconnected", {number(seat), name}));
+            broadcast(msg::PlayerDisconnected{seat, name}.encode());
     }
     s.name.clear();
     s.loggedin = false;
     s.watching = false;
     s.sock = nullptr;
     emit seatFreed(seat, fromWire(name), conn->address);
-    if (gameon && seat == currentplayer && seat != 1 && pendingAction == TimeUp)
-        findplayer();
+    if (seat != 1)
+        m_game.playerGone(seat);
 }

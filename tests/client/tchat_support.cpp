@@ -151,7 +151,7 @@ QList<QByteArray> RawClient::received(const QByteArray &prefix) const
 
 std::optional<QList<int>> findWord(TServer *server, int seat)
 {
-    return server->listbox_words.computerplay(server->board, seat,
+    return server->listbox_words.computerplay(server->board(), seat,
                                               [server](const QString &w) { return server->checkforused(w); });
 }
 
@@ -162,7 +162,7 @@ std::optional<QList<int>> findNonWord(TServer *server, int seat)
         for (int b : positions) {
             if (a == b)
                 continue;
-            const auto reading = server->board.read(seat, {a, b});
+            const auto reading = server->board().read(seat, {a, b});
             if (reading.outcome == glyphon::Board::Reading::Ok && !server->spell->CheckWord(reading.word))
                 return QList<int>{a, b};
         }

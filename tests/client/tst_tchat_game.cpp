@@ -24,7 +24,7 @@ QString lettersOf(TServer *server, const QList<int> &positions)
     QString word;
     for (int p : positions) {
         QString letter;
-        LetterOfCode(server->board.cell(p).letter, letter);
+        LetterOfCode(server->board().cell(p).letter, letter);
         word += letter.toUpper();
     }
     return word;
@@ -142,7 +142,7 @@ void TestTchatGame::lockedTileOfTheOtherSeat()
     BoxAnswerer boxes;
     startSoloGame(100, 200, 60);
     // Rizi holds tile 11 and has it locked, on both boards.
-    glyphon::TCell &cell = m_server->board.cell(11);
+    glyphon::TCell &cell = m_server->board().cell(11);
     cell.owner = 2;
     cell.locked = 1;
     feed(m_chat, "CMD_hisword+2+A+1+1+11");
@@ -178,8 +178,8 @@ void TestTchatGame::soloGameToTheWinner()
     // Play every own turn with a word the computer finds for seat 1.
     QTimer player;
     connect(&player, &QTimer::timeout, this, [this] {
-        if (!m_chat->myTurn() || m_chat->wordcount != 0 || m_server->currentplayer != 1
-            || m_server->pendingAction != TServer::TimeUp)
+        if (!m_chat->myTurn() || m_chat->wordcount != 0 || m_server->game().currentPlayer() != 1
+            || !m_server->game().inTurn())
             return;
         if (const auto word = findWord(m_server, 1)) {
             clickTiles(m_chat, *word);

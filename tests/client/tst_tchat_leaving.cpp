@@ -246,7 +246,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     // The board, scores and turn as the host has them.
     const auto sameAsHost = [&] {
         for (int p : glyphon::tilePositions()) {
-            const glyphon::TCell &cell = server->board.cell(p);
+            const glyphon::TCell &cell = server->board().cell(p);
             const glyphon::TCell &tile = ann->game()->board()[p];
             if (tile.letter != cell.letter || tile.owner != cell.owner || tile.locked != cell.locked)
                 return false;
@@ -259,7 +259,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     QCOMPARE(ann->pos(), where); // coming back does not move the window
 
     // Ann plays on in her seat.
-    QTRY_VERIFY_WITH_TIMEOUT(ann->myTurn() && server->currentplayer == 2, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ann->myTurn() && server->game().currentPlayer() == 2, 20000);
     const int before = server->seats[2].score;
     word = findWord(server, 2);
     QVERIFY(word);

@@ -27,7 +27,7 @@ QString differences(const Tchat *chat, const TServer *server, const QList<int> &
 {
     QStringList out;
     for (int p : glyphon::tilePositions()) {
-        const glyphon::TCell &cell = server->board.cell(p);
+        const glyphon::TCell &cell = server->board().cell(p);
         const glyphon::TCell &tile = chat->game()->board()[p];
         if (tile.letter != cell.letter || tile.value != cell.value || tile.owner != cell.owner
             || tile.locked != cell.locked)
@@ -103,8 +103,8 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
         if (hold)
             return;
         for (Tchat *player : {cid, ann}) {
-            if (!player->myTurn() || player->wordcount != 0 || server->currentplayer != player->game()->mySeat()
-                || server->pendingAction != TServer::TimeUp)
+            if (!player->myTurn() || player->wordcount != 0 || server->game().currentPlayer() != player->game()->mySeat()
+                || !server->game().inTurn())
                 continue;
             if (const auto word = findWord(server, player->game()->mySeat())) {
                 lastWord = *word;
@@ -125,22 +125,22 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     QTRY_VERIFY_WITH_TIMEOUT(checked >= 3, 60000);
     hold = true;
     const auto turnUntouched = [&] {
-        Tchat *inTurn = server->currentplayer == 1 ? cid : ann;
-        return !frozen && server->pendingAction == TServer::TimeUp && inTurn->myTurn() && inTurn->wordcount == 0;
+        Tchat *inTurn = server->game().currentPlayer() == 1 ? cid : ann;
+        return !frozen && server->game().inTurn() && inTurn->myTurn() && inTurn->wordcount == 0;
     };
     QTRY_VERIFY_WITH_TIMEOUT(turnUntouched(), 10000);
     server->timer_breaks->stop();
     spectator = startCopy({"Bob", "127.0.0.1", "false"}, 10);
     Tchat *bob = spectator->chat;
-    QTRY_VERIFY(bob->game()->turn() == server->currentplayer && differences(bob, server).isEmpty());
+    QTRY_VERIFY(bob->game()->turn() == server->game().currentPlayer() && differences(bob, server).isEmpty());
     // Arriving mid-turn, it cannot know the last word: no outline anywhere.
     for (int p : glyphon::tilePositions())
         QCOMPARE(bob->tileAt(p)->lastMoveSlot(), 0);
-    QCOMPARE(bob->timeleft, server->breakcount - 4);
+    QCOMPARE(bob->timeleft, server->game().pauseTicks() - 4);
     QCOMPARE(bob->game()->mySeat(), 3);
     QCOMPARE(bob->label_playername1->text(), QStringLiteral("Cid"));
     QCOMPARE(bob->label_playername2->text(), QStringLiteral("Ann"));
-    QCOMPARE(bob->label_status->text(), (server->currentplayer == 1 ? QStringLiteral("Cid") : QStringLiteral("Ann"))
+    QCOMPARE(bob->label_status->text(), (server->game().currentPlayer() == 1 ? QStringLiteral("Cid") : QStringLiteral("Ann"))
                                             + QStringLiteral("'s turn."));
     QVERIFY(bob->turntime->isActive());
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Bob is spying.")));

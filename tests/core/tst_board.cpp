@@ -139,7 +139,7 @@ private slots:
         std::array<int, 5> values{};
         const int deals = 3000;
         for (int d = 0; d < deals; ++d) {
-            const QList<int> list = b.deal();
+            const QList<int> list = b.deal(glyphon::rng());
             QCOMPARE(list.size(), 3 * 36);
             for (int i = 0; i < 36; ++i) {
                 const glyphon::TCell &c = b.cell(list.at(3 * i));

@@ -130,9 +130,9 @@ void checkInvariants()
 {
     const TServer &s = *server;
     FUZZ_CHECK(s.slotsused >= 0 && s.slotsused <= TServer::MaxSeats);
-    FUZZ_CHECK(s.currentplayer >= 0 && s.currentplayer <= s.playercount);
-    if (s.gameon)
-        FUZZ_CHECK(s.round >= 1);
+    FUZZ_CHECK(s.game().currentPlayer() >= 0 && s.game().currentPlayer() <= s.playercount);
+    if (s.game().isOn())
+        FUZZ_CHECK(s.game().round() >= 1);
     for (int seat = 1; seat <= TServer::SeatCount; ++seat) {
         const TSeat &t = s.seats[seat];
         FUZZ_CHECK(!t.connected || seat <= TServer::MaxSeats);
@@ -140,9 +140,9 @@ void checkInvariants()
         FUZZ_CHECK(!t.name.contains('+') && t.name.size() <= glyphon::MaxNameLength);
     }
     for (int p : tilePositions()) {
-        const TCell &cell = s.board.cell(p);
+        const TCell &cell = s.board().cell(p);
         // -1 only before the first deal.
-        FUZZ_CHECK(cell.owner >= (s.round >= 1 ? 0 : -1) && cell.owner <= 2);
+        FUZZ_CHECK(cell.owner >= (s.game().round() >= 1 ? 0 : -1) && cell.owner <= 2);
         FUZZ_CHECK(cell.locked == 0 || cell.locked == 1);
     }
 }
@@ -162,12 +162,7 @@ void resetTable()
     drainQueue();
     server->socktimerTimer(); // a tick with nothing to do: dispatch rests
     TServer &s = *server;
-    s.timer_breaks->stop();
-    s.computertimer->stop();
-    s.gameon = false;
-    s.round = s.currentplayer = s.breakcount = s.pendingAction = 0;
-    s.playtoscore = s.timeperturn = 0;
-    s.usedwords.clear();
+    s.resetGame();
     for (TSeat &seat : s.seats) {
         seat.score = 0;
         seat.watching = false;

@@ -177,7 +177,7 @@ private slots:
             for (auto &move : moves) {
                 glyphon::seedRandom(seed);
                 Board b;
-                b.deal();
+                b.deal(glyphon::rng());
                 move = player.computerplay(b, 1, teaPlayed);
             }
             QCOMPARE(moves[0], moves[1]);

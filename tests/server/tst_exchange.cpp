@@ -138,7 +138,7 @@ void TstExchange::seededGameOpening()
 {
     WordFolder words({"tea"});
     seedRandom(5);
-    const QList<int> expectedDeal = Board().deal();
+    const QList<int> expectedDeal = Board().deal(glyphon::rng());
     seedRandom(5);
 
     ServerFixture f;
@@ -156,9 +156,9 @@ void TstExchange::seededGameOpening()
 
     // Bob spells "tea" from 11, 12 (value 3) and 13.
     TServer &s = f.server();
-    setTile(s.board, 11, 't');
-    setTile(s.board, 12, 'e', 0, 3);
-    setTile(s.board, 13, 'a');
+    setTile(s.board(), 11, 't');
+    setTile(s.board(), 12, 'e', 0, 3);
+    setTile(s.board(), 13, 'a');
     const qsizetype annWord = ann->raw().size();
     bob->sendRaw(QByteArray("CMD_submitit+1+11+12+13") + Terminator);
     QCOMPARE(ann->next(), QByteArray("CMD_hisword+1+TEA+5+5+11+12+13"));

@@ -75,16 +75,21 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
     f.player("Ann");
     TServer &s = f.server();
     if (running) {
+        // In the pause before round 2, after Bob played "tea" in round 1.
         f.startGame(200, 30, bob);
-        bob->unread();
-        s.round = 3;
-        s.currentplayer = 1;
-        s.setPace(TServer::NextRound, 5);
+        layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+        for (int p : tilePositions())
+            if (p > 13)
+                s.board().cell(p).owner = 2;
+        s.submitit(1, "1+11+12+13");
+        f.ticks(2 + 1);
+        QCOMPARE(s.game().phase(), ServerGame::Phase::PauseBeforeRound);
+        QCOMPARE(s.game().usedWords(), QStringList{"tea"});
+        f.settle();
     }
     s.seats[1].score = 80;
     s.seats[2].score = 90;
     s.seats[2].watching = true;
-    s.usedwords = QStringList{"tea"};
 
     bob->send("CMD_startgame", {request});
     QCOMPARE(bob->next(), announced);
@@ -92,15 +97,15 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
     const QList<QByteArray> letters = bob->next().split('+');
     QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+1+"));
 
-    QVERIFY(s.gameon);
-    QCOMPARE(s.round, 1);
-    QCOMPARE(s.currentplayer, 1);
-    QCOMPARE(s.pendingAction, int(TServer::TimeUp));
-    QCOMPARE(s.breakcount, s.timeperturn + 4);
+    QVERIFY(s.game().isOn());
+    QCOMPARE(s.game().round(), 1);
+    QCOMPARE(s.game().currentPlayer(), 1);
+    QCOMPARE(s.game().pendingAction(), PaceAction::TimeUp);
+    QCOMPARE(s.game().pauseTicks(), s.game().timePerTurn() + 4);
     QCOMPARE(s.seats[1].score, 0);
     QCOMPARE(s.seats[2].score, 0);
     QVERIFY(!s.seats[2].watching);
-    QVERIFY(s.usedwords.isEmpty());
+    QVERIFY(s.game().usedWords().isEmpty());
 
     // The board as sent: 36 groups position, letter, value, then an empty field.
     QCOMPARE(letters.size(), 1 + 36 * 3 + 1);
@@ -108,7 +113,7 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
     QVERIFY(letters.last().isEmpty());
     for (int i = 0; i < 36; ++i) {
         const int p = tilePositions()[i];
-        const TCell &cell = s.board.cell(p);
+        const TCell &cell = s.board().cell(p);
         QCOMPARE(letters[1 + 3 * i].toInt(), p);
         QCOMPARE(letters[2 + 3 * i].toInt(), cell.letter);
         QCOMPARE(letters[3 + 3 * i].toInt(), cell.value);
@@ -125,18 +130,18 @@ void TstGameFlow::onlyTheHostStartsGames()
     TestClient *ann = f.player("Ann");
     ann->send("CMD_startgame", {"Ann", "100", "30", ""});
     QVERIFY(ann->sync().isEmpty());
-    QVERIFY(!f.server().gameon);
+    QVERIFY(!f.server().game().isOn());
 
     bob->send("CMD_startgame", {"Bob", "100", "30", ""});
     QVERIFY(!ann->waitFor("CMD_nextplayer+1+").isEmpty());
     f.server().seats[1].score = 60;
     f.ticks(34 + 2);
-    QCOMPARE(f.server().currentplayer, 2);
+    QCOMPARE(f.server().game().currentPlayer(), 2);
     // A spectator or the other player cannot end a running game either.
     ann->send("CMD_startgame", {"Ann", "100", "30", ""});
     ann->sync();
     QCOMPARE(f.server().seats[1].score, 60);
-    QCOMPARE(f.server().currentplayer, 2);
+    QCOMPARE(f.server().game().currentPlayer(), 2);
 }
 
 void TstGameFlow::turnTimesOutInTicks()
@@ -161,15 +166,15 @@ void TstGameFlow::turnTimesOutInTicks()
     QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+2+"));
 
     // An accepted word shortens the turn to a two-tick pause.
-    layBoard(f.server().board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    layBoard(f.server().board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
     f.server().submitit(2, "2+11+12+13");
     QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+TEA+3+3+11+12+13"));
-    QCOMPARE(f.server().pendingAction, int(TServer::NextTurn));
+    QCOMPARE(f.server().game().pendingAction(), PaceAction::NextTurn);
     f.ticks(1);
     QCOMPARE(turns.count(), 2);
     f.ticks(1);
     QCOMPARE(turns.count(), 3);
-    QCOMPARE(f.server().currentplayer, 1);
+    QCOMPARE(f.server().game().currentPlayer(), 1);
 }
 
 void TstGameFlow::winnerTest_data()
@@ -201,11 +206,11 @@ void TstGameFlow::winnerTest()
     QSignalSpy rounds(&s, &TServer::roundStarted);
     f.startGame(200, 30, bob);
 
-    lastWordBoard(s.board, 2);
+    lastWordBoard(s.board(), 2);
     s.submitit(1, "1+11+12+13");
     QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+1+TEA+3+3+11+12+13"));
     QCOMPARE(bob->waitFor("CMD_endround"), QByteArray("CMD_endround+"));
-    QCOMPARE(s.pendingAction, int(TServer::WinnerTest));
+    QCOMPARE(s.game().pendingAction(), PaceAction::WinnerTest);
     s.seats[1].score = score1;
     s.seats[2].score = score2;
     f.ticks(1);
@@ -216,27 +221,27 @@ void TstGameFlow::winnerTest()
         QCOMPARE(won.count(), 1);
         QCOMPARE(won.at(0).at(1).toString(), glyphon::fromWire(winner));
         QCOMPARE(bob->waitFor("CMD_winner+"), "CMD_winner+" + winner + '+');
-        QVERIFY(!s.gameon);
+        QVERIFY(!s.game().isOn());
         QVERIFY(!s.timer_breaks->isActive());
         QVERIFY(!s.computertimer->isActive());
         return;
     }
     QCOMPARE(won.count(), 0);
-    QCOMPARE(s.pendingAction, int(TServer::NextRound));
+    QCOMPARE(s.game().pendingAction(), PaceAction::NextRound);
     f.ticks(9);
     QCOMPARE(rounds.count(), 1);
     f.ticks(1);
     QCOMPARE(rounds.count(), 2);
     QCOMPARE(bob->waitFor("CMD_roundstart+"), QByteArray("CMD_roundstart+2+"));
-    QVERIFY(s.usedwords.isEmpty());
+    QVERIFY(s.game().usedWords().isEmpty());
     for (int p : tilePositions())
-        QCOMPARE(s.board.cell(p).owner, 0);
+        QCOMPARE(s.board().cell(p).owner, 0);
     QCOMPARE(s.seats[1].score, score1);
     QCOMPARE(s.seats[2].score, score2);
     // The word of the last round counts again.
-    layBoard(s.board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
-    s.submitit(s.currentplayer, QByteArray::number(s.currentplayer) + "+11+12+13");
-    QCOMPARE(s.usedwords, QStringList{"tea"});
+    layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    s.submitit(s.game().currentPlayer(), QByteArray::number(s.game().currentPlayer()) + "+11+12+13");
+    QCOMPARE(s.game().usedWords(), QStringList{"tea"});
 }
 
 void TstGameFlow::emptySeatTwoWinsAsRizi()
@@ -246,9 +251,9 @@ void TstGameFlow::emptySeatTwoWinsAsRizi()
     TServer &s = f.server();
     f.startGame(100, 30, bob);
     f.ticks(34 + 2); // Bob's time runs out; Rizi's turn
-    QCOMPARE(s.currentplayer, 2);
+    QCOMPARE(s.game().currentPlayer(), 2);
     QVERIFY(s.computertimer->isActive());
-    lastWordBoard(s.board, 1);
+    lastWordBoard(s.board(), 1);
     s.submitit(2, "2+11+12+13");
     s.seats[2].score = 120;
     f.ticks(2);
@@ -272,15 +277,15 @@ void TstGameFlow::turnsAlternateAcrossRounds()
     f.player("Ann");
     TServer &s = f.server();
     f.startGame(200, 30, bob);
-    QCOMPARE(s.currentplayer, 1);
+    QCOMPARE(s.game().currentPlayer(), 1);
     if (filler == 2)
         f.ticks(34 + 2);
-    QCOMPARE(s.currentplayer, filler);
-    lastWordBoard(s.board, 3 - filler);
+    QCOMPARE(s.game().currentPlayer(), filler);
+    lastWordBoard(s.board(), 3 - filler);
     s.submitit(filler, QByteArray::number(filler) + "+11+12+13");
     f.ticks(2 + 10);
-    QCOMPARE(s.round, 2);
-    QCOMPARE(s.currentplayer, nextRoundStarter);
+    QCOMPARE(s.game().round(), 2);
+    QCOMPARE(s.game().currentPlayer(), nextRoundStarter);
     QVERIFY(!bob->waitFor("CMD_roundstart+2+").isEmpty());
     QCOMPARE(bob->waitFor("CMD_nextplayer+"),
              QByteArray("CMD_nextplayer+" + QByteArray::number(nextRoundStarter) + '+'));
@@ -307,7 +312,7 @@ void TstGameFlow::computerPlaysEmptySeatOncePerTurn()
     QCOMPARE(s.botDelayMs(), 500);
     s.setTickMs(100000000);
 
-    layBoard(s.board, {{21, 'a'}, {35, 'e'}, {64, 't'}});
+    layBoard(s.board(), {{21, 'a'}, {35, 'e'}, {64, 't'}});
     s.computertimerTimer();
     QVERIFY(!s.computertimer->isActive());
     QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+TEA+3+3+64+35+21"));
@@ -317,17 +322,17 @@ void TstGameFlow::computerPlaysEmptySeatOncePerTurn()
     // anybody, and the turn then runs out: no second try.
     s.timer_breaksTimer();
     s.timer_breaksTimer();
-    QCOMPARE(s.currentplayer, 1);
+    QCOMPARE(s.game().currentPlayer(), 1);
     s.timeup();
     s.timer_breaksTimer();
     s.timer_breaksTimer();
-    QCOMPARE(s.currentplayer, 2);
+    QCOMPARE(s.game().currentPlayer(), 2);
     s.listbox_words.setWords({"tae", "zzz"});
     s.computertimerTimer();
     s.computertimerTimer();
     s.computerplay(2);
     QCOMPARE(rejected.count(), 1);
-    QCOMPARE(rejected.at(0).at(1).toInt(), int(TServer::NotAWord));
+    QCOMPARE(rejected.at(0).at(1).toInt(), int(RejectReason::NotAWord));
     QVERIFY(!bob->sync().join().contains("CMD_invalid"));
 }
 
@@ -343,23 +348,23 @@ void TstGameFlow::watchingPlayerIsPlayedByComputer()
     ann->send("CMD_justwatch", {"2", "1"});
     QCOMPARE(bob->waitFor("CMD_justwatching+"), QByteArray("CMD_justwatching+2+1"));
     f.ticks(34 + 2);
-    QCOMPARE(s.currentplayer, 2);
+    QCOMPARE(s.game().currentPlayer(), 2);
     QVERIFY(s.computertimer->isActive());
     QCOMPARE(s.computertimer->interval(), s.botDelayMs());
 
-    layBoard(s.board, {{11, 'e'}, {12, 'a'}, {13, 't'}});
-    s.board.cell(12).value = 4;
+    layBoard(s.board(), {{11, 'e'}, {12, 'a'}, {13, 't'}});
+    s.board().cell(12).value = 4;
     s.computertimerTimer();
     QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+2+EAT+6+46+11+12+13"));
     for (int p : {11, 12, 13})
-        QCOMPARE(s.board.cell(p).owner, 2);
+        QCOMPARE(s.board().cell(p).owner, 2);
 
     // Playing again: the next turn of seat 2 is Ann's own.
     ann->send("CMD_justwatch", {"2", "2"});
     QVERIFY(!bob->waitFor("CMD_justwatching+2+2").isEmpty());
     f.ticks(2);
     f.ticks(34 + 2);
-    QCOMPARE(s.currentplayer, 2);
+    QCOMPARE(s.game().currentPlayer(), 2);
     QVERIFY(!s.computertimer->isActive());
 }
 
@@ -379,9 +384,9 @@ void TstGameFlow::pauseBeforeWinnerTestSurvivesLeaving()
     TServer &s = f.server();
     f.startGame(100, 30, bob);
     f.ticks(34 + 2);
-    lastWordBoard(s.board, 1);
+    lastWordBoard(s.board(), 1);
     s.submitit(2, "2+11+12+13");
-    QCOMPARE(s.pendingAction, int(TServer::WinnerTest));
+    QCOMPARE(s.game().pendingAction(), PaceAction::WinnerTest);
     s.seats[2].score = 150;
 
     // The last mover goes during the pause; the round still ends properly.
@@ -392,8 +397,8 @@ void TstGameFlow::pauseBeforeWinnerTestSurvivesLeaving()
         ann->send("CMD_justwatch", {"2", "1"});
         QVERIFY(!bob->waitFor("CMD_justwatching+2+1").isEmpty());
     }
-    QCOMPARE(s.pendingAction, int(TServer::WinnerTest));
-    QCOMPARE(s.breakcount, 2);
+    QCOMPARE(s.game().pendingAction(), PaceAction::WinnerTest);
+    QCOMPARE(s.game().pauseTicks(), 2);
     f.ticks(2);
     QCOMPARE(bob->waitFor("CMD_winner+"), QByteArray(leaves ? "CMD_winner+Rizi+" : "CMD_winner+Ann+"));
 }

@@ -104,8 +104,8 @@ void TstLogin::duringGameStateComesLast()
     TestClient *bob = f.player("Bob");
     f.startGame(150, 45, bob);
     TServer &s = f.server();
-    layBoard(s.board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
-    setTile(s.board, 14, 'q', 2, 3, 1);
+    layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    setTile(s.board(), 14, 'q', 2, 3, 1);
     s.seats[1].score = 12;
     s.seats[2].score = 34;
     f.ticks(5);

@@ -170,11 +170,11 @@ void TstRelays::justWatchInTurnPassesTurn()
     TestClient *bob = f.player("Bob");
     f.player("Ann");
     f.startGame(200, 30, bob);
-    QCOMPARE(f.server().currentplayer, 1);
+    QCOMPARE(f.server().game().currentPlayer(), 1);
     bob->send("CMD_justwatch", {"1", "1"});
     QCOMPARE(bob->next(), QByteArray("CMD_justwatching+1+1"));
     QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+2+"));
-    QCOMPARE(f.server().currentplayer, 2);
+    QCOMPARE(f.server().game().currentPlayer(), 2);
 }
 
 void TstRelays::oversizedMessageClosesConnection()

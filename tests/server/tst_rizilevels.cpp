@@ -144,7 +144,7 @@ private slots:
         seedRandom(31);
         for (int round = 0; round < 150; ++round) {
             Board b;
-            b.deal();
+            b.deal(glyphon::rng());
             for (int p : tilePositions())
                 b.cell(p).owner = randomBelow(3);
             b.lockthemup();
@@ -202,7 +202,7 @@ private slots:
         int passes = 0, moves = 0;
         for (int turn = 0; turn < 1000; ++turn) {
             Board b;
-            b.deal();
+            b.deal(glyphon::rng());
             for (int p : tilePositions())
                 b.cell(p).owner = randomBelow(4) == 0 ? 1 + randomBelow(2) : 0;
             b.lockthemup();

@@ -130,7 +130,7 @@ void TstSeats::justWatchEndsWithTheEmptySeat()
     // Bob's turn is his own: the computer does not move for him.
     TServer &s = f.server();
     s.findplayer();
-    QCOMPARE(s.currentplayer, 2);
+    QCOMPARE(s.game().currentPlayer(), 2);
     QVERIFY(!s.computertimer->isActive());
 }
 
@@ -176,13 +176,13 @@ void TstSeats::secondPlayerLeavingInTurnPassesTurn()
         f.ticks(2);  // seat 2's turn
         QCOMPARE(spy->waitFor("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+"));
     }
-    QCOMPARE(f.server().currentplayer, leaver);
+    QCOMPARE(f.server().game().currentPlayer(), leaver);
 
     (leaver == 1 ? bob : ann)->socket().disconnectFromHost();
     QVERIFY(!spy->waitFor("CMD_playerdisconnected+" + QByteArray::number(leaver)).isEmpty());
     const QList<QByteArray> after = spy->sync();
     QCOMPARE(after.contains("CMD_nextplayer+1+"), passes);
-    QCOMPARE(f.server().currentplayer, passes ? 1 : leaver);
+    QCOMPARE(f.server().game().currentPlayer(), passes ? 1 : leaver);
 }
 
 void TstSeats::destroyingServerClosesConnections()

@@ -125,16 +125,16 @@ void TstSubmit::acceptedWordsScore()
     QFETCH(QByteArray, submission);
     QFETCH(QByteArray, hisword);
     TServer &s = f->server();
-    lay(s.board, tiles);
+    lay(s.board(), tiles);
     bob->send("CMD_submitit", {submission});
     QCOMPARE(bob->next(), hisword);
     QCOMPARE(ann->next(), hisword);
     for (const Tile &t : tiles)
-        QCOMPARE(s.board.cell(t.position).owner, 1);
-    QCOMPARE(s.usedwords.size(), 1);
+        QCOMPARE(s.board().cell(t.position).owner, 1);
+    QCOMPARE(s.game().usedWords().size(), 1);
     // Accepted: the turn ends with the two-tick pause.
-    QCOMPARE(s.pendingAction, int(TServer::NextTurn));
-    QCOMPARE(s.breakcount, 2);
+    QCOMPARE(s.game().pendingAction(), PaceAction::NextTurn);
+    QCOMPARE(s.game().pauseTicks(), 2);
 }
 
 void TstSubmit::rejectionsInOrder_data()
@@ -160,24 +160,30 @@ void TstSubmit::rejectionsInOrder()
     QFETCH(QByteArray, submission);
     QFETCH(QByteArray, invalid);
     TServer &s = f->server();
-    lay(s.board, tiles);
-    s.usedwords = QStringList{"tea"};
+    // "tea" played earlier in the round, then Bob's turn again.
+    lay(s.board(), {{51, 't'}, {52, 'e'}, {53, 'a'}});
+    bob->send("CMD_submitit", {"1", "51", "52", "53"});
+    QVERIFY(!bob->waitFor("CMD_hisword+1+TEA").isEmpty());
+    f->ticks(2 + 34 + 2);
+    QCOMPARE(s.game().currentPlayer(), 1);
+    f->settle();
+    lay(s.board(), tiles);
     s.seats[1].score = 7;
-    const QList<int> before = owners(s.board);
+    const QList<int> before = owners(s.board());
     f->ticks(3);
 
     bob->send("CMD_submitit", {submission});
     QCOMPARE(bob->next(), invalid);
     QVERIFY(ann->sync().isEmpty()); // only the submitter hears of it
-    QCOMPARE(owners(s.board), before);
+    QCOMPARE(owners(s.board()), before);
     QCOMPARE(s.seats[1].score, 7);
-    QCOMPARE(s.usedwords, QStringList{"tea"});
+    QCOMPARE(s.game().usedWords(), QStringList{"tea"});
     // The turn and its time go on; another word is still welcome.
-    QCOMPARE(s.pendingAction, int(TServer::TimeUp));
-    QCOMPARE(s.breakcount, 34 - 3);
-    setTile(s.board, 61, 'e');
-    setTile(s.board, 62, 'a');
-    setTile(s.board, 63, 't');
+    QCOMPARE(s.game().pendingAction(), PaceAction::TimeUp);
+    QCOMPARE(s.game().pauseTicks(), 34 - 3);
+    setTile(s.board(), 61, 'e');
+    setTile(s.board(), 62, 'a');
+    setTile(s.board(), 63, 't');
     bob->send("CMD_submitit", {"1", "61", "62", "63"});
     QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+1+EAT+3+10+61+62+63"));
 }
@@ -206,12 +212,12 @@ void TstSubmit::unusablePositionsAreNotAWord()
     QFETCH(QByteArray, submission);
     QFETCH(QByteArray, word);
     TServer &s = f->server();
-    lay(s.board, {{11, 't'}, {12, 'e'}, {13, 'e'}});
+    lay(s.board(), {{11, 't'}, {12, 'e'}, {13, 'e'}});
     bob->send("CMD_submitit", {submission});
     QCOMPARE(bob->next(), "CMD_invalid+1+1+" + word + '+');
     for (int p : tilePositions())
-        QCOMPARE(s.board.cell(p).owner, 0);
-    QVERIFY(s.usedwords.isEmpty());
+        QCOMPARE(s.board().cell(p).owner, 0);
+    QVERIFY(s.game().usedWords().isEmpty());
 }
 
 void TstSubmit::submissionsOutOfTurnAreIgnored_data()
@@ -234,31 +240,41 @@ void TstSubmit::submissionsOutOfTurnAreIgnored()
     TServer &s = f->server();
     TestClient *spy = f->player("Spy");
     QList<TestClient *> clients = {bob, ann, spy};
-    lay(s.board, {{11, 't'}, {12, 'e'}, {13, 'a'}, {21, 'e'}, {22, 'a'}, {23, 't'}});
+    lay(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}, {21, 'e'}, {22, 'a'}, {23, 't'}});
     if (situation == 1) {
         bob->send("CMD_submitit", {"1", "21", "22", "23"});
         QVERIFY(!bob->waitFor("CMD_hisword+1+EAT").isEmpty());
     } else if (situation == 2) {
-        s.gameon = false;
+        // Bob fills the board past the target: the game is won and over.
+        for (int p : tilePositions())
+            if (p < 21 || p > 23)
+                s.board().cell(p).owner = 2;
+        s.seats[1].score = 500;
+        bob->send("CMD_submitit", {"1", "21", "22", "23"});
+        QVERIFY(!bob->waitFor("CMD_endround+").isEmpty());
+        f->ticks(2);
+        QVERIFY(!bob->waitFor("CMD_winner+").isEmpty());
+        QVERIFY(!s.game().isOn());
+        f->settle();
     }
-    const QList<int> before = owners(s.board);
+    const QList<int> before = owners(s.board());
     const int score = s.seats[sender].score;
 
     clients[sender - 1]->send("CMD_submitit", {submission});
     const QList<QByteArray> heard = clients[sender - 1]->sync();
     QVERIFY2(heard.isEmpty(), heard.join(' ').constData());
-    QCOMPARE(owners(s.board), before);
+    QCOMPARE(owners(s.board()), before);
     QCOMPARE(s.seats[sender].score, score);
 }
 
 void TstSubmit::locksFollowTheBoard()
 {
     TServer &s = f->server();
-    lay(s.board, {{11, 't'}, {12, 'e'}, {21, 'a'}, {31, 'a'}, {32, 't'}});
+    lay(s.board(), {{11, 't'}, {12, 'e'}, {21, 'a'}, {31, 'a'}, {32, 't'}});
     bob->send("CMD_submitit", {"1", "11", "12", "21"});
     QCOMPARE(ann->next(), QByteArray("CMD_hisword+1+TEA+3+3+11+12+21"));
     QCOMPARE(ann->next(), QByteArray("CMD_lockthemup+11+1"));
-    QCOMPARE(s.board.cell(11).locked, 1);
+    QCOMPARE(s.board().cell(11).locked, 1);
     f->ticks(2);
     QCOMPARE(ann->next(), QByteArray("CMD_nextplayer+2+"));
 
@@ -266,13 +282,13 @@ void TstSubmit::locksFollowTheBoard()
     ann->send("CMD_submitit", {"2", "12", "31", "32"});
     QCOMPARE(bob->waitFor("CMD_hisword+2+"), QByteArray("CMD_hisword+2+EAT+4+4+12+31+32"));
     QCOMPARE(bob->next(), QByteArray("CMD_lockthemup+11+0"));
-    QCOMPARE(s.board.cell(11).locked, 0);
+    QCOMPARE(s.board().cell(11).locked, 0);
     f->ticks(2);
 
     // A word that changes no lock sends no CMD_lockthemup.
-    setTile(s.board, 51, 't');
-    setTile(s.board, 53, 'e');
-    setTile(s.board, 55, 'e');
+    setTile(s.board(), 51, 't');
+    setTile(s.board(), 53, 'e');
+    setTile(s.board(), 55, 'e');
     bob->send("CMD_submitit", {"1", "51", "53", "55"});
     QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+1+TEE+3+6+51+53+55"));
     QVERIFY(bob->sync().isEmpty());
@@ -291,10 +307,10 @@ void TstSubmit::fullBoardEndsRound()
     QFETCH(char, elsewhere);
     QFETCH(bool, full);
     TServer &s = f->server();
-    lay(s.board, {{11, 't'}, {12, 'e'}, {13, 'a'}, {14, 'q'}, {66, elsewhere}});
+    lay(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}, {14, 'q'}, {66, elsewhere}});
     for (int p : tilePositions()) {
         if (p > 14)
-            s.board.cell(p).owner = 2;
+            s.board().cell(p).owner = 2;
     }
     QSignalSpy ended(&s, &TServer::roundEnded);
     bob->send("CMD_submitit", {"1", "11", "12", "13"});
@@ -302,8 +318,8 @@ void TstSubmit::fullBoardEndsRound()
     const QList<QByteArray> after = bob->sync();
     QCOMPARE(after.contains("CMD_endround+"), full);
     QCOMPARE(ended.count(), full ? 1 : 0);
-    QCOMPARE(s.pendingAction, int(full ? TServer::WinnerTest : TServer::NextTurn));
-    QCOMPARE(s.breakcount, 2);
+    QCOMPARE(s.game().pendingAction(), full ? PaceAction::WinnerTest : PaceAction::NextTurn);
+    QCOMPARE(s.game().pauseTicks(), 2);
 }
 
 void TstSubmit::roundHoldsMoreThan500Words()
@@ -311,12 +327,12 @@ void TstSubmit::roundHoldsMoreThan500Words()
     TServer &s = f->server();
     // Letters a to w on tiles 11 to 46 and 51; the rest stay free, so the
     // board never fills.
-    lay(s.board, {});
+    lay(s.board(), {});
     QHash<QChar, int> tileOf;
     int i = 0;
     for (char c = 'a'; c <= 'w'; ++c, ++i) {
         const int p = tilePositions()[i];
-        setTile(s.board, p, c);
+        setTile(s.board(), p, c);
         tileOf.insert(QChar(c), p);
     }
     QSignalSpy accepted(&s, &TServer::wordAccepted);
@@ -325,24 +341,24 @@ void TstSubmit::roundHoldsMoreThan500Words()
     for (const QString &w : words) {
         // Fresh tiles for every word, so that no lock gets in the way.
         for (int p : tilePositions())
-            s.board.cell(p).owner = s.board.cell(p).locked = 0;
-        const int seat = s.currentplayer;
+            s.board().cell(p).owner = s.board().cell(p).locked = 0;
+        const int seat = s.game().currentPlayer();
         s.submitit(seat, QByteArray::number(seat) + '+' + QByteArray::number(tileOf[w[0]]) + '+'
                              + QByteArray::number(tileOf[w[1]]));
         f->ticks(2);
     }
     QCOMPARE(accepted.count(), words.size());
     QVERIFY(words.size() > 500);
-    QCOMPARE(s.usedwords, words);
+    QCOMPARE(s.game().usedWords(), words);
     // The first and the last word are both still known as played.
     for (const QString &w : {words.first(), words.last()}) {
-        const int seat = s.currentplayer;
+        const int seat = s.game().currentPlayer();
         s.submitit(seat, QByteArray::number(seat) + '+' + QByteArray::number(tileOf[w[0]]) + '+'
                              + QByteArray::number(tileOf[w[1]]));
     }
     QCOMPARE(rejected.count(), 2);
-    QCOMPARE(rejected.at(0).at(1).toInt(), int(TServer::AlreadyPlayed));
-    QCOMPARE(rejected.at(1).at(1).toInt(), int(TServer::AlreadyPlayed));
+    QCOMPARE(rejected.at(0).at(1).toInt(), int(RejectReason::AlreadyPlayed));
+    QCOMPARE(rejected.at(1).at(1).toInt(), int(RejectReason::AlreadyPlayed));
 }
 
 QTEST_GUILESS_MAIN(TstSubmit)

@@ -1,0 +1,132 @@
+#pragma once
+// The host's game as a state machine: the deal, the turns, the pace, the
+// word check, locks, the end of a round and the winner. It owns no socket,
+// timer or widget: its owner feeds it requests and ticks, and hears through
+// a Host what to send and when to run its clocks. The random generator and
+// the dictionary come from the owner, so a seeded game replays exactly.
+
+#include "core/board.h"
+#include "core/messages.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <random>
+
+namespace glyphon {
+
+class ServerGame
+{
+public:
+    static constexpr int PlayerCount = 2;
+
+    enum class Phase { NoGame, Turn, PauseBeforeTurn, PauseBeforeWinnerTest, PauseBeforeRound };
+
+    // What a computer player decided for its turn.
+    struct ComputerMove
+    {
+        enum Kind { Wait, Pass, Word } kind = Wait; // Wait lets the time run out
+        QList<int> positions;
+    };
+
+    // What the game needs from its owner: the seats, the dictionary, the
+    // computer player, the clocks, and where messages go.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        virtual void broadcast(const QByteArray &message) = 0;
+        virtual void sendTo(int seat, const QByteArray &message) = 0;
+        // A person plays the seat; otherwise the computer does.
+        virtual bool playsItself(int seat) const = 0;
+        virtual QByteArray shownName(int seat) const = 0;
+        virtual int score(int seat) const = 0;
+        virtual void setScore(int seat, int score) = 0;
+        virtual bool isWord(const QString &word) = 0;
+        virtual ComputerMove computerMove(int seat) = 0;
+        // The pace clock restarts its period on every new count, and stops
+        // when the game has nothing more to wait for.
+        virtual void restartPace() = 0;
+        virtual void stopPace() = 0;
+        // The computer's delay runs from the start of its turn.
+        virtual void armComputer(bool on) = 0;
+
+        virtual void gameStarted(int /*playtoscore*/, int /*timeperturn*/) {}
+        virtual void roundStarted(int /*round*/) {}
+        virtual void turnStarted(int /*seat*/) {}
+        virtual void timeUp(int /*seat*/) {}
+        virtual void wordAccepted(int /*seat*/, const QString & /*word*/, int /*points*/) {}
+        virtual void wordRejected(int /*seat*/, RejectReason, const QString & /*word*/) {}
+        virtual void roundEnded(int /*round*/) {}
+        virtual void gameWon(int /*seat*/, const QByteArray & /*name*/) {}
+    };
+
+    ServerGame(Host &host, std::mt19937 &random);
+
+    // Inputs. start() begins a new game even while one runs; the caller has
+    // reset the seats' scores.
+    void start(const msg::StartGame &request);
+    void submit(int fromSeat, const msg::SubmitIt &request);
+    // One tick of the pace clock and of the computer's delay.
+    void tick();
+    void computerTick();
+    // The seat stopped playing (left, or chose to watch): a turn it holds
+    // passes on at once; a pause keeps its action.
+    void playerGone(int seat);
+    // The computer's move for seat, if the turn is its and it has not moved.
+    void computerPlay(int seat);
+    // No game, as before the first start: clocks stopped, counts and words
+    // cleared; the board stays as it lies.
+    void reset();
+
+    // The steps of the game, each also reached through the inputs.
+    void startRound();
+    void createBoard();
+    void findPlayer();
+    void timeUp();
+    void endRound();
+    void checkForWin();
+    void lockThemUp();
+
+    Phase phase() const { return m_phase; }
+    bool isOn() const { return m_phase != Phase::NoGame; }
+    bool inTurn() const { return m_phase == Phase::Turn; }
+    int round() const { return m_round; }
+    int currentPlayer() const { return m_current; }
+    int playToScore() const { return m_playToScore; }
+    int timePerTurn() const { return m_timePerTurn; }
+    int pauseTicks() const { return m_breakcount; }
+    PaceAction pendingAction() const;
+    int computerTicks() const { return m_computerTicks; }
+    bool computerDue() const { return m_computerDue; }
+    bool computerMoving() const { return m_computerMoving; }
+    const QStringList &usedWords() const { return m_used; }
+    bool isUsed(const QString &word) const { return m_used.contains(word); }
+    // The owner may lay tiles (tests, replays); the game reads it afresh.
+    Board &board() { return m_board; }
+    const Board &board() const { return m_board; }
+    msg::LoadStats loadStats(int seat) const;
+
+private:
+    void setPace(Phase phase, qint64 ticks);
+    void reject(int seat, RejectReason reason, const QString &word);
+
+    Host &m_host;
+    std::mt19937 &m_random;
+    Board m_board;
+    Phase m_phase = Phase::NoGame;
+    int m_round = 0;
+    int m_current = 0;
+    int m_playToScore = 0;
+    int m_timePerTurn = 0;
+    int m_breakcount = 0;
+    int m_computerTicks = 0;
+    bool m_computerDue = false;
+    bool m_computerMoving = false;
+    quint64 m_turnSerial = 0; // counts turns, so the computer moves once per turn
+    quint64 m_computerMovedTurn = 0;
+    QStringList m_used; // accepted this round, lower case, in order
+};
+
+} // namespace glyphon
