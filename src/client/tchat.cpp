@@ -92,6 +92,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     : QMainWindow(parent)
     , m_context(context)
     , m_params(params)
+    , m_placer(this)
 {
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Glyphon"));
@@ -113,7 +114,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
 
     // The default size; the board's minimum size wins where it is larger.
     // The settings file places the window once the own seat is announced.
-    resize(m_placement.width, m_placement.height);
+    resize(m_placer.saved().width, m_placer.saved().height);
 }
 
 Tchat::~Tchat()
@@ -539,11 +540,8 @@ void Tchat::closeEvent(QCloseEvent *event)
     // The game leaves others' lists at once, and the router's port closes.
     if (m_hosting)
         m_hosting->stop();
-    const glyphon::WindowPlacement now = placement();
-    if (now != m_placement) {
-        const QScreen *on = screen();
-        savePlacementAndSettings(on ? glyphon::fitToWorkArea(now, on->availableGeometry()) : now);
-    }
+    if (const std::optional<glyphon::WindowPlacement> moved = m_placer.toSaveOnClose())
+        savePlacementAndSettings(*moved);
     turntime->stop();
     m_link->pump()->setPaused(true);
     // The connection ends with the window, so the others see this copy leave.

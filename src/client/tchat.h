@@ -9,6 +9,7 @@
 #include "core/clientgame.h"
 #include "settings/clientsettings.h"
 #include "settings/settingsstore.h"
+#include "client/windowplacer.h"
 #include "protocol/wire.h"
 
 #include <QByteArray>
@@ -323,9 +324,6 @@ private:
     void beginModal();
     void endModal() { --m_modalDepth; }
     void modalFinished();
-    void applyPlacement(const glyphon::WindowPlacement &placement);
-    // False when the place or size had to be brought onto the screens.
-    bool placeFrame(const glyphon::WindowPlacement &placement);
     void savePlacementAndSettings(const glyphon::WindowPlacement &placement);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void restartTurnTimer();
@@ -377,8 +375,7 @@ private:
     glyphon::SettingsStore m_store;
     glyphon::OptionsMenu *m_options = nullptr;
     glyphon::PhraseRow *m_phraseRow = nullptr;
-    glyphon::WindowPlacement m_placement; // as last loaded or saved; closing saves only when it changed
-    std::optional<QPoint> m_frameCornerWanted; // placed before the window manager framed the window
+    glyphon::WindowPlacer m_placer;
     // Saving waits for the first load: until then the window runs on its own
     // starting values, which must not overwrite the user's file.
     bool m_settingsLoaded = false;

@@ -1,5 +1,5 @@
-// Tchat: loading and saving the settings file, the Options menu's handlers
-// and the window's placement.
+// Tchat: loading and saving the settings file and the Options menu's
+// handlers.
 
 #include "client/tchat.h"
 
@@ -16,11 +16,7 @@
 
 #include <QAction>
 #include <QColorDialog>
-#include <QGuiApplication>
 #include <QMoveEvent>
-#include <QScreen>
-
-#include <utility>
 
 void Tchat::loadinifile()
 {
@@ -30,7 +26,7 @@ void Tchat::loadinifile()
     mainchat->setTextSize(stored.textSize);
     m_options->checkTextSize(stored.textSize);
 
-    applyPlacement(stored.placement);
+    m_placer.apply(stored.placement);
 
     settings.textColour = stored.textColour;
     mychat->setTextColour(stored.textColour);
@@ -77,7 +73,7 @@ void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
 {
     if (!m_settingsLoaded)
         return;
-    m_placement = where;
+    m_placer.setSaved(where);
     settings.textSize = mainchat->textSize();
     settings.playToScore = m_context.gamestart->playtoscore();
     settings.timePerTurn = m_context.gamestart->timeperturn();
@@ -86,58 +82,18 @@ void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
 
 glyphon::WindowPlacement Tchat::placement() const
 {
-    return {x(), y(), width(), height()};
-}
-
-void Tchat::applyPlacement(const glyphon::WindowPlacement &where)
-{
-    const bool asStored = placeFrame(where);
-    // What the window really got (the board's minimum size may have won),
-    // so that closing an untouched window saves nothing; a place that had to
-    // be brought onto the screen is saved corrected at the next close.
-    m_placement = asStored ? placement() : where;
-}
-
-bool Tchat::placeFrame(const glyphon::WindowPlacement &where)
-{
-    // Left and Top are the frame's corner, Width and Height the inside's.
-    const QRect inside = geometry();
-    const QRect frame = frameGeometry();
-    const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
-                           frame.bottom() - inside.bottom());
-    QList<QRect> areas;
-    for (const QScreen *screen : QGuiApplication::screens())
-        areas << screen->availableGeometry();
-    // A huge size would have the window ask the display for gigabytes; the
-    // title bar must stay where the user can take hold of it.
-    constexpr int TitleBarGuess = 24; // until the window manager has framed the window
-    constexpr int Far = 1 << 20; // beyond any screen, and far from overflowing
-    const QRect wanted(QPoint(std::clamp(where.left, -Far, Far), std::clamp(where.top, -Far, Far)),
-                       QSize(std::clamp(where.width, 1, Far), std::clamp(where.height, 1, Far)).grownBy(margins));
-    const QRect outer = glyphon::placeOnWorkAreas(wanted, std::max(margins.top(), TitleBarGuess), areas);
-    resize(outer.size().shrunkBy(margins));
-    move(outer.topLeft());
-    // Framed later, a window manager may keep the inside where the frame was
-    // asked to go (its title bar then above the screen): the frame is moved
-    // where it belongs once the frame is known.
-    if (margins.isNull())
-        m_frameCornerWanted = outer.topLeft();
-    return outer == wanted;
+    return m_placer.current();
 }
 
 void Tchat::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    if (!m_frameCornerWanted || frameGeometry() == geometry())
-        return;
-    const QPoint wanted = *std::exchange(m_frameCornerWanted, std::nullopt);
-    if (frameGeometry().topLeft() != wanted)
-        QMetaObject::invokeMethod(this, [this, wanted] { move(wanted); }, Qt::QueuedConnection);
+    m_placer.moved();
 }
 
 void Tchat::ResetScreenLocation1Click()
 {
-    placeFrame(glyphon::WindowPlacement{});
+    m_placer.place(glyphon::WindowPlacement{});
 }
 
 void Tchat::PlaySounds1Click()
