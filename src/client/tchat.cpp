@@ -3,6 +3,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatinput.h"
+#include "chat/chatpane.h"
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "board/fittinglabel.h"
@@ -22,6 +23,7 @@
 #include "client/tilesetmenu.h"
 #include "board/tilewidget.h"
 #include "client/boardpanel.h"
+#include "board/boardcontrols.h"
 #include "board/playercard.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -52,33 +54,6 @@
 
 
 namespace {
-
-QFont arialPixels(int pixels, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-// Labels show names and words that other players chose: plain text, and
-// never cut off at the edges.
-glyphon::FittingLabel *makeLabel(QWidget *parent, const QString &text, const QRect &geometry, const QFont &font,
-                                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto *label = new glyphon::FittingLabel(text, parent);
-    label->setGeometry(geometry);
-    label->setFont(font);
-    label->setAlignment(alignment);
-    return label;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    widget->setPalette(pal);
-}
 
 void showInFront(QWidget *window)
 {
@@ -184,79 +159,24 @@ void Tchat::createBoardControls()
         }
     }
 
-    label_roundnum = makeLabel(panel_board, QStringLiteral("Round: 0"), QRect(52, 38, 130, 18), arialPixels(13, true));
-    label_playtoscore = makeLabel(panel_board, QStringLiteral("Play to Score: 0"), QRect(196, 38, 140, 18),
-                                  arialPixels(13, true), Qt::AlignRight | Qt::AlignVCenter);
-    for (QLabel *label : {label_roundnum, label_playtoscore})
-        setTextColour(label, QColor(0x44, 0x42, 0x7e));
-
-    // Long names and words shrink rather than run off the shelf.
-    auto *status = makeLabel(panel_board, QStringLiteral("Welcome to Glyphon"), QRect(10, 382, 369, 20),
-                             arialPixels(15, true), Qt::AlignCenter);
-    status->setMinimumPixelSize(10);
-    label_status = status;
-    label_status->setObjectName(QStringLiteral("label_status"));
-    auto *word = makeLabel(panel_board, QString(), QRect(10, 402, 369, 34), arialPixels(24, true), Qt::AlignCenter);
-    word->setMinimumPixelSize(14);
-    label_word = word;
-    label_word->setObjectName(QStringLiteral("label_word"));
-    label_word->setCursor(Qt::PointingHandCursor);
+    m_board.reset(new glyphon::BoardControls(panel_board));
+    label_roundnum = m_board->roundnum;
+    label_playtoscore = m_board->playtoscore;
+    label_status = m_board->status;
+    label_word = m_board->word;
+    label_timer = m_board->timer;
+    image_timer = m_board->timeBar;
+    button_clear = m_board->clear;
+    button_submit = m_board->submit;
+    button_start = m_board->start;
+    panel_winner = m_board->winnerPanel;
+    label_winner1 = m_board->winner1;
+    label_winner2 = m_board->winner2;
     label_word->installEventFilter(this);
     panel_board->installEventFilter(this); // right-clicks between the tiles
-    setTextColour(label_word, QColor(0x2e, 0x3b, 0x50));
-    label_timer = makeLabel(panel_board, QStringLiteral("Time: 0:00"), QRect(10, 436, 369, 20),
-                            arialPixels(16, true), Qt::AlignCenter);
-    label_timer->setObjectName(QStringLiteral("label_timer"));
-    setTextColour(label_timer, glyphon::toQColor(DarkBlue));
-    image_timer = new TimeBar(panel_board);
-    image_timer->setGeometry(10, 458, 369, 19);
-    image_timer->setBarWidth(0);
-
-    button_clear = new PictureButton(QStringLiteral("CLEAR"), panel_board);
-    button_clear->move(26, 483);
-    button_clear->setFocusPolicy(Qt::NoFocus);
-    button_clear->hide();
     connect(button_clear, &PictureButton::clicked, this, &Tchat::hitclear);
-    button_submit = new PictureButton(QStringLiteral("SUBMIT"), panel_board);
-    button_submit->move(205, 483);
-    button_submit->setFocusPolicy(Qt::NoFocus);
-    button_submit->hide();
     connect(button_submit, &PictureButton::clicked, this, &Tchat::hitdone);
-
-    button_start = new PictureButton(QStringLiteral("START GAME"), panel_board);
-    // Below the winner panel, so a finished game shows both.
-    button_start->move(194 - 79, 226);
-    button_start->setCursor(Qt::PointingHandCursor);
-    button_start->setFocusPolicy(Qt::NoFocus);
     connect(button_start, &PictureButton::clicked, this, &Tchat::button_startClick);
-
-    panel_winner = new QFrame(panel_board);
-    panel_winner->setObjectName(QStringLiteral("panel_winner"));
-    panel_winner->setGeometry(5, 166, 379, 41);
-    panel_winner->setFrameShape(QFrame::Box);
-    panel_winner->setLineWidth(1);
-    panel_winner->setAutoFillBackground(true);
-    {
-        QPalette pal = panel_winner->palette();
-        pal.setColor(QPalette::Window, QColor(0xf4, 0xee, 0xe0));
-        pal.setColor(QPalette::WindowText, QColor(0x44, 0x42, 0x7e));
-        panel_winner->setPalette(pal);
-    }
-    const QFont winnerFont = arialPixels(16, true);
-    auto *winner2 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(2, 9, 375, 22), winnerFont, Qt::AlignCenter);
-    auto *winner1 = makeLabel(panel_winner, QStringLiteral("Winner!"), QRect(1, 10, 375, 22), winnerFont, Qt::AlignCenter);
-    // Both shrink alike, so the shadow stays under the text, and keep clear
-    // of the panel's border.
-    for (glyphon::FittingLabel *winner : {winner1, winner2}) {
-        winner->setMinimumPixelSize(10);
-        winner->setContentsMargins(6, 0, 6, 0);
-    }
-    label_winner2 = winner2;
-    label_winner1 = winner1;
-    setTextColour(label_winner2, QColor(0x9a, 0x9a, 0x9a));
-    setTextColour(label_winner1, glyphon::toQColor(DarkBlue));
-    label_winner1->raise();
-    panel_winner->hide();
 
     panel_help = new QuickInstructionsPanel(panel_board); // starts hidden
     // Its Done button had the focus; without this the focus would pass on to
@@ -267,15 +187,13 @@ void Tchat::createBoardControls()
 
 void Tchat::createChatControls()
 {
-    panel_chat = new QFrame(panel_board);
-    panel_chat->setGeometry(389, 255, 366, 243);
-    panel_chat->setFrameShape(QFrame::StyledPanel);
-    panel_chat->setFrameShadow(QFrame::Sunken);
-
-    mainchat = new ChatView(panel_chat);
-    mainchat->setObjectName(QStringLiteral("mainchat"));
-    mainchat->setGeometry(2, 2, 362, 239);
-    mainchat->setFocusPolicy(Qt::ClickFocus);
+    m_chatPane.reset(new glyphon::ChatPane(panel_board, this));
+    panel_chat = m_chatPane->frame;
+    mainchat = m_chatPane->view;
+    mychat = m_chatPane->input;
+    button_smilies = m_chatPane->smileys;
+    popup_smilies = m_chatPane->smileyMenu;
+    m_phraseRow = m_chatPane->phrases;
     connect(mainchat, &ChatView::mainchatJump, this, &Tchat::mainchatJump);
     connect(mainchat, &ChatView::chatCleared, this, [this] { mychat->setFocus(); });
     // The view's menu and the Options menu share these actions, so the two
@@ -284,31 +202,12 @@ void Tchat::createChatControls()
     Copy1 = mainchat->copyAction();
     ClearMainChat2 = mainchat->clearChatAction();
     ScrollChatOff1 = mainchat->scrollChatOffAction();
-
-    mychat = new glyphon::ChatInput(panel_board);
-    mychat->setObjectName(QStringLiteral("mychat"));
-    mychat->setGeometry(390, 500, 336, 22);
-    mychat->setMaxLength(MaxChatInput);
     mychat->installEventFilter(this);
     Paste1 = mychat->pasteAction();
     connect(mychat, &glyphon::ChatInput::sendRequested, this, &Tchat::sendit);
-
-    button_smilies = new QToolButton(panel_board);
-    button_smilies->setObjectName(QStringLiteral("button_smilies"));
-    button_smilies->setGeometry(730, 502, 25, 19);
-    button_smilies->setAutoRaise(true);
-    button_smilies->setToolTip(QStringLiteral("Smileys"));
-    button_smilies->setAccessibleName(QStringLiteral("Smileys"));
-    button_smilies->setIcon(glyphon::smileyIcon(0));
-    button_smilies->setIconSize(QSize(17, 16));
-    button_smilies->setFocusPolicy(Qt::NoFocus);
     connect(button_smilies, &QToolButton::clicked, this, &Tchat::button_smiliesClick);
-
-    popup_smilies = glyphon::createSmileyMenu(this);
     for (QAction *item : popup_smilies->actions())
         connect(item, &QAction::triggered, this, [this, item] { N271Click(item->data().toInt()); });
-
-    m_phraseRow = new glyphon::PhraseRow(panel_board);
     connect(m_phraseRow, &glyphon::PhraseRow::phraseClicked, this, &Tchat::b_phrase1Click);
     connect(m_phraseRow, &glyphon::PhraseRow::chatterButtonReleased, this, &Tchat::b_phrase10MouseUp);
     connect(m_phraseRow, &glyphon::PhraseRow::soundChosen, this, &Tchat::wave4Click);

@@ -53,6 +53,8 @@ class HintControl;
 class LeaveGuard;
 class PlayWithOthers;
 class OptionsMenu;
+class BoardControls;
+class ChatPane;
 class PlayerCard;
 class Reconnector;
 class PhraseRow;
@@ -69,9 +71,6 @@ public:
     static constexpr const char *Placeholder = "<Enter Chat Here>";
     static constexpr const char *Waiting = "<Waiting>";
     static constexpr int MaxWordTiles = 20;
-    // A chat line must never reach the 64 KiB a peer may send at once; at
-    // most three UTF-8 bytes per character keeps a line far below it.
-    static constexpr int MaxChatInput = 2000;
 
     // params: the command line without the program name.
     Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent = nullptr);
@@ -370,6 +369,8 @@ private:
     glyphon::Reconnector *m_reconnector = nullptr;
     glyphon::ClientGame *m_game = nullptr;
     std::array<std::unique_ptr<glyphon::PlayerCard>, 3> m_cards; // by seat 1, 2
+    std::unique_ptr<glyphon::BoardControls> m_board;
+    std::unique_ptr<glyphon::ChatPane> m_chatPane;
     glyphon::ServerLink *m_link = nullptr;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

@@ -3,6 +3,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatinput.h"
+#include "board/boardcontrols.h"
 #include "board/countdown.h"
 #include "chat/colours.h"
 #include "board/tilewidget.h"
@@ -179,12 +180,7 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
 
 void Tchat::showClock()
 {
-    const int shown = std::max(timeleft, 0);
-    image_timer->setBarWidth(barstep * shown);
-    QPalette pal = label_timer->palette();
-    pal.setColor(QPalette::WindowText, glyphon::countdownColour(shown));
-    label_timer->setPalette(pal);
-    label_timer->setText(glyphon::countdownText(shown));
+    m_board->showClock(timeleft, barstep);
 }
 
 void Tchat::showTurnPause()
@@ -196,12 +192,7 @@ void Tchat::showTurnPause()
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    const int length = m_game->turnLength();
-    image_timer->setBarWidth(barstep * std::max(length, 0));
-    QPalette pal = label_timer->palette();
-    pal.setColor(QPalette::WindowText, glyphon::toQColor(DarkBlue));
-    label_timer->setPalette(pal);
-    label_timer->setText(glyphon::countdownText(length));
+    m_board->showClockAtRest(m_game->turnLength(), barstep);
 }
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
@@ -313,9 +304,7 @@ void Tchat::turntimeTimer()
         m_game->closeInput();
         return;
     }
-    QPalette pal = label_timer->palette();
-    pal.setColor(QPalette::WindowText, tick.colour);
-    label_timer->setPalette(pal);
+    m_board->setClockColour(tick.colour);
     if (tick.ticks)
         playsounds(QStringLiteral("tick"));
     label_timer->setText(tick.text);

@@ -5,6 +5,7 @@
 
 #include "client/glyphoncontext.h"
 #include "client/hintcontrol.h"
+#include "board/boardcontrols.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "windows/tallylist.h"
@@ -86,12 +87,9 @@ void Tchat::winner(const glyphon::msg::Winner &m)
     const QString name = fromWire(m.name);
     const QString text = m_hints->withHints(
         iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!"), iWon);
-    label_winner1->setText(text);
-    label_winner2->setText(text);
+    m_board->showWinner(text);
     label_status->setText(QStringLiteral("Game Over!"));
     statusLine(text);
-    panel_winner->show();
-    panel_winner->raise();
     if (ishost)
         button_start->show();
     if (m_game->iPlay()) {

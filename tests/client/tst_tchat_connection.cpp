@@ -4,6 +4,7 @@
 #include "tchat_support.h"
 
 #include "chat/chatinput.h"
+#include "chat/chatpane.h"
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "chat/phraserow.h"
@@ -292,7 +293,7 @@ void TestTchatConnection::chatCommandsSendWhatTheyShould()
 
     // The input holds at most a line the server takes in one piece.
     cid->mychat->setText(QString(100000, QLatin1Char('x')));
-    QCOMPARE(cid->mychat->text().size(), Tchat::MaxChatInput);
+    QCOMPARE(cid->mychat->text().size(), glyphon::ChatPane::MaxInput);
     QVERIFY(cid->mychat->text().toUtf8().size() * 2 < 64 * 1024);
 }
 
