@@ -6,8 +6,9 @@
 // tick later, so the pace stays one message per tick while a lone request is
 // answered without waiting. The timer rests while nothing is queued.
 //
-// Which connection goes next is decided in one place, nextConnection();
-// today the connections with messages take turns.
+// Which connection goes next is decided in one place, nextConnection(): the
+// one served longest ago, so a quiet line goes at the next tick however busy
+// the others are, and a newcomer waits behind those already waiting.
 
 #include "protocol/wire.h"
 
@@ -66,7 +67,7 @@ private:
         std::deque<QByteArray> messages;
         bool ready = false;  // waiting in m_ready
         bool closed = false; // forgotten once its last message is out
-        quint64 lastServed = 0; // m_served when its last message went; 0 never
+        quint64 lastServed = 0; // m_served when its last message went, or when it appeared
     };
 
     void dispatchOne();

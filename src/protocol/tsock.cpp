@@ -289,7 +289,10 @@ void TSock::setListen(bool on)
     ::setsockopt(m_handle, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (::bind(m_handle, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0)
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
-    if (::listen(m_handle, 5) != 0)
+    // A deep queue of connections not yet accepted: with a short one, a burst
+    // of connects (a storm, or many players at once while the host is busy)
+    // has some dropped, and each of those tries again only a second later.
+    if (::listen(m_handle, SOMAXCONN) != 0)
         throw ESockException(QStringLiteral("Listen - Error Starting Listen"));
 
     // Registered only now: an unbound socket would look readable at once.
