@@ -208,10 +208,23 @@ int main(int argc, char *argv[])
     glyphon::LogThrottle closeNotes;
     QElapsedTimer uptime;
     uptime.start();
+    // What a storm that has stopped left unsaid is still counted; the watch
+    // runs only while something is held back.
+    QTimer heldNotes;
+    heldNotes.setInterval(10000);
+    QObject::connect(&heldNotes, &QTimer::timeout, &app, [&] {
+        for (const auto &[subject, held] : closeNotes.takeHeld(uptime.elapsed()))
+            say(QStringLiteral("%1 more closes of connections from %2 since the last note").arg(held).arg(subject));
+        if (!closeNotes.holding())
+            heldNotes.stop();
+    });
     auto noteClose = [&](const QString &address, const QString &why, const QString &line) {
         int held = 0;
-        if (!closeNotes.admit(address + QLatin1Char(' ') + why, uptime.elapsed(), &held))
+        if (!closeNotes.admit(QStringLiteral("%1 (%2)").arg(address, why), uptime.elapsed(), &held)) {
+            if (!heldNotes.isActive())
+                heldNotes.start();
             return;
+        }
         say(held == 0 ? line : QStringLiteral("%1 (and %2 times more since the last note)").arg(line).arg(held));
     };
     QObject::connect(&server, &TServer::connectionDropped, &app,
@@ -226,7 +239,7 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::seatFreed, &app,
                      [&](int seat, const QString &name, const QString &address) {
         if (name.isEmpty())
-            noteClose(address, QStringLiteral("left"),
+            noteClose(address, QStringLiteral("left before its login"),
                       QStringLiteral("Seat %1: the connection from %2 left before its login").arg(seat).arg(address));
         else
             say(QStringLiteral("Seat %1: %2 left").arg(seat).arg(name));

@@ -1,5 +1,7 @@
 #include "server/logthrottle.h"
 
+#include <algorithm>
+
 namespace glyphon {
 
 LogThrottle::LogThrottle(qint64 windowMs, int maxSubjects)
@@ -32,6 +34,23 @@ bool LogThrottle::admit(const QString &subject, qint64 nowMs, int *held)
     }
     m_entries.insert(subject, Entry{nowMs, 0});
     return true;
+}
+
+QList<QPair<QString, int>> LogThrottle::takeHeld(qint64 nowMs)
+{
+    QList<QPair<QString, int>> due;
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->held > 0 && nowMs - it->written >= m_windowMs) {
+            due.append({it.key(), it->held});
+            *it = Entry{nowMs, 0};
+        }
+    }
+    return due;
+}
+
+bool LogThrottle::holding() const
+{
+    return std::any_of(m_entries.cbegin(), m_entries.cend(), [](const Entry &e) { return e.held > 0; });
 }
 
 } // namespace glyphon

@@ -4,6 +4,8 @@
 // a peer who repeats a fault thousands of times cannot fill the disk.
 
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace glyphon {
@@ -16,6 +18,13 @@ public:
     // True when a line about subject may be written at nowMs (a monotonic
     // clock); held then says how many were held back since the last one.
     bool admit(const QString &subject, qint64 nowMs, int *held = nullptr);
+    // The subjects whose window has passed with lines held back, and how
+    // many: the report counts as the subject's line for a new window, so a
+    // repeat that stopped is still counted and one that goes on stays at
+    // one line a window. Called now and then.
+    QList<QPair<QString, int>> takeHeld(qint64 nowMs);
+    // Some line is held back and not reported yet.
+    bool holding() const;
 
 private:
     struct Entry

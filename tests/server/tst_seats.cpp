@@ -283,7 +283,8 @@ void TstSeats::fewWaitingConnectionsPerAddress()
 
 void TstSeats::closeNotesOncePerSubjectAndMinute_data()
 {
-    // Each event is "subject@ms"; admitted marks each one written (Y) or held (N).
+    // Each event is "subject@ms"; admitted marks each one written (Y) or held
+    // (N). "*@ms" asks for the held counts then, written as [subject count].
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QString>("admitted");
     QTest::addColumn<int>("heldAtLast");
@@ -294,6 +295,10 @@ void TstSeats::closeNotesOncePerSubjectAndMinute_data()
     QTest::newRow("subjects apart") << QStringList{"a@0", "b@1", "a late@2"} << "YYY" << 0;
     QTest::newRow("full table: new ones held until old ones age")
         << QStringList{"a@0", "b@1", "c@2", "d@3", "d@60001"} << "YYYNY" << 0;
+    QTest::newRow("a stopped repeat is still counted, once")
+        << QStringList{"a@0", "a@10", "a@20", "b@30", "*@59999", "*@60000", "*@60001"} << "YNNY[][a 2][]" << 0;
+    QTest::newRow("the count is the line of its minute")
+        << QStringList{"a@0", "a@10", "*@60000", "a@60010", "a@119999", "a@120000"} << "YN[a 1]NNY" << 2;
 }
 
 void TstSeats::closeNotesOncePerSubjectAndMinute()
@@ -306,6 +311,13 @@ void TstSeats::closeNotesOncePerSubjectAndMinute()
     int held = -1;
     for (const QString &e : events) {
         const QStringList parts = e.split(QLatin1Char('@'));
+        if (parts[0] == QLatin1String("*")) {
+            QStringList counts;
+            for (const auto &[subject, n] : notes.takeHeld(parts[1].toLongLong()))
+                counts << subject + QLatin1Char(' ') + QString::number(n);
+            got += QLatin1Char('[') + counts.join(QLatin1Char(',')) + QLatin1Char(']');
+            continue;
+        }
         got += notes.admit(parts[0], parts[1].toLongLong(), &held) ? QLatin1Char('Y') : QLatin1Char('N');
     }
     QCOMPARE(got, admitted);
