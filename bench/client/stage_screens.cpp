@@ -13,7 +13,6 @@
 #include "client/tchat.h"
 #include "board/tilewidget.h"
 #include "settings/userfiles.h"
-#include "dictionary/random.h"
 #include "server/tserver.h"
 #include "windows/download.h"
 #include "windows/gamestart.h"
@@ -72,11 +71,11 @@ int main(int argc, char **argv)
         probe.listen(QHostAddress::Any, 0);
         qputenv("GLYPHON_PORT", QByteArray::number(probe.serverPort()));
     }
-    glyphon::seedRandom(winnerMode ? 11 : 7);
-
     GlyphonContext context{QStringList()};
     Tchat *chat = context.chat;
     TServer *server = context.server;
+    // The same deals every run, so the pictures only change with the code.
+    server->random().seed(winnerMode ? 11 : 7);
     server->setTickMs(winnerMode ? 5 : 40);
     context.start();
 
@@ -124,7 +123,7 @@ int main(int argc, char **argv)
         } else if (chat->myTurn() && chat->wordcount == 0 && server->game().currentPlayer() == 1
                    && server->game().inTurn()) {
             const auto word = server->listbox_words.computerplay(
-                server->board(), 1, [server](const QString &w) { return server->checkforused(w); });
+                server->board(), 1, [server](const QString &w) { return server->checkforused(w); }, server->random());
             if (!word)
                 return;
             const bool last = !winnerMode && ownWords >= 6 && hasLock(*server);

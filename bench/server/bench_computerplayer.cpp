@@ -155,15 +155,17 @@ int main(int argc, char **argv)
     QStringList usedwords; // compared one by one, as the host does
     const ComputerPlayer::UsedCheck checkforused = [&usedwords](const QString &w) { return usedwords.contains(w); };
 
+    std::mt19937 generator;
+
     while (long(all.wall.size()) < options.moves) {
-        glyphon::seedRandom(options.seed + quint32(games));
+        generator.seed(options.seed + quint32(games));
         ++games;
         int score[3] = {0, 0, 0};
         int seat = 2; // the first turn of a game is seat 1's
         for (int round = 1; round <= 100; ++round) {
             ++rounds;
             Board board;
-            board.deal(glyphon::rng());
+            board.deal(generator);
             usedwords.clear();
             int idle = 0;
             while (!board.checkforfull()) {
@@ -174,7 +176,7 @@ int main(int argc, char **argv)
                 if (all.wall.size() % 10 == 0)
                     samples.emplace_back(board, seat);
 
-                const auto move = all([&] { return player.computerplay(board, seat, checkforused); });
+                const auto move = all([&] { return player.computerplay(board, seat, checkforused, generator); });
                 Timing &kind = move ? found : nothing;
                 kind.wall.push_back(all.wall.back());
                 kind.cpu.push_back(all.cpu.back());
@@ -233,7 +235,7 @@ int main(int argc, char **argv)
             continue;
         }
         const auto move = allPlayed([&] {
-            return player.computerplay(board, mover, [&played](const QString &w) { return played.contains(w); });
+            return player.computerplay(board, mover, [&played](const QString &w) { return played.contains(w); }, generator);
         });
         nothingFound += !move;
     }
@@ -242,7 +244,7 @@ int main(int argc, char **argv)
 
     Timing everything;
     for (const auto &[board, mover] : samples)
-        nothingFound += !everything([&] { return player.computerplay(board, mover, [](const QString &) { return true; }); });
+        nothingFound += !everything([&] { return player.computerplay(board, mover, [](const QString &) { return true; }, generator); });
     everything.print("check says every word played");
 
     // The opponent holds every vowel, locked: most words break off early.
@@ -256,7 +258,7 @@ int main(int argc, char **argv)
                 c.locked = 1;
             }
         }
-        nothingFound += !vowels([&] { return player.computerplay(board, mover, checkforused); });
+        nothingFound += !vowels([&] { return player.computerplay(board, mover, checkforused, generator); });
     }
     vowels.print("vowels locked by opponent");
     std::printf("\nforced runs: %ld moves found nothing\n", nothingFound);

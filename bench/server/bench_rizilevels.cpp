@@ -156,19 +156,20 @@ int main(int argc, char **argv)
     long words[3] = {0, 0, 0}, points[3] = {0, 0, 0}, wins[3] = {0, 0, 0}, games = 0;
     QStringList usedwords;
     const auto checkforused = [&usedwords](const QString &w) { return usedwords.contains(w); };
+    std::mt19937 generator;
     while (long(strongTimes.wall.size()) < options.moves) {
-        glyphon::seedRandom(options.seed + quint32(games++));
+        generator.seed(options.seed + quint32(games++));
         int score[3] = {0, 0, 0};
         int seat = 2;
         for (int round = 1; round <= 50; ++round) {
             Board board;
-            board.deal(glyphon::rng());
+            board.deal(generator);
             usedwords.clear();
             int idle = 0;
             while (!board.checkforfull() && idle < 8 && usedwords.size() < 500) {
                 seat = seat == 1 ? 2 : 1;
                 const auto best = strongTimes([&] { return strong->bestMove(board, seat, usedwords); });
-                const auto random = classicTimes([&] { return classic.computerplay(board, seat, checkforused); });
+                const auto random = classicTimes([&] { return classic.computerplay(board, seat, checkforused, generator); });
                 const std::optional<QList<int>> move = seat == 1 ? (best ? std::optional(best->positions) : std::nullopt) : random;
                 bool ok = false;
                 if (move) {

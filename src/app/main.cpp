@@ -5,7 +5,6 @@
 #include "app/quitsignals.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
-#include "dictionary/random.h"
 #include "dictionary/tdictn.h"
 
 #include <cstdio>
@@ -44,7 +43,6 @@ int main(int argc, char **argv)
     }
 
     GlyphonApplication app(argc, argv);
-    glyphon::seedRandomFromClock();
     TDictn::setMissingListHandler([](const QString &text) { GlyphonApplication::showError(text); });
 
     QStringList params = app.arguments();

@@ -2,7 +2,6 @@
 // machine with no display, and for tests and demos.
 
 #include "app/quitsignals.h"
-#include "dictionary/random.h"
 #include "protocol/wire.h"
 #include "net/lanannouncement.h"
 #include "net/portmapper.h"
@@ -105,9 +104,21 @@ int main(int argc, char *argv[])
         return n;
     };
 
-    std::optional<int> port;
-    if (parser.isSet(portOption) && !(port = number(portOption, 0, 65535)))
-        return 2;
+    glyphon::HostConfig config;
+    if (parser.isSet(portOption)) {
+        const std::optional<int> port = number(portOption, 0, 65535);
+        if (!port)
+            return 2;
+        config.port = quint16(*port);
+    } else if (const QByteArray text = qgetenv("GLYPHON_PORT"); !text.isEmpty()) {
+        // The environment is read here, once; the host is handed the number.
+        const std::optional<int> port = glyphon::parseInt(text);
+        if (!port || *port < 0 || *port > 65535) {
+            fail(QStringLiteral("glyphon-server: GLYPHON_PORT wants a number from 0 to 65535"));
+            return 2;
+        }
+        config.port = quint16(*port);
+    }
     const std::optional<int> botSpeed = number(botSpeedOption, 500, 2000);
     const std::optional<int> tickMs = number(tickOption, 1, 3600000);
     const std::optional<int> loginTimeout = number(loginTimeoutOption, 1, 3600);
@@ -138,9 +149,7 @@ int main(int argc, char *argv[])
             fail(QStringLiteral("glyphon-server: --seed wants a whole number"));
             return 2;
         }
-        glyphon::seedRandom(seed);
-    } else {
-        glyphon::seedRandomFromClock();
+        config.seed = seed;
     }
     QByteArray startData;
     if (parser.isSet(startOption)) {
@@ -157,19 +166,17 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<TServer> owner;
     try {
-        owner = std::make_unique<TServer>();
+        config.tickMs = *tickMs;
+        config.botSpeed = *botSpeed;
+        config.loginTimeoutMs = *loginTimeout * 1000;
+        owner = std::make_unique<TServer>(config);
     } catch (const std::exception &e) {
         fail(QStringLiteral("glyphon-server: %1").arg(QString::fromLocal8Bit(e.what())));
         return 1;
     }
     TServer &server = *owner;
-    server.setTickMs(*tickMs);
-    server.setBotSpeed(*botSpeed);
     for (int seat : {1, 2})
         server.setRiziLevel(seat, levels[size_t(seat - 1)]);
-    server.setLoginTimeoutMs(*loginTimeout * 1000);
-    if (port)
-        server.Sock1->setPortName(QString::number(*port));
     try {
         server.Sock1->setListen(true);
     } catch (const std::exception &e) {

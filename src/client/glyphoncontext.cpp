@@ -23,7 +23,9 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     gamestart = new Tgamestart(chat);
     help = new Thelp(chat);
     phrases = new Tphrases(chat);
-    server = new TServer(this);
+    glyphon::HostConfig host;
+    host.port = this->config.gamePortNumber();
+    server = new TServer(host, this);
     spylist = new Tspylist(chat);
     tallylist = new Ttallylist(chat, glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"),
                                                                       QStandardPaths::AppDataLocation));

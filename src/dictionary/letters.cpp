@@ -14,11 +14,6 @@ void LetterOfCode(int code, QString &text)
         text = QString(QChar(u'a' + code - 1));
 }
 
-int RollLetter()
-{
-    return RollLetter(glyphon::rng());
-}
-
 int RollLetter(std::mt19937 &generator)
 {
     // Face before die: the order of the two draws is part of a replayable deal.

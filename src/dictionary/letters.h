@@ -10,9 +10,8 @@
 int LetterCode(QChar ch);
 // 1..26 set text to "a".."z"; any other code leaves text unchanged.
 void LetterOfCode(int code, QString &text);
-// A face 1..6 first, then a die 1..10, both uniform from glyphon::rng();
-// the letter code of that face.
-int RollLetter();
+// A face 1..6 first, then a die 1..10, both uniform from generator; the
+// letter code of that face.
 int RollLetter(std::mt19937 &generator);
 
 namespace glyphon {

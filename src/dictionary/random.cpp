@@ -4,27 +4,11 @@
 
 namespace glyphon {
 
-std::mt19937 &rng()
-{
-    static std::mt19937 generator;
-    return generator;
-}
-
-void seedRandom(quint32 seed)
-{
-    rng().seed(seed);
-}
-
-void seedRandomFromClock()
+quint32 clockSeed()
 {
     const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
     const auto wide = static_cast<quint64>(ticks);
-    seedRandom(static_cast<quint32>(wide ^ (wide >> 32)));
-}
-
-int randomBelow(int n)
-{
-    return randomBelow(rng(), n);
+    return static_cast<quint32>(wide ^ (wide >> 32));
 }
 
 int randomBelow(std::mt19937 &generator, int n)

@@ -27,16 +27,9 @@ std::function<void(const QString &)> &missingListHandler()
     return handler;
 }
 
-QString &builtInListPath()
+// The built-in list at path, up to its first 0 byte; null when there is none.
+QByteArray builtInList(const QString &path)
 {
-    static QString path = QStringLiteral(":/TEXT_DEMO");
-    return path;
-}
-
-// The built-in list, up to its first 0 byte; null when there is none.
-QByteArray builtInList()
-{
-    const QString &path = builtInListPath();
     if (path.isEmpty())
         return {};
     QFile resource(path);
@@ -150,9 +143,10 @@ int compareRecord(const char *record, const char *key, qsizetype keySize)
 
 } // namespace
 
-TDictn::TDictn(QObject *owner, const QString &fileName)
+TDictn::TDictn(QObject *owner, const QString &fileName, const QString &builtInPath)
     : QObject(owner)
     , m_fileName(fileName)
+    , m_builtInPath(builtInPath)
 {
     OpenWordList();
 }
@@ -175,11 +169,6 @@ void TDictn::setMissingListHandler(std::function<void(const QString &)> handler)
     missingListHandler() = std::move(handler);
 }
 
-void TDictn::setBuiltInListPath(const QString &path)
-{
-    builtInListPath() = path;
-}
-
 void TDictn::OpenWordList()
 {
     // Fixed once, so a later change of working directory neither loses the
@@ -190,7 +179,7 @@ void TDictn::OpenWordList()
                                                                 : QDir::cleanPath(cwd + u'/' + m_fileName);
 
     if (!QFileInfo::exists(m_path)) {
-        const QByteArray list = builtInList();
+        const QByteArray list = builtInList(m_builtInPath);
         if (!list.isNull()) {
             QString error;
             if (writeWholeFile(m_path, list, &error)) {

@@ -18,12 +18,14 @@ public:
     static constexpr int RecordSize = 15;
     static constexpr int KeyWidth = 15;
 
-    // Opens fileName, relative to the working directory. The missing-list
-    // message goes to the handler set below (a message box in the window,
-    // standard error in the headless server). Throws EInOutError when the
-    // built-in list can be written neither there nor in a private temporary
-    // folder.
-    explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"));
+    // Opens fileName, relative to the working directory; when it is missing,
+    // writes out the built-in list at builtInPath (a resource or a file;
+    // empty: there is none). The missing-list message goes to the handler
+    // set below (a message box in the window, standard error in the headless
+    // server). Throws EInOutError when the built-in list can be written
+    // neither there nor in a private temporary folder.
+    explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"),
+                    const QString &builtInPath = QStringLiteral(":/TEXT_DEMO"));
     ~TDictn() override;
 
     // False also when the file has been cut short since it was opened;
@@ -40,9 +42,6 @@ public:
     qint64 readCount() const { return m_reads; }
 
     static void setMissingListHandler(std::function<void(const QString &)> handler);
-    // Tests point this at another resource or file (default ":/TEXT_DEMO");
-    // an empty path means there is no built-in list.
-    static void setBuiltInListPath(const QString &path);
 
 private:
     void OpenWordList();
@@ -50,6 +49,7 @@ private:
     bool search(const char *key, qsizetype keySize);
 
     QString m_fileName;
+    QString m_builtInPath;
     QString m_path;
     QString m_tempDir;
     int m_fd = -1;

@@ -130,12 +130,11 @@ bool ComputerPlayer::fits(const Layout &layout, const Entry &entry) const
 }
 
 std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const UsedCheck &checkforused,
-                                                 int searches) const
+                                                 int searches, std::mt19937 &g) const
 {
     const int total = int(m_entries.size());
     if (total == 0)
         return std::nullopt; // nothing could ever be drawn
-    std::mt19937 &g = rng();
     const auto &from = firstTileFrom();
     const long budget = long(searches) * AttemptsPerSearch;
     // The working copy of the owners only ever differs from the board by the
@@ -153,7 +152,7 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
                 avail = ranks[r] & ~taken;
             if (avail == 0)
                 return false;
-            const int start = randomBelow(66) + 1;
+            const int start = randomBelow(g, 66) + 1;
             const std::uint64_t onward = avail & (~std::uint64_t(0) << from[start]);
             const int bit = std::countr_zero(onward != 0 ? onward : avail);
             taken |= std::uint64_t(1) << bit;
@@ -173,7 +172,7 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
     for (; attempt < std::min<long>(budget, DirectAttempts); ++attempt) {
         if (attempt % AttemptsPerSearch == 0)
             taken = 0; // every search copies the owners afresh
-        const Entry &entry = m_entries[randomBelow(total)];
+        const Entry &entry = m_entries[randomBelow(g, total)];
         if (!lay(entry)) {
             taken = 0; // the owners are copied in again
             continue;
@@ -227,9 +226,9 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
                 attempt += unfitRun(g);
             if (attempt >= budget)
                 break;
-            i = fitting[size_t(randomBelow(fittingCount))];
+            i = fitting[size_t(randomBelow(g, fittingCount))];
         } else {
-            i = randomBelow(total);
+            i = randomBelow(g, total);
         }
         ++attempt;
         const Entry &entry = m_entries[size_t(i)];
@@ -252,16 +251,18 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
     return std::nullopt;
 }
 
-std::optional<QList<int>> ComputerPlayer::computerfindword(const Board &board, int seat, const UsedCheck &checkforused) const
+std::optional<QList<int>> ComputerPlayer::computerfindword(const Board &board, int seat, const UsedCheck &checkforused,
+                                                           std::mt19937 &random) const
 {
-    return search(layoutFor(board, seat), checkforused, 1);
+    return search(layoutFor(board, seat), checkforused, 1, random);
 }
 
-std::optional<QList<int>> ComputerPlayer::computerplay(const Board &board, int seat, const UsedCheck &checkforused) const
+std::optional<QList<int>> ComputerPlayer::computerplay(const Board &board, int seat, const UsedCheck &checkforused,
+                                                       std::mt19937 &random) const
 {
     // Searches differ only in starting from fresh marks; the board does not
     // change during a move, so one layout serves all 21.
-    return search(layoutFor(board, seat), checkforused, MaxSearches);
+    return search(layoutFor(board, seat), checkforused, MaxSearches, random);
 }
 
 } // namespace glyphon

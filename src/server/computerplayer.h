@@ -2,7 +2,7 @@
 // Rizi's move: pick candidate words at random and lay each on the board,
 // preferring for every letter a bonus tile it can win, then a tile it can
 // take from its opponent, then a free tile, and only last one of its own.
-// At most 21 searches of 3000 attempts each; draws from glyphon::rng().
+// At most 21 searches of 3000 attempts each; draws from the generator given.
 
 #include "core/board.h"
 
@@ -32,9 +32,11 @@ public:
 
     // A whole move for seat: the positions of the first word that fits, in
     // letter order, or nullopt when 21 searches found nothing.
-    std::optional<QList<int>> computerplay(const Board &board, int seat, const UsedCheck &checkforused) const;
+    std::optional<QList<int>> computerplay(const Board &board, int seat, const UsedCheck &checkforused,
+                                           std::mt19937 &random) const;
     // One search of at most 3000 attempts.
-    std::optional<QList<int>> computerfindword(const Board &board, int seat, const UsedCheck &checkforused) const;
+    std::optional<QList<int>> computerfindword(const Board &board, int seat, const UsedCheck &checkforused,
+                                               std::mt19937 &random) const;
     // Locked and held by somebody other than seat (a free tile is never locked).
     static bool computercheckforlock(const Board &board, int position, int seat);
 
@@ -54,7 +56,8 @@ private:
     Layout layoutFor(const Board &board, int seat) const;
     bool fits(const Layout &layout, const Entry &entry) const;
     // Up to searches searches back to back; the first word found ends them.
-    std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused, int searches) const;
+    std::optional<QList<int>> search(const Layout &layout, const UsedCheck &checkforused, int searches,
+                                     std::mt19937 &random) const;
 
     QStringList m_words;
     std::vector<Entry> m_entries;

@@ -33,9 +33,10 @@ int GentlePlayer::rank(const Board &board, int position, int seat)
     return c.owner == seat ? 2 : 3;
 }
 
-std::optional<QList<int>> GentlePlayer::move(const Board &board, int seat, const UsedCheck &checkforused) const
+std::optional<QList<int>> GentlePlayer::move(const Board &board, int seat, const UsedCheck &checkforused,
+                                               std::mt19937 &random) const
 {
-    if (randomBelow(PassOneIn) == 0)
+    if (randomBelow(random, PassOneIn) == 0)
         return std::nullopt;
 
     // Tiles per letter, in order of preference.
@@ -62,13 +63,13 @@ std::optional<QList<int>> GentlePlayer::move(const Board &board, int seat, const
     if (fitting.empty())
         return std::nullopt;
 
-    const QString &word = m_words[size_t(fitting[size_t(randomBelow(int(fitting.size())))])];
+    const QString &word = m_words[size_t(fitting[size_t(randomBelow(random, int(fitting.size())))])];
     QList<int> positions;
     for (QChar ch : word) {
         for (QList<int> &group : tiles[LetterCode(ch)]) {
             if (group.isEmpty())
                 continue;
-            positions.append(group.takeAt(randomBelow(int(group.size()))));
+            positions.append(group.takeAt(randomBelow(random, int(group.size()))));
             break;
         }
     }

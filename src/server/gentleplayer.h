@@ -3,7 +3,7 @@
 // to five letters from Rizi's own list), laid on free plain tiles before free
 // bonus tiles, then on its own tiles, and on the player's tiles only when
 // nothing else carries the letter; and about one turn in five it lets the
-// turn pass. Draws from glyphon::rng(), so a seeded game replays.
+// turn pass. Draws from the generator given, so a seeded game replays.
 
 #include "core/board.h"
 
@@ -31,7 +31,8 @@ public:
     using UsedCheck = std::function<bool(const QString &word)>;
     // The positions of the word chosen, in letter order, or nullopt to let
     // the turn pass (by choice, or because no word fits).
-    std::optional<QList<int>> move(const Board &board, int seat, const UsedCheck &checkforused) const;
+    std::optional<QList<int>> move(const Board &board, int seat, const UsedCheck &checkforused,
+                                   std::mt19937 &random) const;
 
     // Where a tile stands in the order of preference for seat: 0 free plain,
     // 1 free bonus, 2 seat's own, 3 the opponent's; -1 not usable.

@@ -2,6 +2,7 @@
 
 #include "server/tserver.h"
 
+#include "dictionary/random.h"
 #include "dictionary/tdictn.h"
 
 #include <QFile>
@@ -32,11 +33,12 @@ const Route routes[] = {
 
 } // namespace
 
-TServer::TServer(QObject *parent)
+TServer::TServer(const HostConfig &config, QObject *parent)
     : QObject(parent)
 {
+    m_random.seed(config.seed.value_or(clockSeed()));
     Sock1 = new TSock(this);
-    Sock1->setPortName(qEnvironmentVariable("GLYPHON_PORT", QStringLiteral("7772")));
+    Sock1->setPortName(QString::number(config.port));
     Sock1->OnAccept = [this](TSock *s) { Sock1Accept(s); };
     Sock1->OnRead = [this](TSock *s, int count) { Sock1Read(s, count); };
 
@@ -61,7 +63,11 @@ TServer::TServer(QObject *parent)
     computertimer = new QTimer(this);
     connect(computertimer, &QTimer::timeout, this, &TServer::computertimerTimer);
 
-    spell = new TDictn(this);
+    setTickMs(config.tickMs);
+    setBotSpeed(config.botSpeed);
+    setLoginTimeoutMs(config.loginTimeoutMs);
+
+    spell = new TDictn(this, config.wordFile, config.builtInList);
     loadCandidates();
 
     seats[2].botname = QByteArrayLiteral("Rizi");

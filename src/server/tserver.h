@@ -18,7 +18,7 @@
 #include "server/gentleplayer.h"
 #include "server/rizilevel.h"
 #include "server/strongindex.h"
-#include "dictionary/random.h"
+#include "server/hostconfig.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -62,7 +62,7 @@ public:
     static constexpr int DispatchIntervalMs = 10;
     // A connection must log in this soon after taking its seat, or it goes:
     // otherwise silent connections could hold every seat.
-    static constexpr int DefaultLoginTimeoutMs = 20000;
+    static constexpr int DefaultLoginTimeoutMs = glyphon::HostConfig::DefaultLoginTimeoutMs;
     // Connections from one address that may wait for their login at once;
     // logged-in ones are not counted (several players may share a router).
     static constexpr int MaxWaitingPerAddress = 2;
@@ -70,7 +70,7 @@ public:
     // game started from its command line), not by any connection.
     static constexpr int LocalRequest = 0;
 
-    explicit TServer(QObject *parent = nullptr);
+    explicit TServer(const glyphon::HostConfig &config = {}, QObject *parent = nullptr);
     ~TServer() override;
 
     // Components.
@@ -94,6 +94,9 @@ public:
     const glyphon::Board &board() const { return m_game.board(); }
     // Back to no game at all, as a fresh host: nothing pending, no words.
     void resetGame() { m_game.reset(); }
+    // The host's generator, seeded from its configuration: the deal and the
+    // computer players draw from it.
+    std::mt19937 &random() { return m_random; }
 
     // Pace: one tick of timer_breaks lasts tickMs (1000 in a real game); the
     // computer's delay is the Bot Speed scaled by tickMs / 1000.
@@ -248,6 +251,7 @@ private:
     private:
         TServer &m_server;
     };
+    std::mt19937 m_random;
     GameHost m_gameHost{*this};
-    glyphon::ServerGame m_game{m_gameHost, glyphon::rng()};
+    glyphon::ServerGame m_game{m_gameHost, m_random};
 };

@@ -116,8 +116,9 @@ ServerGame::ComputerMove TServer::GameHost::computerMove(int seat)
     ServerGame::ComputerMove move;
     const RiziLevel level = m_server.riziLevel(seat);
     const std::optional<QList<int>> positions = level == RiziLevel::Classic
-        ? m_server.listbox_words.computerplay(m_server.board(), seat,
-                                              [this](const QString &word) { return m_server.checkforused(word); })
+        ? m_server.listbox_words.computerplay(
+              m_server.board(), seat, [this](const QString &word) { return m_server.checkforused(word); },
+              m_server.m_random)
         : m_server.levelMove(seat, level);
     if (positions) {
         move.kind = ServerGame::ComputerMove::Word;

@@ -41,7 +41,8 @@ std::optional<RiziMove> TServer::strongMove(int seat)
 std::optional<QList<int>> TServer::levelMove(int seat, RiziLevel level)
 {
     if (level == RiziLevel::Gentle)
-        return m_gentle.move(m_game.board(), seat, [this](const QString &word) { return checkforused(word); });
+        return m_gentle.move(m_game.board(), seat, [this](const QString &word) { return checkforused(word); },
+                             m_random);
     const std::optional<RiziMove> move = strongMove(seat);
     if (!move)
         return std::nullopt;

@@ -151,8 +151,8 @@ QList<QByteArray> RawClient::received(const QByteArray &prefix) const
 
 std::optional<QList<int>> findWord(TServer *server, int seat)
 {
-    return server->listbox_words.computerplay(server->board(), seat,
-                                              [server](const QString &w) { return server->checkforused(w); });
+    return server->listbox_words.computerplay(
+        server->board(), seat, [server](const QString &w) { return server->checkforused(w); }, server->random());
 }
 
 std::optional<QList<int>> findNonWord(TServer *server, int seat)

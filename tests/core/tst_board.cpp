@@ -132,14 +132,14 @@ private slots:
 
     void deal()
     {
-        glyphon::seedRandom(20240611);
+        std::mt19937 random(20240611);
         Board b = plainBoard();
         b.take(1, {11, 12, 21});
         b.lockthemup();
         std::array<int, 5> values{};
         const int deals = 3000;
         for (int d = 0; d < deals; ++d) {
-            const QList<int> list = b.deal(glyphon::rng());
+            const QList<int> list = b.deal(random);
             QCOMPARE(list.size(), 3 * 36);
             for (int i = 0; i < 36; ++i) {
                 const glyphon::TCell &c = b.cell(list.at(3 * i));

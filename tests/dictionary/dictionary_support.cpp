@@ -61,14 +61,4 @@ WorkingDir::~WorkingDir()
     QDir::setCurrent(m_previous);
 }
 
-BuiltInList::BuiltInList(const QString &path)
-{
-    TDictn::setBuiltInListPath(path);
-}
-
-BuiltInList::~BuiltInList()
-{
-    TDictn::setBuiltInListPath(QStringLiteral(":/TEXT_DEMO"));
-}
-
 } // namespace dicttest

@@ -37,14 +37,4 @@ private:
     QString m_previous;
 };
 
-// Points the dictionary at another built-in list and restores the real one.
-class BuiltInList
-{
-public:
-    explicit BuiltInList(const QString &path);
-    ~BuiltInList();
-    BuiltInList(const BuiltInList &) = delete;
-    BuiltInList &operator=(const BuiltInList &) = delete;
-};
-
 } // namespace dicttest

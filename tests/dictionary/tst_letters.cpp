@@ -70,27 +70,28 @@ void tst_Letters::letterOfCode()
 
 void tst_Letters::seedReplays()
 {
-    auto draw = [] {
+    std::mt19937 random;
+    auto draw = [&random] {
         QList<int> seq;
         for (int i = 0; i < 200; ++i)
-            seq << glyphon::randomBelow(66);
+            seq << glyphon::randomBelow(random, 66);
         return seq;
     };
-    glyphon::seedRandom(4711);
+    random.seed(4711);
     const QList<int> first = draw();
-    glyphon::seedRandom(4711);
+    random.seed(4711);
     QCOMPARE(draw(), first);
-    glyphon::seedRandom(4712);
+    random.seed(4712);
     QVERIFY(draw() != first);
 }
 
 void tst_Letters::randomBelowRange()
 {
-    glyphon::seedRandom(1);
+    std::mt19937 random(1);
     for (int n : {1, 2, 6, 10, 66, 1 << 30}) {
         int low = n, high = -1;
         for (int i = 0; i < 2000; ++i) {
-            const int x = glyphon::randomBelow(n);
+            const int x = glyphon::randomBelow(random, n);
             low = std::min(low, x);
             high = std::max(high, x);
         }
@@ -107,17 +108,17 @@ void tst_Letters::randomBelowRange()
 // deal replays from its seed.
 void tst_Letters::rollDrawsFaceThenDie()
 {
-    glyphon::seedRandom(20240601);
+    std::mt19937 random(20240601);
     for (int i = 0; i < 500; ++i) {
-        const std::mt19937 before = glyphon::rng();
-        const int letter = RollLetter();
-        const std::mt19937 after = glyphon::rng();
+        const std::mt19937 before = random;
+        const int letter = RollLetter(random);
+        const std::mt19937 after = random;
 
-        glyphon::rng() = before;
-        const int face = glyphon::randomBelow(6);
-        const int die = glyphon::randomBelow(10);
+        random = before;
+        const int face = glyphon::randomBelow(random, 6);
+        const int die = glyphon::randomBelow(random, 10);
         QCOMPARE(letter, LetterCode(QLatin1Char(glyphon::letterDice()[die][face])));
-        QVERIFY(glyphon::rng() == after);
+        QVERIFY(random == after);
     }
 }
 
@@ -135,15 +136,15 @@ double chiSquare(const QList<int> &counts, double expected)
 void tst_Letters::rollDistribution()
 {
     constexpr int Rolls = 60000;
-    glyphon::seedRandom(12345);
+    std::mt19937 random(12345);
     QList<int> faces(6), dice(10);
     std::map<int, int> letters;
     for (int i = 0; i < Rolls; ++i) {
-        const std::mt19937 before = glyphon::rng();
-        const int letter = RollLetter();
-        glyphon::rng() = before;
-        ++faces[glyphon::randomBelow(6)];
-        ++dice[glyphon::randomBelow(10)];
+        const std::mt19937 before = random;
+        const int letter = RollLetter(random);
+        random = before;
+        ++faces[glyphon::randomBelow(random, 6)];
+        ++dice[glyphon::randomBelow(random, 10)];
         ++letters[letter];
     }
     // Critical values at p = 0.001 for 5 and 9 degrees of freedom.

@@ -202,7 +202,6 @@ void tst_TDictn::closed()
 
     QTemporaryDir dir;
     WorkingDir cwd(dir.path());
-    BuiltInList list(builtIn);
     if (obstacle == "folder")
         QVERIFY(QDir().mkdir(QStringLiteral("English")));
     if (obstacle == "read-only") {
@@ -211,7 +210,7 @@ void tst_TDictn::closed()
     }
 
     {
-        TDictn dictn;
+        TDictn dictn(nullptr, QStringLiteral("English"), builtIn);
         QVERIFY(!dictn.isOpen());
         QVERIFY(!dictn.wroteFile());
         QCOMPARE(messages(), QStringList{NotFound});

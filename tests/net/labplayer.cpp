@@ -8,6 +8,7 @@
 #include "net/lanbrowser.h"
 #include "protocol/wire.h"
 #include "core/board.h"
+#include "dictionary/random.h"
 #include "server/computerplayer.h"
 
 #include <QCoreApplication>
@@ -86,6 +87,7 @@ int main(int argc, char *argv[])
     FrameBuffer frames;
     Board board;
     ComputerPlayer player(candidates());
+    std::mt19937 generator(glyphon::clockSeed());
     QSet<QString> used;
     int seat = 0;
 
@@ -142,7 +144,7 @@ int main(int argc, char *argv[])
                     app.exit(0);
                 }
             } else if (command == "CMD_nextplayer" && fields.nextInt() == seat && seat >= 1 && seat <= 2) {
-                const auto word = player.computerplay(board, seat, [&](const QString &w) { return used.contains(w); });
+                const auto word = player.computerplay(board, seat, [&](const QString &w) { return used.contains(w); }, generator);
                 if (!word) {
                     say(QStringLiteral("no word found on this board"));
                     continue;

@@ -149,11 +149,13 @@ bool TestClient::waitClosed(int timeoutMs)
     return spinUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
 }
 
-ServerFixture::ServerFixture()
-    : m_server(std::make_unique<TServer>())
+ServerFixture::ServerFixture(quint32 seed)
 {
-    m_server->setTickMs(100000000);
-    m_server->Sock1->setPortName(QStringLiteral("0"));
+    HostConfig config;
+    config.port = 0;
+    config.seed = seed;
+    config.tickMs = 100000000;
+    m_server = std::make_unique<TServer>(config);
     m_server->Sock1->setListen(true);
     m_port = m_server->Sock1->localPort();
 }

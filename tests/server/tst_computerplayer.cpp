@@ -77,8 +77,8 @@ private slots:
             setTile(b, at, 'a', preferred.owner, preferred.value, preferred.locked);
             setTile(b, otherAt, 'a', other.owner, other.value, other.locked);
             for (quint32 seed = 1; seed <= 20; ++seed) {
-                glyphon::seedRandom(seed);
-                const auto move = player.computerplay(b, seat, nothingUsed);
+                std::mt19937 random(seed);
+                const auto move = player.computerplay(b, seat, nothingUsed, random);
                 QCOMPARE(move, fits ? std::optional(QList<int>{11, at, 66}) : std::nullopt);
             }
         }
@@ -93,10 +93,10 @@ private slots:
         setTile(b, 12, 'a');
         setTile(b, 65, 'a');
         const ComputerPlayer player = playerFor({QStringLiteral("cat")});
-        glyphon::seedRandom(99);
+        std::mt19937 random(99);
         int at65 = 0;
         for (int i = 0; i < 4000; ++i)
-            at65 += player.computerplay(b, 1, nothingUsed).value().at(1) == 65;
+            at65 += player.computerplay(b, 1, nothingUsed, random).value().at(1) == 65;
         QVERIFY2(qAbs(at65 / 4000.0 - 53.0 / 66) < 0.03, qPrintable(QString::number(at65)));
     }
 
@@ -112,17 +112,17 @@ private slots:
             words << QString(letters.at(i % 20)) + letters.at(i / 20 % 20) + letters.at(i / 400);
         words.sort();
         const ComputerPlayer player = playerFor(words);
-        glyphon::seedRandom(2024);
+        std::mt19937 random(2024);
         const auto tacPlayed = [](const QString &w) { return w == QLatin1String("tac"); };
         int cat = 0;
         for (int i = 0; i < 600; ++i) {
-            const QList<int> move = player.computerplay(b, 1, tacPlayed).value();
+            const QList<int> move = player.computerplay(b, 1, tacPlayed, random).value();
             const bool isCat = spell(b, move) == QLatin1String("cat");
             QCOMPARE(move, (isCat ? QList<int>{11, 52, 66} : QList<int>{52, 11, 66}));
             cat += isCat;
         }
         QVERIFY2(qAbs(cat / 600.0 - 0.5) < 0.08, qPrintable(QString::number(cat)));
-        QVERIFY(!player.computerplay(b, 1, [](const QString &w) { return w.contains(QLatin1Char('t')); }));
+        QVERIFY(!player.computerplay(b, 1, [](const QString &w) { return w.contains(QLatin1Char('t')); }, random));
     }
 
     void lettersAndWords()
@@ -131,18 +131,18 @@ private slots:
         setTile(b, 22, 'e');
         setTile(b, 55, 'e', 2);
         setTile(b, 12, 'l', 1);
-        glyphon::seedRandom(3);
+        std::mt19937 random(3);
         // The same letter twice takes two tiles; the opponent's "e" comes first.
-        const std::optional<QList<int>> eel = playerFor({QStringLiteral("eel")}).computerplay(b, 1, nothingUsed);
+        const std::optional<QList<int>> eel = playerFor({QStringLiteral("eel")}).computerplay(b, 1, nothingUsed, random);
         QCOMPARE(eel, (QList<int>{55, 22, 12}));
-        QCOMPARE(playerFor({QStringLiteral("eee")}).computerplay(b, 1, nothingUsed), std::nullopt);
+        QCOMPARE(playerFor({QStringLiteral("eee")}).computerplay(b, 1, nothingUsed, random), std::nullopt);
         // No "o" on the board: "dog" never fits, "cat" always does.
-        QCOMPARE(playerFor({QStringLiteral("dog")}).computerplay(b, 1, nothingUsed), std::nullopt);
+        QCOMPARE(playerFor({QStringLiteral("dog")}).computerplay(b, 1, nothingUsed, random), std::nullopt);
         const ComputerPlayer player = playerFor({"act", "cat", "dog", "tac"});
         const auto catActPlayed = [](const QString &w) { return w == QLatin1String("cat") || w == QLatin1String("act"); };
         for (int i = 0; i < 30; ++i)
-            QCOMPARE(spell(b, player.computerplay(b, 2, catActPlayed).value()), QStringLiteral("tac"));
-        QCOMPARE(player.computerplay(b, 1, [](const QString &) { return true; }), std::nullopt);
+            QCOMPARE(spell(b, player.computerplay(b, 2, catActPlayed, random).value()), QStringLiteral("tac"));
+        QCOMPARE(player.computerplay(b, 1, [](const QString &) { return true; }, random), std::nullopt);
     }
 
     void candidateList_data()
@@ -160,9 +160,9 @@ private slots:
         QFETCH(QStringList, words);
         QFETCH(QString, expected);
         const Board b = catBoard();
-        glyphon::seedRandom(11);
+        std::mt19937 random(11);
         for (int i = 0; i < 10; ++i) {
-            const auto move = ComputerPlayer(words).computerplay(b, 1, nothingUsed);
+            const auto move = ComputerPlayer(words).computerplay(b, 1, nothingUsed, random);
             QCOMPARE(move ? spell(b, *move) : QString(), expected);
         }
     }
@@ -175,10 +175,10 @@ private slots:
         for (quint32 seed : {1u, 77u, 4096u}) {
             std::optional<QList<int>> moves[2];
             for (auto &move : moves) {
-                glyphon::seedRandom(seed);
+                std::mt19937 random(seed);
                 Board b;
-                b.deal(glyphon::rng());
-                move = player.computerplay(b, 1, teaPlayed);
+                b.deal(random);
+                move = player.computerplay(b, 1, teaPlayed, random);
             }
             QCOMPARE(moves[0], moves[1]);
         }

@@ -137,11 +137,10 @@ void TstExchange::exampleLoginAgainstRunningServer()
 void TstExchange::seededGameOpening()
 {
     WordFolder words({"tea"});
-    seedRandom(5);
-    const QList<int> expectedDeal = Board().deal(glyphon::rng());
-    seedRandom(5);
+    std::mt19937 random(5);
+    const QList<int> expectedDeal = Board().deal(random);
 
-    ServerFixture f;
+    ServerFixture f(5);
     TestClient *bob = f.player("Bob");
     TestClient *ann = f.player("Ann");
     const qsizetype annBefore = ann->raw().size();

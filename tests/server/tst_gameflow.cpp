@@ -69,8 +69,7 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, announced);
     QFETCH(bool, running);
-    seedRandom(11);
-    ServerFixture f;
+    ServerFixture f(11);
     TestClient *bob = f.player("Bob");
     f.player("Ann");
     TServer &s = f.server();

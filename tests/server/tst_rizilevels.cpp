@@ -141,17 +141,17 @@ private slots:
         QVERIFY(words.size() > 1000);
         const StrongIndex index(listOf(words));
         QCOMPARE(index.wordCount(), words.size());
-        seedRandom(31);
+        std::mt19937 random(31);
         for (int round = 0; round < 150; ++round) {
             Board b;
-            b.deal(glyphon::rng());
+            b.deal(random);
             for (int p : tilePositions())
-                b.cell(p).owner = randomBelow(3);
+                b.cell(p).owner = randomBelow(random, 3);
             b.lockthemup();
             const int seat = 1 + round % 2;
             QStringList played;
             for (int i = 0; i < 10; ++i)
-                played << words.at(randomBelow(int(words.size())));
+                played << words.at(randomBelow(random, int(words.size())));
             int best = -1;
             for (const QString &w : words)
                 if (!played.contains(w))
@@ -198,17 +198,17 @@ private slots:
         const QStringList words = candidates();
         const GentlePlayer gentle(words);
         QVERIFY(gentle.wordCount() > 500);
-        seedRandom(8);
+        std::mt19937 random(8);
         int passes = 0, moves = 0;
         for (int turn = 0; turn < 1000; ++turn) {
             Board b;
-            b.deal(glyphon::rng());
+            b.deal(random);
             for (int p : tilePositions())
-                b.cell(p).owner = randomBelow(4) == 0 ? 1 + randomBelow(2) : 0;
+                b.cell(p).owner = randomBelow(random, 4) == 0 ? 1 + randomBelow(random, 2) : 0;
             b.lockthemup();
             const int seat = 1 + turn % 2;
-            const QString played = words.at(randomBelow(int(words.size())));
-            const auto move = gentle.move(b, seat, [&](const QString &w) { return w == played; });
+            const QString played = words.at(randomBelow(random, int(words.size())));
+            const auto move = gentle.move(b, seat, [&](const QString &w) { return w == played; }, random);
             if (!move) {
                 ++passes;
                 continue;

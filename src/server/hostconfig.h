@@ -1,0 +1,30 @@
+#pragma once
+// What a game host is given when it is made: built once by the program that
+// owns it (the headless host from its options, the window from its own
+// configuration), so that the host looks nothing up for itself.
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+namespace glyphon {
+
+struct HostConfig
+{
+    static constexpr quint16 DefaultPort = 7772;
+    static constexpr int DefaultLoginTimeoutMs = 20000;
+
+    quint16 port = DefaultPort; // 0: any free port
+    // The word file, relative to the working folder; when it is missing the
+    // built-in list is written out there first (empty: there is none).
+    QString wordFile = QStringLiteral("English");
+    QString builtInList = QStringLiteral(":/TEXT_DEMO");
+    // The deal and the computer players replay exactly from a seed; without
+    // one the clock seeds the host's generator.
+    std::optional<quint32> seed;
+    int tickMs = 1000;     // one tick of the game's pace
+    int botSpeed = 1000;   // the computer's delay per move, scaled by tickMs
+    int loginTimeoutMs = DefaultLoginTimeoutMs;
+};
+
+} // namespace glyphon
