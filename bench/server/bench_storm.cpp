@@ -221,10 +221,13 @@ void storm(quint32 from, quint16 port, int rate, int seconds, bool reset, StormC
         std::vector<pollfd> fds;
         for (const Pending &p : pending)
             fds.push_back({p.fd, POLLOUT, 0});
-        const int waitMs = now < end
-            ? int(std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count()))
-            : 10;
-        if (::poll(fds.data(), nfds_t(fds.size()), waitMs) <= 0)
+        // To the next connect, to the nanosecond: a millisecond poll would
+        // spin at high rates and take the host's CPU.
+        const long long waitNs = now < end
+            ? std::max<long long>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(due - now).count())
+            : 10000000;
+        const timespec wait{time_t(waitNs / 1000000000), long(waitNs % 1000000000)};
+        if (::ppoll(fds.data(), nfds_t(fds.size()), &wait, nullptr) <= 0)
             continue;
         // Backwards, since finish() moves the last one into the gap.
         for (size_t i = fds.size(); i-- > 0;) {
