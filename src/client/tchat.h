@@ -15,12 +15,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QMainWindow>
-#include <QPoint>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 #include <array>
 #include <memory>
 
@@ -34,9 +31,6 @@ class QTimer;
 class QToolButton;
 class TSock;
 class ChatView;
-namespace glyphon {
-class ChatInput;
-}
 class TileWidget;
 class TimeBar;
 class TurnMarker;
@@ -48,6 +42,7 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class ChatInput;
 class HostingCoordinator;
 class HintControl;
 class LeaveGuard;
