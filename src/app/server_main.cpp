@@ -151,7 +151,7 @@ int main(int argc, char *argv[])
         }
         config.seed = seed;
     }
-    QByteArray startData;
+    std::optional<glyphon::msg::StartGame> start;
     if (parser.isSet(startOption)) {
         const QStringList parts = parser.value(startOption).split(QLatin1Char(','));
         if (parts.size() != 2) {
@@ -159,7 +159,11 @@ int main(int argc, char *argv[])
             return 2;
         }
         // Texts that are not numbers fall back to 200 and 30, as in any game start.
-        startData = "Server+" + parts[0].trimmed().toUtf8() + '+' + parts[1].trimmed().toUtf8() + '+';
+        glyphon::msg::StartGame request;
+        request.starter = QByteArrayLiteral("Server");
+        request.playtoscore = glyphon::parseInt(parts[0].trimmed().toUtf8()).value_or(request.playtoscore);
+        request.timeperturn = glyphon::parseInt(parts[1].trimmed().toUtf8()).value_or(request.timeperturn);
+        start = request;
     }
 
     glyphon::quitOnTerminationSignals(&app, [] { QCoreApplication::quit(); });
@@ -284,8 +288,8 @@ int main(int argc, char *argv[])
         }
     }
 
-    if (!startData.isEmpty())
-        server.startgame(TServer::LocalRequest, startData);
+    if (start)
+        server.startgame(TServer::LocalRequest, *start);
 
     const int status = app.exec();
     // The last datagram removes the game from others' lists at once, and

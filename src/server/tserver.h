@@ -139,6 +139,7 @@ public:
     void playasound(int fromSeat, const QByteArray &data);
     void justwatch(int fromSeat, const QByteArray &data);
     void startgame(int fromSeat, const QByteArray &data);
+    void startgame(int fromSeat, const glyphon::msg::StartGame &request);
     void submitit(int fromSeat, const QByteArray &data);
 
     void disconnectsock(int seat);

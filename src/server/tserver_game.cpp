@@ -12,17 +12,20 @@ using namespace glyphon;
 
 void TServer::startgame(int fromSeat, const QByteArray &data)
 {
+    if (const std::optional<msg::StartGame> request = msg::StartGame::decode(data))
+        startgame(fromSeat, *request);
+}
+
+void TServer::startgame(int fromSeat, const msg::StartGame &request)
+{
     // Only the host may start (and so end) a game.
     if (fromSeat != 1 && fromSeat != LocalRequest)
-        return;
-    const std::optional<msg::StartGame> request = msg::StartGame::decode(data);
-    if (!request)
         return;
     for (int seat = 1; seat <= playercount; ++seat) {
         seats[seat].score = 0;
         seats[seat].watching = false;
     }
-    m_game.start(*request);
+    m_game.start(request);
 }
 
 void TServer::submitit(int fromSeat, const QByteArray &data)
@@ -109,25 +112,6 @@ bool TServer::GameHost::isWord(const QString &word)
     } catch (const std::exception &) {
         return false; // an unreadable word file knows no words
     }
-}
-
-ServerGame::ComputerMove TServer::GameHost::computerMove(int seat)
-{
-    ServerGame::ComputerMove move;
-    const RiziLevel level = m_server.riziLevel(seat);
-    const std::optional<QList<int>> positions = level == RiziLevel::Classic
-        ? m_server.listbox_words.computerplay(
-              m_server.board(), seat, [this](const QString &word) { return m_server.checkforused(word); },
-              m_server.m_random)
-        : m_server.levelMove(seat, level);
-    if (positions) {
-        move.kind = ServerGame::ComputerMove::Word;
-        move.positions = *positions;
-    } else if (level != RiziLevel::Classic) {
-        // The other levels know when they pass.
-        move.kind = ServerGame::ComputerMove::Pass;
-    }
-    return move;
 }
 
 void TServer::GameHost::restartPace()

@@ -1,5 +1,5 @@
 // Rizi's levels on the host: which level plays each seat, the strong index
-// and the moves of the Gentle and Strong players.
+// and the moves of the Gentle and Strong players; the move the game asks for.
 
 #include "server/tserver.h"
 
@@ -47,4 +47,23 @@ std::optional<QList<int>> TServer::levelMove(int seat, RiziLevel level)
     if (!move)
         return std::nullopt;
     return move->positions;
+}
+
+ServerGame::ComputerMove TServer::GameHost::computerMove(int seat)
+{
+    ServerGame::ComputerMove move;
+    const RiziLevel level = m_server.riziLevel(seat);
+    const std::optional<QList<int>> positions = level == RiziLevel::Classic
+        ? m_server.listbox_words.computerplay(
+              m_server.board(), seat, [this](const QString &word) { return m_server.checkforused(word); },
+              m_server.m_random)
+        : m_server.levelMove(seat, level);
+    if (positions) {
+        move.kind = ServerGame::ComputerMove::Word;
+        move.positions = *positions;
+    } else if (level != RiziLevel::Classic) {
+        // The other levels know when they pass.
+        move.kind = ServerGame::ComputerMove::Pass;
+    }
+    return move;
 }
