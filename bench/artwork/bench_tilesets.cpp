@@ -26,6 +26,7 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 21;
+    glyphon::TileArt art;
     for (const char *name : {"HighContrast", "Ice", "Wood"}) {
         QFile file(QStringLiteral(GLYPHON_TILESETS_DIR "/%1.bmp").arg(QLatin1String(name)));
         if (!file.open(QIODevice::ReadOnly)) {
@@ -42,17 +43,17 @@ int main(int argc, char **argv)
             if (!strip.artwork)
                 return 1;
 
-            glyphon::TilePainter::setArtwork(strip.artwork); // empties the cache
+            art.setArtwork(strip.artwork); // empties the kept pictures
             timer.restart();
             for (int i = 0; i < 36; ++i) {
                 const glyphon::BoardTile tile{i % 5, 1 + i % 26, i % 7 == 0, i % 3};
-                glyphon::TilePainter::drawtile(tile, tile.owner, 1.0);
+                art.drawtile(tile, tile.owner, 1.0);
             }
             paint.push_back(timer.nsecsElapsed() / 1e6);
         }
         std::printf("%-12s load and cut %.2f ms, 36 tiles painted %.2f ms (median of %d)\n", name,
                     median(load), median(paint), runs);
     }
-    glyphon::TilePainter::setArtwork(nullptr);
+    art.setArtwork(nullptr);
     return 0;
 }

@@ -1,6 +1,5 @@
 #include "artwork/tilepainter.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QHash>
 #include <QLinearGradient>
@@ -58,28 +57,9 @@ QPainterPath centredText(const QString &text, const QFont &font, QPointF centre)
 
 const std::shared_ptr<const TileArtwork> &builtin()
 {
+    // Stateless, so every copy may share it.
     static const std::shared_ptr<const TileArtwork> art = std::make_shared<BuiltinArtwork>();
     return art;
-}
-
-std::shared_ptr<const TileArtwork> &current()
-{
-    static std::shared_ptr<const TileArtwork> art = builtin();
-    return art;
-}
-
-// A whole board of tiles is repainted at every turn, so finished pictures are
-// kept. The pixmaps go before the application does: a QPixmap must not
-// outlive the GUI.
-QHash<quint64, QPixmap> &cache()
-{
-    static QHash<quint64, QPixmap> pictures;
-    static const bool hooked = [] {
-        qAddPostRoutine([] { cache().clear(); });
-        return true;
-    }();
-    Q_UNUSED(hooked);
-    return pictures;
 }
 
 constexpr int MaxCached = 4096;
@@ -279,18 +259,44 @@ void TilePainter::paintLockFrame(QPainter &p, const QRectF &rect, int slot)
     p.restore();
 }
 
-const TileArtwork &TilePainter::artwork()
+const TileArtwork &TilePainter::builtinArtwork()
 {
-    return *current();
+    return *builtin();
 }
 
-void TilePainter::setArtwork(std::shared_ptr<const TileArtwork> artwork)
+QPixmap TilePainter::drawtile(const BoardTile &tile, int slot, qreal dpr, const TileArtwork &art)
 {
-    current() = artwork ? std::move(artwork) : builtin();
-    cache().clear();
+    if (!(dpr > 0) || !std::isfinite(dpr))
+        dpr = 1;
+    const int value = tile.value >= 1 && tile.value <= 4 ? tile.value : 0;
+    const int letter = tile.letter >= 1 && tile.letter <= 26 ? tile.letter : 0;
+    const int shade = slot >= 0 && slot <= 2 ? slot : 3;
+    const int device = int(std::ceil(TileSize * std::min(dpr, 64.0) - 1e-6));
+    QPixmap pixmap(device, device);
+    pixmap.setDevicePixelRatio(std::min(dpr, 64.0));
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const QRectF rect(0, 0, TileSize, TileSize);
+    art.paintBackground(p, rect, shade);
+    art.paintLetter(p, rect, letter, shade);
+    art.paintBonus(p, rect, value, shade);
+    if (tile.locked == 1)
+        paintLockFrame(p, rect, shade);
+    return pixmap;
 }
 
-QPixmap TilePainter::drawtile(const BoardTile &tile, int slot, qreal dpr)
+TileArt::TileArt()
+    : m_artwork(builtin())
+{
+}
+
+void TileArt::setArtwork(std::shared_ptr<const TileArtwork> artwork)
+{
+    m_artwork = artwork ? std::move(artwork) : builtin();
+    m_pictures.clear();
+}
+
+QPixmap TileArt::drawtile(const BoardTile &tile, int slot, qreal dpr) const
 {
     if (!(dpr > 0) || !std::isfinite(dpr))
         dpr = 1;
@@ -302,28 +308,12 @@ QPixmap TilePainter::drawtile(const BoardTile &tile, int slot, qreal dpr)
     const quint64 dprKey = quint64(std::llround(std::min(dpr, 64.0) * 1000));
     const quint64 key = quint64(value) | quint64(letter) << 3 | quint64(locked) << 8
             | quint64(shade) << 9 | dprKey << 12;
-
-    auto &pictures = cache();
-    if (const auto found = pictures.constFind(key); found != pictures.constEnd())
+    if (const auto found = m_pictures.constFind(key); found != m_pictures.constEnd())
         return *found;
-
-    const int device = int(std::ceil(TileSize * dpr - 1e-6));
-    QPixmap pixmap(device, device);
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
-    {
-        QPainter p(&pixmap);
-        const QRectF rect(0, 0, TileSize, TileSize);
-        const TileArtwork &art = artwork();
-        art.paintBackground(p, rect, shade);
-        art.paintLetter(p, rect, letter, shade);
-        art.paintBonus(p, rect, value, shade);
-        if (locked)
-            paintLockFrame(p, rect, shade);
-    }
-    if (pictures.size() >= MaxCached)
-        pictures.clear();
-    pictures.insert(key, pixmap);
+    const QPixmap pixmap = TilePainter::drawtile(tile, slot, dpr, *m_artwork);
+    if (m_pictures.size() >= MaxCached)
+        m_pictures.clear();
+    m_pictures.insert(key, pixmap);
     return pixmap;
 }
 

@@ -5,6 +5,7 @@
 
 #include "artwork/boardtiles.h"
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPixmap>
@@ -65,8 +66,9 @@ public:
     // grey, 2 other dark blue), the capital letter (1..26; 0 nothing), the mark
     // of value 1..4, and when locked the lock frame of the slot (1 dark frame,
     // 2 light frame; none on a neutral tile). The tile's owner does not count,
-    // only slot. A pixmap of 44x44 logical pixels at dpr, cached.
-    static QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr);
+    // only slot. A pixmap of 44x44 logical pixels at dpr.
+    static QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr,
+                            const TileArtwork &artwork = builtinArtwork());
 
     // The slate-blue tray the tiles lie on, with its rim.
     static void paintTray(QPainter &painter, const QRectF &rect, qreal radius);
@@ -74,12 +76,29 @@ public:
     // The lock frame layer; slot 1 dark, slot 2 light, else nothing.
     static void paintLockFrame(QPainter &painter, const QRectF &rect, int slot);
 
-    // The artwork in use; the built-in one unless a tile set replaced it.
-    static const TileArtwork &artwork();
+    static const TileArtwork &builtinArtwork();
+};
+
+// The tile pictures of one running copy: the artwork in use (the built-in
+// one unless a tile set replaced it) and the finished pictures, kept because
+// a whole board is repainted at every turn. Each copy has its own, so a tile
+// set chosen in one never shows in another.
+class TileArt
+{
+public:
+    TileArt();
+
+    const TileArtwork &artwork() const { return *m_artwork; }
     // Replaces the artwork (nullptr restores the built-in one) and drops the
-    // cached pixmaps. Widgets show it from their next repaint on, so the
+    // kept pictures. Widgets show it from their next repaint on, so the
     // caller repaints the board and the turn markers.
-    static void setArtwork(std::shared_ptr<const TileArtwork> artwork);
+    void setArtwork(std::shared_ptr<const TileArtwork> artwork);
+    // As TilePainter::drawtile with this artwork, kept.
+    QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr) const;
+
+private:
+    std::shared_ptr<const TileArtwork> m_artwork;
+    mutable QHash<quint64, QPixmap> m_pictures;
 };
 
 } // namespace glyphon

@@ -61,7 +61,7 @@ QPixmap TileWidget::picture(qreal dpr) const
 {
     if (m_gap)
         return {};
-    return glyphon::TilePainter::drawtile(m_tile, m_slot, dpr);
+    return m_art ? m_art->drawtile(m_tile, m_slot, dpr) : glyphon::TilePainter::drawtile(m_tile, m_slot, dpr);
 }
 
 QSize TileWidget::sizeHint() const

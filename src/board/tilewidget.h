@@ -6,6 +6,10 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace glyphon {
+class TileArt;
+}
+
 class TileWidget : public QWidget
 {
     Q_OBJECT
@@ -32,6 +36,9 @@ public:
     // Who holds the tile, in words, for its accessible name.
     void setHolder(const QString &holder);
 
+    // The pictures of the copy the tile belongs to; the built-in ones
+    // without.
+    void setArt(const glyphon::TileArt *art) { m_art = art; }
     // The picture on show for a device pixel ratio; null while a gap.
     QPixmap picture(qreal dpr) const;
 
@@ -52,6 +59,7 @@ private:
     int m_slot = 0;
     int m_lastMoveSlot = 0;
     QString m_holder;
+    const glyphon::TileArt *m_art = nullptr;
 
     void describe();
 };

@@ -70,7 +70,8 @@ void TurnMarker::setSlot(int slot)
 void TurnMarker::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    glyphon::TilePainter::artwork().paintBackground(p, QRectF(rect()), m_slot);
+    const glyphon::TileArtwork &art = m_art ? m_art->artwork() : glyphon::TilePainter::builtinArtwork();
+    art.paintBackground(p, QRectF(rect()), m_slot);
 }
 
 EyesPicture::EyesPicture(QWidget *parent) : QWidget(parent)

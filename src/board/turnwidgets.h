@@ -5,6 +5,10 @@
 #include <QAbstractButton>
 #include <QWidget>
 
+namespace glyphon {
+class TileArt;
+}
+
 // image_timer: 369x19; the bar shrinks from the right as the turn runs out.
 class TimeBar : public QWidget
 {
@@ -39,6 +43,8 @@ public:
 
     int slot() const { return m_slot; }
     void setSlot(int slot);
+    // The copy's tile pictures; the built-in ones without.
+    void setArt(const glyphon::TileArt *art) { m_art = art; }
 
     QSize sizeHint() const override { return {168, 30}; }
 
@@ -47,6 +53,7 @@ protected:
 
 private:
     int m_slot = 1;
+    const glyphon::TileArt *m_art = nullptr;
 };
 
 // image_eyes1 / image_eyes2: a pair of eyes marking a player who just watches.

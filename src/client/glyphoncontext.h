@@ -3,6 +3,7 @@
 // fixed order, the client window first. Nothing is global, so a test can run
 // a hosting copy and a joining copy side by side in one process.
 
+#include "artwork/tilepainter.h"
 #include "client/clientconfig.h"
 
 #include <QObject>
@@ -30,6 +31,8 @@ public:
     ~GlyphonContext() override;
 
     const glyphon::ClientConfig config;
+    // This copy's tile pictures: a tile set chosen here shows nowhere else.
+    glyphon::TileArt art;
     Tchat *chat = nullptr;
     Tabout *about = nullptr;
     Tdownload *download = nullptr;

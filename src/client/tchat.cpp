@@ -125,6 +125,7 @@ void Tchat::createPlayerControls()
     for (int seat = 1; seat <= 2; ++seat) {
         auto *card = new glyphon::PlayerCard(panel_board, seat, seat == 1 ? 389 : 587, QString::fromLatin1(Waiting));
         m_cards[seat].reset(card);
+        card->marker->setArt(&m_context.art);
         (seat == 1 ? image_Turn1 : image_turn2) = card->marker;
         (seat == 1 ? image_eyes1 : image_eyes2) = card->eyes;
         (seat == 1 ? label_playername1 : label_playername2) = card->name;
@@ -152,6 +153,7 @@ void Tchat::createBoardControls()
         for (int col = 1; col <= 6; ++col) {
             const int position = row * 10 + col;
             auto *tile = new TileWidget(position, panel_board);
+            tile->setArt(&m_context.art);
             tile->move(52 + 48 * (col - 1), 70 + 49 * (row - 1));
             connect(tile, &TileWidget::mouseUp, this, &Tchat::image_word51MouseUp);
             image_word[position] = tile;
@@ -179,6 +181,7 @@ void Tchat::createBoardControls()
     connect(button_start, &PictureButton::clicked, this, &Tchat::button_startClick);
 
     panel_help = new QuickInstructionsPanel(panel_board); // starts hidden
+    panel_help->image_instructions->setArt(&m_context.art);
     // Its Done button had the focus; without this the focus would pass on to
     // the chat input and typed letters would no longer spell.
     connect(panel_help, &QuickInstructionsPanel::closed, this,
@@ -263,7 +266,7 @@ void Tchat::createMenus()
     m_options->menu()->addSeparator();
     m_options->menu()->addAction(JustWatch1);
 
-    m_tileSets = new glyphon::TileSetMenu(this);
+    m_tileSets = new glyphon::TileSetMenu(m_context.art, this);
     grouptilesitem = m_tileSets->menu();
     menuBar()->addMenu(grouptilesitem);
     connect(m_tileSets, &glyphon::TileSetMenu::chosen, this,

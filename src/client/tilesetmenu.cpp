@@ -9,8 +9,9 @@
 
 namespace glyphon {
 
-TileSetMenu::TileSetMenu(QWidget *parent)
+TileSetMenu::TileSetMenu(TileArt &art, QWidget *parent)
     : QObject(parent)
+    , m_art(art)
     , m_menu(new QMenu(QStringLiteral("&Tiles"), parent))
     , m_group(new QActionGroup(this))
     , m_folders(UserFiles::searchFolders(QStringLiteral("glyphontiles")))
@@ -69,7 +70,7 @@ void TileSetMenu::check(const QString &name)
 TileSetMenu::Outcome TileSetMenu::load(const QString &name, QString *error)
 {
     if (name.compare(QLatin1String(BuiltinSetName), Qt::CaseInsensitive) == 0) {
-        TilePainter::setArtwork(nullptr);
+        m_art.setArtwork(nullptr);
         check(name);
         return Outcome::Loaded;
     }
@@ -82,7 +83,7 @@ TileSetMenu::Outcome TileSetMenu::load(const QString &name, QString *error)
             *error = strip.error;
         return Outcome::Unreadable;
     }
-    TilePainter::setArtwork(strip.artwork);
+    m_art.setArtwork(strip.artwork);
     check(name);
     return Outcome::Loaded;
 }

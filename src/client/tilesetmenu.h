@@ -1,6 +1,6 @@
 #pragma once
 // The Tiles menu: one radio item per tile set found in the "glyphontiles"
-// folders, and the loading of a chosen set into the tile painter. The window
+// folders, and the loading of a chosen set into the copy's tile pictures. The window
 // repaints its tiles and turn markers after a set has been put in place.
 
 #include <QObject>
@@ -14,12 +14,15 @@ class QWidget;
 
 namespace glyphon {
 
+class TileArt;
+
 class TileSetMenu : public QObject
 {
     Q_OBJECT
 public:
-    // Creates the menu captioned "Tiles"; parent owns it.
-    explicit TileSetMenu(QWidget *parent);
+    // Creates the menu captioned "Tiles"; parent owns it. Sets are loaded
+    // into art.
+    TileSetMenu(TileArt &art, QWidget *parent);
 
     QMenu *menu() const { return m_menu; }
 
@@ -44,7 +47,7 @@ public:
         Loaded,     // the set's pictures are in place
         Unreadable, // a file, but not one that decodes: the pictures stay
     };
-    // Loads the set name into the tile painter and checks its item; the
+    // Loads the set name into the tile pictures and checks its item; the
     // built-in name restores the built-in pictures. error receives the reason
     // when the file cannot be read; the pictures and the check then stay.
     Outcome load(const QString &name, QString *error = nullptr);
@@ -54,6 +57,7 @@ signals:
     void chosen(const QString &name);
 
 private:
+    TileArt &m_art;
     QMenu *m_menu;
     QActionGroup *m_group;
     QStringList m_folders;

@@ -49,9 +49,8 @@ const SampleTile Sample[4][4] = {
 // Drawn with the board's own artwork, so the picture shows the colours, marks
 // and frames the player will see. A chosen tile leaves a gap on the board;
 // here it stays faintly in place with its number, so the word can be followed.
-void drawTile(QPainter &p, const QRectF &r, const SampleTile &tile)
+void drawTile(QPainter &p, const QRectF &r, const SampleTile &tile, const TileArtwork &art)
 {
-    const TileArtwork &art = TilePainter::artwork();
     p.save();
     if (tile.order > 0)
         p.setOpacity(0.45);
@@ -108,6 +107,7 @@ void InstructionsPicture::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    const TileArtwork &art = m_art ? m_art->artwork() : TilePainter::builtinArtwork();
 
     // The tray the tiles lie on, as on the board.
     const QRectF tray(Margin - 5.5, Margin - 5.5, BoardSide + 11, BoardSide + 11);
@@ -116,7 +116,7 @@ void InstructionsPicture::paintEvent(QPaintEvent *)
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
             const QRectF r(Margin + col * (TileSide + Gap), Margin + row * (TileSide + Gap), TileSide, TileSide);
-            drawTile(p, r, Sample[row][col]);
+            drawTile(p, r, Sample[row][col], art);
         }
     }
 
@@ -138,7 +138,7 @@ void InstructionsPicture::paintEvent(QPaintEvent *)
     };
     qreal y = wordTop + 36;
     for (const auto &entry : legend) {
-        TilePainter::artwork().paintBackground(p, QRectF(Margin - 1, y - 1, 13, 13), entry.slot);
+        art.paintBackground(p, QRectF(Margin - 1, y - 1, 13, 13), entry.slot);
         p.setPen(Ink);
         p.drawText(QPointF(Margin + 17, y + 10), QStringLiteral("%1 tile").arg(QLatin1String(entry.text)));
         y += 16;

@@ -8,6 +8,8 @@ class QPushButton;
 
 namespace glyphon {
 
+class TileArt;
+
 // The illustrated instructions, painted at any device pixel ratio.
 class InstructionsPicture : public QWidget
 {
@@ -18,9 +20,14 @@ public:
 
     // The numbered instruction lines beside the drawing.
     static QStringList steps();
+    // Drawn with the copy's tile pictures; the built-in ones without.
+    void setArt(const TileArt *art) { m_art = art; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    const TileArt *m_art = nullptr;
 };
 
 } // namespace glyphon

@@ -7,9 +7,12 @@ using glyphon::TilePainter;
 
 namespace {
 
+// The pictures of the copy under test.
+glyphon::TileArt art;
+
 QImage image(const BoardTile &tile, int slot, qreal dpr = 1)
 {
-    return TilePainter::drawtile(tile, slot, dpr).toImage();
+    return art.drawtile(tile, slot, dpr).toImage();
 }
 
 // Sum of channel differences; pictures differ "clearly" when this is large.
@@ -31,7 +34,8 @@ class tst_TilePainter : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { TilePainter::setArtwork(nullptr); }
+    void cleanup() { art.setArtwork(nullptr); }
+    void cleanupTestCase() { art.setArtwork(nullptr); }
 
     void pixmapSize_data()
     {
@@ -47,7 +51,7 @@ private slots:
     {
         QFETCH(qreal, dpr);
         QFETCH(int, device);
-        const QPixmap pixmap = TilePainter::drawtile({1, 5, 1, 1}, 1, dpr);
+        const QPixmap pixmap = art.drawtile({1, 5, 1, 1}, 1, dpr);
         QCOMPARE(pixmap.size(), QSize(device, device));
         QCOMPARE(pixmap.deviceIndependentSize().toSize(), QSize(44, 44));
     }
@@ -136,12 +140,12 @@ private slots:
     void cache()
     {
         const BoardTile tile{2, 7, 1, 2};
-        const QPixmap first = TilePainter::drawtile(tile, 2, 1);
-        QCOMPARE(TilePainter::drawtile(tile, 2, 1).cacheKey(), first.cacheKey());
+        const QPixmap first = art.drawtile(tile, 2, 1);
+        QCOMPARE(art.drawtile(tile, 2, 1).cacheKey(), first.cacheKey());
         // The owner field only matters through the slot.
-        QCOMPARE(TilePainter::drawtile({2, 7, 1, 1}, 2, 1).cacheKey(), first.cacheKey());
-        QVERIFY(TilePainter::drawtile(tile, 2, 2).cacheKey() != first.cacheKey());
-        QVERIFY(TilePainter::drawtile(tile, 1, 1).cacheKey() != first.cacheKey());
+        QCOMPARE(art.drawtile({2, 7, 1, 1}, 2, 1).cacheKey(), first.cacheKey());
+        QVERIFY(art.drawtile(tile, 2, 2).cacheKey() != first.cacheKey());
+        QVERIFY(art.drawtile(tile, 1, 1).cacheKey() != first.cacheKey());
     }
 
     // A tile set replaces backgrounds, letters and marks; the cache must not
@@ -165,8 +169,10 @@ private slots:
         fill(31, QRect(40, 0, 4, 4), qRgb(0, 0, 250));     // value 2: a blue corner
 
         const QImage before = image({2, 1, 1, 1}, 1);
-        TilePainter::setArtwork(glyphon::PictureArtwork::fromStrip(strip));
+        art.setArtwork(glyphon::PictureArtwork::fromStrip(strip));
         const QImage tile = image({2, 1, 1, 1}, 1);
+        // Another copy in the same process keeps its own pictures.
+        QCOMPARE(glyphon::TileArt().drawtile({2, 1, 1, 1}, 1, 1).toImage(), before);
         QVERIFY(tile != before);
         QCOMPARE(tile.pixel(30, 30), qRgb(10, 200, 30)); // green letter cell is transparent
         QCOMPARE(tile.pixel(21, 21), qRgb(250, 0, 0));
@@ -175,7 +181,7 @@ private slots:
         // A neutral background cell left all green shows nothing.
         QCOMPARE(qAlpha(image({}, 0).pixel(BackPoint)), 0);
 
-        TilePainter::setArtwork(nullptr);
+        art.setArtwork(nullptr);
         QCOMPARE(image({2, 1, 1, 1}, 1), before);
     }
 
@@ -183,9 +189,9 @@ private slots:
     {
         QImage strip(44 * 30 + 10, 44, QImage::Format_RGB32);
         strip.fill(qRgb(90, 90, 90));
-        auto art = glyphon::PictureArtwork::fromStrip(strip);
-        QCOMPARE(art->bonuses.size(), 4);
-        TilePainter::setArtwork(art);
+        auto strip30 = glyphon::PictureArtwork::fromStrip(strip);
+        QCOMPARE(strip30->bonuses.size(), 4);
+        art.setArtwork(strip30);
         QCOMPARE(image({2, 0, 0, 0}, 0), image({0, 0, 0, 0}, 0));
         // Cell 30 is partly there: its first 10 columns only.
         const QImage one = image({1, 0, 0, 0}, 0);

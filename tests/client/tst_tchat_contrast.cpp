@@ -46,7 +46,6 @@ class TestTchatContrast : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { enterTemporaryWorkingFolder(); }
-    void cleanup() { glyphon::TilePainter::setArtwork(nullptr); }
     void ratioOfKnownColours();
     void everyTextReads_data();
     void everyTextReads();

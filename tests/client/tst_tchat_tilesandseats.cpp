@@ -99,7 +99,6 @@ void TestTchatTilesAndSeats::initTestCase()
 
 void TestTchatTilesAndSeats::cleanup()
 {
-    TilePainter::setArtwork(nullptr);
     QDir(m_folder.filePath("glyphontiles")).removeRecursively();
     m_sent.clear();
 }
@@ -278,6 +277,13 @@ void TestTchatTilesAndSeats::tileSetsMenu()
     }
     QCOMPARE(centreOf(chat->image_Turn1), backgroundOf(1, 1));
     QCOMPARE(centreOf(chat->image_turn2), backgroundOf(1, 2));
+    // Another copy in the same process keeps its own pictures.
+    auto other = start({});
+    other->chat->game()->loggedIn({1});
+    feed(other->chat, plainLetters());
+    feed(other->chat, "CMD_hisword+2+AA+2+2+11+12");
+    QCOMPARE(other->chat->tileAt(11)->picture(1).toImage(), builtin);
+    other.reset();
 
     // A set whose file has gone keeps the pictures and the name.
     chat->settings.tiles = "Gone";
