@@ -13,6 +13,7 @@
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
 #include "client/leaveguard.h"
+#include "client/mainmenus.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
 #include "client/seatcontrol.h"
@@ -218,12 +219,11 @@ void Tchat::createChatControls()
 
 void Tchat::createMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    StartGame1 = file->addAction(QStringLiteral("Start Game"));
-    StartGame1->setEnabled(false);
-    connect(StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
-    PlayWithOthers1 = file->addAction(QStringLiteral("Play with Others..."));
-    connect(PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
+    m_tileSets = new glyphon::TileSetMenu(m_context.art, this);
+    grouptilesitem = m_tileSets->menu();
+    m_menus.reset(new glyphon::MainMenus(menuBar(), grouptilesitem));
+    connect(m_menus->StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
+    connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
     m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), this);
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
@@ -231,14 +231,11 @@ void Tchat::createMenus()
         if (ishost)
             m_context.server->Sock1->setListen(false);
     });
-    file->addSeparator();
-    Exit1 = file->addAction(QStringLiteral("Exit"));
-    connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
+    connect(m_menus->Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
 
     ScrollChatOff2 = ScrollChatOff1;
     ClearMainChat1 = ClearMainChat2;
-    m_options = new glyphon::OptionsMenu(menuBar()->addMenu(QStringLiteral("&Options")), ScrollChatOff2,
-                                         ClearMainChat1);
+    m_options = new glyphon::OptionsMenu(m_menus->options, ScrollChatOff2, ClearMainChat1);
     connect(m_options, &glyphon::OptionsMenu::playSoundsToggled, this, &Tchat::PlaySounds1Click);
     connect(m_options, &glyphon::OptionsMenu::playerPhraseSoundsToggled, this, &Tchat::PlayerPhraseSounds1Click);
     connect(m_options, &glyphon::OptionsMenu::turnSoundChosen, this, &Tchat::Classic1Click);
@@ -266,35 +263,20 @@ void Tchat::createMenus()
     m_options->menu()->addSeparator();
     m_options->menu()->addAction(JustWatch1);
 
-    m_tileSets = new glyphon::TileSetMenu(m_context.art, this);
-    grouptilesitem = m_tileSets->menu();
-    menuBar()->addMenu(grouptilesitem);
     connect(m_tileSets, &glyphon::TileSetMenu::chosen, this,
             [this](const QString &name) { grouptilesmenuClick(m_tileSets->item(name)); });
     grouptilesmenu();
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    SpyList1 = view->addAction(QStringLiteral("Spy List"));
-    connect(SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
-    PrhaseList1 = view->addAction(QStringLiteral("Phrase List"));
-    connect(PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
-    ViewTally1 = view->addAction(QStringLiteral("View Tally"));
-    connect(ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
-    m_hints = new glyphon::HintControl(view, {[this] { return m_game->mySeat(); }, [this] { return myTurn(); },
-                                              [this] { hitclear(); },
-                                              [this](int p) { image_word51MouseUp(tileAt(p), Qt::LeftButton); },
-                                              [this](const QString &line) { statusLine(line); }},
+    connect(m_menus->SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
+    connect(m_menus->PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
+    connect(m_menus->ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
+    m_hints = new glyphon::HintControl(m_menus->view,
+                                       {[this] { return m_game->mySeat(); }, [this] { return myTurn(); },
+                                        [this] { hitclear(); },
+                                        [this](int p) { image_word51MouseUp(tileAt(p), Qt::LeftButton); },
+                                        [this](const QString &line) { statusLine(line); }},
                                        this);
-
-    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    Help2 = help->addAction(QStringLiteral("Content"));
-    Help2->setShortcut(QKeySequence(Qt::Key_F1));
-    QuickInstructions1 = help->addAction(QStringLiteral("Quick Instructions"));
-    QuickInstructions1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    connect(QuickInstructions1, &QAction::triggered, this, [this] { panel_help->showInstructions(); });
-    Connecting1 = help->addAction(QStringLiteral("Connecting"));
-    help->addSeparator();
-    About1 = help->addAction(QStringLiteral("About"));
+    connect(m_menus->QuickInstructions1, &QAction::triggered, this, [this] { panel_help->showInstructions(); });
 }
 
 void Tchat::createLink()
@@ -319,8 +301,8 @@ void Tchat::createLink()
 void Tchat::connectSideWindows()
 {
     connect(m_context.gamestart, &Tgamestart::startRequested, this, &Tchat::startGameRequested);
-    connect(Help2, &QAction::triggered, this, [this] { showInFront(m_context.help); });
-    connect(About1, &QAction::triggered, this, [this] { showInFront(m_context.about); });
+    connect(m_menus->Help2, &QAction::triggered, this, [this] { showInFront(m_context.help); });
+    connect(m_menus->About1, &QAction::triggered, this, [this] { showInFront(m_context.about); });
     connect(m_context.spylist, &Tspylist::removeRequested, m_seats, &glyphon::SeatControl::kicking);
     connect(m_context.phrases, &Tphrases::phrasesAccepted, this, [this](const QStringList &texts) {
         for (int n = 1; n <= texts.size(); ++n)
@@ -329,7 +311,7 @@ void Tchat::connectSideWindows()
     });
     connect(m_context.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
     connect(m_context.download, &Tdownload::playWithOthersRequested, m_lobby, &glyphon::PlayWithOthers::open);
-    connect(Connecting1, &QAction::triggered, this, [this] {
+    connect(m_menus->Connecting1, &QAction::triggered, this, [this] {
         m_context.help->showPage(glyphon::HelpConnectingPage);
         showInFront(m_context.help);
     });

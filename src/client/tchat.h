@@ -46,6 +46,7 @@ class ChatInput;
 class HostingCoordinator;
 class HintControl;
 class LeaveGuard;
+class MainMenus;
 class PlayWithOthers;
 class OptionsMenu;
 class BoardControls;
@@ -119,11 +120,7 @@ public:
     QToolButton *button_smilies = nullptr;
     QMenu *popup_smilies = nullptr;
 
-    QAction *StartGame1 = nullptr;
-    QAction *Exit1 = nullptr;
-    QAction *PlayWithOthers1 = nullptr;   // File > Play with Others...
     QAction *OpenPortOnRouter1 = nullptr; // Options > Open Port on Router
-    QAction *Connecting1 = nullptr;       // Help > Connecting
     // The chat view's menu and the Options menu share one action each.
     QAction *ScrollChatOff1 = nullptr;
     QAction *ScrollChatOff2 = nullptr;
@@ -132,12 +129,6 @@ public:
     QAction *SelectAll1 = nullptr;
     QAction *Copy1 = nullptr;
     QAction *Paste1 = nullptr;
-    QAction *SpyList1 = nullptr;
-    QAction *PrhaseList1 = nullptr;
-    QAction *ViewTally1 = nullptr;
-    QAction *Help2 = nullptr;
-    QAction *QuickInstructions1 = nullptr;
-    QAction *About1 = nullptr;
     QAction *JustWatch1 = nullptr; // Options > Just Watch; checked while the server says so
     QMenu *popup_kick = nullptr;   // the player names' menu, for the host
     QMenu *grouptilesitem = nullptr; // Tiles
@@ -261,6 +252,8 @@ public:
     // True while this window may take tiles and submit.
     bool myTurn() const { return m_game->myTurn(); }
     glyphon::ClientGame *game() const { return m_game; }
+    // File, View and Help with their items.
+    glyphon::MainMenus *menus() const { return m_menus.get(); }
 
     // --- Game events ------------------------------------------------------
     void hisword(const glyphon::msg::HisWord &m);
@@ -366,6 +359,7 @@ private:
     std::array<std::unique_ptr<glyphon::PlayerCard>, 3> m_cards; // by seat 1, 2
     std::unique_ptr<glyphon::BoardControls> m_board;
     std::unique_ptr<glyphon::ChatPane> m_chatPane;
+    std::unique_ptr<glyphon::MainMenus> m_menus;
     glyphon::ServerLink *m_link = nullptr;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::SettingsStore m_store;

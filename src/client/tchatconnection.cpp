@@ -6,6 +6,7 @@
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
 #include "client/leaveguard.h"
+#include "client/mainmenus.h"
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
@@ -30,7 +31,7 @@ using glyphon::toWire;
 void Tchat::processparams()
 {
     button_start->hide();
-    StartGame1->setEnabled(false);
+    m_menus->StartGame1->setEnabled(false);
     if (m_params.isEmpty()) {
         statusLine(QStringLiteral("Loading Solo Game..Please wait."));
         m_context.download->show();
@@ -81,7 +82,7 @@ void Tchat::hostpress()
     }
     m_link->open(QStringLiteral("127.0.0.1"), m_context.server->Sock1->PortName(), false);
     button_start->show();
-    StartGame1->setEnabled(true);
+    m_menus->StartGame1->setEnabled(true);
     m_context.spylist->setRemoveEnabled(true);
 }
 
@@ -91,7 +92,7 @@ void Tchat::joinpress()
     m_link->open(hostaddress, m_context.config.gamePort, true);
     m_link->startJoinLimit();
     button_start->hide();
-    StartGame1->setEnabled(false);
+    m_menus->StartGame1->setEnabled(false);
 }
 
 void Tchat::PlayWithOthers1Click()

@@ -4,6 +4,8 @@
 
 #include "tchat_support.h"
 
+#include "client/mainmenus.h"
+
 #include "chat/chatinput.h"
 #include "chat/phraserow.h"
 #include "artwork/tilepainter.h"
@@ -503,7 +505,7 @@ void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
 {
     m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(1, {{11, {2}}}));
-    m_chat->QuickInstructions1->trigger();
+    m_chat->menus()->QuickInstructions1->trigger();
     QPushButton *done = m_chat->panel_help->button_done;
     done->setFocus();
     QTest::mouseClick(done, Qt::LeftButton);

@@ -3,6 +3,8 @@
 
 #include "tchat_support.h"
 
+#include "client/mainmenus.h"
+
 #include "chat/chatinput.h"
 #include "chat/chatpane.h"
 #include "chat/chatview.h"
@@ -99,7 +101,7 @@ void TestTchatConnection::commandLine()
     QVERIFY(chatHas(chat, QStringLiteral("Loading Multi-player Game.. Please Wait.")));
     QCOMPARE(chat->ishost, hosts);
     QCOMPARE(chat->sock->HostName(), connectsTo);
-    QCOMPARE(chat->StartGame1->isEnabled(), hosts);
+    QCOMPARE(chat->menus()->StartGame1->isEnabled(), hosts);
     QCOMPARE(chat->button_start->isVisible(), hosts);
     QCOMPARE(copy->server->Sock1->Listen(), hosts);
     QVERIFY(!copy->download->isVisible());
@@ -128,7 +130,7 @@ void TestTchatConnection::hostAndJoinerMeetChatAndPart()
     QCOMPARE(ann->game()->mySeat(), 2);
     QCOMPARE(cid->label_playername2->text(), QStringLiteral("Ann"));
     QCOMPARE(ann->label_playername1->text(), QStringLiteral("Cid"));
-    QVERIFY(!ann->StartGame1->isEnabled());
+    QVERIFY(!ann->menus()->StartGame1->isEnabled());
     // Seat 2 sees its own word list in the light colours.
     QCOMPARE(ann->memo_thewords2->palette().color(QPalette::Base), glyphon::toQColor(13289672));
     QCOMPARE(ann->memo_thewords1->palette().color(QPalette::Base), glyphon::toQColor(8274244));
@@ -152,7 +154,7 @@ void TestTchatConnection::hostAndJoinerMeetChatAndPart()
 
     // Ann leaves: her window closes and the host sees her go.
     QSignalSpy closed(ann, &Tchat::closed);
-    ann->Exit1->trigger();
+    ann->menus()->Exit1->trigger();
     QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann disconnected.")));
     QCOMPARE(cid->label_playername2->text(), QStringLiteral("<Waiting>"));
@@ -317,7 +319,7 @@ void TestTchatConnection::startDialogSendsTheGame()
     QVERIFY(ann.connectTo(qEnvironmentVariable("GLYPHON_PORT").toUShort()));
     QVERIFY(ann.login(QStringLiteral("Ann")));
 
-    host->chat->StartGame1->trigger();
+    host->chat->menus()->StartGame1->trigger();
     QVERIFY(host->gamestart->isVisible());
     QCOMPARE(host->gamestart->edit_playtoscore->text(), QStringLiteral("200"));
     // The settings file has no game start values yet: its defaults.
@@ -342,7 +344,7 @@ void TestTchatConnection::helpMenuShowsItsWindows()
     QVERIFY(QTest::qWaitForWindowActive(chat));
     QTest::keyClick(chat, Qt::Key_F1);
     QVERIFY(idle->help->isVisible());
-    chat->About1->trigger();
+    chat->menus()->About1->trigger();
     QVERIFY(idle->about->isVisible());
     chat->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(chat));

@@ -4,6 +4,8 @@
 
 #include "tchat_support.h"
 
+#include "client/mainmenus.h"
+
 #include "chat/chatinput.h"
 #include "client/leaveguard.h"
 #include "client/reconnector.h"
@@ -141,7 +143,7 @@ void TestTchatLeaving::askBeforeLeaving()
         return answer;
     });
     QSignalSpy closed(chat, &Tchat::closed);
-    chat->Exit1->trigger();
+    chat->menus()->Exit1->trigger();
     QCOMPARE(questions.size(), asked ? 1 : 0);
     // Nobody else is in a solo game to leave behind.
     if (asked)

@@ -4,6 +4,8 @@
 
 #include "tchat_support.h"
 
+#include "client/mainmenus.h"
+
 #include "chat/chatview.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
@@ -245,7 +247,7 @@ void TestTchatSettings::chatterSounds()
 void TestTchatSettings::phraseEditorKeepsItsTexts()
 {
     startSolo();
-    m_chat->PrhaseList1->trigger();
+    m_chat->menus()->PrhaseList1->trigger();
     Tphrases *editor = m_copy->phrases;
     QVERIFY(editor->isVisible());
     QCOMPARE(editor->phrase2->text(), QStringLiteral("Good One!"));
@@ -255,7 +257,7 @@ void TestTchatSettings::phraseEditorKeepsItsTexts()
     editor->close(); // not "Done": nothing changes
     QCOMPARE(m_chat->phraseRow()->phrase(3), QStringLiteral("Nice Try!"));
 
-    m_chat->PrhaseList1->trigger();
+    m_chat->menus()->PrhaseList1->trigger();
     QCOMPARE(editor->phrase3->text(), QStringLiteral("Nice Try!"));
     editor->phrase1->setText("Hi there");
     editor->phrase2->clear();
