@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -54,6 +55,7 @@ private slots:
     void hostLeavingClosesTheJoiner();
     void framingFromAHostOfOurOwn();
     void dispatchAtRestIsImmediateThenPaced();
+    void messagesWaitWhileABoxIsOpen();
     void endlessMessageDropsTheConnection();
     void smileyMenuAndLinks();
 };
@@ -452,6 +454,38 @@ void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()
     QVERIFY(!ann->Timer1->isActive());
     fake.send("CMD_chat+1+Cid chats: now|clBlack\xFF");
     QTRY_VERIFY(chatHas(ann, QStringLiteral("now")));
+}
+
+// The handler that opened a box has not finished: a message that comes in
+// meanwhile waits for the box to go.
+void TestTchatConnection::messagesWaitWhileABoxIsOpen()
+{
+    FakeHost fake;
+    QVERIFY(fake.listen());
+    auto copy = startCopy({"Ann", "127.0.0.1", "false"});
+    Tchat *ann = copy->chat;
+    QVERIFY(fake.accept());
+    QString boxText;
+    bool queuedDuringBox = false;
+    bool shownDuringBox = true;
+    // Runs in the box's own loop: a line arrives while the box waits.
+    QMetaObject::invokeMethod(ann, [&] {
+        auto *box = ann->findChild<QMessageBox *>();
+        QVERIFY(box);
+        boxText = box->text();
+        fake.send("CMD_chat+1+Cid chats: held.|clBlack\xFF");
+        queuedDuringBox = QTest::qWaitFor([&] { return ann->link()->pump()->queued() == 1; }, 5000);
+        // Time enough for the immediate hand-out and many ticks; a slow
+        // machine can only make this pass, never fail.
+        QTest::qWait(30);
+        shownDuringBox = chatHas(ann, QStringLiteral("held."));
+        box->done(QMessageBox::Ok);
+    }, Qt::QueuedConnection);
+    ann->button_startClick(); // not logged in yet: a box says so
+    QCOMPARE(boxText, QStringLiteral("You are not connected"));
+    QVERIFY(queuedDuringBox);
+    QVERIFY(!shownDuringBox);
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("held.")));
 }
 
 void TestTchatConnection::endlessMessageDropsTheConnection()
