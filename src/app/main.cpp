@@ -5,7 +5,6 @@
 #include "app/quitsignals.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
-#include "dictionary/tdictn.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,12 +42,13 @@ int main(int argc, char **argv)
     }
 
     GlyphonApplication app(argc, argv);
-    TDictn::setMissingListHandler([](const QString &text) { GlyphonApplication::showError(text); });
 
     QStringList params = app.arguments();
     params.removeFirst();
     // The environment is read here once; everything below is handed it.
-    GlyphonContext context(params, glyphon::ClientConfig::fromEnvironment());
+    glyphon::ClientConfig config = glyphon::ClientConfig::fromEnvironment();
+    config.onMissingWordFile = [](const QString &text) { GlyphonApplication::showError(text); };
+    GlyphonContext context(params, config);
     QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     // A session that ends, or a kill, closes the window like File > Exit, but
     // without asking: nobody may be there to answer.

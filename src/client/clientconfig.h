@@ -4,6 +4,7 @@
 // below looks it up for itself and a test can run copies on ports of its own.
 
 #include <QString>
+#include <functional>
 
 namespace glyphon {
 
@@ -13,6 +14,10 @@ struct ClientConfig
 
     // The game's port: hosted on, and joined at the address given.
     QString gamePort = QString::number(DefaultPort);
+
+    // Told when the word file cannot be opened (main shows a message box);
+    // empty: standard error.
+    std::function<void(const QString &)> onMissingWordFile;
 
     // The port as a number; the default for text that is no port.
     quint16 gamePortNumber() const;

@@ -25,6 +25,7 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     phrases = new Tphrases(chat);
     glyphon::HostConfig host;
     host.port = this->config.gamePortNumber();
+    host.onMissingWordFile = this->config.onMissingWordFile;
     server = new TServer(host, this);
     spylist = new Tspylist(chat);
     tallylist = new Ttallylist(chat, glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"),

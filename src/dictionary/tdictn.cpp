@@ -19,14 +19,6 @@ namespace {
 constexpr int MaxWordLength = 255;
 constexpr int RecordTextWidth = TDictn::RecordSize - 1;
 
-std::function<void(const QString &)> &missingListHandler()
-{
-    static std::function<void(const QString &)> handler = [](const QString &message) {
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    };
-    return handler;
-}
-
 // The built-in list at path, up to its first 0 byte; null when there is none.
 QByteArray builtInList(const QString &path)
 {
@@ -143,10 +135,11 @@ int compareRecord(const char *record, const char *key, qsizetype keySize)
 
 } // namespace
 
-TDictn::TDictn(QObject *owner, const QString &fileName, const QString &builtInPath)
+TDictn::TDictn(QObject *owner, const QString &fileName, const QString &builtInPath, MissingListHandler onMissingList)
     : QObject(owner)
     , m_fileName(fileName)
     , m_builtInPath(builtInPath)
+    , m_onMissingList(std::move(onMissingList))
 {
     OpenWordList();
 }
@@ -162,11 +155,6 @@ TDictn::~TDictn()
         QFile::remove(m_path);
     if (!m_tempDir.isEmpty())
         QDir(m_tempDir).removeRecursively();
-}
-
-void TDictn::setMissingListHandler(std::function<void(const QString &)> handler)
-{
-    missingListHandler() = std::move(handler);
 }
 
 void TDictn::OpenWordList()
@@ -214,7 +202,11 @@ void TDictn::OpenWordList()
             ::close(m_fd);
         m_fd = -1;
         m_open = false;
-        missingListHandler()(QStringLiteral("English.dic dictionary not found!"));
+        const QString message = QStringLiteral("English.dic dictionary not found!");
+        if (m_onMissingList)
+            m_onMissingList(message);
+        else
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
         return;
     }
     const qint64 records = info.st_size / RecordSize;

@@ -18,14 +18,17 @@ public:
     static constexpr int RecordSize = 15;
     static constexpr int KeyWidth = 15;
 
+    // Told when the word file cannot be opened: a message box in the window;
+    // empty, standard error (the headless host).
+    using MissingListHandler = std::function<void(const QString &)>;
+
     // Opens fileName, relative to the working directory; when it is missing,
     // writes out the built-in list at builtInPath (a resource or a file;
-    // empty: there is none). The missing-list message goes to the handler
-    // set below (a message box in the window, standard error in the headless
-    // server). Throws EInOutError when the built-in list can be written
-    // neither there nor in a private temporary folder.
+    // empty: there is none). Throws EInOutError when the built-in list can be
+    // written neither there nor in a private temporary folder.
     explicit TDictn(QObject *owner = nullptr, const QString &fileName = QStringLiteral("English"),
-                    const QString &builtInPath = QStringLiteral(":/TEXT_DEMO"));
+                    const QString &builtInPath = QStringLiteral(":/TEXT_DEMO"),
+                    MissingListHandler onMissingList = {});
     ~TDictn() override;
 
     // False also when the file has been cut short since it was opened;
@@ -41,8 +44,6 @@ public:
     // Records read from the file since creation: one per probe of the search.
     qint64 readCount() const { return m_reads; }
 
-    static void setMissingListHandler(std::function<void(const QString &)> handler);
-
 private:
     void OpenWordList();
     const char *readRecord(qint64 index);
@@ -52,6 +53,7 @@ private:
     QString m_builtInPath;
     QString m_path;
     QString m_tempDir;
+    MissingListHandler m_onMissingList;
     int m_fd = -1;
     char m_record[RecordSize + 1] = {}; // one record, and a 0 that stays
     bool m_open = false;

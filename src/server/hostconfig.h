@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 
 namespace glyphon {
@@ -19,6 +20,9 @@ struct HostConfig
     // built-in list is written out there first (empty: there is none).
     QString wordFile = QStringLiteral("English");
     QString builtInList = QStringLiteral(":/TEXT_DEMO");
+    // Told when the word file cannot be opened (the window shows a message
+    // box); empty: standard error.
+    std::function<void(const QString &)> onMissingWordFile;
     // The deal and the computer players replay exactly from a seed; without
     // one the clock seeds the host's generator.
     std::optional<quint32> seed;

@@ -67,7 +67,7 @@ TServer::TServer(const HostConfig &config, QObject *parent)
     setBotSpeed(config.botSpeed);
     setLoginTimeoutMs(config.loginTimeoutMs);
 
-    spell = new TDictn(this, config.wordFile, config.builtInList);
+    spell = new TDictn(this, config.wordFile, config.builtInList, config.onMissingWordFile);
     loadCandidates();
 
     seats[2].botname = QByteArrayLiteral("Rizi");

@@ -45,9 +45,9 @@ QStringList &messages()
     return list;
 }
 
-void catchMessages()
+TDictn::MissingListHandler catchMessages()
 {
-    TDictn::setMissingListHandler([](const QString &message) { messages().append(message); });
+    return [](const QString &message) { messages().append(message); };
 }
 
 WorkingDir::WorkingDir(const QString &dir)

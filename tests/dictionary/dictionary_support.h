@@ -2,6 +2,8 @@
 // Helpers for the dictionary tests: record files built by hand, a working
 // directory switched for the length of a test, and the missing-list messages.
 
+#include "dictionary/tdictn.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -21,8 +23,8 @@ QByteArray builtInList();
 
 // Messages the dictionary reported since the last clear.
 QStringList &messages();
-// Routes the missing-list message into messages() instead of standard error.
-void catchMessages();
+// A handler that routes the missing-list message into messages().
+TDictn::MissingListHandler catchMessages();
 
 // Switches the process into dir and back on destruction.
 class WorkingDir

@@ -18,6 +18,8 @@ using namespace dicttest;
 
 namespace {
 const QString NotFound = QStringLiteral("English.dic dictionary not found!");
+const QString English = QStringLiteral("English");
+const QString BuiltIn = QStringLiteral(":/TEXT_DEMO");
 }
 
 class tst_TDictn : public QObject
@@ -48,7 +50,6 @@ private:
 void tst_TDictn::initTestCase()
 {
     QVERIFY(::sigaction(SIGBUS, nullptr, &m_busHandler) == 0);
-    catchMessages();
     QVERIFY(!builtInList().isEmpty());
 }
 
@@ -93,7 +94,7 @@ void tst_TDictn::keyRules()
 
     QTemporaryDir dir;
     WorkingDir cwd(dir.path());
-    TDictn dictn;
+    TDictn dictn(nullptr, English, BuiltIn, catchMessages());
     QVERIFY(dictn.isOpen());
     QCOMPARE(dictn.CheckWord(word), found);
     // Binary search: never more probes than the depth of the record tree.
@@ -135,7 +136,7 @@ void tst_TDictn::recordRules()
         + record("\xc3\xa9T\xc3\xa9") + QByteArray("PARTIAL");
     QVERIFY(writeFile(QStringLiteral("English"), file));
 
-    TDictn dictn;
+    TDictn dictn(nullptr, English, BuiltIn, catchMessages());
     QCOMPARE(dictn.recordCount(), 9);
     QCOMPARE(dictn.CheckWord(word), found);
     QVERIFY(dictn.readCount() <= 4);
@@ -147,7 +148,7 @@ void tst_TDictn::outOfOrderRecordIsMissed()
     WorkingDir cwd(dir.path());
     QVERIFY(writeFile(QStringLiteral("English"), records({"AAL", "BUSHBABY", "BUSHBABIES", "ZOO"})));
 
-    TDictn dictn;
+    TDictn dictn(nullptr, English, BuiltIn, catchMessages());
     QVERIFY(dictn.CheckWord("aal"));
     QVERIFY(dictn.CheckWord("bushbaby"));
     QVERIFY(!dictn.CheckWord("bushbabies"));
@@ -162,7 +163,7 @@ void tst_TDictn::emptyOrShrunkFile()
     // Shorter than one record: open, no records, no message.
     QVERIFY(writeFile(QStringLiteral("English"), record("CAT").left(14)));
     {
-        TDictn dictn;
+        TDictn dictn(nullptr, English, BuiltIn, catchMessages());
         QVERIFY(dictn.isOpen());
         QCOMPARE(dictn.recordCount(), 0);
         QVERIFY(!dictn.CheckWord("cat"));
@@ -172,7 +173,7 @@ void tst_TDictn::emptyOrShrunkFile()
 
     // A file cut short while open: the search ends, without an exception.
     QVERIFY(writeFile(QStringLiteral("English"), records({"ANT", "BEE", "CAT"})));
-    TDictn dictn;
+    TDictn dictn(nullptr, English, BuiltIn, catchMessages());
     QVERIFY(dictn.CheckWord("bee"));
     QVERIFY(QFile::resize(QStringLiteral("English"), 0));
     QVERIFY(!dictn.CheckWord("bee"));
@@ -210,7 +211,7 @@ void tst_TDictn::closed()
     }
 
     {
-        TDictn dictn(nullptr, QStringLiteral("English"), builtIn);
+        TDictn dictn(nullptr, English, builtIn, catchMessages());
         QVERIFY(!dictn.isOpen());
         QVERIFY(!dictn.wroteFile());
         QCOMPARE(messages(), QStringList{NotFound});
@@ -230,7 +231,7 @@ void tst_TDictn::writtenCopyRemovedAtEnd()
     WorkingDir cwd(dir.path());
     const QString path = QDir(dir.path()).filePath(QStringLiteral("English"));
 
-    auto dictn = std::make_unique<TDictn>();
+    auto dictn = std::make_unique<TDictn>(nullptr, English, BuiltIn, catchMessages());
     QVERIFY(dictn->isOpen());
     QVERIFY(dictn->wroteFile());
     QCOMPARE(QFileInfo(dictn->filePath()), QFileInfo(path));
@@ -254,7 +255,7 @@ void tst_TDictn::existingFileUsedAndKept()
     QVERIFY(writeFile(QStringLiteral("English"), mine));
 
     {
-        TDictn dictn;
+        TDictn dictn(nullptr, English, BuiltIn, catchMessages());
         QVERIFY(dictn.isOpen());
         QVERIFY(!dictn.wroteFile());
         QVERIFY(dictn.CheckWord("quux"));
@@ -273,7 +274,7 @@ void tst_TDictn::unwritableDirFallsBackToPrivateFolder()
     WorkingDir cwd(gone);
     QVERIFY(QDir().rmdir(gone));
 
-    auto dictn = std::make_unique<TDictn>();
+    auto dictn = std::make_unique<TDictn>(nullptr, English, BuiltIn, catchMessages());
     QVERIFY(dictn->isOpen());
     QVERIFY(dictn->wroteFile());
     QVERIFY(messages().isEmpty());
@@ -302,7 +303,7 @@ void tst_TDictn::nowhereToWriteThrows()
     WorkingDir cwd(gone);
     QVERIFY(QDir().rmdir(gone));
 
-    QVERIFY_THROWS_EXCEPTION(EInOutError, TDictn());
+    QVERIFY_THROWS_EXCEPTION(EInOutError, TDictn(nullptr, English, BuiltIn, catchMessages()));
     QVERIFY(messages().isEmpty());
     if (savedTmp.isNull())
         qunsetenv("TMPDIR");

@@ -29,7 +29,6 @@ private:
 
 void tst_WordResource::initTestCase()
 {
-    catchMessages();
     m_list = builtInList();
     QVERIFY(m_dir.isValid());
 }

@@ -5,7 +5,9 @@
 
 #include "server/logthrottle.h"
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <netinet/in.h>
@@ -29,6 +31,7 @@ private slots:
     void secondPlayerLeavingInTurnPassesTurn_data();
     void secondPlayerLeavingInTurnPassesTurn();
     void destroyingServerClosesConnections();
+    void missingWordFileGoesToTheGivenHandler();
     void connectionsAreProbedWhenIdle();
     void silentConnectionsLoseTheirSeats();
     void fewWaitingConnectionsPerAddress();
@@ -200,6 +203,22 @@ void TstSeats::destroyingServerClosesConnections()
 
 // A peer that vanishes without a reset must not hold its seat for hours:
 // the host probes idle connections and gives up within about half a minute.
+// The window shows the message in a box; a host that dropped the handler
+// would print it where nobody looks.
+void TstSeats::missingWordFileGoesToTheGivenHandler()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("words")));
+    QStringList told;
+    glyphon::HostConfig config;
+    config.port = 0;
+    config.wordFile = QDir(dir.path()).filePath(QStringLiteral("words"));
+    config.builtInList.clear();
+    config.onMissingWordFile = [&told](const QString &text) { told << text; };
+    TServer server(config);
+    QCOMPARE(told, QStringList{QStringLiteral("English.dic dictionary not found!")});
+}
+
 void TstSeats::connectionsAreProbedWhenIdle()
 {
     ServerFixture f;
