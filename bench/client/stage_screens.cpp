@@ -53,7 +53,8 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
     // No settings or tally of earlier runs.
-    glyphon::UserFiles::setProgramFolderForTesting(folder.path());
+    glyphon::ClientConfig config;
+    config.files = glyphon::UserFiles(folder.path());
     {
         // The quick instructions count as seen, so they leave the board free.
         QFile settings(folder.filePath(QStringLiteral("marnetlobby.ini")));
@@ -71,7 +72,7 @@ int main(int argc, char **argv)
         probe.listen(QHostAddress::Any, 0);
         qputenv("GLYPHON_PORT", QByteArray::number(probe.serverPort()));
     }
-    GlyphonContext context{QStringList()};
+    GlyphonContext context(QStringList(), config);
     Tchat *chat = context.chat;
     TServer *server = context.server;
     // The same deals every run, so the pictures only change with the code.

@@ -47,6 +47,7 @@ int main(int argc, char **argv)
     params.removeFirst();
     // The environment is read here once; everything below is handed it.
     glyphon::ClientConfig config = glyphon::ClientConfig::fromEnvironment();
+    config.files = glyphon::UserFiles(QCoreApplication::applicationDirPath());
     config.onMissingWordFile = [](const QString &text) { GlyphonApplication::showError(text); };
     GlyphonContext context(params, config);
     QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -3,6 +3,8 @@
 // start-up (see fromEnvironment) and handed to the windows, so that nothing
 // below looks it up for itself and a test can run copies on ports of its own.
 
+#include "settings/userfiles.h"
+
 #include <QString>
 #include <functional>
 
@@ -14,6 +16,10 @@ struct ClientConfig
 
     // The game's port: hosted on, and joined at the address given.
     QString gamePort = QString::number(DefaultPort);
+
+    // Where the settings, the tally, the tile sets and downloads go; main
+    // gives it the program's folder.
+    UserFiles files;
 
     // Told when the word file cannot be opened (main shows a message box);
     // empty: standard error.

@@ -1,7 +1,6 @@
 #include "client/glyphoncontext.h"
 
 #include "client/tchat.h"
-#include "settings/userfiles.h"
 #include "server/tserver.h"
 #include "windows/about.h"
 #include "windows/download.h"
@@ -19,7 +18,7 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     // main window), the server among the others.
     chat = new Tchat(*this, params);
     about = new Tabout(chat);
-    download = new Tdownload(chat);
+    download = new Tdownload(this->config.files, chat);
     gamestart = new Tgamestart(chat);
     help = new Thelp(chat);
     phrases = new Tphrases(chat);
@@ -28,8 +27,8 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     host.onMissingWordFile = this->config.onMissingWordFile;
     server = new TServer(host, this);
     spylist = new Tspylist(chat);
-    tallylist = new Ttallylist(chat, glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"),
-                                                                      QStandardPaths::AppDataLocation));
+    tallylist = new Ttallylist(chat, this->config.files.writablePath(QStringLiteral("Glyphontally.tld"),
+                                                                    QStandardPaths::AppDataLocation));
     chat->connectSideWindows();
 }
 

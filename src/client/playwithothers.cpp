@@ -18,16 +18,16 @@ QString section()
     return QString::fromLatin1(SettingsStore::Section);
 }
 
-bool saveOne(const char *key, const QString &value)
+bool saveOne(const SettingsStore &store, const char *key, const QString &value)
 {
-    return ProfileFile(SettingsStore::path()).write(section(), {{QString::fromLatin1(key), value}});
+    return ProfileFile(store.path()).write(section(), {{QString::fromLatin1(key), value}});
 }
 
 } // namespace
 
-LobbySettings LobbySettings::load()
+LobbySettings LobbySettings::load(const SettingsStore &store)
 {
-    const ProfileText text = ProfileFile(SettingsStore::path()).read();
+    const ProfileText text = ProfileFile(store.path()).read();
     LobbySettings s;
     s.name = text.value(section(), QString::fromLatin1(NameKey)).value_or(QString()).trimmed().left(20);
     const QString hosts = text.value(section(), QString::fromLatin1(RecentHostsKey)).value_or(QString());
@@ -42,19 +42,19 @@ LobbySettings LobbySettings::load()
     return s;
 }
 
-bool LobbySettings::saveName(const QString &name)
+bool LobbySettings::saveName(const SettingsStore &store, const QString &name)
 {
-    return saveOne(NameKey, name);
+    return saveOne(store, NameKey, name);
 }
 
-bool LobbySettings::saveRecentHosts(const QStringList &hosts)
+bool LobbySettings::saveRecentHosts(const SettingsStore &store, const QStringList &hosts)
 {
-    return saveOne(RecentHostsKey, hosts.join(QLatin1Char(' ')));
+    return saveOne(store, RecentHostsKey, hosts.join(QLatin1Char(' ')));
 }
 
-bool LobbySettings::saveOpenPort(bool on)
+bool LobbySettings::saveOpenPort(const SettingsStore &store, bool on)
 {
-    return saveOne(OpenPortKey, on ? QStringLiteral("true") : QStringLiteral("false"));
+    return saveOne(store, OpenPortKey, on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 QStringList LobbySettings::remember(QStringList hosts, const QString &address)
@@ -64,10 +64,11 @@ QStringList LobbySettings::remember(QStringList hosts, const QString &address)
     return hosts.mid(0, PlayWithOthersWindow::MaxRecentHosts);
 }
 
-PlayWithOthers::PlayWithOthers(quint16 hostingPort, QWidget *parentWindow)
+PlayWithOthers::PlayWithOthers(quint16 hostingPort, const SettingsStore &store, QWidget *parentWindow)
     : QObject(parentWindow)
     , m_parent(parentWindow)
     , m_hostingPort(hostingPort)
+    , m_store(store)
     , m_launch(&PlayWithOthers::launchProgram)
 {
 }
@@ -79,7 +80,7 @@ void PlayWithOthers::open()
         connect(m_window, &PlayWithOthersWindow::joinRequested, this, &PlayWithOthers::join);
         connect(m_window, &PlayWithOthersWindow::hostRequested, this, &PlayWithOthers::host);
     }
-    const LobbySettings stored = LobbySettings::load();
+    const LobbySettings stored = LobbySettings::load(m_store);
     m_window->setPlayerName(stored.name.isEmpty() ? PlayWithOthersWindow::accountName() : stored.name);
     m_window->setRecentHosts(stored.recentHosts);
     m_window->show();
@@ -103,15 +104,15 @@ bool PlayWithOthers::launchProgram(const QStringList &args, quint16 port)
 
 void PlayWithOthers::join(const QString &name, const QString &host, quint16 port)
 {
-    LobbySettings::saveName(name);
-    LobbySettings::saveRecentHosts(
-        LobbySettings::remember(LobbySettings::load().recentHosts, PlayWithOthersWindow::addressText(host, port)));
+    LobbySettings::saveName(m_store, name);
+    LobbySettings::saveRecentHosts(m_store,
+        LobbySettings::remember(LobbySettings::load(m_store).recentHosts, PlayWithOthersWindow::addressText(host, port)));
     launch({name, host, QStringLiteral("false")}, port);
 }
 
 void PlayWithOthers::host(const QString &name)
 {
-    LobbySettings::saveName(name);
+    LobbySettings::saveName(m_store, name);
     // The address is not used by a host, but the command line wants one.
     launch({name, QStringLiteral("0.0.0.0"), QStringLiteral("true")}, m_hostingPort);
 }

@@ -5,6 +5,8 @@
 // and this copy ends once the new one runs. Remembers the name and the last
 // addresses joined in the settings file.
 
+#include "settings/settingsstore.h"
+
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -26,10 +28,10 @@ struct LobbySettings
     QStringList recentHosts; // newest first, at most five
     bool openPort = true;
 
-    static LobbySettings load();
-    static bool saveName(const QString &name);
-    static bool saveRecentHosts(const QStringList &hosts);
-    static bool saveOpenPort(bool on);
+    static LobbySettings load(const SettingsStore &store);
+    static bool saveName(const SettingsStore &store, const QString &name);
+    static bool saveRecentHosts(const SettingsStore &store, const QStringList &hosts);
+    static bool saveOpenPort(const SettingsStore &store, bool on);
     // address put first, an older copy of it removed, cut to five.
     static QStringList remember(QStringList hosts, const QString &address);
 };
@@ -42,8 +44,9 @@ public:
     // true once the new copy runs. Tests put their own in place.
     using Launcher = std::function<bool(const QStringList &args, quint16 port)>;
 
-    // hostingPort: where a game this copy hosts is offered.
-    PlayWithOthers(quint16 hostingPort, QWidget *parentWindow);
+    // hostingPort: where a game this copy hosts is offered; store: the
+    // settings file that remembers the name and addresses.
+    PlayWithOthers(quint16 hostingPort, const SettingsStore &store, QWidget *parentWindow);
 
     void setLauncher(Launcher launcher) { m_launch = std::move(launcher); }
     // Shows the window (made on first use) with the remembered name and addresses.
@@ -66,6 +69,7 @@ private:
 
     QWidget *m_parent;
     quint16 m_hostingPort;
+    SettingsStore m_store;
     PlayWithOthersWindow *m_window = nullptr;
     Launcher m_launch;
 };

@@ -68,6 +68,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     : QMainWindow(parent)
     , m_context(context)
     , m_params(params)
+    , m_store(context.config.files)
     , m_placer(this)
 {
     setObjectName(QStringLiteral("Tchat"));
@@ -219,12 +220,12 @@ void Tchat::createChatControls()
 
 void Tchat::createMenus()
 {
-    m_tileSets = new glyphon::TileSetMenu(m_context.art, this);
+    m_tileSets = new glyphon::TileSetMenu(m_context.art, m_context.config.files, this);
     grouptilesitem = m_tileSets->menu();
     m_menus.reset(new glyphon::MainMenus(menuBar(), grouptilesitem));
     connect(m_menus->StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
     connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
-    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), this);
+    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_store, this);
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.
@@ -254,9 +255,9 @@ void Tchat::createMenus()
     m_options->menu()->addSeparator();
     OpenPortOnRouter1 = m_options->menu()->addAction(QStringLiteral("Open Port on Router"));
     OpenPortOnRouter1->setCheckable(true);
-    OpenPortOnRouter1->setChecked(glyphon::LobbySettings::load().openPort);
+    OpenPortOnRouter1->setChecked(glyphon::LobbySettings::load(m_store).openPort);
     connect(OpenPortOnRouter1, &QAction::toggled, this, [this](bool on) {
-        glyphon::LobbySettings::saveOpenPort(on);
+        glyphon::LobbySettings::saveOpenPort(m_store, on);
         if (m_hosting)
             m_hosting->setOpenPort(on);
     });

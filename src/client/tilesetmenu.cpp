@@ -9,12 +9,12 @@
 
 namespace glyphon {
 
-TileSetMenu::TileSetMenu(TileArt &art, QWidget *parent)
+TileSetMenu::TileSetMenu(TileArt &art, const UserFiles &files, QWidget *parent)
     : QObject(parent)
     , m_art(art)
     , m_menu(new QMenu(QStringLiteral("&Tiles"), parent))
     , m_group(new QActionGroup(this))
-    , m_folders(UserFiles::searchFolders(QStringLiteral("glyphontiles")))
+    , m_folders(files.searchFolders(QStringLiteral("glyphontiles")))
 {
     m_menu->setObjectName(QStringLiteral("grouptilesitem"));
     m_menu->setToolTipsVisible(true);

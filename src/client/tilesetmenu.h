@@ -15,19 +15,20 @@ class QWidget;
 namespace glyphon {
 
 class TileArt;
+class UserFiles;
 
 class TileSetMenu : public QObject
 {
     Q_OBJECT
 public:
     // Creates the menu captioned "Tiles"; parent owns it. Sets are loaded
-    // into art.
-    TileSetMenu(TileArt &art, QWidget *parent);
+    // into art; files says where the "glyphontiles" folders are.
+    TileSetMenu(TileArt &art, const UserFiles &files, QWidget *parent);
 
     QMenu *menu() const { return m_menu; }
 
-    // Folders searched for sets; UserFiles::searchFolders("glyphontiles")
-    // unless a test says otherwise.
+    // Folders searched for sets; the "glyphontiles" folders of the files
+    // given unless a test says otherwise.
     void setFolders(const QStringList &folders) { m_folders = folders; }
     QStringList folders() const { return m_folders; }
 

@@ -1,7 +1,6 @@
 #include "settings/settingsstore.h"
 
 #include "protocol/colourtext.h"
-#include "settings/userfiles.h"
 
 #include <algorithm>
 #include <limits>
@@ -122,9 +121,9 @@ ProfileEntries settingsEntries(const ClientSettings &s, const WindowPlacement &p
     };
 }
 
-QString SettingsStore::path()
+QString SettingsStore::path() const
 {
-    return UserFiles::writablePath(QString::fromLatin1(FileName), QStandardPaths::AppConfigLocation);
+    return m_files.writablePath(QString::fromLatin1(FileName), QStandardPaths::AppConfigLocation);
 }
 
 StoredSettings SettingsStore::load() const

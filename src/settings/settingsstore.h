@@ -5,6 +5,7 @@
 
 #include "settings/clientsettings.h"
 #include "settings/profilefile.h"
+#include "settings/userfiles.h"
 
 #include <QList>
 #include <QRect>
@@ -68,10 +69,15 @@ public:
     static constexpr const char *FileName = "marnetlobby.ini";
     static constexpr const char *Section = "Glyphon";
 
+    explicit SettingsStore(const UserFiles &files)
+        : m_files(files)
+    {
+    }
+
     // Beside the program when its folder can be written, else in the
     // per-user configuration folder; asked anew each time, like the rest of
     // the program's files.
-    static QString path();
+    QString path() const;
 
     StoredSettings load() const;
     bool save(const ClientSettings &settings, const WindowPlacement &placement) const;
@@ -79,6 +85,9 @@ public:
     bool savePhrases(const QStringList &phrases) const;
     // The quick instructions show by themselves only once.
     bool markHelpShown() const;
+
+private:
+    UserFiles m_files;
 };
 
 } // namespace glyphon

@@ -1,57 +1,40 @@
 #include "settings/userfiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <unistd.h>
 
 namespace glyphon {
 
-namespace {
-QString g_programFolderOverride;
-bool g_forceReadOnly = false;
-} // namespace
-
-QString UserFiles::programFolder()
+UserFiles::UserFiles(const QString &programFolder, bool readOnly)
+    : m_programFolder(programFolder)
+    , m_readOnly(readOnly)
 {
-    if (!g_programFolderOverride.isEmpty())
-        return g_programFolderOverride;
-    return QCoreApplication::applicationDirPath();
 }
 
-void UserFiles::setProgramFolderForTesting(const QString &folder)
+bool UserFiles::programFolderWritable() const
 {
-    g_programFolderOverride = folder;
-}
-
-void UserFiles::setProgramFolderReadOnlyForTesting(bool readOnly)
-{
-    g_forceReadOnly = readOnly;
-}
-
-bool UserFiles::programFolderWritable()
-{
-    if (g_forceReadOnly)
+    if (m_readOnly || m_programFolder.isEmpty())
         return false;
-    const QString folder = programFolder();
     // access() asks the kernel, which knows about read-only mounts as well as
     // permissions; QFileInfo::isWritable() looks at the mode bits only.
-    return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    return ::access(QFile::encodeName(m_programFolder).constData(), W_OK | X_OK) == 0;
 }
 
-QString UserFiles::writablePath(const QString &fileName, QStandardPaths::StandardLocation perUser)
+QString UserFiles::writablePath(const QString &fileName, QStandardPaths::StandardLocation perUser) const
 {
     if (programFolderWritable())
-        return QDir(programFolder()).filePath(fileName);
+        return QDir(m_programFolder).filePath(fileName);
     const QString folder = QStandardPaths::writableLocation(perUser);
     QDir().mkpath(folder);
     return QDir(folder).filePath(fileName);
 }
 
-QStringList UserFiles::searchFolders(const QString &folderName)
+QStringList UserFiles::searchFolders(const QString &folderName) const
 {
     QStringList candidates;
-    candidates << QDir(programFolder()).filePath(folderName);
+    if (!m_programFolder.isEmpty())
+        candidates << QDir(m_programFolder).filePath(folderName);
     candidates << QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(folderName);
     for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::AppDataLocation))
         candidates << QDir(dir).filePath(folderName);

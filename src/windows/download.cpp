@@ -44,10 +44,10 @@ void paintRed(QWidget *widget)
 
 // The installer goes beside the program, where an installed copy looks for
 // its lobby; a read-only program folder sends it to the user's downloads.
-QString downloadFolder()
+QString downloadFolder(const glyphon::UserFiles &files)
 {
-    if (glyphon::UserFiles::programFolderWritable())
-        return glyphon::UserFiles::programFolder();
+    if (files.programFolderWritable())
+        return files.programFolder();
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     QDir().mkpath(folder);
     return folder;
@@ -55,8 +55,9 @@ QString downloadFolder()
 
 } // namespace
 
-Tdownload::Tdownload(QWidget *parent)
+Tdownload::Tdownload(const glyphon::UserFiles &files, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_files(files)
 {
     setObjectName(QStringLiteral("download"));
     setWindowTitle(QStringLiteral("Download The Marnet Lobby"));
@@ -183,7 +184,7 @@ void Tdownload::getbuttonClick()
     const QString url = installerUrl();
     const QString name = url.mid(url.lastIndexOf(QLatin1Char('/')) + 1);
     infolabel2->setText(name);
-    m_installerPath = QDir(downloadFolder()).filePath(name);
+    m_installerPath = QDir(downloadFolder(m_files)).filePath(name);
 
     // Written under a temporary name: only a complete download ever carries
     // the installer's name, so nothing half-written can be started later.

@@ -3,6 +3,8 @@
 // and start its installer, go on with the solo game, or hand over to the
 // installed lobby program.
 
+#include "settings/userfiles.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -17,7 +19,8 @@ class Tdownload : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tdownload(QWidget *parent = nullptr);
+    // The installer is saved beside the program when files allow it.
+    explicit Tdownload(const glyphon::UserFiles &files, QWidget *parent = nullptr);
     ~Tdownload() override;
 
     // Download state: 0 at creation, 1 while a download runs or after it
@@ -75,6 +78,7 @@ private:
     bool keepDownload(bool complete);
     void showMessage(const QString &text);
 
+    glyphon::UserFiles m_files;
     std::unique_ptr<QFile> m_partFile;
     QString m_installerPath;
     int m_state = 0;

@@ -1,7 +1,6 @@
 #include "tchat_support.h"
 
 #include "chat/chatview.h"
-#include "settings/userfiles.h"
 #include "board/tilewidget.h"
 #include "dictionary/tdictn.h"
 #include "protocol/wire.h"
@@ -18,15 +17,24 @@
 
 namespace testsupport {
 
-void enterTemporaryWorkingFolder()
+namespace {
+
+QTemporaryDir &workingFolder()
 {
     static QTemporaryDir folder;
+    return folder;
+}
+
+} // namespace
+
+void enterTemporaryWorkingFolder()
+{
+    QTemporaryDir &folder = workingFolder();
     QDir::setCurrent(folder.path());
     // The settings and tally files land here too, not beside the test
     // program; the quick instructions count as seen, so they never cover
     // the board.
     QStandardPaths::setTestModeEnabled(true);
-    glyphon::UserFiles::setProgramFolderForTesting(folder.path());
     QFile settings(folder.filePath(QStringLiteral("marnetlobby.ini")));
     if (settings.open(QIODevice::WriteOnly))
         settings.write("[Glyphon]\nHelp=2\n");
@@ -42,9 +50,16 @@ quint16 useFreePort()
     return port;
 }
 
-std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs)
+glyphon::ClientConfig copyConfig()
 {
-    auto context = std::make_unique<GlyphonContext>(params, glyphon::ClientConfig::fromEnvironment());
+    glyphon::ClientConfig config = glyphon::ClientConfig::fromEnvironment();
+    config.files = glyphon::UserFiles(workingFolder().path());
+    return config;
+}
+
+std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs, const glyphon::ClientConfig &config)
+{
+    auto context = std::make_unique<GlyphonContext>(params, config);
     context->server->setTickMs(tickMs);
     context->start();
     return context;

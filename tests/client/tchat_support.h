@@ -25,12 +25,17 @@ namespace testsupport {
 // Call once.
 void enterTemporaryWorkingFolder();
 
+// The environment's configuration, with the temporary folder standing for
+// the program's folder.
+glyphon::ClientConfig copyConfig();
+
 // A port that nothing listens on right now; also set as GLYPHON_PORT.
 quint16 useFreePort();
 
 // A copy of the program as main() builds it; started, so its window shows
 // and reads its command line. The server's pace tick is tickMs.
-std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs = 10);
+std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs = 10,
+                                          const glyphon::ClientConfig &config = copyConfig());
 
 // Accepts every message box that opens, remembering its text and whether
 // the window behind it was still open at the moment it was shown. It reacts

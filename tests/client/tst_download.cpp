@@ -124,10 +124,9 @@ void TstDownload::initTestCase()
 void TstDownload::init()
 {
     m_folder = std::make_unique<QTemporaryDir>();
-    glyphon::UserFiles::setProgramFolderForTesting(m_folder->path());
     m_http = std::make_unique<LoopbackHttp>();
     qputenv("GLYPHON_LOBBY_URL", m_http->url(QStringLiteral("/files/lobbysetup")).toUtf8());
-    m_window = std::make_unique<Tdownload>();
+    m_window = std::make_unique<Tdownload>(glyphon::UserFiles(m_folder->path()));
     m_exit = std::make_unique<QSignalSpy>(m_window.get(), &Tdownload::exitRequested);
     m_boxes = std::make_unique<testsupport::BoxAnswerer>();
     m_window->show();
@@ -142,7 +141,6 @@ void TstDownload::cleanup()
     m_http.reset();
     qunsetenv("GLYPHON_LOBBY_URL");
     qunsetenv("GLYPHON_LOBBY_PROGRAM");
-    glyphon::UserFiles::setProgramFolderForTesting({});
     m_folder.reset();
 }
 
@@ -371,7 +369,7 @@ void TstDownload::playWithOthers()
 
 void TstDownload::exitRequestEndsTheProgram()
 {
-    GlyphonContext copy;
+    GlyphonContext copy({}, testsupport::copyConfig());
     QSignalSpy closed(copy.chat, &Tchat::closed);
     emit copy.download->exitRequested();
     QCOMPARE(closed.count(), 1);

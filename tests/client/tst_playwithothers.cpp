@@ -80,18 +80,19 @@ void TestPlayWithOthers::addresses()
 void TestPlayWithOthers::rememberedSettings()
 {
     using glyphon::LobbySettings;
-    QVERIFY(LobbySettings::load().openPort); // checked by default
+    const glyphon::SettingsStore store(copyConfig().files);
+    QVERIFY(LobbySettings::load(store).openPort); // checked by default
     QStringList hosts;
     for (const char *h : {"a", "b", "c", "d", "e", "f", "c"})
         hosts = LobbySettings::remember(hosts, QString::fromLatin1(h));
     QCOMPARE(hosts, (QStringList{"c", "f", "e", "d", "b"}));
     // A hand-edited line keeps only what could have been typed.
-    QVERIFY(LobbySettings::saveRecentHosts({"c", "bad:port", "f:7800"}));
-    QVERIFY(LobbySettings::saveOpenPort(false));
-    QCOMPARE(LobbySettings::load().recentHosts, (QStringList{"c", "f:7800"}));
-    QVERIFY(!LobbySettings::load().openPort);
-    QVERIFY(LobbySettings::saveOpenPort(true));
-    QVERIFY(LobbySettings::saveRecentHosts({}));
+    QVERIFY(LobbySettings::saveRecentHosts(store, {"c", "bad:port", "f:7800"}));
+    QVERIFY(LobbySettings::saveOpenPort(store, false));
+    QCOMPARE(LobbySettings::load(store).recentHosts, (QStringList{"c", "f:7800"}));
+    QVERIFY(!LobbySettings::load(store).openPort);
+    QVERIFY(LobbySettings::saveOpenPort(store, true));
+    QVERIFY(LobbySettings::saveRecentHosts(store, {}));
 }
 
 void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
@@ -144,8 +145,9 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     QCOMPARE(started.size(), size_t(2));
     QTRY_VERIFY(!idle->chat->isVisible());
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
-    QCOMPARE(glyphon::LobbySettings::load().name, QStringLiteral("Ann"));
-    QCOMPARE(glyphon::LobbySettings::load().recentHosts.value(0),
+    const glyphon::SettingsStore store(copyConfig().files);
+    QCOMPARE(glyphon::LobbySettings::load(store).name, QStringLiteral("Ann"));
+    QCOMPARE(glyphon::LobbySettings::load(store).recentHosts.value(0),
              PlayWithOthersWindow::addressText(QStringLiteral("127.0.0.1"), port));
 
     // The announcement follows: both player seats are taken now, and a

@@ -5,7 +5,6 @@
 #include "tchat_support.h"
 
 #include "protocol/wire.h"
-#include "settings/userfiles.h"
 #include "tallyfile/tallyfile.h"
 #include "windows/tallylist.h"
 
@@ -118,7 +117,7 @@ void TstTallylist::gameEnd()
     QFETCH(QString, seat2);
     useFreePort();
     // Each copy starts from no tally file.
-    QFile::remove(glyphon::UserFiles::writablePath(QStringLiteral("Glyphontally.tld"), QStandardPaths::AppDataLocation));
+    QFile::remove(copyConfig().files.writablePath(QStringLiteral("Glyphontally.tld"), QStandardPaths::AppDataLocation));
     auto copy = startCopy({"Me"});
     Tchat *chat = copy->chat;
     Ttallylist *window = copy->tallylist;

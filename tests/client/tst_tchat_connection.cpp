@@ -255,7 +255,7 @@ void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses()
         QVERIFY(holder.listen(QHostAddress::Any, port));
 
     BoxAnswerer boxes;
-    auto copy = std::make_unique<GlyphonContext>(params, glyphon::ClientConfig::fromEnvironment());
+    auto copy = std::make_unique<GlyphonContext>(params, copyConfig());
     copy->chat->link()->setJoinTimeLimitMs(300);
     QSignalSpy closed(copy->chat, &Tchat::closed);
     copy->start();

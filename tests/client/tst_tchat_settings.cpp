@@ -31,7 +31,7 @@ namespace {
 
 QString settingsPath()
 {
-    return glyphon::SettingsStore::path();
+    return glyphon::SettingsStore(copyConfig().files).path();
 }
 
 QByteArray settingsBytes()

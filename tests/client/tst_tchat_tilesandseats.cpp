@@ -94,7 +94,6 @@ void TestTchatTilesAndSeats::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     enterTemporaryWorkingFolder();
-    glyphon::UserFiles::setProgramFolderForTesting(m_folder.path());
 }
 
 void TestTchatTilesAndSeats::cleanup()
@@ -110,7 +109,9 @@ std::unique_ptr<GlyphonContext> TestTchatTilesAndSeats::start(const QStringList 
     for (int i = 0; i < files.size(); ++i)
         writeSet(m_folder.filePath("glyphontiles/" + files.at(i)), i);
     useFreePort();
-    return startCopy({"Ann"}); // unconnected: the test plays server
+    glyphon::ClientConfig config = copyConfig();
+    config.files = glyphon::UserFiles(m_folder.path());
+    return startCopy({"Ann"}, 10, config); // unconnected: the test plays server
 }
 
 void TestTchatTilesAndSeats::justWatchRequests_data()

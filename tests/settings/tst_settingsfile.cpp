@@ -42,7 +42,8 @@ private slots:
     void reads_data();
     void reads();
     void hostileFilesAreNeitherReadNorCut();
-    void readOnlyProgramFolderUsesTheUserFolder();
+    void settingsFileFolder_data();
+    void settingsFileFolder();
     void keyRules_data();
     void keyRules();
     void savesInOrderAndReadsBack();
@@ -161,25 +162,36 @@ void TestSettingsFile::hostileFilesAreNeitherReadNorCut()
     QVERIFY(!ProfileFile(dir.filePath("gone/marnetlobby.ini")).write("Glyphon", {{"Top", "1"}}));
 }
 
-void TestSettingsFile::readOnlyProgramFolderUsesTheUserFolder()
+void TestSettingsFile::settingsFileFolder_data()
 {
-    QTemporaryDir program;
-    glyphon::UserFiles::setProgramFolderForTesting(program.path());
-    const glyphon::SettingsStore store;
-    QCOMPARE(store.path(), QDir(program.path()).filePath("marnetlobby.ini"));
+    QTest::addColumn<bool>("hasFolder");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("beside");
 
+    QTest::newRow("writable program folder") << true << false << true;
     // Running as root ignores permissions, so the folder is declared read-only.
-    glyphon::UserFiles::setProgramFolderReadOnlyForTesting(true);
-    const QString perUser = store.path();
-    QFile::remove(perUser);
-    QCOMPARE(QFileInfo(perUser).absolutePath(),
-             QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).absolutePath());
+    QTest::newRow("read-only program folder") << true << true << false;
+    // Not the working folder, which an empty path would resolve to.
+    QTest::newRow("no program folder") << false << false << false;
+}
+
+void TestSettingsFile::settingsFileFolder()
+{
+    QFETCH(bool, hasFolder);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, beside);
+
+    QTemporaryDir program;
+    const glyphon::SettingsStore store(glyphon::UserFiles(hasFolder ? program.path() : QString(), readOnly));
+    const QString path = store.path();
+    QFile::remove(path);
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QCOMPARE(QFileInfo(path).absolutePath(), QDir(beside ? program.path() : perUser).absolutePath());
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("marnetlobby.ini"));
     QVERIFY(store.markHelpShown());
     QVERIFY(!store.load().showHelp); // read back from the same place
-    QVERIFY(!QFileInfo::exists(QDir(program.path()).filePath("marnetlobby.ini")));
-    QFile::remove(perUser);
-    glyphon::UserFiles::setProgramFolderReadOnlyForTesting(false);
-    glyphon::UserFiles::setProgramFolderForTesting({});
+    QCOMPARE(QFileInfo::exists(QDir(program.path()).filePath("marnetlobby.ini")), beside);
+    QFile::remove(path);
 }
 
 void TestSettingsFile::keyRules_data()

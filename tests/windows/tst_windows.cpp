@@ -115,7 +115,7 @@ void TstWindows::captionsAndCreation_data()
     QTest::addColumn<bool>("fixedSize");
 
     QTest::newRow("about") << Factory([] { return new Tabout; }) << "Glyphon - About" << true;
-    QTest::newRow("download") << Factory([] { return new Tdownload; }) << "Download The Marnet Lobby" << true;
+    QTest::newRow("download") << Factory([] { return new Tdownload(glyphon::UserFiles()); }) << "Download The Marnet Lobby" << true;
     QTest::newRow("game start") << Factory([] { return new Tgamestart; }) << "Glyphon - Game Start" << true;
     QTest::newRow("help") << Factory([] { return new Thelp; }) << "Glyphon - Help File" << false;
     QTest::newRow("phrases") << Factory([] { return new Tphrases; }) << "Glyphon - Phrase Buttons " << true;
@@ -497,7 +497,7 @@ void TstWindows::errorBoxComesAboveTheLobbyWindow()
 
     QWidget main;
     showAndWait(&main);
-    Tdownload lobby(&main);
+    Tdownload lobby(glyphon::UserFiles(), &main);
     showAndWait(&lobby);
     lobby.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &lobby);
