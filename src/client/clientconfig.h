@@ -21,6 +21,11 @@ struct ClientConfig
     // gives it the program's folder.
     UserFiles files;
 
+    // The lobby program's installer address and installed place; empty: the
+    // built-in ones.
+    QString lobbyInstallerUrl;
+    QString lobbyProgram;
+
     // Told when the word file cannot be opened (main shows a message box);
     // empty: standard error.
     std::function<void(const QString &)> onMissingWordFile;
@@ -28,7 +33,8 @@ struct ClientConfig
     // The port as a number; the default for text that is no port.
     quint16 gamePortNumber() const;
 
-    // GLYPHON_PORT, else the default.
+    // GLYPHON_PORT, else the default; GLYPHON_LOBBY_URL and
+    // GLYPHON_LOBBY_PROGRAM.
     static ClientConfig fromEnvironment();
 };
 

@@ -18,7 +18,7 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     // main window), the server among the others.
     chat = new Tchat(*this, params);
     about = new Tabout(chat);
-    download = new Tdownload(this->config.files, chat);
+    download = new Tdownload(this->config.files, {this->config.lobbyInstallerUrl, this->config.lobbyProgram}, chat);
     gamestart = new Tgamestart(chat);
     help = new Thelp(chat);
     phrases = new Tphrases(chat);

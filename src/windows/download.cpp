@@ -55,9 +55,10 @@ QString downloadFolder(const glyphon::UserFiles &files)
 
 } // namespace
 
-Tdownload::Tdownload(const glyphon::UserFiles &files, QWidget *parent)
+Tdownload::Tdownload(const glyphon::UserFiles &files, const LobbyPlaces &lobby, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
     , m_files(files)
+    , m_lobby(lobby)
 {
     setObjectName(QStringLiteral("download"));
     setWindowTitle(QStringLiteral("Download The Marnet Lobby"));
@@ -159,16 +160,14 @@ Tdownload::~Tdownload()
     keepDownload(false);
 }
 
-QString Tdownload::installerUrl()
+QString Tdownload::installerUrl() const
 {
-    const QString fromEnvironment = qEnvironmentVariable("GLYPHON_LOBBY_URL");
-    return fromEnvironment.isEmpty() ? QStringLiteral(GLYPHON_LOBBY_URL) : fromEnvironment;
+    return m_lobby.installerUrl.isEmpty() ? QStringLiteral(GLYPHON_LOBBY_URL) : m_lobby.installerUrl;
 }
 
-QString Tdownload::lobbyProgram()
+QString Tdownload::lobbyProgram() const
 {
-    const QString fromEnvironment = qEnvironmentVariable("GLYPHON_LOBBY_PROGRAM");
-    return fromEnvironment.isEmpty() ? QStringLiteral("/opt/marnet/MarnetLobby") : fromEnvironment;
+    return m_lobby.program.isEmpty() ? QStringLiteral("/opt/marnet/MarnetLobby") : m_lobby.program;
 }
 
 QStringList Tdownload::installerParameters()

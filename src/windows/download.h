@@ -19,18 +19,26 @@ class Tdownload : public QDialog
 {
     Q_OBJECT
 public:
+    // Where the lobby program comes from and where it is installed; an
+    // empty text stands for the built-in one.
+    struct LobbyPlaces
+    {
+        QString installerUrl;
+        QString program;
+    };
+
     // The installer is saved beside the program when files allow it.
-    explicit Tdownload(const glyphon::UserFiles &files, QWidget *parent = nullptr);
+    explicit Tdownload(const glyphon::UserFiles &files, const LobbyPlaces &lobby = {}, QWidget *parent = nullptr);
     ~Tdownload() override;
 
     // Download state: 0 at creation, 1 while a download runs or after it
     // ended normally, 2 after it was stopped or failed.
     int downloadState() const { return m_state; }
 
-    // The installer's address: $GLYPHON_LOBBY_URL, else the one built in.
-    static QString installerUrl();
-    // The installed lobby program: $GLYPHON_LOBBY_PROGRAM, else its fixed place.
-    static QString lobbyProgram();
+    // The installer's address: the one given, else the one built in.
+    QString installerUrl() const;
+    // The installed lobby program: the one given, else its fixed place.
+    QString lobbyProgram() const;
     // Parameters for a silent installation.
     static QStringList installerParameters();
 
@@ -79,6 +87,7 @@ private:
     void showMessage(const QString &text);
 
     glyphon::UserFiles m_files;
+    LobbyPlaces m_lobby;
     std::unique_ptr<QFile> m_partFile;
     QString m_installerPath;
     int m_state = 0;

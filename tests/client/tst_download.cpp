@@ -102,9 +102,12 @@ private slots:
     void playWithOthers_data();
     void playWithOthers();
     void exitRequestEndsTheProgram();
+    void lobbyPlacesComeFromTheEnvironment();
 
 private:
     QString inFolder(const QString &name) const { return m_folder->filePath(name); }
+    // A fresh window over the program folder, shown, with its exit watched.
+    void openWindow(const Tdownload::LobbyPlaces &lobby);
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<LoopbackHttp> m_http;
@@ -125,10 +128,15 @@ void TstDownload::init()
 {
     m_folder = std::make_unique<QTemporaryDir>();
     m_http = std::make_unique<LoopbackHttp>();
-    qputenv("GLYPHON_LOBBY_URL", m_http->url(QStringLiteral("/files/lobbysetup")).toUtf8());
-    m_window = std::make_unique<Tdownload>(glyphon::UserFiles(m_folder->path()));
-    m_exit = std::make_unique<QSignalSpy>(m_window.get(), &Tdownload::exitRequested);
     m_boxes = std::make_unique<testsupport::BoxAnswerer>();
+    openWindow({m_http->url(QStringLiteral("/files/lobbysetup")), {}});
+}
+
+void TstDownload::openWindow(const Tdownload::LobbyPlaces &lobby)
+{
+    m_exit.reset();
+    m_window = std::make_unique<Tdownload>(glyphon::UserFiles(m_folder->path()), lobby);
+    m_exit = std::make_unique<QSignalSpy>(m_window.get(), &Tdownload::exitRequested);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -139,8 +147,6 @@ void TstDownload::cleanup()
     m_exit.reset();
     m_window.reset();
     m_http.reset();
-    qunsetenv("GLYPHON_LOBBY_URL");
-    qunsetenv("GLYPHON_LOBBY_PROGRAM");
     m_folder.reset();
 }
 
@@ -278,9 +284,9 @@ void TstDownload::failedDownloadLeavesNoInstaller()
     QFETCH(QString, url);
     QFETCH(bool, hangUp);
 
-    Tdownload &w = *m_window;
     if (!url.isEmpty())
-        qputenv("GLYPHON_LOBBY_URL", url.toUtf8());
+        openWindow({url, {}});
+    Tdownload &w = *m_window;
     w.HttpCli1->setMaxBodySize(cap);
     QTest::mouseClick(w.getbutton, Qt::LeftButton);
     const QString target = w.installerPath();
@@ -352,7 +358,7 @@ void TstDownload::playWithOthers()
     const QString record = inFolder(QStringLiteral("lobby-ran.txt"));
     if (present)
         writeFile(lobby, recordingScript(record), executable);
-    qputenv("GLYPHON_LOBBY_PROGRAM", lobby.toUtf8());
+    openWindow({m_http->url(QStringLiteral("/files/lobbysetup")), lobby});
 
     QSignalSpy others(m_window.get(), &Tdownload::playWithOthersRequested);
     QTest::mouseClick(m_window->Button2, Qt::LeftButton);
@@ -373,6 +379,23 @@ void TstDownload::exitRequestEndsTheProgram()
     QSignalSpy closed(copy.chat, &Tchat::closed);
     emit copy.download->exitRequested();
     QCOMPARE(closed.count(), 1);
+}
+
+// Read once at start-up and handed down: a copy that dropped them would
+// fetch from and start the built-in places instead.
+void TstDownload::lobbyPlacesComeFromTheEnvironment()
+{
+    qputenv("GLYPHON_LOBBY_URL", "http://127.0.0.1:1/elsewhere/setup");
+    qputenv("GLYPHON_LOBBY_PROGRAM", "/nowhere/Lobby");
+    GlyphonContext copy({}, glyphon::ClientConfig::fromEnvironment());
+    qunsetenv("GLYPHON_LOBBY_URL");
+    qunsetenv("GLYPHON_LOBBY_PROGRAM");
+    QCOMPARE(copy.download->installerUrl(), QStringLiteral("http://127.0.0.1:1/elsewhere/setup"));
+    QCOMPARE(copy.download->lobbyProgram(), QStringLiteral("/nowhere/Lobby"));
+    // Set later, they change nothing in a running copy.
+    qputenv("GLYPHON_LOBBY_PROGRAM", "/later/Lobby");
+    QCOMPARE(copy.download->lobbyProgram(), QStringLiteral("/nowhere/Lobby"));
+    qunsetenv("GLYPHON_LOBBY_PROGRAM");
 }
 
 QTEST_MAIN(TstDownload)

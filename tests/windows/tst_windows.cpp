@@ -497,7 +497,7 @@ void TstWindows::errorBoxComesAboveTheLobbyWindow()
 
     QWidget main;
     showAndWait(&main);
-    Tdownload lobby(glyphon::UserFiles(), &main);
+    Tdownload lobby(glyphon::UserFiles(), {}, &main);
     showAndWait(&lobby);
     lobby.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &lobby);
