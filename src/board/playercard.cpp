@@ -1,5 +1,6 @@
 #include "board/playercard.h"
 
+#include "artwork/boardtiles.h"
 #include "board/fittinglabel.h"
 #include "board/readabletext.h"
 #include "board/turnwidgets.h"
@@ -104,6 +105,62 @@ void PlayerCard::describe(const QString &who)
     marker->setAccessibleName(QStringLiteral("Turn of ") + who);
     eyes->setAccessibleName(who.mid(4, 1).toUpper() + who.mid(5) + QStringLiteral(" is just watching"));
     words->setAccessibleName(QStringLiteral("Words of ") + who);
+}
+
+PlayerCards::PlayerCards(QWidget *parent, const TileArt *art, const QString &waiting)
+{
+    for (int seat = 1; seat <= 2; ++seat) {
+        m_cards[seat - 1] = std::make_unique<PlayerCard>(parent, seat, seat == 1 ? 389 : 587, waiting);
+        m_cards[seat - 1]->marker->setArt(art);
+    }
+}
+
+PlayerCards::~PlayerCards() = default;
+
+void PlayerCards::showOwnListLight(int mySeat)
+{
+    const QColor darkBlue(0x44, 0x41, 0x7e); // own text on the light list, other player's list
+    const QColor lightGrey(0xc8, 0xc8, 0xca); // own list's background
+    const int own = mySeat == 2 ? 2 : 1;
+    for (int seat = 1; seat <= 2; ++seat) {
+        const bool light = seat == own;
+        (*this)[seat].setListColours(light ? lightGrey : darkBlue, light ? darkBlue : lightGrey);
+    }
+}
+
+void PlayerCards::paintMarkers(int mySeat)
+{
+    for (int seat = 1; seat <= 2; ++seat) {
+        (*this)[seat].marker->setSlot(viewcolour(seat, mySeat));
+        (*this)[seat].marker->update(); // the slot may stay while the pictures change
+    }
+}
+
+void PlayerCards::showTurnOf(int seat, int mySeat)
+{
+    paintMarkers(mySeat);
+    for (int each = 1; each <= 2; ++each)
+        (*this)[each].marker->setVisible(each == seat);
+    keepReadable();
+}
+
+void PlayerCards::showBothMarkers()
+{
+    for (int seat = 1; seat <= 2; ++seat)
+        (*this)[seat].marker->show();
+    keepReadable();
+}
+
+void PlayerCards::keepReadable()
+{
+    for (int seat = 1; seat <= 2; ++seat)
+        (*this)[seat].keepReadable();
+}
+
+void PlayerCards::describe()
+{
+    (*this)[1].describe(QStringLiteral("the first player"));
+    (*this)[2].describe(QStringLiteral("the second player"));
 }
 
 } // namespace glyphon

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QString>
+#include <array>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -16,6 +18,7 @@ class TurnMarker;
 namespace glyphon {
 
 class FittingLabel;
+class TileArt;
 
 class PlayerCard
 {
@@ -42,6 +45,32 @@ public:
     void setListColours(const QColor &background, const QColor &text);
     // Names for screen readers; who is "the first player" or the like.
     void describe(const QString &who);
+};
+
+// Both players' cards as one copy sees them: the own list light (a
+// spectator's is seat 1's), each turn marker in its seat's colour as this copy
+// shows it, the own seat's the light one.
+class PlayerCards
+{
+public:
+    PlayerCards(QWidget *parent, const TileArt *art, const QString &waiting);
+    ~PlayerCards();
+
+    // Seat 1 or 2.
+    PlayerCard &operator[](int seat) { return *m_cards[seat == 2 ? 1 : 0]; }
+
+    void showOwnListLight(int mySeat);
+    // After a change of seat or of tile pictures.
+    void paintMarkers(int mySeat);
+    // Only the seat's marker shows; none for a seat that is no player's.
+    void showTurnOf(int seat, int mySeat);
+    // The end of a round: both markers.
+    void showBothMarkers();
+    void keepReadable();
+    void describe();
+
+private:
+    std::array<std::unique_ptr<PlayerCard>, 2> m_cards;
 };
 
 } // namespace glyphon

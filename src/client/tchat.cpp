@@ -5,14 +5,13 @@
 #include "chat/chatinput.h"
 #include "chat/chatpane.h"
 #include "chat/chatview.h"
-#include "chat/colours.h"
 #include "board/fittinglabel.h"
 #include "board/readabletext.h"
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
-#include "client/leaveguard.h"
+#include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
@@ -23,6 +22,8 @@
 #include "windows/windowutil.h"
 #include "client/tilesetmenu.h"
 #include "board/tilewidget.h"
+#include "board/turnclock.h"
+#include "board/wordbuilder.h"
 #include "client/boardpanel.h"
 #include "board/boardcontrols.h"
 #include "board/playercard.h"
@@ -80,14 +81,9 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     createMenus();
     createLink();
     describeForReaders();
-    m_leave = new glyphon::LeaveGuard;
+    createCloser();
     createReconnector();
     bindGame();
-
-    turntime = new QTimer(this);
-    turntime->setInterval(1000);
-    connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
-
 
     // The default size; the board's minimum size wins where it is larger.
     // The settings file places the window once the own seat is announced.
@@ -99,7 +95,6 @@ Tchat::~Tchat()
     // The sockets report their close to their owner; this window is going,
     // so nobody may hear it.
     m_link->shutDown();
-    delete m_leave;
 }
 
 void Tchat::createControls()
@@ -124,10 +119,9 @@ void Tchat::createControls()
 
 void Tchat::createPlayerControls()
 {
+    m_cards = std::make_unique<glyphon::PlayerCards>(panel_board, &m_context.art, QString::fromLatin1(Waiting));
     for (int seat = 1; seat <= 2; ++seat) {
-        auto *card = new glyphon::PlayerCard(panel_board, seat, seat == 1 ? 389 : 587, QString::fromLatin1(Waiting));
-        m_cards[seat].reset(card);
-        card->marker->setArt(&m_context.art);
+        glyphon::PlayerCard *card = &(*m_cards)[seat];
         (seat == 1 ? image_Turn1 : image_turn2) = card->marker;
         (seat == 1 ? image_eyes1 : image_eyes2) = card->eyes;
         (seat == 1 ? label_playername1 : label_playername2) = card->name;
@@ -135,18 +129,7 @@ void Tchat::createPlayerControls()
         (seat == 1 ? label_bonus1 : label_bonus2) = card->bonus;
         (seat == 1 ? memo_thewords1 : memo_thewords2) = card->words;
     }
-    showOwnListLight();
-}
-
-void Tchat::showOwnListLight()
-{
-    // The own list always has the light colours; a spectator's is seat 1's.
-    const int own = m_game->mySeat() == 2 ? 2 : 1;
-    for (int seat = 1; seat <= 2; ++seat) {
-        const bool light = seat == own;
-        m_cards[seat]->setListColours(glyphon::toQColor(light ? LightGrey : DarkBlue),
-                                      glyphon::toQColor(light ? DarkBlue : LightGrey));
-    }
+    m_cards->showOwnListLight(m_game->mySeat());
 }
 
 void Tchat::createBoardControls()
@@ -176,11 +159,26 @@ void Tchat::createBoardControls()
     panel_winner = m_board->winnerPanel;
     label_winner1 = m_board->winner1;
     label_winner2 = m_board->winner2;
+    m_clock = new glyphon::TurnClock(*m_board, this);
+    turntime = m_clock->turntime();
+    connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
+    connect(m_clock, &glyphon::TurnClock::ticking, this, [this] { playsounds(QStringLiteral("tick")); });
+    connect(m_clock, &glyphon::TurnClock::expired, this, [this] { m_game->closeInput(); });
     label_word->installEventFilter(this);
     panel_board->installEventFilter(this); // right-clicks between the tiles
     connect(button_clear, &PictureButton::clicked, this, &Tchat::hitclear);
     connect(button_submit, &PictureButton::clicked, this, &Tchat::hitdone);
     connect(button_start, &PictureButton::clicked, this, &Tchat::button_startClick);
+
+    glyphon::WordBuilder::Hooks keys;
+    keys.choose = [this](int position) { image_word51MouseUp(tileAt(position), Qt::LeftButton); };
+    keys.takeBack = [this] { label_wordClick(); };
+    keys.submit = [this] { hitdone(); };
+    keys.clear = [this] { hitclear(); };
+    keys.shownWord = [this] { return label_word->text(); };
+    keys.say = [this](const QString &text) { statusLine(text); };
+    keys.refusedSound = [this] { playsounds(QStringLiteral("badword")); };
+    m_word = std::make_unique<glyphon::WordBuilder>(*m_game, std::move(keys));
 
     panel_help = new QuickInstructionsPanel(panel_board); // starts hidden
     panel_help->image_instructions->setArt(&m_context.art);
@@ -289,14 +287,24 @@ void Tchat::createLink()
     Timer1 = m_link->pump()->timer();
     connect(m_link, &glyphon::ServerLink::message, this, &Tchat::processsocktimer);
     connect(m_link, &glyphon::ServerLink::info, this, &Tchat::sockInfo);
-    connect(m_link->pump(), &glyphon::MessagePump::rested, this, [this] {
-        if (m_connectionClosed)
-            closeWhenConnectionEnds();
-    });
     connect(m_link, &glyphon::ServerLink::joinTimedOut, this, [this] {
         if (!isconnected)
-            endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
+            m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
     });
+}
+
+void Tchat::createCloser()
+{
+    glyphon::ClosingCoordinator::Hooks hooks;
+    hooks.playing = [this] { return isconnected && m_game->iPlay(); };
+    hooks.role = [this] {
+        using Role = glyphon::LeaveGuard::Role;
+        return m_params.isEmpty() ? Role::Solo : ishost ? Role::Host : Role::Joiner;
+    };
+    hooks.joinedAndConnected = [this] { return !ishost && isconnected; };
+    hooks.disconnected = [this] { isconnected = false; };
+    hooks.say = [this](const QString &text) { statusLine(text); };
+    m_closer = new glyphon::ClosingCoordinator(this, m_link->pump(), std::move(hooks));
 }
 
 void Tchat::connectSideWindows()
@@ -345,7 +353,8 @@ void Tchat::bindGame()
     using glyphon::ClientGame;
     connect(m_game, &ClientGame::seatChanged, this, &Tchat::showSeat);
     connect(m_game, &ClientGame::tilesChanged, this, &Tchat::redrawTiles);
-    connect(m_game, &ClientGame::runningChanged, this, [this](bool running) { m_leave->setGameRunning(running); });
+    connect(m_game, &ClientGame::runningChanged, this,
+            [this](bool running) { m_closer->leaveGuard()->setGameRunning(running); });
     connect(m_game, &ClientGame::roundChanged, this,
             [this](int round) { label_roundnum->setText(QStringLiteral("Round: %1").arg(round)); });
     connect(m_game, &ClientGame::playToChanged, this,
@@ -363,43 +372,17 @@ void Tchat::showSeat(int seat)
     if (!glyphon::ClientGame::isPlayerSeat(seat))
         return;
     const glyphon::ClientGame::Seat &record = m_game->seat(seat);
-    m_cards[seat]->show(shownName(seat), record.score, record.lastPoints, record.watching);
-}
-
-void Tchat::keepCardsReadable()
-{
-    m_cards[1]->keepReadable();
-    m_cards[2]->keepReadable();
+    (*m_cards)[seat].show(shownName(seat), record.score, record.lastPoints, record.watching);
 }
 
 void Tchat::showMessageBox(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Glyphon"), text, QMessageBox::Ok, this);
-    beginModal();
-    glyphon::execOnTop(box);
-    endModal();
-    modalFinished();
+    m_closer->showMessage(text);
 }
 
-void Tchat::beginModal()
+void Tchat::closeWithoutAsking()
 {
-    if (m_modalDepth++ == 0)
-        m_link->pump()->setPaused(true);
-}
-
-void Tchat::modalFinished()
-{
-    if (m_modalDepth > 0)
-        return;
-    if (m_closeAfterModal) {
-        m_closeAfterModal = false;
-        scheduleClose();
-        return;
-    }
-    if (!m_closing)
-        m_link->pump()->setPaused(false); // wakes when messages wait
-    if (m_connectionClosed && (m_closing || m_link->pump()->queued() == 0))
-        closeWhenConnectionEnds();
+    m_closer->closeWithoutAsking();
 }
 
 void Tchat::showEvent(QShowEvent *event)
@@ -414,72 +397,22 @@ void Tchat::showEvent(QShowEvent *event)
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
-    if (!m_closing && !m_closeWithoutAsking && !confirmLeaving()) {
+    if (!m_closer->mayClose()) {
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
     if (!event->isAccepted())
         return;
-    m_closing = true;
+    m_closer->closeAccepted();
     // The game leaves others' lists at once, and the router's port closes.
     if (m_hosting)
         m_hosting->stop();
     if (const std::optional<glyphon::WindowPlacement> moved = m_placer.toSaveOnClose())
         savePlacementAndSettings(*moved);
     turntime->stop();
-    m_link->pump()->setPaused(true);
     // The connection ends with the window, so the others see this copy leave.
     sock->Close();
     Sock11->Close();
     emit closed();
-}
-
-void Tchat::scheduleClose()
-{
-    if (m_closing || m_closeQueued)
-        return;
-    // A box still on screen closes first; the window follows when it is gone.
-    if (m_modalDepth > 0) {
-        m_closeAfterModal = true;
-        return;
-    }
-    m_closeWithoutAsking = true;
-    m_closeQueued = true;
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-}
-
-void Tchat::closeWithoutAsking()
-{
-    m_closeWithoutAsking = true;
-    close();
-}
-
-bool Tchat::confirmLeaving()
-{
-    const bool player = isconnected && m_game->iPlay();
-    if (!m_leave->needsQuestion(player))
-        return true;
-    beginModal();
-    using Role = glyphon::LeaveGuard::Role;
-    const bool leave = m_leave->askToLeave(this, m_params.isEmpty() ? Role::Solo : ishost ? Role::Host : Role::Joiner);
-    endModal();
-    modalFinished();
-    return leave;
-}
-
-void Tchat::closeWhenConnectionEnds()
-{
-    // An orderly close by the host ends the game for those who joined it;
-    // they are told, rather than see the window vanish.
-    if (!ishost && isconnected && !m_connectionFailed && !m_closing) {
-        isconnected = false;
-        QMetaObject::invokeMethod(this, [this] {
-            // The window closes when the box is gone (see modalFinished).
-            // A removal and an orderly close look the same from here.
-            showMessageBox(QStringLiteral("The host has closed your connection."));
-        }, Qt::QueuedConnection);
-        return;
-    }
-    scheduleClose();
 }

@@ -43,21 +43,23 @@ class GlyphonContext;
 
 namespace glyphon {
 class ChatInput;
+class ClosingCoordinator;
 class HostingCoordinator;
 class HintControl;
-class LeaveGuard;
 class MainMenus;
 class PlayWithOthers;
 class OptionsMenu;
 class BoardControls;
 class ChatPane;
-class PlayerCard;
+class PlayerCards;
 class Reconnector;
 class PhraseRow;
 class SeatControl;
 class ServerLink;
 class SoundPlayer;
 class TileSetMenu;
+class TurnClock;
+class WordBuilder;
 } // namespace glyphon
 
 class Tchat : public QMainWindow
@@ -66,7 +68,6 @@ class Tchat : public QMainWindow
 public:
     static constexpr const char *Placeholder = "<Enter Chat Here>";
     static constexpr const char *Waiting = "<Waiting>";
-    static constexpr int MaxWordTiles = 20;
 
     // params: the command line without the program name.
     Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent = nullptr);
@@ -77,11 +78,6 @@ public:
     bool ishost = false;
     QString myname;
     QString hostaddress;
-
-    QStringList theword; // positions "11".."66" in the order chosen
-    int wordcount = 0;
-    int barstep = 0;
-    int timeleft = 0;
 
     glyphon::ClientSettings settings;
 
@@ -136,7 +132,7 @@ public:
     TSock *sock = nullptr;   // the line to the host, owned by the link
     TSock *Sock11 = nullptr; // the lobby's idle line
     QTimer *Timer1 = nullptr; // the message pump's tick
-    QTimer *turntime = nullptr;
+    QTimer *turntime = nullptr; // the turn's countdown, owned by clock()
 
     // --- Per-seat controls (seat 1 or 2; nullptr otherwise) --------------
     QLabel *playerNameLabel(int seat) const;
@@ -163,19 +159,15 @@ public:
     void justwatching(const glyphon::msg::JustWatching &m);
     void button_startClick();
     void Exit1Click();
-    // Just watching and the host's removals.
-    glyphon::SeatControl *seatControl() const { return m_seats; }
     // Closes for the program (a signal, the session's end): no question.
     void closeWithoutAsking();
-    glyphon::LeaveGuard *leaveGuard() const { return m_leave; }
+    // Leaving, the boxes that hold the messages back, and the end.
+    glyphon::ClosingCoordinator *closer() const { return m_closer; }
 
     // --- Playing with others without a lobby program ------------------------
     // File > Play with Others...: asks first during a running game.
     void PlayWithOthers1Click();
     glyphon::PlayWithOthers *playWithOthers() const { return m_lobby; }
-    // Announces the game and opens the router's port while this copy hosts
-    // for others (not in a solo game); nullptr until then.
-    glyphon::HostingCoordinator *hosting() const { return m_hosting; }
 
     // --- Coming back after a lost connection (joining player only) ------------
     glyphon::Reconnector *reconnector() const { return m_reconnector; }
@@ -212,8 +204,6 @@ public:
     void N14Click(int textSize);
     void ResetScreenLocation1Click();
     glyphon::OptionsMenu *optionsMenu() const { return m_options; }
-    // Where the window is and how large, as the settings file keeps it.
-    glyphon::WindowPlacement placement() const;
 
     // --- Phrase buttons and chatter sounds -----------------------------------
     void b_phrase1Click(int number);
@@ -245,6 +235,8 @@ public:
     void hitclear();
     void hitdone();
     void turntimeTimer();
+    // timeleft and barstep, and the clock they show.
+    glyphon::TurnClock *clock() const { return m_clock; }
     // View > Hint in a game against the computer.
     glyphon::HintControl *hintControl() const { return m_hints; }
     // The tiles of the last accepted word, outlined on the board.
@@ -266,10 +258,8 @@ public:
     void loadchecklist();
     void ViewTally1Click();
 
-    // --- Keyboard spelling ------------------------------------------------
-    // Chooses a usable tile for the letter (a..z); false when none fits.
-    bool spellLetter(QChar letter);
-    bool keyboardSpellingActive() const;
+    // The tiles chosen for the word, and spelling it with the keyboard.
+    glyphon::WordBuilder *word() const { return m_word.get(); }
 
     // Wires the side windows once the context has created them all.
     void connectSideWindows();
@@ -289,9 +279,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    static constexpr quint32 DarkBlue = 8274244;   // own text on the light list, other player's list
-    static constexpr quint32 LightGrey = 13289672; // own list's background
-
     void createControls();
     void createPlayerControls();
     void createBoardControls();
@@ -301,62 +288,37 @@ private:
     void bindGame();
     void showSeat(int seat);
     void playerArrived(const glyphon::msg::SeatEntry &entry);
-    void showOwnListLight();
-    // Name, score and last-word points in colours that read on the card or
-    // on the turn marker in the tile set's colours, whichever they stand on.
-    void keepCardsReadable();
     void showMessageBox(const QString &text);
-    // A box or dialog of this window waits for the user: no message is
-    // handed out meanwhile, as the handler that opened it has not finished.
-    void beginModal();
-    void endModal() { --m_modalDepth; }
-    void modalFinished();
     void savePlacementAndSettings(const glyphon::WindowPlacement &placement);
     void startGameRequested(const QString &scoreText, const QString &timeText);
-    void restartTurnTimer();
-    void showTurnOf(int seat);
-    void paintTurnMarkers();
     void announceOwnTurnOrOther();
     void putBackTile(int position);
     void putBackChosenTiles();
     void redrawTiles(const QList<int> &positions);
     QString tileHolder(int owner) const;
     void describeForReaders();
-    void scheduleClose();
-    void closeWhenConnectionEnds();
-    bool confirmLeaving();
+    void createCloser();
     void createReconnector();
     bool startReconnecting(TSocketInfo info);
     bool reconnectSeat(int seat);
     void reconnectGaveUp();
-    // Says why the game cannot go on in a box, then closes the window.
-    void endWithMessage(const QString &text);
     // Between turns: no input, no buttons, the clock at rest.
     void showTurnPause();
-    // The clock as timeleft stands, without waiting for the next tick.
-    void showClock();
-    bool waitingForOwnTurn() const;
 
     GlyphonContext &m_context;
     QStringList m_params;
     bool m_shown = false;
-    bool m_closing = false;
-    int m_modalDepth = 0;
-    bool m_closeAfterModal = false;
-    bool m_connectionClosed = false; // "Socket Closed" came; close when the queue is done
-    bool m_closeWithoutAsking = false;
-    bool m_closeQueued = false;
     bool m_rejoined = false; // the seat came back; the settings are not read again
-    bool m_connectionFailed = false; // an error came before "Socket Closed"
-    bool m_endingWithMessage = false; // a box says why, then the window closes
-    QChar m_refusedLetter;            // a typed letter had no tile; Enter warns once
-    bool m_toldTooEarly = false;      // letters typed before the own turn were reported
-    glyphon::LeaveGuard *m_leave = nullptr;
+    glyphon::ClosingCoordinator *m_closer = nullptr;
+    std::unique_ptr<glyphon::WordBuilder> m_word;
+    glyphon::TurnClock *m_clock = nullptr;
     glyphon::PlayWithOthers *m_lobby = nullptr;
+    // Announces the game and opens the router's port while this copy hosts
+    // for others (not in a solo game); nullptr until then.
     glyphon::HostingCoordinator *m_hosting = nullptr;
     glyphon::Reconnector *m_reconnector = nullptr;
     glyphon::ClientGame *m_game = nullptr;
-    std::array<std::unique_ptr<glyphon::PlayerCard>, 3> m_cards; // by seat 1, 2
+    std::unique_ptr<glyphon::PlayerCards> m_cards;
     std::unique_ptr<glyphon::BoardControls> m_board;
     std::unique_ptr<glyphon::ChatPane> m_chatPane;
     std::unique_ptr<glyphon::MainMenus> m_menus;

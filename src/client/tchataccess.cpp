@@ -18,6 +18,5 @@ void Tchat::describeForReaders()
     label_word->setAccessibleDescription(QStringLiteral("The word being built"));
     label_status->setAccessibleDescription(QStringLiteral("Whose turn it is and what happened last"));
     label_timer->setAccessibleDescription(QStringLiteral("Time left in the turn"));
-    m_cards[1]->describe(QStringLiteral("the first player"));
-    m_cards[2]->describe(QStringLiteral("the second player"));
+    m_cards->describe();
 }

@@ -4,10 +4,12 @@
 
 #include "chat/chatinput.h"
 #include "board/boardcontrols.h"
-#include "board/countdown.h"
+#include "board/turnclock.h"
+#include "board/playercard.h"
 #include "chat/colours.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
+#include "board/wordbuilder.h"
 #include "dictionary/letters.h"
 
 #include <QApplication>
@@ -79,7 +81,7 @@ void Tchat::startthegame(const glyphon::msg::StartGame &m)
         statusLine(QStringLiteral("I am Rizi the bot. Good Luck!"));
 
     label_word->clear();
-    barstep = glyphon::barstep(m_game->turnLength());
+    m_clock->setTurnLength(m_game->turnLength());
 }
 
 void Tchat::roundstart(const glyphon::msg::RoundStart &m)
@@ -96,16 +98,6 @@ void Tchat::theletters(const glyphon::msg::TheLetters &m)
         if (TileWidget *tile = tileAt(group.position))
             tile->setTag(0);
     m_game->lettersDealt(m);
-}
-
-void Tchat::showTurnOf(int seat)
-{
-    paintTurnMarkers();
-    image_Turn1->hide();
-    image_turn2->hide();
-    if (glyphon::ClientGame::isPlayerSeat(seat))
-        (seat == 1 ? image_Turn1 : image_turn2)->show();
-    keepCardsReadable();
 }
 
 void Tchat::announceOwnTurnOrOther()
@@ -130,25 +122,16 @@ void Tchat::announceOwnTurnOrOther()
     }
 }
 
-void Tchat::restartTurnTimer()
-{
-    turntime->stop();
-    turntime->start();
-}
-
 void Tchat::getnextplayer(const glyphon::msg::NextPlayer &m)
 {
     button_clear->hide();
     button_submit->hide();
-    m_refusedLetter = QChar();
-    m_toldTooEarly = false;
     m_game->turnStarted(m);
-    showTurnOf(m.seat);
+    m_cards->showTurnOf(m.seat, m_game->mySeat());
     announceOwnTurnOrOther();
-    theword.clear();
-    wordcount = 0;
-    timeleft = m_game->turnLength();
-    restartTurnTimer();
+    m_word->startTurn();
+    m_clock->setTimeleft(m_game->turnLength());
+    m_clock->restart();
 }
 
 void Tchat::loadstats(const glyphon::msg::LoadStats &m)
@@ -160,39 +143,30 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
     button_submit->hide();
     // The host counts four ticks more than the turn itself. A count at the
     // bottom of the int range must not wrap round into a long turn.
-    timeleft = int(std::max<qint64>(qint64(m.pauseTicks) - 4, std::numeric_limits<int>::min()));
+    m_clock->setTimeleft(int(std::max<qint64>(qint64(m.pauseTicks) - 4, std::numeric_limits<int>::min())));
     m_game->stateLoaded(m);
     // Tiles chosen before the message go back, in their holders' colours now.
     putBackChosenTiles();
     label_word->clear();
-    wordcount = 0;
-    barstep = glyphon::barstep(m_game->turnLength());
-    showTurnOf(m.currentplayer);
+    m_clock->setTurnLength(m_game->turnLength());
+    m_cards->showTurnOf(m.currentplayer, m_game->mySeat());
     if (m.pending == glyphon::PaceAction::TimeUp) {
         announceOwnTurnOrOther();
-        showClock();
-        restartTurnTimer();
+        m_clock->show();
+        m_clock->restart();
     } else {
         showTurnPause();
         label_status->setText(QStringLiteral("Please wait for the next turn."));
     }
 }
 
-void Tchat::showClock()
-{
-    m_board->showClock(timeleft, barstep);
-}
-
 void Tchat::showTurnPause()
 {
-    // Nobody plays until the next turn message; the clock shows the full
-    // time of the turn to come in its resting colour, not the last turn's
-    // seconds in red.
+    // Nobody plays until the next turn message.
     m_game->closeInput();
-    turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    m_board->showClockAtRest(m_game->turnLength(), barstep);
+    m_clock->showAtRest(m_game->turnLength());
 }
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
@@ -207,8 +181,8 @@ void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
     }
     if (sender->tag() == 4)
         return;
-    if (wordcount >= MaxWordTiles)
-        return; // the server reads no more than this
+    if (m_word->full())
+        return;
     const int position = sender->hint().toInt();
     if (!glyphon::isTilePosition(position))
         return;
@@ -220,8 +194,7 @@ void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
     }
     sender->setTag(4);
     sender->showGap();
-    theword.append(sender->hint());
-    ++wordcount;
+    m_word->add(position);
     label_word->setText(label_word->text() + capitalOf(record.letter));
 }
 
@@ -232,13 +205,12 @@ void Tchat::label_wordClick()
         button_clear->hide();
         return;
     }
-    if (wordcount == 0)
+    if (m_word->wordcount() == 0)
         return;
-    putBackTile(theword.takeLast().toInt());
+    putBackTile(m_word->takeLast());
     QString word = label_word->text();
     word.chop(1);
     label_word->setText(word);
-    --wordcount;
     playsounds(QStringLiteral("clear"));
 }
 
@@ -253,9 +225,8 @@ void Tchat::putBackTile(int position)
 
 void Tchat::putBackChosenTiles()
 {
-    for (const QString &place : std::as_const(theword))
-        putBackTile(place.toInt());
-    theword.clear();
+    for (int position : m_word->takeAll())
+        putBackTile(position);
 }
 
 void Tchat::hitclear()
@@ -264,48 +235,32 @@ void Tchat::hitclear()
         button_submit->hide();
         button_clear->hide();
     }
-    if (wordcount == 0)
+    if (m_word->wordcount() == 0)
         return;
     putBackChosenTiles();
     label_word->clear();
-    wordcount = 0;
     playsounds(QStringLiteral("clear"));
 }
 
 void Tchat::hitdone()
 {
-    m_refusedLetter = QChar(); // SUBMIT, or a second Enter: the user means it
+    m_word->forgetRefusedLetter();
     if (!myTurn()) {
         button_submit->hide();
         button_clear->hide();
         return;
     }
-    if (wordcount < 2) {
+    if (m_word->wordcount() < 2) {
         showMessageBox(QStringLiteral("You must create a word first"));
         return;
     }
-    if (isconnected) {
-        glyphon::msg::SubmitIt submit{m_game->mySeat(), {}};
-        for (const QString &place : std::as_const(theword))
-            submit.positions.append(place.toInt());
-        sendMessage(submit.encode());
-    }
+    if (isconnected)
+        sendMessage(glyphon::msg::SubmitIt{m_game->mySeat(), m_word->positions()}.encode());
     // No more input until the server answers.
     m_game->closeInput();
 }
 
 void Tchat::turntimeTimer()
 {
-    const glyphon::CountdownTick tick = glyphon::countdownTick(timeleft, barstep);
-    timeleft = tick.timeleft;
-    image_timer->setBarWidth(std::min(tick.barWidth, TimeBar::FullWidth));
-    if (tick.expired) {
-        label_timer->setText(tick.text);
-        m_game->closeInput();
-        return;
-    }
-    m_board->setClockColour(tick.colour);
-    if (tick.ticks)
-        playsounds(QStringLiteral("tick"));
-    label_timer->setText(tick.text);
+    m_clock->tick();
 }

@@ -5,13 +5,14 @@
 
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
-#include "client/leaveguard.h"
+#include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
 #include "client/serverlink.h"
 #include "client/windowroutes.h"
+#include "board/playercard.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -65,7 +66,7 @@ void Tchat::hostpress()
     } catch (const ESockException &) {
         // Mostly a second copy, or another program, on the same port. Hosting
         // cannot start, and a window waiting for it would wait for ever.
-        endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
+        m_closer->endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
                            .arg(m_context.server->Sock1->PortName()));
         return;
     }
@@ -98,7 +99,7 @@ void Tchat::joinpress()
 void Tchat::PlayWithOthers1Click()
 {
     // Going to another game leaves this one: asked as leaving is.
-    if (confirmLeaving())
+    if (m_closer->confirmLeaving())
         m_lobby->open();
 }
 
@@ -114,7 +115,7 @@ void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
     m_game->loggedIn(m);
     isconnected = true;
     m_link->stopJoinLimit();
-    paintTurnMarkers();
+    m_cards->paintMarkers(m_game->mySeat());
     sendMessage(glyphon::msg::LoginInfo{m.seat, glyphon::VersionText, toWire(myname)}.encode());
 }
 
@@ -127,23 +128,15 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 {
     if (startReconnecting(info))
         return;
-    if (m_endingWithMessage)
+    if (m_closer->endingWithMessage())
         return; // the box says what happened; the window closes after it
     // A joiner that never got a seat is told, rather than see the window go.
     if (info == TSocketInfo::Error && !ishost && !isconnected && m_link->awaitingSeat()) {
         m_link->stopJoinLimit();
-        endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
+        m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
         return;
     }
-    if (info == TSocketInfo::Error)
-        m_connectionFailed = true;
-    // Messages that arrived before the close are still handled (a "Game is
-    // full" box, a last chat line); the window closes once they are done.
-    if (msg == QLatin1String("Socket Closed")) {
-        m_connectionClosed = true;
-        if (m_link->pump()->queued() == 0)
-            closeWhenConnectionEnds();
-    }
+    m_closer->connectionReported(info == TSocketInfo::Error, msg == QLatin1String("Socket Closed"));
 }
 
 void Tchat::Timer1Timer()
@@ -173,7 +166,7 @@ void Tchat::playerArrived(const glyphon::msg::SeatEntry &entry)
         // this session's choices; the file was read when it first came.
         if (!std::exchange(m_rejoined, false))
             loadinifile();
-        showOwnListLight();
+        m_cards->showOwnListLight(m_game->mySeat());
     } else {
         statusLine(name + QStringLiteral(" is Connected."));
     }
@@ -235,21 +228,6 @@ void Tchat::startGameRequested(const QString &scoreText, const QString &timeText
     sendMessage(glyphon::buildMessage(glyphon::msg::StartGame::Name,
                                       {toWire(myname), toWire(scoreText), toWire(timeText), {}}));
     saveinifile();
-}
-
-void Tchat::endWithMessage(const QString &text)
-{
-    if (m_endingWithMessage)
-        return;
-    m_endingWithMessage = true;
-    // Counted as a box already, so nothing closes the window before it shows.
-    beginModal();
-    QMetaObject::invokeMethod(this, [this, text] {
-        endModal();
-        statusLine(text);
-        showMessageBox(text + QStringLiteral(" The window will close."));
-        scheduleClose();
-    }, Qt::QueuedConnection);
 }
 
 void Tchat::Exit1Click()

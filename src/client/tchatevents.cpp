@@ -6,6 +6,7 @@
 #include "client/glyphoncontext.h"
 #include "client/hintcontrol.h"
 #include "board/boardcontrols.h"
+#include "board/playercard.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "windows/tallylist.h"
@@ -70,9 +71,7 @@ void Tchat::timeup(const glyphon::msg::TimeUp &m)
 void Tchat::endround()
 {
     label_status->setText(QStringLiteral("Round has ended.. Please Wait."));
-    image_Turn1->show();
-    image_turn2->show();
-    keepCardsReadable();
+    m_cards->showBothMarkers();
     playsounds(QStringLiteral("roundover"));
 }
 

@@ -5,6 +5,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatinput.h"
+#include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/reconnector.h"
 #include "client/serverlink.h"
@@ -39,13 +40,12 @@ bool Tchat::startReconnecting(TSocketInfo info)
         return true;
     }
     const bool player = m_game->iPlay();
-    if (info != TSocketInfo::Error || ishost || !isconnected || !player || m_closing)
+    if (info != TSocketInfo::Error || ishost || !isconnected || !player || m_closer->closing())
         return false;
     // The turn in progress is no longer this window's to play; the host
     // sends the board and the turn again when the seat is back.
     putBackChosenTiles();
     label_word->clear();
-    wordcount = 0;
     m_game->closeInput();
     turntime->stop();
     m_reconnector->connectionLost();
@@ -79,8 +79,8 @@ void Tchat::reconnectGaveUp()
 {
     // Not logged in and failed: the close that follows is not the host's.
     isconnected = false;
-    m_connectionFailed = true;
+    m_closer->connectionFailed();
     showMessageBox(QStringLiteral("The connection to the host could not be restored. The window will close."));
     sock->Close();
-    scheduleClose();
+    m_closer->scheduleClose();
 }

@@ -6,6 +6,7 @@
 #include "chat/chatinput.h"
 #include "chat/chatview.h"
 #include "chat/colours.h"
+#include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
@@ -66,7 +67,7 @@ void Tchat::loadinifile()
 
 void Tchat::saveinifile()
 {
-    savePlacementAndSettings(placement());
+    savePlacementAndSettings(m_placer.current());
 }
 
 void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
@@ -78,11 +79,6 @@ void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
     settings.playToScore = m_context.gamestart->playtoscore();
     settings.timePerTurn = m_context.gamestart->timeperturn();
     m_store.save(settings, where);
-}
-
-glyphon::WindowPlacement Tchat::placement() const
-{
-    return m_placer.current();
 }
 
 void Tchat::moveEvent(QMoveEvent *event)
@@ -139,15 +135,14 @@ void Tchat::RiziLevel1Click(const QString &level)
 
 void Tchat::TextColor1Click()
 {
-    beginModal();
+    m_closer->beginModal();
     const QColor chosen = QColorDialog::getColor(glyphon::toQColor(settings.textColour), this);
-    endModal();
     if (chosen.isValid()) {
         settings.textColour = glyphon::fromQColor(chosen);
         mychat->setTextColour(settings.textColour);
         saveinifile();
     }
-    modalFinished();
+    m_closer->endModal();
 }
 
 void Tchat::N14Click(int textSize)

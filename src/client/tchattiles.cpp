@@ -4,7 +4,7 @@
 
 #include "client/tilesetmenu.h"
 #include "board/tilewidget.h"
-#include "board/turnwidgets.h"
+#include "board/playercard.h"
 
 #include <QAction>
 #include <QTimer>
@@ -57,16 +57,7 @@ bool Tchat::loadgrouptiles(const QString &name)
                 drawtile(position);
         }
     }
-    paintTurnMarkers();
-    image_Turn1->update();
-    image_turn2->update();
-    keepCardsReadable();
+    m_cards->paintMarkers(m_game->mySeat());
+    m_cards->keepReadable();
     return true;
-}
-
-void Tchat::paintTurnMarkers()
-{
-    // Each marker in its seat's colour as this window shows it, like the tiles.
-    image_Turn1->setSlot(glyphon::viewcolour(1, m_game->mySeat()));
-    image_turn2->setSlot(glyphon::viewcolour(2, m_game->mySeat()));
 }

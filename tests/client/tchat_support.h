@@ -3,6 +3,9 @@
 // loopback ports of their own, a raw protocol client, message boxes that
 // answer themselves, and a way to find a word on the server's board.
 
+#include "board/turnclock.h"
+#include "board/wordbuilder.h"
+#include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
 

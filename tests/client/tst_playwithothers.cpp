@@ -165,9 +165,9 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     // game from it asks first, as leaving does.
     host->server->startgame(TServer::LocalRequest, "Server+100+60+");
     QTRY_VERIFY(listener.rows().constFirst().game.running);
-    QTRY_VERIFY(host->chat->leaveGuard()->gameRunning());
+    QTRY_VERIFY(host->chat->closer()->leaveGuard()->gameRunning());
     QStringList asked;
-    host->chat->leaveGuard()->setAsk([&](const QString &question) {
+    host->chat->closer()->leaveGuard()->setAsk([&](const QString &question) {
         asked << question;
         return false;
     });

@@ -62,10 +62,7 @@ void TestTchatHint::hintInASoloGame()
     QTRY_VERIFY(QApplication::focusWidget() == chat->mychat);
     QTest::keyClick(chat->mychat, Qt::Key_H, Qt::ControlModifier);
     QCOMPARE(chat->label_word->text(), best->word.toUpper());
-    QStringList positions;
-    for (int p : best->positions)
-        positions << QString::number(p);
-    QCOMPARE(chat->theword, positions);
+    QCOMPARE(chat->word()->positions(), best->positions);
     QCOMPARE(chat->hintControl()->hintsTaken(), 1);
 
     chat->hitdone();
@@ -97,7 +94,7 @@ void TestTchatHint::greyedWhenAnotherPersonPlays()
     chat->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(chat));
     QTest::keyClick(chat, Qt::Key_H, Qt::ControlModifier);
-    QCOMPARE(chat->wordcount, 0);
+    QCOMPARE(chat->word()->wordcount(), 0);
 }
 
 QTEST_MAIN(TestTchatHint)

@@ -138,7 +138,7 @@ void TestTchatLeaving::askBeforeLeaving()
     for (const QByteArray &m : messages)
         feed(chat, m);
     QStringList questions;
-    chat->leaveGuard()->setAsk([&](const QString &q) {
+    chat->closer()->leaveGuard()->setAsk([&](const QString &q) {
         questions << q;
         return answer;
     });
@@ -231,7 +231,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     // Clicks and chat wait for the connection, and say so.
     ann->game()->turnStarted({2}); // even a turn it believes it has
     clickTiles(ann, {11});
-    QCOMPARE(ann->wordcount, 0);
+    QCOMPARE(ann->word()->wordcount(), 0);
     ann->mychat->setText(QStringLiteral("hello"));
     ann->sendit();
     QCOMPARE(ann->mychat->text(), QStringLiteral("hello"));

@@ -103,7 +103,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
         if (hold)
             return;
         for (Tchat *player : {cid, ann}) {
-            if (!player->myTurn() || player->wordcount != 0 || server->game().currentPlayer() != player->game()->mySeat()
+            if (!player->myTurn() || player->word()->wordcount() != 0 || server->game().currentPlayer() != player->game()->mySeat()
                 || !server->game().inTurn())
                 continue;
             if (const auto word = findWord(server, player->game()->mySeat())) {
@@ -126,7 +126,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     hold = true;
     const auto turnUntouched = [&] {
         Tchat *inTurn = server->game().currentPlayer() == 1 ? cid : ann;
-        return !frozen && server->game().inTurn() && inTurn->myTurn() && inTurn->wordcount == 0;
+        return !frozen && server->game().inTurn() && inTurn->myTurn() && inTurn->word()->wordcount() == 0;
     };
     QTRY_VERIFY_WITH_TIMEOUT(turnUntouched(), 10000);
     server->timer_breaks->stop();
@@ -136,7 +136,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     // Arriving mid-turn, it cannot know the last word: no outline anywhere.
     for (int p : glyphon::tilePositions())
         QCOMPARE(bob->tileAt(p)->lastMoveSlot(), 0);
-    QCOMPARE(bob->timeleft, server->game().pauseTicks() - 4);
+    QCOMPARE(bob->clock()->timeleft(), server->game().pauseTicks() - 4);
     QCOMPARE(bob->game()->mySeat(), 3);
     QCOMPARE(bob->label_playername1->text(), QStringLiteral("Cid"));
     QCOMPARE(bob->label_playername2->text(), QStringLiteral("Ann"));

@@ -1,0 +1,143 @@
+#include "client/closingcoordinator.h"
+
+#include "core/messagepump.h"
+#include "windows/windowutil.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+namespace glyphon {
+
+ClosingCoordinator::ClosingCoordinator(QWidget *window, MessagePump *pump, Hooks hooks)
+    : QObject(window)
+    , m_window(window)
+    , m_pump(pump)
+    , m_hooks(std::move(hooks))
+{
+    connect(m_pump, &MessagePump::rested, this, [this] {
+        if (m_connectionClosed)
+            closeWhenConnectionEnds();
+    });
+}
+
+void ClosingCoordinator::showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Glyphon"), text, QMessageBox::Ok, m_window);
+    beginModal();
+    execOnTop(box);
+    endModal();
+}
+
+void ClosingCoordinator::beginModal()
+{
+    if (m_modalDepth++ == 0)
+        m_pump->setPaused(true);
+}
+
+void ClosingCoordinator::endModal()
+{
+    --m_modalDepth;
+    modalFinished();
+}
+
+void ClosingCoordinator::modalFinished()
+{
+    if (m_modalDepth > 0)
+        return;
+    if (m_closeAfterModal) {
+        m_closeAfterModal = false;
+        scheduleClose();
+        return;
+    }
+    if (!m_closing)
+        m_pump->setPaused(false); // wakes when messages wait
+    if (m_connectionClosed && (m_closing || m_pump->queued() == 0))
+        closeWhenConnectionEnds();
+}
+
+bool ClosingCoordinator::confirmLeaving()
+{
+    if (!m_leave.needsQuestion(m_hooks.playing()))
+        return true;
+    beginModal();
+    const bool leave = m_leave.askToLeave(m_window, m_hooks.role());
+    endModal();
+    return leave;
+}
+
+bool ClosingCoordinator::mayClose()
+{
+    return m_closing || m_closeWithoutAsking || confirmLeaving();
+}
+
+void ClosingCoordinator::closeAccepted()
+{
+    m_closing = true;
+    m_pump->setPaused(true);
+}
+
+void ClosingCoordinator::closeWithoutAsking()
+{
+    m_closeWithoutAsking = true;
+    m_window->close();
+}
+
+void ClosingCoordinator::scheduleClose()
+{
+    if (m_closing || m_closeQueued)
+        return;
+    // A box still on screen closes first; the window follows when it is gone.
+    if (m_modalDepth > 0) {
+        m_closeAfterModal = true;
+        return;
+    }
+    m_closeWithoutAsking = true;
+    m_closeQueued = true;
+    QMetaObject::invokeMethod(m_window, &QWidget::close, Qt::QueuedConnection);
+}
+
+void ClosingCoordinator::endWithMessage(const QString &text)
+{
+    if (m_endingWithMessage)
+        return;
+    m_endingWithMessage = true;
+    // Counted as a box already, so nothing closes the window before it shows.
+    beginModal();
+    QMetaObject::invokeMethod(this, [this, text] {
+        --m_modalDepth;
+        m_hooks.say(text);
+        showMessage(text + QStringLiteral(" The window will close."));
+        scheduleClose();
+    }, Qt::QueuedConnection);
+}
+
+void ClosingCoordinator::connectionReported(bool error, bool closed)
+{
+    if (error)
+        m_connectionFailed = true;
+    // Messages that arrived before the close are still handled (a "Game is
+    // full" box, a last chat line); the window closes once they are done.
+    if (closed) {
+        m_connectionClosed = true;
+        if (m_pump->queued() == 0)
+            closeWhenConnectionEnds();
+    }
+}
+
+void ClosingCoordinator::closeWhenConnectionEnds()
+{
+    // An orderly close by the host ends the game for those who joined it;
+    // they are told, rather than see the window vanish.
+    if (m_hooks.joinedAndConnected() && !m_connectionFailed && !m_closing) {
+        m_hooks.disconnected();
+        QMetaObject::invokeMethod(this, [this] {
+            // The window closes when the box is gone (see modalFinished).
+            // A removal and an orderly close look the same from here.
+            showMessage(QStringLiteral("The host has closed your connection."));
+        }, Qt::QueuedConnection);
+        return;
+    }
+    scheduleClose();
+}
+
+} // namespace glyphon
