@@ -5,6 +5,7 @@
 //     flood never stops);
 //  3. the server's CPU time and wake-ups while nine connections sit idle.
 
+#include "hostclient.h"
 #include "protocol/wire.h"
 
 #include <QCommandLineParser>
@@ -27,95 +28,14 @@
 #include <vector>
 
 using glyphon::buildMessage;
+using glyphon::bench::cpuSeconds;
+using glyphon::bench::summarise;
+using glyphon::bench::waitUntil;
+using Client = glyphon::bench::HostClient;
 
 namespace {
 
 QElapsedTimer g_clock;
-
-// Runs the event loop, blocking between events, until done() or the time-out.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(timeoutMs);
-    while (!done()) {
-        if (!deadline.isActive())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-class Client : public QObject
-{
-public:
-    std::function<void(Client *, const QByteArray &)> onMessage;
-    QTcpSocket socket;
-    int seat = 0;
-    QByteArray name;
-
-    Client()
-    {
-        socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(&socket, &QTcpSocket::readyRead, this, [this] {
-            m_partial += socket.readAll();
-            qsizetype end;
-            while ((end = m_partial.indexOf(glyphon::Terminator)) >= 0) {
-                const QByteArray m = m_partial.left(end);
-                m_partial.remove(0, end + 1);
-                handle(m);
-            }
-        });
-    }
-
-    // Connects and logs in; the seat comes with CMD_sendlogininfo.
-    void start(quint16 port)
-    {
-        seat = 0;
-        m_partial.clear();
-        socket.abort();
-        socket.connectToHost(QStringLiteral("127.0.0.1"), port);
-    }
-    bool loggedIn() const { return m_loggedIn; }
-    void send(const QByteArray &bytes) { socket.write(bytes); }
-
-private:
-    void handle(const QByteArray &m)
-    {
-        if (m.startsWith("CMD_sendlogininfo+")) {
-            seat = m.mid(18).toInt();
-            m_loggedIn = false;
-            send(buildMessage("CMD_logininfo", {QByteArray::number(seat), glyphon::VersionText, name}));
-            return;
-        }
-        if (m.startsWith("CMD_newplayerinfo+" + QByteArray::number(seat) + '+'))
-            m_loggedIn = true;
-        if (onMessage)
-            onMessage(this, m);
-    }
-
-    QByteArray m_partial;
-    bool m_loggedIn = false;
-};
-
-struct Stats
-{
-    double median = 0, p99 = 0, max = 0;
-    size_t n = 0;
-};
-
-Stats summarise(std::vector<double> v)
-{
-    Stats s;
-    if (v.empty())
-        return s;
-    std::sort(v.begin(), v.end());
-    s.n = v.size();
-    s.median = v[v.size() / 2];
-    s.p99 = v[std::min(v.size() - 1, size_t(std::ceil(0.99 * double(v.size()))) - 1)];
-    s.max = v.back();
-    return s;
-}
 
 struct ProcessCost
 {
@@ -126,14 +46,7 @@ struct ProcessCost
 ProcessCost processCost(qint64 pid)
 {
     ProcessCost cost;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray text = stat.readAll();
-        // Fields after the command name, which is in parentheses.
-        const QList<QByteArray> f = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (f.size() > 13)
-            cost.cpuSeconds = double(f[11].toLongLong() + f[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-    }
+    cost.cpuSeconds = cpuSeconds(pid);
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray &line : status.readAll().split('\n')) {
@@ -286,8 +199,8 @@ int main(int argc, char *argv[])
     const double idleWall = double(idle.elapsed()) / 1000.0;
     const QByteArray residentKb = residentMemoryKb(server.processId());
 
-    const Stats q = summarise(quiet);
-    const Stats fl = summarise(flooded);
+    const auto q = summarise(quiet);
+    const auto fl = summarise(flooded);
     std::printf("glyphon-server relay, 9 clients on loopback (dispatch tick 10 ms)\n");
     std::printf("  chat to all 9, quiet:      n=%zu  median %.2f ms  p99 %.2f ms  max %.2f ms\n", q.n, q.median,
                 q.p99, q.max);

@@ -5,6 +5,7 @@
 // host's CPU in both phases (from /proc), the connects done, and the log
 // lines the host wrote meanwhile.
 
+#include "hostclient.h"
 #include "protocol/wire.h"
 
 #include <QCommandLineParser>
@@ -36,6 +37,10 @@
 #include <vector>
 
 using glyphon::buildMessage;
+using glyphon::bench::cpuSeconds;
+using glyphon::bench::summarise;
+using glyphon::bench::waitUntil;
+using Client = glyphon::bench::HostClient;
 
 namespace {
 
@@ -46,92 +51,6 @@ constexpr int MaxInFlight = 512;
 constexpr int ConnectTimeoutMs = 5000;
 
 QElapsedTimer g_clock;
-
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(timeoutMs);
-    while (!done()) {
-        if (!deadline.isActive())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-class Client : public QObject
-{
-public:
-    std::function<void(const QByteArray &)> onMessage;
-    QTcpSocket socket;
-    int seat = 0;
-    QByteArray name;
-    bool loggedIn = false;
-
-    Client()
-    {
-        socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(&socket, &QTcpSocket::readyRead, this, [this] {
-            m_partial += socket.readAll();
-            qsizetype end;
-            while ((end = m_partial.indexOf(glyphon::Terminator)) >= 0) {
-                const QByteArray m = m_partial.left(end);
-                m_partial.remove(0, end + 1);
-                handle(m);
-            }
-        });
-    }
-    void start(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
-    void send(const QByteArray &bytes) { socket.write(bytes); }
-
-private:
-    void handle(const QByteArray &m)
-    {
-        if (m.startsWith("CMD_sendlogininfo+")) {
-            seat = m.mid(18).toInt();
-            send(buildMessage("CMD_logininfo", {QByteArray::number(seat), glyphon::VersionText, name}));
-            return;
-        }
-        if (m.startsWith("CMD_newplayerinfo+" + QByteArray::number(seat) + '+'))
-            loggedIn = true;
-        if (onMessage)
-            onMessage(m);
-    }
-    QByteArray m_partial;
-};
-
-struct Stats
-{
-    double median = 0, p99 = 0, max = 0;
-    size_t n = 0;
-};
-
-Stats summarise(std::vector<double> v)
-{
-    Stats s;
-    if (v.empty())
-        return s;
-    std::sort(v.begin(), v.end());
-    s.n = v.size();
-    s.median = v[v.size() / 2];
-    s.p99 = v[std::min(v.size() - 1, size_t(std::ceil(0.99 * double(v.size()))) - 1)];
-    s.max = v.back();
-    return s;
-}
-
-// User and system CPU of a process so far, in seconds.
-double cpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> f = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (f.size() <= 13)
-        return 0;
-    return double(f[11].toLongLong() + f[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
 
 QByteArray loadAverage()
 {
@@ -296,7 +215,7 @@ int main(int argc, char *argv[])
         clients.push_back(std::make_unique<Client>());
         clients.back()->name = (i < 2 ? "player" : "spectator") + QByteArray::number(i + 1);
         clients.back()->start(port);
-        if (!waitUntil([&] { return clients.back()->loggedIn; }, 5000)) {
+        if (!waitUntil([&] { return clients.back()->loggedIn(); }, 5000)) {
             std::fprintf(stderr, "bench_storm: client %d could not log in\n", i + 1);
             return 1;
         }
@@ -307,7 +226,7 @@ int main(int argc, char *argv[])
     qint64 lastArrival = 0;
     int waiting = 0;
     for (auto &c : clients) {
-        c->onMessage = [&](const QByteArray &m) {
+        c->onMessage = [&](Client *, const QByteArray &m) {
             if (m.startsWith("CMD_nextplayer+"))
                 ++turns;
             else if (m.startsWith("CMD_playerdisconnected+"))
@@ -386,9 +305,9 @@ int main(int argc, char *argv[])
     for (auto &c : clients)
         stillOn += c->socket.state() == QAbstractSocket::ConnectedState ? 1 : 0;
 
-    const Stats q = summarise(quiet);
-    const Stats s = summarise(stormed);
-    const Stats c = summarise(counts.connectMs);
+    const auto q = summarise(quiet);
+    const auto s = summarise(stormed);
+    const auto c = summarise(counts.connectMs);
     // A connect that took a second or more had its first try dropped: the
     // host's queue of connections not yet accepted was full.
     const long resent = long(std::count_if(counts.connectMs.begin(), counts.connectMs.end(),
