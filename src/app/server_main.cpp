@@ -119,6 +119,8 @@ int main(int argc, char *argv[])
         }
         config.port = quint16(*port);
     }
+    // Also read once: the announcement and the router's question are handed it.
+    const glyphon::lan::DiscoveryConfig discovery = glyphon::lan::DiscoveryConfig::fromEnvironment();
     const std::optional<int> botSpeed = number(botSpeedOption, 500, 2000);
     const std::optional<int> tickMs = number(tickOption, 1, 3600000);
     const std::optional<int> loginTimeout = number(loginTimeoutOption, 1, 3600);
@@ -274,12 +276,12 @@ int main(int argc, char *argv[])
         wait->start(10);
     });
 
-    glyphon::ServerAnnouncement announcement(server);
+    glyphon::ServerAnnouncement announcement(server, discovery);
     if (!parser.isSet(noAnnounceOption))
         announcement.start();
     glyphon::PortMapper mapper;
     if (parser.isSet(openPortOption)) {
-        if (glyphon::lan::loopbackOnly()) {
+        if (discovery.loopbackOnly) {
             say(QStringLiteral("Not asking the router for a port: GLYPHON_LOOPBACK_ONLY is set."));
         } else {
             QObject::connect(&mapper, &glyphon::PortMapper::logLine, &app, &say);

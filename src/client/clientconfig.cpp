@@ -20,6 +20,7 @@ ClientConfig ClientConfig::fromEnvironment()
         config.gamePort = QString::fromLatin1(port);
     config.lobbyInstallerUrl = qEnvironmentVariable("GLYPHON_LOBBY_URL");
     config.lobbyProgram = qEnvironmentVariable("GLYPHON_LOBBY_PROGRAM");
+    config.discovery = lan::DiscoveryConfig::fromEnvironment();
     return config;
 }
 

@@ -3,6 +3,7 @@
 // start-up (see fromEnvironment) and handed to the windows, so that nothing
 // below looks it up for itself and a test can run copies on ports of its own.
 
+#include "net/lanannouncement.h"
 #include "settings/userfiles.h"
 
 #include <QString>
@@ -26,6 +27,9 @@ struct ClientConfig
     QString lobbyInstallerUrl;
     QString lobbyProgram;
 
+    // Where games on the local network are announced and heard.
+    lan::DiscoveryConfig discovery;
+
     // Told when the word file cannot be opened (main shows a message box);
     // empty: standard error.
     std::function<void(const QString &)> onMissingWordFile;
@@ -33,8 +37,8 @@ struct ClientConfig
     // The port as a number; the default for text that is no port.
     quint16 gamePortNumber() const;
 
-    // GLYPHON_PORT, else the default; GLYPHON_LOBBY_URL and
-    // GLYPHON_LOBBY_PROGRAM.
+    // GLYPHON_PORT, else the default; GLYPHON_LOBBY_URL,
+    // GLYPHON_LOBBY_PROGRAM and the discovery settings.
     static ClientConfig fromEnvironment();
 };
 

@@ -1,6 +1,5 @@
 #include "client/hostingcoordinator.h"
 
-#include "net/lanannouncement.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
 
@@ -26,10 +25,11 @@ bool unreachableFromInternet(const QString &text)
 
 } // namespace
 
-HostingCoordinator::HostingCoordinator(TServer &server, QObject *parent)
+HostingCoordinator::HostingCoordinator(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent)
     : QObject(parent)
     , m_server(server)
-    , m_announcement(std::make_unique<ServerAnnouncement>(server))
+    , m_discovery(discovery)
+    , m_announcement(std::make_unique<ServerAnnouncement>(server, discovery))
 {
     connect(&m_mapper, &PortMapper::stateChanged, this, &HostingCoordinator::mappingChanged);
     // The program's server may go before the window that owns this: hosting
@@ -86,7 +86,7 @@ void HostingCoordinator::setOpenPort(bool on)
 {
     if (!m_started)
         return;
-    if (on && lan::loopbackOnly()) {
+    if (on && m_discovery.loopbackOnly) {
         emit statusLine(QStringLiteral("The router is not asked for a port here (GLYPHON_LOOPBACK_ONLY is set)."));
         return;
     }

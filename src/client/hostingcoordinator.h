@@ -4,6 +4,7 @@
 // the port (when Options > Open Port on Router is checked), and tells the
 // host in the chat pane what friends should use, or plainly why they cannot.
 
+#include "net/lanannouncement.h"
 #include "net/portmapper.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ class HostingCoordinator : public QObject
 {
     Q_OBJECT
 public:
-    explicit HostingCoordinator(TServer &server, QObject *parent = nullptr);
+    HostingCoordinator(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent = nullptr);
     ~HostingCoordinator() override;
 
     // The server listens: announce it and, if wanted, open the port.
@@ -40,6 +41,7 @@ private:
     QString withPort(const QString &address) const;
 
     TServer &m_server;
+    const lan::DiscoveryConfig m_discovery;
     std::unique_ptr<ServerAnnouncement> m_announcement;
     PortMapper m_mapper;
     bool m_started = false;

@@ -64,10 +64,12 @@ QStringList LobbySettings::remember(QStringList hosts, const QString &address)
     return hosts.mid(0, PlayWithOthersWindow::MaxRecentHosts);
 }
 
-PlayWithOthers::PlayWithOthers(quint16 hostingPort, const SettingsStore &store, QWidget *parentWindow)
+PlayWithOthers::PlayWithOthers(quint16 hostingPort, const lan::DiscoveryConfig &discovery, const SettingsStore &store,
+                               QWidget *parentWindow)
     : QObject(parentWindow)
     , m_parent(parentWindow)
     , m_hostingPort(hostingPort)
+    , m_discovery(discovery)
     , m_store(store)
     , m_launch(&PlayWithOthers::launchProgram)
 {
@@ -76,7 +78,7 @@ PlayWithOthers::PlayWithOthers(quint16 hostingPort, const SettingsStore &store, 
 void PlayWithOthers::open()
 {
     if (!m_window) {
-        m_window = new PlayWithOthersWindow(m_parent);
+        m_window = new PlayWithOthersWindow(m_discovery, m_parent);
         connect(m_window, &PlayWithOthersWindow::joinRequested, this, &PlayWithOthers::join);
         connect(m_window, &PlayWithOthersWindow::hostRequested, this, &PlayWithOthers::host);
     }

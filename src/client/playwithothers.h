@@ -5,6 +5,7 @@
 // and this copy ends once the new one runs. Remembers the name and the last
 // addresses joined in the settings file.
 
+#include "net/lanannouncement.h"
 #include "settings/settingsstore.h"
 
 #include <QObject>
@@ -44,9 +45,11 @@ public:
     // true once the new copy runs. Tests put their own in place.
     using Launcher = std::function<bool(const QStringList &args, quint16 port)>;
 
-    // hostingPort: where a game this copy hosts is offered; store: the
-    // settings file that remembers the name and addresses.
-    PlayWithOthers(quint16 hostingPort, const SettingsStore &store, QWidget *parentWindow);
+    // hostingPort: where a game this copy hosts is offered; discovery: where
+    // the window hears games; store: the settings file that remembers the
+    // name and addresses.
+    PlayWithOthers(quint16 hostingPort, const lan::DiscoveryConfig &discovery, const SettingsStore &store,
+                   QWidget *parentWindow);
 
     void setLauncher(Launcher launcher) { m_launch = std::move(launcher); }
     // Shows the window (made on first use) with the remembered name and addresses.
@@ -69,6 +72,7 @@ private:
 
     QWidget *m_parent;
     quint16 m_hostingPort;
+    lan::DiscoveryConfig m_discovery;
     SettingsStore m_store;
     PlayWithOthersWindow *m_window = nullptr;
     Launcher m_launch;

@@ -223,7 +223,7 @@ void Tchat::createMenus()
     m_menus.reset(new glyphon::MainMenus(menuBar(), grouptilesitem));
     connect(m_menus->StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
     connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
-    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_store, this);
+    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_context.config.discovery, m_store, this);
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.

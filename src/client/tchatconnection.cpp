@@ -77,7 +77,7 @@ void Tchat::hostpress()
     // A solo game is nobody else's business; a copy hosting for others is
     // announced, and its port opened on the router if the user wants that.
     if (!m_params.isEmpty() && !m_hosting) {
-        m_hosting = new glyphon::HostingCoordinator(*m_context.server, this);
+        m_hosting = new glyphon::HostingCoordinator(*m_context.server, m_context.config.discovery, this);
         connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
         m_hosting->start(OpenPortOnRouter1->isChecked());
     }

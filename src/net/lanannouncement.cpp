@@ -89,16 +89,15 @@ std::optional<QString> decodeName(const QByteArray &field)
 
 } // namespace
 
-quint16 discoveryPort()
+DiscoveryConfig DiscoveryConfig::fromEnvironment()
 {
+    DiscoveryConfig config;
     bool ok = false;
     const int port = qEnvironmentVariableIntValue("GLYPHON_DISCOVERY_PORT", &ok);
-    return ok && port > 0 && port <= 65535 ? quint16(port) : DiscoveryPort;
-}
-
-bool loopbackOnly()
-{
-    return qEnvironmentVariable("GLYPHON_LOOPBACK_ONLY") == QLatin1String("1");
+    if (ok && port > 0 && port <= 65535)
+        config.port = quint16(port);
+    config.loopbackOnly = qEnvironmentVariable("GLYPHON_LOOPBACK_ONLY") == QLatin1String("1");
+    return config;
 }
 
 QByteArray newGameId()

@@ -45,13 +45,20 @@ constexpr int MaxBytes = 512;
 constexpr int MaxNameLength = 20; // the login rule
 constexpr int MaxWatchers = 7;
 
-// The UDP port of announcements: 7772, or GLYPHON_DISCOVERY_PORT (tests and
-// network labs run several at once).
-quint16 discoveryPort();
-// GLYPHON_LOOPBACK_ONLY=1 keeps every announcement on this computer and
-// stops the program from asking any router for a port: the test suite runs
-// so, since it may only talk to itself.
-bool loopbackOnly();
+// Where announcements are sent and heard, handed to announcers and listeners
+// when they are made; the programs read it once at start-up.
+struct DiscoveryConfig
+{
+    // Tests and network labs run several at once, each on a port of its own.
+    quint16 port = DiscoveryPort;
+    // Keeps every announcement on this computer, and no router is asked for
+    // a port: the test suite runs so, since it may only talk to itself.
+    bool loopbackOnly = false;
+
+    // GLYPHON_DISCOVERY_PORT (1 to 65535, else 7772) and
+    // GLYPHON_LOOPBACK_ONLY=1.
+    static DiscoveryConfig fromEnvironment();
+};
 
 // A fresh random ID for one hosting.
 QByteArray newGameId();

@@ -4,11 +4,10 @@
 
 namespace glyphon {
 
-LanAnnouncer::LanAnnouncer(QObject *parent)
+LanAnnouncer::LanAnnouncer(const lan::DiscoveryConfig &config, QObject *parent)
     : QObject(parent)
     , m_id(lan::newGameId())
-    , m_port(lan::discoveryPort())
-    , m_loopbackOnly(lan::loopbackOnly())
+    , m_config(config)
 {
     m_timer.setInterval(IntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &LanAnnouncer::send);
@@ -43,7 +42,7 @@ void LanAnnouncer::stop()
 QList<QHostAddress> LanAnnouncer::targets() const
 {
     QList<QHostAddress> out{QHostAddress(QHostAddress::LocalHost), QHostAddress(QStringLiteral("127.255.255.255"))};
-    if (m_loopbackOnly)
+    if (m_config.loopbackOnly)
         return out;
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &iface : interfaces) {
@@ -66,7 +65,7 @@ void LanAnnouncer::send()
     // A full send buffer or an interface that just went away loses one
     // datagram; the next one follows in two seconds.
     for (const QHostAddress &target : targets())
-        m_socket.writeDatagram(datagram, target, m_port);
+        m_socket.writeDatagram(datagram, target, m_config.port);
 }
 
 } // namespace glyphon

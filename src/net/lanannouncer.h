@@ -21,7 +21,7 @@ class LanAnnouncer : public QObject
 public:
     static constexpr int IntervalMs = 2000;
 
-    explicit LanAnnouncer(QObject *parent = nullptr);
+    explicit LanAnnouncer(const lan::DiscoveryConfig &config, QObject *parent = nullptr);
     ~LanAnnouncer() override;
 
     // Starts announcing (or announces the change at once); the ID is this
@@ -31,8 +31,6 @@ public:
     bool active() const { return m_timer.isActive(); }
     const LanGame &game() const { return m_game; }
 
-    void setPort(quint16 port) { m_port = port; }
-    void setLoopbackOnly(bool on) { m_loopbackOnly = on; }
     // Where each datagram goes, asked anew each time (interfaces come and go).
     QList<QHostAddress> targets() const;
 
@@ -43,8 +41,7 @@ private:
     QTimer m_timer;
     LanGame m_game;
     QByteArray m_id;
-    quint16 m_port;
-    bool m_loopbackOnly;
+    const lan::DiscoveryConfig m_config;
 };
 
 } // namespace glyphon

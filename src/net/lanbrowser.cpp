@@ -15,9 +15,9 @@ QHostAddress plainIPv4(const QHostAddress &address)
 
 } // namespace
 
-LanBrowser::LanBrowser(QObject *parent)
+LanBrowser::LanBrowser(const lan::DiscoveryConfig &config, QObject *parent)
     : QObject(parent)
-    , m_port(lan::discoveryPort())
+    , m_port(config.port)
 {
     m_clock.start();
     m_ageing.setInterval(500);

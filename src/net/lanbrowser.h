@@ -36,7 +36,8 @@ public:
     static constexpr qint64 SenderWindowMs = 2000;
     static constexpr int MaxSenders = 256;
 
-    explicit LanBrowser(QObject *parent = nullptr);
+    // Only the port matters here: a listener hears what reaches it.
+    explicit LanBrowser(const lan::DiscoveryConfig &config, QObject *parent = nullptr);
 
     // Binds the discovery port (shared with other listeners on this
     // computer); false, with the reason in errorString(), when it cannot.
@@ -44,7 +45,6 @@ public:
     void stop();
     bool listening() const { return m_socket.state() == QAbstractSocket::BoundState; }
     QString errorString() const { return m_socket.errorString(); }
-    void setPort(quint16 port) { m_port = port; }
 
     // Oldest first; a game keeps its place while it is heard.
     const QList<LanRow> &rows() const { return m_rows; }
@@ -72,7 +72,7 @@ private:
     QElapsedTimer m_clock;
     QList<LanRow> m_rows;
     QHash<QHostAddress, Sender> m_senders;
-    quint16 m_port;
+    const quint16 m_port;
 };
 
 } // namespace glyphon

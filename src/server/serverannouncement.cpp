@@ -22,9 +22,10 @@ LanGame describeGame(const TServer &server)
     return game;
 }
 
-ServerAnnouncement::ServerAnnouncement(TServer &server, QObject *parent)
+ServerAnnouncement::ServerAnnouncement(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent)
     : QObject(parent)
     , m_server(server)
+    , m_announcer(discovery)
 {
     // Queued: a signal comes from inside the server's handler, before it has
     // finished changing the seat or the game.

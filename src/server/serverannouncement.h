@@ -19,7 +19,7 @@ class ServerAnnouncement : public QObject
 {
     Q_OBJECT
 public:
-    explicit ServerAnnouncement(TServer &server, QObject *parent = nullptr);
+    ServerAnnouncement(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent = nullptr);
 
     void start();
     // Sends the closing datagram.

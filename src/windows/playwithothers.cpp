@@ -26,9 +26,9 @@ enum Column { HostColumn, PlayersColumn, WatchingColumn, GameColumn, AddressColu
 
 } // namespace
 
-PlayWithOthersWindow::PlayWithOthersWindow(QWidget *parent)
+PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery, QWidget *parent)
     : QDialog(parent)
-    , m_browser(new LanBrowser(this))
+    , m_browser(new LanBrowser(discovery, this))
 {
     setWindowTitle(QStringLiteral("Glyphon - Play with Others"));
 

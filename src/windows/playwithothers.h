@@ -4,6 +4,8 @@
 // program again with the chosen role is its owner's business. It listens
 // for announcements only while it is shown.
 
+#include "net/lanannouncement.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -24,7 +26,8 @@ public:
     static constexpr int MaxRecentHosts = 5;
     static constexpr quint16 DefaultPort = 7772;
 
-    explicit PlayWithOthersWindow(QWidget *parent = nullptr);
+    // discovery: where games on the local network are heard.
+    explicit PlayWithOthersWindow(const lan::DiscoveryConfig &discovery, QWidget *parent = nullptr);
 
     void setPlayerName(const QString &name);
     QString playerName() const;

@@ -54,6 +54,8 @@ glyphon::ClientConfig copyConfig()
 {
     glyphon::ClientConfig config = glyphon::ClientConfig::fromEnvironment();
     config.files = glyphon::UserFiles(workingFolder().path());
+    // Tests may only talk to this computer, whatever the environment says.
+    config.discovery.loopbackOnly = true;
     return config;
 }
 

@@ -33,6 +33,11 @@ private slots:
     void addresses();
     void rememberedSettings();
     void hostFoundAndJoinedThroughTheWindow();
+
+private:
+    glyphon::ClientConfig config() const;
+
+    glyphon::lan::DiscoveryConfig m_discovery;
 };
 
 void TestPlayWithOthers::initTestCase()
@@ -41,7 +46,14 @@ void TestPlayWithOthers::initTestCase()
     // Announcements of this test only: other tests' hosts use 7772.
     QUdpSocket probe;
     probe.bind(QHostAddress::LocalHost, 0);
-    qputenv("GLYPHON_DISCOVERY_PORT", QByteArray::number(probe.localPort()));
+    m_discovery = {probe.localPort(), true};
+}
+
+glyphon::ClientConfig TestPlayWithOthers::config() const
+{
+    glyphon::ClientConfig config = copyConfig();
+    config.discovery = m_discovery;
+    return config;
 }
 
 void TestPlayWithOthers::addresses_data()
@@ -102,12 +114,12 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     // What the program would start as a new process starts here as a copy.
     auto launcher = [&](const QStringList &args, quint16 gamePort) {
         qputenv("GLYPHON_PORT", QByteArray::number(gamePort));
-        started.push_back(startCopy(args, 10));
+        started.push_back(startCopy(args, 10, config()));
         return true;
     };
 
     // A copy without a game has its window open, waiting for games.
-    auto idle = startCopy({QStringLiteral("Ann")}, 10);
+    auto idle = startCopy({QStringLiteral("Ann")}, 10, config());
     idle->chat->playWithOthers()->setLauncher(launcher);
     idle->chat->PlayWithOthers1Click();
     PlayWithOthersWindow *joinWindow = idle->chat->playWithOthers()->window();
@@ -116,7 +128,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
 
     // A solo copy hosts for others through its window.
     BoxAnswerer boxes;
-    auto solo = startCopy({}, 10);
+    auto solo = startCopy({}, 10, config());
     QTRY_VERIFY(chatHas(solo->chat, QStringLiteral("You are Connected.")));
     solo->chat->playWithOthers()->setLauncher(launcher);
     solo->chat->PlayWithOthers1Click();
@@ -152,7 +164,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
 
     // The announcement follows: both player seats are taken now, and a
     // third connection watches.
-    glyphon::LanBrowser listener;
+    glyphon::LanBrowser listener(m_discovery);
     QVERIFY(listener.start());
     QTRY_VERIFY(!listener.rows().isEmpty() && listener.rows().constFirst().game.seatsTaken == 2);
     RawClient third;

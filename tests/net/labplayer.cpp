@@ -44,9 +44,9 @@ QStringList candidates()
     return words;
 }
 
-int find(QCoreApplication &app, const QHostAddress &from)
+int find(QCoreApplication &app, const QHostAddress &from, const lan::DiscoveryConfig &discovery)
 {
-    LanBrowser browser;
+    LanBrowser browser(discovery);
     QElapsedTimer clock;
     clock.start();
     QObject::connect(&browser, &LanBrowser::rowsChanged, &app, [&] {
@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--find"))
-        return find(app, QHostAddress(args[2]));
+        return find(app, QHostAddress(args[2]), lan::DiscoveryConfig::fromEnvironment());
     if (args.size() != 4) {
         std::fputs("usage: glyphon_labplayer HOST PORT NAME | --find ADDRESS\n", stderr);
         return 2;

@@ -35,6 +35,9 @@ QByteArray datagram(const QByteArray &name, const QByteArray &kind = "game")
     return "GLYPHON/1 " + kind + " " + Id + " 7772 1 2 1 " + name;
 }
 
+// For browsers that are only handed datagrams: never bound.
+const lan::DiscoveryConfig Unbound;
+
 quint16 freeUdpPort()
 {
     QUdpSocket probe;
@@ -55,6 +58,8 @@ private slots:
     void browserLimits();
     void closingAndAgeing();
     void loopbackAnnouncer();
+    void settingsFromEnvironment_data();
+    void settingsFromEnvironment();
 };
 
 void tst_LanAnnouncement::roundTrip_data()
@@ -119,14 +124,14 @@ void tst_LanAnnouncement::hostileDatagrams()
 {
     QFETCH(QByteArray, bytes);
     QCOMPARE(lan::decode(bytes).has_value(), false);
-    LanBrowser browser;
+    LanBrowser browser(Unbound);
     QVERIFY(!browser.receive(bytes, Lan, 0));
     QVERIFY(browser.rows().isEmpty());
 }
 
 void tst_LanAnnouncement::browserLimits()
 {
-    LanBrowser browser;
+    LanBrowser browser(Unbound);
     auto game = [](int n) {
         LanGame g = sample();
         g.id = QByteArray::number(n, 16).rightJustified(16, '0');
@@ -138,14 +143,14 @@ void tst_LanAnnouncement::browserLimits()
     QCOMPARE(browser.rows().size(), LanBrowser::MaxGames);
 
     // One address may not fill the list with made-up games.
-    LanBrowser one;
+    LanBrowser one(Unbound);
     for (int n = 0; n < 30; ++n)
         one.receive(game(n), Lan, 0);
     QCOMPARE(one.rows().size(), LanBrowser::MaxGamesPerSender);
 
     // A flood from one address is dropped past the rate; a quiet host at
     // another address is still heard, and the flooder again after the window.
-    LanBrowser flooded;
+    LanBrowser flooded(Unbound);
     for (int n = 0; n < 500; ++n)
         flooded.receive(lan::encode(sample()), Lan, 10);
     LanGame changed = sample();
@@ -157,7 +162,7 @@ void tst_LanAnnouncement::browserLimits()
 
     // The address is where the datagram came from; loopback gives way to a
     // network address for the same game, not the other way round.
-    LanBrowser both;
+    LanBrowser both(Unbound);
     both.receive(lan::encode(sample()), QHostAddress::LocalHost, 0);
     both.receive(lan::encode(sample()), Lan, 0);
     both.receive(lan::encode(sample()), QHostAddress::LocalHost, 0);
@@ -167,7 +172,7 @@ void tst_LanAnnouncement::browserLimits()
 
 void tst_LanAnnouncement::closingAndAgeing()
 {
-    LanBrowser browser;
+    LanBrowser browser(Unbound);
     QVERIFY(browser.receive(lan::encode(sample()), Lan, 0));
     LanGame bye = sample();
     bye.closing = true;
@@ -186,17 +191,13 @@ void tst_LanAnnouncement::closingAndAgeing()
 
 void tst_LanAnnouncement::loopbackAnnouncer()
 {
-    const quint16 port = freeUdpPort();
-    LanBrowser first;
-    LanBrowser second; // two windows on one computer both hear the game
-    first.setPort(port);
-    second.setPort(port);
+    const lan::DiscoveryConfig here{freeUdpPort(), true};
+    LanBrowser first(here);
+    LanBrowser second(here); // two windows on one computer both hear the game
     QVERIFY2(first.start(), qPrintable(first.errorString()));
     QVERIFY2(second.start(), qPrintable(second.errorString()));
 
-    LanAnnouncer announcer;
-    announcer.setPort(port);
-    announcer.setLoopbackOnly(true);
+    LanAnnouncer announcer(here);
     for (const QHostAddress &target : announcer.targets())
         QVERIFY(target.isLoopback());
     LanGame game = sample();
@@ -214,6 +215,37 @@ void tst_LanAnnouncement::loopbackAnnouncer()
     announcer.stop();
     QTRY_VERIFY_WITH_TIMEOUT(first.rows().isEmpty(), LanAnnouncer::IntervalMs / 2);
     QTRY_VERIFY(second.rows().isEmpty());
+}
+
+void tst_LanAnnouncement::settingsFromEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("port");     // empty: unset
+    QTest::addColumn<QByteArray>("loopback"); // empty: unset
+    QTest::addColumn<int>("wantPort");
+    QTest::addColumn<bool>("wantLoopback");
+    QTest::newRow("neither set") << QByteArray() << QByteArray() << 7772 << false;
+    QTest::newRow("both set") << QByteArray("7800") << QByteArray("1") << 7800 << true;
+    QTest::newRow("port 0") << QByteArray("0") << QByteArray("0") << 7772 << false;
+    QTest::newRow("port past 65535 must not wrap") << QByteArray("70000") << QByteArray() << 7772 << false;
+    QTest::newRow("port with junk") << QByteArray("78x") << QByteArray("yes") << 7772 << false;
+}
+
+void tst_LanAnnouncement::settingsFromEnvironment()
+{
+    QFETCH(QByteArray, port);
+    QFETCH(QByteArray, loopback);
+    const QByteArray oldPort = qgetenv("GLYPHON_DISCOVERY_PORT");
+    const QByteArray oldLoopback = qgetenv("GLYPHON_LOOPBACK_ONLY");
+    auto put = [](const char *name, const QByteArray &value) {
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    };
+    put("GLYPHON_DISCOVERY_PORT", port);
+    put("GLYPHON_LOOPBACK_ONLY", loopback);
+    const lan::DiscoveryConfig config = lan::DiscoveryConfig::fromEnvironment();
+    put("GLYPHON_DISCOVERY_PORT", oldPort);
+    put("GLYPHON_LOOPBACK_ONLY", oldLoopback);
+    QTEST(int(config.port), "wantPort");
+    QTEST(config.loopbackOnly, "wantLoopback");
 }
 
 QTEST_GUILESS_MAIN(tst_LanAnnouncement)
