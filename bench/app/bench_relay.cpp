@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -88,19 +87,11 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     QProcess server;
-    server.setWorkingDirectory(dir.path());
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(parser.value(programOption), {"--port", "0", "--no-announce"});
-    QByteArray out;
-    static const QRegularExpression listening("listening on port (\\d+)");
-    if (!waitUntil([&] {
-            out += server.readAllStandardOutput();
-            return listening.match(QString::fromUtf8(out)).hasMatch();
-        }, 10000)) {
+    const quint16 port = glyphon::bench::startHost(server, parser.value(programOption), dir.path());
+    if (port == 0) {
         std::fprintf(stderr, "bench_relay: glyphon-server did not start\n");
         return 1;
     }
-    const quint16 port = quint16(listening.match(QString::fromUtf8(out)).captured(1).toUInt());
 
     std::vector<std::unique_ptr<Client>> clients;
     for (int i = 0; i < 9; ++i) {

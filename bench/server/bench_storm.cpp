@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -190,19 +189,11 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     QProcess server;
-    server.setWorkingDirectory(dir.path());
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(parser.value(programOption), {"--port", "0", "--no-announce"});
-    QByteArray out;
-    static const QRegularExpression listening("listening on port (\\d+)");
-    if (!waitUntil([&] {
-            out += server.readAllStandardOutput();
-            return listening.match(QString::fromUtf8(out)).hasMatch();
-        }, 10000)) {
+    const quint16 port = glyphon::bench::startHost(server, parser.value(programOption), dir.path());
+    if (port == 0) {
         std::fprintf(stderr, "bench_storm: glyphon-server did not start\n");
         return 1;
     }
-    const quint16 port = quint16(listening.match(QString::fromUtf8(out)).captured(1).toUInt());
     // The host's log, line by line; read all along so that it never blocks.
     QList<QByteArray> log;
     QObject::connect(&server, &QProcess::readyReadStandardOutput, &app, [&] {

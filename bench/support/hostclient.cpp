@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
@@ -73,6 +74,23 @@ Stats summarise(std::vector<double> v)
     s.p99 = v[std::min(v.size() - 1, size_t(std::ceil(0.99 * double(v.size()))) - 1)];
     s.max = v.back();
     return s;
+}
+
+quint16 startHost(QProcess &server, const QString &program, const QString &folder)
+{
+    server.setWorkingDirectory(folder);
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(program, {"--port", "0", "--no-announce"});
+    static const QRegularExpression listening("listening on port (\\d+)");
+    QByteArray out;
+    QRegularExpressionMatch match;
+    if (!waitUntil([&] {
+            out += server.readAllStandardOutput();
+            match = listening.match(QString::fromUtf8(out));
+            return match.hasMatch();
+        }, 10000))
+        return 0;
+    return quint16(match.captured(1).toUInt());
 }
 
 double cpuSeconds(qint64 pid)

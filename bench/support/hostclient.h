@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QProcess>
+#include <QString>
 #include <QTcpSocket>
 
 #include <functional>
@@ -42,6 +44,10 @@ struct Stats
     size_t n = 0;
 };
 Stats summarise(std::vector<double> samples);
+
+// Starts the host program on a free port in folder; returns the port it
+// listens on, or 0 when it did not start within ten seconds.
+quint16 startHost(QProcess &server, const QString &program, const QString &folder);
 
 // User and system CPU of a process so far, in seconds; 0 when unreadable.
 double cpuSeconds(qint64 pid);
