@@ -21,6 +21,7 @@
 #include "artwork/tilepainter.h"
 #include "windows/windowutil.h"
 #include "client/tilesetmenu.h"
+#include "client/windowsettings.h"
 #include "board/tilewidget.h"
 #include "board/turnclock.h"
 #include "board/wordbuilder.h"
@@ -69,9 +70,8 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     : QMainWindow(parent)
     , m_context(context)
     , m_params(params)
-    , m_store(context.config.files)
-    , m_placer(this)
 {
+    m_windowSettings = std::make_unique<glyphon::WindowSettings>(*this, context);
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Glyphon"));
     m_game = new glyphon::ClientGame(this);
@@ -87,7 +87,7 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
 
     // The default size; the board's minimum size wins where it is larger.
     // The settings file places the window once the own seat is announced.
-    resize(m_placer.saved().width, m_placer.saved().height);
+    resize(m_windowSettings->savedPlacement().width, m_windowSettings->savedPlacement().height);
 }
 
 Tchat::~Tchat()
@@ -223,7 +223,7 @@ void Tchat::createMenus()
     m_menus.reset(new glyphon::MainMenus(menuBar(), grouptilesitem));
     connect(m_menus->StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
     connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
-    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_context.config.discovery, m_store, this);
+    m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_context.config.discovery, m_windowSettings->store(), this);
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.
@@ -253,9 +253,9 @@ void Tchat::createMenus()
     m_options->menu()->addSeparator();
     OpenPortOnRouter1 = m_options->menu()->addAction(QStringLiteral("Open Port on Router"));
     OpenPortOnRouter1->setCheckable(true);
-    OpenPortOnRouter1->setChecked(glyphon::LobbySettings::load(m_store).openPort);
+    OpenPortOnRouter1->setChecked(glyphon::LobbySettings::load(m_windowSettings->store()).openPort);
     connect(OpenPortOnRouter1, &QAction::toggled, this, [this](bool on) {
-        glyphon::LobbySettings::saveOpenPort(m_store, on);
+        glyphon::LobbySettings::saveOpenPort(m_windowSettings->store(), on);
         if (m_hosting)
             m_hosting->setOpenPort(on);
     });
@@ -316,7 +316,7 @@ void Tchat::connectSideWindows()
     connect(m_context.phrases, &Tphrases::phrasesAccepted, this, [this](const QStringList &texts) {
         for (int n = 1; n <= texts.size(); ++n)
             m_phraseRow->setPhrase(n, texts.at(n - 1));
-        m_store.savePhrases(texts);
+        m_windowSettings->store().savePhrases(texts);
     });
     connect(m_context.download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
     connect(m_context.download, &Tdownload::playWithOthersRequested, m_lobby, &glyphon::PlayWithOthers::open);
@@ -408,8 +408,7 @@ void Tchat::closeEvent(QCloseEvent *event)
     // The game leaves others' lists at once, and the router's port closes.
     if (m_hosting)
         m_hosting->stop();
-    if (const std::optional<glyphon::WindowPlacement> moved = m_placer.toSaveOnClose())
-        savePlacementAndSettings(*moved);
+    m_windowSettings->saveOnClose();
     turntime->stop();
     // The connection ends with the window, so the others see this copy leave.
     sock->Close();

@@ -8,8 +8,6 @@
 
 #include "core/clientgame.h"
 #include "settings/clientsettings.h"
-#include "settings/settingsstore.h"
-#include "client/windowplacer.h"
 #include "protocol/wire.h"
 
 #include <QByteArray>
@@ -53,12 +51,14 @@ class BoardControls;
 class ChatPane;
 class PlayerCards;
 class Reconnector;
+class ReconnectionCoordinator;
 class PhraseRow;
 class SeatControl;
 class ServerLink;
 class SoundPlayer;
 class TileSetMenu;
 class TurnClock;
+class WindowSettings;
 class WordBuilder;
 } // namespace glyphon
 
@@ -170,7 +170,7 @@ public:
     glyphon::PlayWithOthers *playWithOthers() const { return m_lobby; }
 
     // --- Coming back after a lost connection (joining player only) ------------
-    glyphon::Reconnector *reconnector() const { return m_reconnector; }
+    glyphon::Reconnector *reconnector() const;
     bool reconnecting() const;
     // True (and says why) when input must wait for the connection.
     bool refuseWhileReconnecting();
@@ -289,7 +289,6 @@ private:
     void showSeat(int seat);
     void playerArrived(const glyphon::msg::SeatEntry &entry);
     void showMessageBox(const QString &text);
-    void savePlacementAndSettings(const glyphon::WindowPlacement &placement);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void announceOwnTurnOrOther();
     void putBackTile(int position);
@@ -299,16 +298,12 @@ private:
     void describeForReaders();
     void createCloser();
     void createReconnector();
-    bool startReconnecting(TSocketInfo info);
-    bool reconnectSeat(int seat);
-    void reconnectGaveUp();
     // Between turns: no input, no buttons, the clock at rest.
     void showTurnPause();
 
     GlyphonContext &m_context;
     QStringList m_params;
     bool m_shown = false;
-    bool m_rejoined = false; // the seat came back; the settings are not read again
     glyphon::ClosingCoordinator *m_closer = nullptr;
     std::unique_ptr<glyphon::WordBuilder> m_word;
     glyphon::TurnClock *m_clock = nullptr;
@@ -316,7 +311,7 @@ private:
     // Announces the game and opens the router's port while this copy hosts
     // for others (not in a solo game); nullptr until then.
     glyphon::HostingCoordinator *m_hosting = nullptr;
-    glyphon::Reconnector *m_reconnector = nullptr;
+    glyphon::ReconnectionCoordinator *m_reconnection = nullptr;
     glyphon::ClientGame *m_game = nullptr;
     std::unique_ptr<glyphon::PlayerCards> m_cards;
     std::unique_ptr<glyphon::BoardControls> m_board;
@@ -324,13 +319,9 @@ private:
     std::unique_ptr<glyphon::MainMenus> m_menus;
     glyphon::ServerLink *m_link = nullptr;
     glyphon::SoundPlayer *m_sounds = nullptr;
-    glyphon::SettingsStore m_store;
     glyphon::OptionsMenu *m_options = nullptr;
     glyphon::PhraseRow *m_phraseRow = nullptr;
-    glyphon::WindowPlacer m_placer;
-    // Saving waits for the first load: until then the window runs on its own
-    // starting values, which must not overwrite the user's file.
-    bool m_settingsLoaded = false;
+    std::unique_ptr<glyphon::WindowSettings> m_windowSettings;
     glyphon::SeatControl *m_seats = nullptr;
     glyphon::TileSetMenu *m_tileSets = nullptr;
     glyphon::HintControl *m_hints = nullptr;

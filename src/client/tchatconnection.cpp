@@ -6,6 +6,7 @@
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
 #include "client/closingcoordinator.h"
+#include "client/reconnectioncoordinator.h"
 #include "client/mainmenus.h"
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
@@ -24,7 +25,6 @@
 #include <QLabel>
 #include <QTimer>
 
-#include <utility>
 
 using glyphon::fromWire;
 using glyphon::toWire;
@@ -110,7 +110,7 @@ void Tchat::sendMessage(const QByteArray &message)
 
 void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
 {
-    if (!reconnectSeat(m.seat))
+    if (!m_reconnection->seatGiven(m.seat))
         return;
     m_game->loggedIn(m);
     isconnected = true;
@@ -126,7 +126,7 @@ void Tchat::sockRead()
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 {
-    if (startReconnecting(info))
+    if (m_reconnection->socketReported(info))
         return;
     if (m_closer->endingWithMessage())
         return; // the box says what happened; the window closes after it
@@ -164,7 +164,7 @@ void Tchat::playerArrived(const glyphon::msg::SeatEntry &entry)
         statusLine(QStringLiteral("You are Connected."));
         // Back after a lost connection, the window keeps its place and
         // this session's choices; the file was read when it first came.
-        if (!std::exchange(m_rejoined, false))
+        if (!m_reconnection->takeRejoined())
             loadinifile();
         m_cards->showOwnListLight(m_game->mySeat());
     } else {

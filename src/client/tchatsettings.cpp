@@ -1,5 +1,4 @@
-// Tchat: loading and saving the settings file and the Options menu's
-// handlers.
+// Tchat: the settings file's thin handlers and the Options menu's handlers.
 
 #include "client/tchat.h"
 
@@ -9,11 +8,8 @@
 #include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/optionsmenu.h"
-#include "chat/phraserow.h"
-#include "client/tilesetmenu.h"
+#include "client/windowsettings.h"
 #include "server/tserver.h"
-#include "windows/gamestart.h"
-#include "windows/quickinstructions.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -21,75 +17,23 @@
 
 void Tchat::loadinifile()
 {
-    const glyphon::StoredSettings stored = m_store.load();
-
-    settings.textSize = stored.textSize;
-    mainchat->setTextSize(stored.textSize);
-    m_options->checkTextSize(stored.textSize);
-
-    m_placer.apply(stored.placement);
-
-    settings.textColour = stored.textColour;
-    mychat->setTextColour(stored.textColour);
-
-    settings.tiles = stored.tiles;
-    if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) != 0)
-        loadgrouptiles(stored.tiles);
-    else
-        m_tileSets->check(stored.tiles); // the built-in pictures are still in use
-
-    Tgamestart *dialog = m_context.gamestart;
-    dialog->setValues(stored.playToScore.value_or(dialog->playtoscore()),
-                      stored.timePerTurn.value_or(dialog->timeperturn()));
-    settings.playToScore = dialog->playtoscore();
-    settings.timePerTurn = dialog->timeperturn();
-
-    settings.botSpeed = stored.botSpeed;
-    m_context.server->setBotSpeed(stored.botSpeed);
-    settings.riziLevel = stored.riziLevel;
-    for (int seat : {1, 2})
-        m_context.server->setRiziLevel(seat, glyphon::riziLevelFromName(settings.riziLevel).value_or(glyphon::RiziLevel::Classic));
-    settings.turnSound = stored.turnSound;
-
-    for (int n = 1; n <= glyphon::StoredSettings::PhraseCount; ++n)
-        if (!stored.phrases[n - 1].isEmpty())
-            m_phraseRow->setPhrase(n, stored.phrases[n - 1]);
-
-    settings.playSounds = stored.playSounds;
-    settings.playerPhraseSounds = stored.playerPhraseSounds;
-    m_options->show(settings);
-
-    if (stored.showHelp)
-        panel_help->showInstructions();
-    m_store.markHelpShown();
-    m_settingsLoaded = true;
+    m_windowSettings->load();
 }
 
 void Tchat::saveinifile()
 {
-    savePlacementAndSettings(m_placer.current());
-}
-
-void Tchat::savePlacementAndSettings(const glyphon::WindowPlacement &where)
-{
-    if (!m_settingsLoaded)
-        return;
-    m_placer.setSaved(where);
-    settings.textSize = mainchat->textSize();
-    settings.playToScore = m_context.gamestart->playtoscore();
-    settings.timePerTurn = m_context.gamestart->timeperturn();
-    m_store.save(settings, where);
+    m_windowSettings->save();
 }
 
 void Tchat::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    m_placer.moved();
+    m_windowSettings->moved();
 }
 
 void Tchat::ResetScreenLocation1Click()
 {
-    m_placer.place(glyphon::WindowPlacement{});
+    m_windowSettings->resetPlacement();
 }
 
 void Tchat::PlaySounds1Click()

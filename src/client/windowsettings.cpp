@@ -1,0 +1,89 @@
+#include "client/windowsettings.h"
+
+#include "chat/chatinput.h"
+#include "chat/chatview.h"
+#include "chat/phraserow.h"
+#include "client/glyphoncontext.h"
+#include "client/optionsmenu.h"
+#include "client/tchat.h"
+#include "client/tilesetmenu.h"
+#include "server/tserver.h"
+#include "windows/gamestart.h"
+#include "windows/quickinstructions.h"
+
+namespace glyphon {
+
+WindowSettings::WindowSettings(Tchat &window, GlyphonContext &context)
+    : m_window(window)
+    , m_context(context)
+    , m_store(context.config.files)
+    , m_placer(&window)
+{
+}
+
+void WindowSettings::load()
+{
+    const StoredSettings stored = m_store.load();
+    ClientSettings &settings = m_window.settings;
+
+    settings.textSize = stored.textSize;
+    m_window.mainchat->setTextSize(stored.textSize);
+    m_window.optionsMenu()->checkTextSize(stored.textSize);
+
+    m_placer.apply(stored.placement);
+
+    settings.textColour = stored.textColour;
+    m_window.mychat->setTextColour(stored.textColour);
+
+    settings.tiles = stored.tiles;
+    if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) != 0)
+        m_window.loadgrouptiles(stored.tiles);
+    else
+        m_window.tileSets()->check(stored.tiles); // the built-in pictures are still in use
+
+    Tgamestart *dialog = m_context.gamestart;
+    dialog->setValues(stored.playToScore.value_or(dialog->playtoscore()),
+                      stored.timePerTurn.value_or(dialog->timeperturn()));
+    settings.playToScore = dialog->playtoscore();
+    settings.timePerTurn = dialog->timeperturn();
+
+    settings.botSpeed = stored.botSpeed;
+    m_context.server->setBotSpeed(stored.botSpeed);
+    settings.riziLevel = stored.riziLevel;
+    for (int seat : {1, 2})
+        m_context.server->setRiziLevel(seat, riziLevelFromName(settings.riziLevel).value_or(RiziLevel::Classic));
+    settings.turnSound = stored.turnSound;
+
+    for (int n = 1; n <= StoredSettings::PhraseCount; ++n)
+        if (!stored.phrases[n - 1].isEmpty())
+            m_window.phraseRow()->setPhrase(n, stored.phrases[n - 1]);
+
+    settings.playSounds = stored.playSounds;
+    settings.playerPhraseSounds = stored.playerPhraseSounds;
+    m_window.optionsMenu()->show(settings);
+
+    if (stored.showHelp)
+        m_window.panel_help->showInstructions();
+    m_store.markHelpShown();
+    m_loaded = true;
+}
+
+void WindowSettings::saveOnClose()
+{
+    if (const std::optional<WindowPlacement> moved = m_placer.toSaveOnClose())
+        save(*moved);
+}
+
+void WindowSettings::save(const WindowPlacement &where)
+{
+    if (!m_loaded)
+        return;
+    m_placer.setSaved(where);
+    ClientSettings &settings = m_window.settings;
+    settings.textSize = m_window.mainchat->textSize();
+    settings.playToScore = m_context.gamestart->playtoscore();
+    settings.timePerTurn = m_context.gamestart->timeperturn();
+    m_store.save(settings, where);
+}
+
+} // namespace glyphon
