@@ -16,7 +16,8 @@
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
 #include "client/seatcontrol.h"
-#include "client/serverlink.h"
+#include "session/clientsession.h"
+#include "session/serverlink.h"
 #include "client/sounds.h"
 #include "artwork/tilepainter.h"
 #include "windows/windowutil.h"
@@ -74,12 +75,13 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     m_windowSettings = std::make_unique<glyphon::WindowSettings>(*this, context);
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Glyphon"));
-    m_game = new glyphon::ClientGame(this);
+    m_session = new glyphon::ClientSession(context.config.gamePort, this);
+    m_game = m_session->game();
     m_sounds = new glyphon::SoundPlayer(this);
 
     createControls();
     createMenus();
-    createLink();
+    bindSession();
     describeForReaders();
     createCloser();
     createReconnector();
@@ -94,7 +96,7 @@ Tchat::~Tchat()
 {
     // The sockets report their close to their owner; this window is going,
     // so nobody may hear it.
-    m_link->shutDown();
+    m_session->link()->shutDown();
 }
 
 void Tchat::createControls()
@@ -227,7 +229,7 @@ void Tchat::createMenus()
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.
-        if (ishost)
+        if (ishost())
             m_context.server->Sock1->setListen(false);
     });
     connect(m_menus->Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
@@ -244,7 +246,7 @@ void Tchat::createMenus()
     connect(m_options, &glyphon::OptionsMenu::textSizeChosen, this, &Tchat::N14Click);
     connect(m_options, &glyphon::OptionsMenu::resetScreenLocationRequested, this, &Tchat::ResetScreenLocation1Click);
     m_seats = new glyphon::SeatControl(
-            [this] { return glyphon::SeatSession{m_game->mySeat(), isconnected, ishost}; },
+            [this] { return glyphon::SeatSession{m_game->mySeat(), isconnected(), ishost()}; },
             [this](const QByteArray &message) { sendMessage(message); }, this);
     JustWatch1 = m_seats->JustWatch1;
     popup_kick = m_seats->popup_kick;
@@ -278,33 +280,19 @@ void Tchat::createMenus()
     connect(m_menus->QuickInstructions1, &QAction::triggered, this, [this] { panel_help->showInstructions(); });
 }
 
-void Tchat::createLink()
-{
-    m_link = new glyphon::ServerLink(this);
-    sock = m_link->socket();
-    sock->setPortName(m_context.config.gamePort);
-    Sock11 = m_link->lobbySocket();
-    Timer1 = m_link->pump()->timer();
-    connect(m_link, &glyphon::ServerLink::message, this, &Tchat::processsocktimer);
-    connect(m_link, &glyphon::ServerLink::info, this, &Tchat::sockInfo);
-    connect(m_link, &glyphon::ServerLink::joinTimedOut, this, [this] {
-        if (!isconnected)
-            m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
-    });
-}
 
 void Tchat::createCloser()
 {
     glyphon::ClosingCoordinator::Hooks hooks;
-    hooks.playing = [this] { return isconnected && m_game->iPlay(); };
+    hooks.playing = [this] { return isconnected() && m_game->iPlay(); };
     hooks.role = [this] {
         using Role = glyphon::LeaveGuard::Role;
-        return m_params.isEmpty() ? Role::Solo : ishost ? Role::Host : Role::Joiner;
+        return m_params.isEmpty() ? Role::Solo : ishost() ? Role::Host : Role::Joiner;
     };
-    hooks.joinedAndConnected = [this] { return !ishost && isconnected; };
-    hooks.disconnected = [this] { isconnected = false; };
+    hooks.joinedAndConnected = [this] { return !ishost() && isconnected(); };
+    hooks.disconnected = [this] { m_session->setDisconnected(); };
     hooks.say = [this](const QString &text) { statusLine(text); };
-    m_closer = new glyphon::ClosingCoordinator(this, m_link->pump(), std::move(hooks));
+    m_closer = new glyphon::ClosingCoordinator(this, m_session->link()->pump(), std::move(hooks));
 }
 
 void Tchat::connectSideWindows()

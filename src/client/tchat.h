@@ -49,12 +49,12 @@ class PlayWithOthers;
 class OptionsMenu;
 class BoardControls;
 class ChatPane;
+class ClientSession;
 class PlayerCards;
 class Reconnector;
 class ReconnectionCoordinator;
 class PhraseRow;
 class SeatControl;
-class ServerLink;
 class SoundPlayer;
 class TileSetMenu;
 class TurnClock;
@@ -73,11 +73,12 @@ public:
     Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent = nullptr);
     ~Tchat() override;
 
-    // --- Client state; the game's facts are in game() -------------------
-    bool isconnected = false;
-    bool ishost = false;
-    QString myname;
-    QString hostaddress;
+    // --- Client state; the session keeps it, the game's facts are in game() --
+    glyphon::ClientSession *session() const { return m_session; }
+    bool isconnected() const;
+    bool ishost() const;
+    QString myname() const;
+    QString hostaddress() const;
 
     glyphon::ClientSettings settings;
 
@@ -129,7 +130,7 @@ public:
     QMenu *popup_kick = nullptr;   // the player names' menu, for the host
     QMenu *grouptilesitem = nullptr; // Tiles
 
-    TSock *sock = nullptr;   // the line to the host, owned by the link
+    TSock *sock = nullptr;   // the line to the host, owned by the session
     TSock *Sock11 = nullptr; // the lobby's idle line
     QTimer *Timer1 = nullptr; // the message pump's tick
     QTimer *turntime = nullptr; // the turn's countdown, owned by clock()
@@ -151,7 +152,6 @@ public:
     void Timer1Timer();
     // Hands one message to the handler its name says; others are ignored.
     void processsocktimer(const QByteArray &message);
-    glyphon::ServerLink *link() const { return m_link; }
     // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
     void newplayerinfo(const QList<glyphon::msg::SeatEntry> &players);
     void playerdisconnected(const glyphon::msg::PlayerDisconnected &m);
@@ -240,10 +240,10 @@ public:
     // View > Hint in a game against the computer.
     glyphon::HintControl *hintControl() const { return m_hints; }
     // The tiles of the last accepted word, outlined on the board.
-    const glyphon::LastMove &lastMove() const { return m_game->lastMove(); }
+    const glyphon::LastMove &lastMove() const;
     // True while this window may take tiles and submit.
-    bool myTurn() const { return m_game->myTurn(); }
-    glyphon::ClientGame *game() const { return m_game; }
+    bool myTurn() const;
+    glyphon::ClientGame *game() const;
     // File, View and Help with their items.
     glyphon::MainMenus *menus() const { return m_menus.get(); }
 
@@ -284,7 +284,7 @@ private:
     void createBoardControls();
     void createChatControls();
     void createMenus();
-    void createLink();
+    void bindSession();
     void bindGame();
     void showSeat(int seat);
     void playerArrived(const glyphon::msg::SeatEntry &entry);
@@ -312,12 +312,12 @@ private:
     // for others (not in a solo game); nullptr until then.
     glyphon::HostingCoordinator *m_hosting = nullptr;
     glyphon::ReconnectionCoordinator *m_reconnection = nullptr;
-    glyphon::ClientGame *m_game = nullptr;
+    glyphon::ClientSession *m_session = nullptr;
+    glyphon::ClientGame *m_game = nullptr; // the session's
     std::unique_ptr<glyphon::PlayerCards> m_cards;
     std::unique_ptr<glyphon::BoardControls> m_board;
     std::unique_ptr<glyphon::ChatPane> m_chatPane;
     std::unique_ptr<glyphon::MainMenus> m_menus;
-    glyphon::ServerLink *m_link = nullptr;
     glyphon::SoundPlayer *m_sounds = nullptr;
     glyphon::OptionsMenu *m_options = nullptr;
     glyphon::PhraseRow *m_phraseRow = nullptr;

@@ -254,7 +254,7 @@ void Tchat::hitdone()
         showMessageBox(QStringLiteral("You must create a word first"));
         return;
     }
-    if (isconnected)
+    if (isconnected())
         sendMessage(glyphon::msg::SubmitIt{m_game->mySeat(), m_word->positions()}.encode());
     // No more input until the server answers.
     m_game->closeInput();

@@ -17,7 +17,7 @@ void Tchat::sendit()
 {
     if (refuseWhileReconnecting())
         return; // the typed line stays for later
-    if (!isconnected)
+    if (!isconnected())
         return;
     const glyphon::OutgoingChat out = glyphon::chatOutgoing(mychat->text());
     const QByteArray payload = toWire(out.text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));

@@ -11,8 +11,8 @@
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
-#include "client/serverlink.h"
-#include "client/windowroutes.h"
+#include "session/serverlink.h"
+#include "session/clientsession.h"
 #include "board/playercard.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
@@ -36,18 +36,14 @@ void Tchat::processparams()
     if (m_params.isEmpty()) {
         statusLine(QStringLiteral("Loading Solo Game..Please wait."));
         m_context.download->show();
-        hostaddress = QStringLiteral("127.0.0.1");
-        myname = QStringLiteral("You");
+        m_session->setSolo();
         hostpress();
         return;
     }
     statusLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (m_params.size() < 3)
         return; // a name and an address alone leave the window idle
-    // The host mends and cuts every name it is sent; the window keeps the
-    // name as everybody will see it.
-    myname = fromWire(glyphon::loginName(toWire(m_params.at(0))));
-    hostaddress = m_params.at(1);
+    m_session->setPlayer(m_params.at(0), m_params.at(1));
     if (m_params.at(2) == QLatin1String("true"))
         hostpress();
     else
@@ -70,7 +66,6 @@ void Tchat::hostpress()
                            .arg(m_context.server->Sock1->PortName()));
         return;
     }
-    ishost = true;
     // Built now, so that no strong turn and no hint waits for it.
     m_context.server->prepareStrong();
     m_hints->attach(m_context.server);
@@ -81,7 +76,7 @@ void Tchat::hostpress()
         connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
         m_hosting->start(OpenPortOnRouter1->isChecked());
     }
-    m_link->open(QStringLiteral("127.0.0.1"), m_context.server->Sock1->PortName(), false);
+    m_session->connectToOwnHost(m_context.server->Sock1->PortName());
     button_start->show();
     m_menus->StartGame1->setEnabled(true);
     m_context.spylist->setRemoveEnabled(true);
@@ -89,9 +84,7 @@ void Tchat::hostpress()
 
 void Tchat::joinpress()
 {
-    // A link that dies in silence is noticed here too, and reconnected.
-    m_link->open(hostaddress, m_context.config.gamePort, true);
-    m_link->startJoinLimit();
+    m_session->join();
     button_start->hide();
     m_menus->StartGame1->setEnabled(false);
 }
@@ -105,23 +98,20 @@ void Tchat::PlayWithOthers1Click()
 
 void Tchat::sendMessage(const QByteArray &message)
 {
-    m_link->send(message);
+    m_session->send(message);
 }
 
 void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
 {
     if (!m_reconnection->seatGiven(m.seat))
         return;
-    m_game->loggedIn(m);
-    isconnected = true;
-    m_link->stopJoinLimit();
+    m_session->logIn(m);
     m_cards->paintMarkers(m_game->mySeat());
-    sendMessage(glyphon::msg::LoginInfo{m.seat, glyphon::VersionText, toWire(myname)}.encode());
 }
 
 void Tchat::sockRead()
 {
-    m_link->read();
+    m_session->link()->read();
 }
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)
@@ -131,9 +121,9 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
     if (m_closer->endingWithMessage())
         return; // the box says what happened; the window closes after it
     // A joiner that never got a seat is told, rather than see the window go.
-    if (info == TSocketInfo::Error && !ishost && !isconnected && m_link->awaitingSeat()) {
-        m_link->stopJoinLimit();
-        m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress));
+    if (info == TSocketInfo::Error && !ishost() && !isconnected() && m_session->link()->awaitingSeat()) {
+        m_session->link()->stopJoinLimit();
+        m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress()));
         return;
     }
     m_closer->connectionReported(info == TSocketInfo::Error, msg == QLatin1String("Socket Closed"));
@@ -141,12 +131,12 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 
 void Tchat::Timer1Timer()
 {
-    m_link->pump()->tick();
+    m_session->link()->pump()->tick();
 }
 
 void Tchat::processsocktimer(const QByteArray &message)
 {
-    glyphon::routeToWindow(*this, message);
+    m_session->dispatch(message);
 }
 
 void Tchat::newplayerinfo(const QList<glyphon::msg::SeatEntry> &players)
@@ -209,7 +199,7 @@ void Tchat::justwatching(const glyphon::msg::JustWatching &m)
 
 void Tchat::button_startClick()
 {
-    if (!isconnected) {
+    if (!isconnected()) {
         showMessageBox(QStringLiteral("You are not connected"));
         return;
     }
@@ -226,11 +216,83 @@ void Tchat::startGameRequested(const QString &scoreText, const QString &timeText
     if (const auto time = glyphon::parseInt(timeText.toLatin1()))
         settings.timePerTurn = *time;
     sendMessage(glyphon::buildMessage(glyphon::msg::StartGame::Name,
-                                      {toWire(myname), toWire(scoreText), toWire(timeText), {}}));
+                                      {toWire(myname()), toWire(scoreText), toWire(timeText), {}}));
     saveinifile();
 }
 
 void Tchat::Exit1Click()
 {
     close();
+}
+
+void Tchat::bindSession()
+{
+    using glyphon::ClientSession;
+    glyphon::ServerLink *link = m_session->link();
+    sock = link->socket();
+    Sock11 = link->lobbySocket();
+    Timer1 = link->pump()->timer();
+    connect(m_session, &ClientSession::socketInfo, this, &Tchat::sockInfo);
+    connect(m_session, &ClientSession::hostUnreachable, this, [this] {
+        m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress()));
+    });
+    connect(m_session, &ClientSession::seatOffered, this, &Tchat::sendloginfo);
+    connect(m_session, &ClientSession::chatLine, this, &Tchat::chatrecieved);
+    connect(m_session, &ClientSession::soundPlayed, this, &Tchat::playasound);
+    connect(m_session, &ClientSession::playersListed, this, &Tchat::newplayerinfo);
+    connect(m_session, &ClientSession::otherHasWrongVersion, this, [this](const QByteArray &name) {
+        statusLine(fromWire(name) + QStringLiteral(" has a different version of the game then you."));
+    });
+    connect(m_session, &ClientSession::ownWrongVersion, this, [this] {
+        statusLine(QStringLiteral("You have a differnt version of the game then the host."));
+    });
+    connect(m_session, &ClientSession::playerLeft, this, &Tchat::playerdisconnected);
+    connect(m_session, &ClientSession::gameFull, this, &Tchat::gameisfull);
+    connect(m_session, &ClientSession::justWatching, this, &Tchat::justwatching);
+    connect(m_session, &ClientSession::gameStarted, this, &Tchat::startthegame);
+    connect(m_session, &ClientSession::nextPlayer, this, &Tchat::getnextplayer);
+    connect(m_session, &ClientSession::winner, this, &Tchat::winner);
+    connect(m_session, &ClientSession::roundStarted, this, &Tchat::roundstart);
+    connect(m_session, &ClientSession::lettersDealt, this, &Tchat::theletters);
+    connect(m_session, &ClientSession::wordRejected, this, &Tchat::invalid);
+    connect(m_session, &ClientSession::wordAccepted, this, &Tchat::hisword);
+    connect(m_session, &ClientSession::roundEnded, this, &Tchat::endround);
+    connect(m_session, &ClientSession::locksChanged, this, &Tchat::lockthemup);
+    connect(m_session, &ClientSession::timeUp, this, &Tchat::timeup);
+    connect(m_session, &ClientSession::statsLoaded, this, &Tchat::loadstats);
+}
+
+bool Tchat::isconnected() const
+{
+    return m_session->isconnected();
+}
+
+bool Tchat::ishost() const
+{
+    return m_session->ishost();
+}
+
+QString Tchat::myname() const
+{
+    return m_session->myname();
+}
+
+QString Tchat::hostaddress() const
+{
+    return m_session->hostaddress();
+}
+
+glyphon::ClientGame *Tchat::game() const
+{
+    return m_game;
+}
+
+bool Tchat::myTurn() const
+{
+    return m_game->myTurn();
+}
+
+const glyphon::LastMove &Tchat::lastMove() const
+{
+    return m_game->lastMove();
 }

@@ -89,7 +89,7 @@ void Tchat::winner(const glyphon::msg::Winner &m)
     m_board->showWinner(text);
     label_status->setText(QStringLiteral("Game Over!"));
     statusLine(text);
-    if (ishost)
+    if (ishost())
         button_start->show();
     if (m_game->iPlay()) {
         loadchecklist();

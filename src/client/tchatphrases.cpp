@@ -30,7 +30,7 @@ void Tchat::b_phrase10MouseUp()
 
 void Tchat::wave4Click(int number)
 {
-    if (number == 0 || !isconnected)
+    if (number == 0 || !isconnected())
         return;
     // The empty last field is part of the message: a peer reads the name up
     // to the next "+".

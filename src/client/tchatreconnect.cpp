@@ -6,7 +6,8 @@
 #include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/reconnectioncoordinator.h"
-#include "client/serverlink.h"
+#include "session/clientsession.h"
+#include "session/serverlink.h"
 #include "protocol/tsock.h"
 
 #include <QLabel>
@@ -16,9 +17,9 @@ void Tchat::createReconnector()
 {
     glyphon::ReconnectionCoordinator::Hooks hooks;
     hooks.closeSocket = [this] { sock->Close(); };
-    hooks.openSocket = [this] { m_link->open(hostaddress, m_context.config.gamePort, true); };
+    hooks.openSocket = [this] { m_session->link()->open(hostaddress(), m_context.config.gamePort, true); };
     hooks.status = [this](const QString &text) { statusLine(text); };
-    hooks.mayReconnect = [this] { return !ishost && isconnected && m_game->iPlay() && !m_closer->closing(); };
+    hooks.mayReconnect = [this] { return !ishost() && isconnected() && m_game->iPlay() && !m_closer->closing(); };
     hooks.mySeat = [this] { return m_game->mySeat(); };
     hooks.pauseTurn = [this] {
         putBackChosenTiles();
@@ -28,7 +29,7 @@ void Tchat::createReconnector()
     };
     hooks.gaveUp = [this] {
         // Not logged in and failed: the close that follows is not the host's.
-        isconnected = false;
+        m_session->setDisconnected();
         m_closer->connectionFailed();
         showMessageBox(QStringLiteral("The connection to the host could not be restored. The window will close."));
         sock->Close();

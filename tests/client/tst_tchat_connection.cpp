@@ -10,7 +10,8 @@
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "chat/phraserow.h"
-#include "client/serverlink.h"
+#include "session/clientsession.h"
+#include "session/serverlink.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
 #include "server/tserver.h"
@@ -66,10 +67,10 @@ void TestTchatConnection::soloStartConnectsAsYou()
     Tchat *chat = copy->chat;
     QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
     QVERIFY(chatHas(chat, QStringLiteral("Loading Solo Game..Please wait.")));
-    QCOMPARE(chat->myname, QStringLiteral("You"));
+    QCOMPARE(chat->myname(), QStringLiteral("You"));
     QCOMPARE(chat->game()->mySeat(), 1);
-    QVERIFY(chat->ishost);
-    QVERIFY(chat->isconnected);
+    QVERIFY(chat->ishost());
+    QVERIFY(chat->isconnected());
     QCOMPARE(chat->label_playername1->text(), QStringLiteral("You"));
     QVERIFY(copy->download->isVisible());
     QVERIFY(chat->button_start->isVisible());
@@ -101,17 +102,17 @@ void TestTchatConnection::commandLine()
     auto copy = startCopy(params);
     Tchat *chat = copy->chat;
     QVERIFY(chatHas(chat, QStringLiteral("Loading Multi-player Game.. Please Wait.")));
-    QCOMPARE(chat->ishost, hosts);
+    QCOMPARE(chat->ishost(), hosts);
     QCOMPARE(chat->sock->HostName(), connectsTo);
     QCOMPARE(chat->menus()->StartGame1->isEnabled(), hosts);
     QCOMPARE(chat->button_start->isVisible(), hosts);
     QCOMPARE(copy->server->Sock1->Listen(), hosts);
     QVERIFY(!copy->download->isVisible());
     if (params.size() >= 3) {
-        QCOMPARE(chat->myname, QStringLiteral("Ann"));
-        QCOMPARE(chat->hostaddress, QStringLiteral("192.0.2.7"));
+        QCOMPARE(chat->myname(), QStringLiteral("Ann"));
+        QCOMPARE(chat->hostaddress(), QStringLiteral("192.0.2.7"));
     } else {
-        QVERIFY(chat->myname.isEmpty());
+        QVERIFY(chat->myname().isEmpty());
         QVERIFY(!chat->sock->Connected());
     }
     if (hosts)
@@ -256,7 +257,7 @@ void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses()
 
     BoxAnswerer boxes;
     auto copy = std::make_unique<GlyphonContext>(params, copyConfig());
-    copy->chat->link()->setJoinTimeLimitMs(300);
+    copy->chat->session()->link()->setJoinTimeLimitMs(300);
     QSignalSpy closed(copy->chat, &Tchat::closed);
     copy->start();
     QTRY_COMPARE(closed.count(), 1);
@@ -411,7 +412,7 @@ void TestTchatConnection::framingFromAHostOfOurOwn()
     QVERIFY(ann->label_status->text() != QStringLiteral("Round has ended.. Please Wait."));
     // Nothing queued: the dispatch timer rests.
     QTRY_VERIFY(!ann->Timer1->isActive());
-    QCOMPARE(ann->link()->pump()->queued(), 0);
+    QCOMPARE(ann->session()->link()->pump()->queued(), 0);
 
     // A chatter sound goes out with its empty last field.
     ann->phraseRow()->popup_sounds->actions().at(11)->trigger(); // "Yippee"
@@ -437,7 +438,7 @@ void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()
         burst += "CMD_chat+1+Cid chats: line" + QByteArray::number(i) + ".|clBlack\xFF";
     fake.send(burst);
     QTRY_VERIFY(chatHas(ann, QStringLiteral("line0.")));
-    QTRY_COMPARE(ann->link()->pump()->queued(), 29);
+    QTRY_COMPARE(ann->session()->link()->pump()->queued(), 29);
     for (int i = 1; i < 30; ++i) {
         QVERIFY(!chatHas(ann, QStringLiteral("line%1.").arg(i)));
         ann->Timer1Timer();
@@ -445,7 +446,7 @@ void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()
     }
     // Handled less than a tick ago: the next waits for the tick.
     fake.send("CMD_chat+1+Cid chats: soon|clBlack\xFF");
-    QTRY_COMPARE(ann->link()->pump()->queued(), 1);
+    QTRY_COMPARE(ann->session()->link()->pump()->queued(), 1);
     QVERIFY(!chatHas(ann, QStringLiteral("soon")));
     ann->Timer1Timer();
     QVERIFY(chatHas(ann, QStringLiteral("soon")));
@@ -474,7 +475,7 @@ void TestTchatConnection::messagesWaitWhileABoxIsOpen()
         QVERIFY(box);
         boxText = box->text();
         fake.send("CMD_chat+1+Cid chats: held.|clBlack\xFF");
-        queuedDuringBox = QTest::qWaitFor([&] { return ann->link()->pump()->queued() == 1; }, 5000);
+        queuedDuringBox = QTest::qWaitFor([&] { return ann->session()->link()->pump()->queued() == 1; }, 5000);
         // Time enough for the immediate hand-out and many ticks; a slow
         // machine can only make this pass, never fail.
         QTest::qWait(30);

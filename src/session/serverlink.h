@@ -1,8 +1,8 @@
 #pragma once
-// The window's line to the host: the socket, the message pump that frames
+// The session's line to the host: the socket, the message pump that frames
 // what arrives and hands it out one message per tick (at once after a rest),
 // the time a joiner waits for its seat, and the lobby's idle line. What the
-// messages and the socket's news mean is the window's business.
+// messages and the socket's news mean is the session's business.
 
 #include "core/messagepump.h"
 
@@ -39,7 +39,7 @@ public:
     void read();
     // Sent only while connected.
     void send(const QByteArray &message);
-    // Stops reporting to the window and closes both lines.
+    // Stops reporting to the session and closes both lines.
     void shutDown();
 
     // A host that takes the connection but never gives a seat (or a link

@@ -1,4 +1,4 @@
-#include "client/serverlink.h"
+#include "session/serverlink.h"
 
 #include "protocol/tsock.h"
 

@@ -1,0 +1,71 @@
+#include "session/clientsession.h"
+
+#include "protocol/tsock.h"
+#include "session/serverlink.h"
+
+namespace glyphon {
+
+ClientSession::ClientSession(const QString &gamePort, QObject *parent)
+    : QObject(parent)
+    , m_link(new ServerLink(this))
+    , m_game(new ClientGame(this))
+    , m_gamePort(gamePort)
+{
+    m_link->socket()->setPortName(gamePort);
+    connect(m_link, &ServerLink::message, this, &ClientSession::dispatch);
+    connect(m_link, &ServerLink::info, this, &ClientSession::socketInfo);
+    connect(m_link, &ServerLink::joinTimedOut, this, [this] {
+        if (!m_connected)
+            emit hostUnreachable();
+    });
+}
+
+ClientSession::~ClientSession()
+{
+    // The sockets report their close to their owner; the session is going,
+    // so nobody may hear it.
+    m_link->shutDown();
+}
+
+void ClientSession::setSolo()
+{
+    m_solo = true;
+    m_hostAddress = QStringLiteral("127.0.0.1");
+    m_name = QStringLiteral("You");
+}
+
+void ClientSession::setPlayer(const QString &name, const QString &hostAddress)
+{
+    // The host mends and cuts every name it is sent; the session keeps the
+    // name as everybody will see it.
+    m_name = fromWire(loginName(toWire(name)));
+    m_hostAddress = hostAddress;
+}
+
+void ClientSession::connectToOwnHost(const QString &port)
+{
+    m_host = true;
+    m_link->open(QStringLiteral("127.0.0.1"), port, false);
+}
+
+void ClientSession::join()
+{
+    // A link that dies in silence is noticed here too, and reconnected.
+    m_link->open(m_hostAddress, m_gamePort, true);
+    m_link->startJoinLimit();
+}
+
+void ClientSession::logIn(const msg::SendLoginInfo &m)
+{
+    m_game->loggedIn(m);
+    m_connected = true;
+    m_link->stopJoinLimit();
+    send(msg::LoginInfo{m.seat, VersionText, toWire(m_name)}.encode());
+}
+
+void ClientSession::send(const QByteArray &message)
+{
+    m_link->send(message);
+}
+
+} // namespace glyphon

@@ -1,0 +1,104 @@
+#pragma once
+// ClientSession: one window's session with a game host, free of widgets. It
+// owns the line to the host, what the window knows of the game, who this
+// copy is (its name, the host's address, whether it hosts) and whether it is
+// logged in. Each message from the host is decoded by its definition and
+// emitted as a signal; the window renders what the signals say and calls
+// the commands. A message that does not decode, or whose name the session
+// does not know, is ignored.
+
+#include "core/clientgame.h"
+#include "core/messages.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+enum class TSocketInfo;
+
+namespace glyphon {
+
+class ServerLink;
+
+class ClientSession : public QObject
+{
+    Q_OBJECT
+public:
+    // Whom leaving the game concerns.
+    enum class Role { Solo, Host, Joiner };
+
+    // gamePort: the port a joiner connects to.
+    explicit ClientSession(const QString &gamePort, QObject *parent = nullptr);
+    ~ClientSession() override;
+
+    ServerLink *link() const { return m_link; }
+    ClientGame *game() const { return m_game; }
+
+    // --- Who this copy is ------------------------------------------------
+    bool isconnected() const { return m_connected; }
+    bool ishost() const { return m_host; }
+    const QString &myname() const { return m_name; }
+    const QString &hostaddress() const { return m_hostAddress; }
+    Role role() const { return m_solo ? Role::Solo : m_host ? Role::Host : Role::Joiner; }
+    // A game against the computer on this computer, as "You".
+    void setSolo();
+    // A game with others: the name as the host will show it.
+    void setPlayer(const QString &name, const QString &hostAddress);
+
+    // --- The line ----------------------------------------------------------
+    // This copy hosts: its own window connects to its own server's port.
+    void connectToOwnHost(const QString &port);
+    // Joins hostaddress on the game port; a host that never gives a seat
+    // within the join time limit is reported by hostUnreachable.
+    void join();
+    // The host gave a seat: logs in with the name.
+    void logIn(const msg::SendLoginInfo &m);
+    // The connection cannot serve any more (it failed, or the host closed it).
+    void setDisconnected() { m_connected = false; }
+    // Sends one framed message while connected.
+    void send(const QByteArray &message);
+    // Hands one message to the signal its name says; false when it went nowhere.
+    bool dispatch(const QByteArray &message);
+
+signals:
+    // The socket's news, as TSock reports it.
+    void socketInfo(TSocketInfo info, const QString &text);
+    // A joiner got no seat in time, or its line failed before one came.
+    void hostUnreachable();
+
+    // --- One per message from the host ------------------------------------
+    void seatOffered(const msg::SendLoginInfo &m);
+    void chatLine(const QByteArray &data); // a chat or action line
+    void soundPlayed(const msg::PlayASound &m);
+    // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
+    void playersListed(const QList<msg::SeatEntry> &players);
+    void otherHasWrongVersion(const QByteArray &name);
+    void ownWrongVersion();
+    void playerLeft(const msg::PlayerDisconnected &m);
+    void gameFull();
+    void justWatching(const msg::JustWatching &m);
+    void gameStarted(const msg::StartGame &m);
+    void nextPlayer(const msg::NextPlayer &m);
+    void winner(const msg::Winner &m);
+    void roundStarted(const msg::RoundStart &m);
+    void lettersDealt(const msg::TheLetters &m);
+    void wordRejected(const msg::Invalid &m);
+    void wordAccepted(const msg::HisWord &m);
+    void roundEnded();
+    void locksChanged(const msg::LockThemUp &m);
+    void timeUp(const msg::TimeUp &m);
+    void statsLoaded(const msg::LoadStats &m);
+
+private:
+    ServerLink *m_link;
+    ClientGame *m_game;
+    QString m_gamePort;
+    QString m_name;
+    QString m_hostAddress;
+    bool m_connected = false;
+    bool m_host = false;
+    bool m_solo = false;
+};
+
+} // namespace glyphon
