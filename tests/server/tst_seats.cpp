@@ -34,6 +34,7 @@ private slots:
     void missingWordFileGoesToTheGivenHandler();
     void connectionsAreProbedWhenIdle();
     void silentConnectionsLoseTheirSeats();
+    void laterArrivalsKeepTheFirstDeadline();
     void fewWaitingConnectionsPerAddress();
     void closeNotesOncePerSubjectAndMinute_data();
     void closeNotesOncePerSubjectAndMinute();
@@ -275,6 +276,27 @@ void TstSeats::silentConnectionsLoseTheirSeats()
     QCOMPARE(dropped.at(0).at(2).toString(), QStringLiteral("no login within 0.001 s"));
 }
 
+// Each waiting connection has its own deadline, counted from its accept:
+// newcomers must not put off the drop of one that waits already.
+void TstSeats::laterArrivalsKeepTheFirstDeadline()
+{
+    ServerFixture f;
+    f.server().setLoginTimeoutMs(600);
+    QSignalSpy dropped(&f.server(), &TServer::connectionDropped);
+    TestClient first;
+    QCOMPARE(first.join(f.port(), loopback(2)), 1);
+    // Each newcomer comes well within the last one's deadline: were the
+    // watch restarted at every accept, the first would wait while they come.
+    std::vector<std::unique_ptr<TestClient>> later;
+    while (dropped.isEmpty() && later.size() < 8) {
+        later.push_back(std::make_unique<TestClient>());
+        QVERIFY(later.back()->join(f.port(), loopback(3 + int(later.size()))) > 0);
+        QTest::qWaitFor([&] { return !dropped.isEmpty(); }, 300);
+    }
+    QVERIFY(!dropped.isEmpty());
+    QCOMPARE(dropped.at(0).at(1).toString(), loopback(2));
+}
+
 void TstSeats::fewWaitingConnectionsPerAddress()
 {
     ServerFixture f;
@@ -318,6 +340,8 @@ void TstSeats::closeNotesOncePerSubjectAndMinute_data()
         << QStringList{"a@0", "a@10", "a@20", "b@30", "*@59999", "*@60000", "*@60001"} << "YNNY[][a 2][]" << 0;
     QTest::newRow("the count is the line of its minute")
         << QStringList{"a@0", "a@10", "*@60000", "a@60010", "a@119999", "a@120000"} << "YN[a 1]NNY" << 2;
+    QTest::newRow("a second minute reports only its own repeats")
+        << QStringList{"a@0", "a@10", "a@20", "*@60000", "a@60010", "*@120000"} << "YNN[a 2]N[a 1]" << 0;
 }
 
 void TstSeats::closeNotesOncePerSubjectAndMinute()
