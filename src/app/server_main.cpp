@@ -5,7 +5,7 @@
 #include "protocol/wire.h"
 #include "net/lanannouncement.h"
 #include "net/portmapper.h"
-#include "server/logthrottle.h"
+#include "server/closelog.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
 
@@ -218,27 +218,10 @@ int main(int argc, char *argv[])
     });
     // Closes are noted once per address, reason and minute: a peer that
     // repeats one thousands of times must not fill the disk.
-    glyphon::LogThrottle closeNotes;
-    QElapsedTimer uptime;
-    uptime.start();
-    // What a storm that has stopped left unsaid is still counted; the watch
-    // runs only while something is held back.
-    QTimer heldNotes;
-    heldNotes.setInterval(10000);
-    QObject::connect(&heldNotes, &QTimer::timeout, &app, [&] {
-        for (const auto &[subject, held] : closeNotes.takeHeld(uptime.elapsed()))
-            say(QStringLiteral("%1 more closes of connections from %2 since the last note").arg(held).arg(subject));
-        if (!closeNotes.holding())
-            heldNotes.stop();
-    });
+    glyphon::CloseLog closeLog;
+    QObject::connect(&closeLog, &glyphon::CloseLog::lineReady, &app, &say);
     auto noteClose = [&](const QString &address, const QString &why, const QString &line) {
-        int held = 0;
-        if (!closeNotes.admit(QStringLiteral("%1 (%2)").arg(address, why), uptime.elapsed(), &held)) {
-            if (!heldNotes.isActive())
-                heldNotes.start();
-            return;
-        }
-        say(held == 0 ? line : QStringLiteral("%1 (and %2 times more since the last note)").arg(line).arg(held));
+        closeLog.note(address, why, line);
     };
     QObject::connect(&server, &TServer::connectionDropped, &app,
                      [&](int seat, const QString &address, const QString &why) {

@@ -1,19 +1,19 @@
 #pragma once
-// TServer: the game's authority. It gives every connection a seat, takes
-// logins, relays chat, actions and sounds, and runs the game: board deals,
-// turns, the pace timer, the word check, locks and the computer player.
+// TServer: the game's authority. On top of its connection hub it gives
+// every connection a seat, takes logins, relays chat, actions and sounds,
+// and runs the game: board deals, turns, the pace timer, the word check,
+// locks and the computer player.
 //
 // Every request is bound to the seat of the connection it arrived on; a
-// request that names another seat is ignored. Each connection has its own
-// bounded queue, and the 10 ms dispatch tick serves the queues in turn, one
-// message per tick, so one busy peer cannot hold up the others. A message
-// that arrives while the dispatch rests is handled at once.
+// request that names another seat is ignored. The hub queues each
+// connection's messages apart and hands them out in turn, one per 10 ms
+// dispatch tick, so one busy peer cannot hold up the others.
 
 #include "protocol/tsock.h"
 #include "protocol/wire.h"
 #include "core/board.h"
-#include "core/messagepump.h"
 #include "core/servergame.h"
+#include "server/connectionhub.h"
 #include "server/computerplayer.h"
 #include "server/gentleplayer.h"
 #include "server/rizilevel.h"
@@ -21,14 +21,12 @@
 #include "server/hostconfig.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <array>
-#include <deque>
 #include <memory>
 
 class TDictn;
@@ -39,7 +37,7 @@ struct TSeat
     // reads them as text, so no two names can merge on the way through.
     QByteArray name;
     bool connected = false;
-    TSock *sock = nullptr;
+    glyphon::ConnectionHub::ConnectionId conn = 0; // 0 while empty
     qint32 score = 0;
     bool watching = false;
     QByteArray botname;
@@ -57,15 +55,15 @@ class TServer : public QObject
 public:
     static constexpr int SeatCount = 11;        // seats[1..11]
     static constexpr int MaxSeats = 9;          // 1 and 2 play, 3..9 watch
-    static constexpr int MaxQueuedPerConnection = 256;
-    static constexpr qsizetype MaxUnsentBytes = 1024 * 1024;
-    static constexpr int DispatchIntervalMs = 10;
+    static constexpr int MaxQueuedPerConnection = glyphon::ConnectionHub::DefaultMaxQueued;
+    static constexpr qsizetype MaxUnsentBytes = glyphon::ConnectionHub::DefaultMaxUnsentBytes;
+    static constexpr int DispatchIntervalMs = glyphon::ConnectionHub::DefaultDispatchMs;
     // A connection must log in this soon after taking its seat, or it goes:
     // otherwise silent connections could hold every seat.
     static constexpr int DefaultLoginTimeoutMs = glyphon::HostConfig::DefaultLoginTimeoutMs;
     // Connections from one address that may wait for their login at once;
     // logged-in ones are not counted (several players may share a router).
-    static constexpr int MaxWaitingPerAddress = 2;
+    static constexpr int MaxWaitingPerAddress = glyphon::ConnectionHub::DefaultMaxWaitingPerAddress;
     // The origin of a request made by the program that owns the server (a
     // game started from its command line), not by any connection.
     static constexpr int LocalRequest = 0;
@@ -73,7 +71,7 @@ public:
     explicit TServer(const glyphon::HostConfig &config = {}, QObject *parent = nullptr);
     ~TServer() override;
 
-    // Components.
+    // Components. Sock1, tempsock and socktimer are the hub's.
     TSock *Sock1 = nullptr;     // listening socket; the owner sets Listen
     TSock *tempsock = nullptr;  // never opened: carries the handlers of accepted sockets
     QTimer *socktimer = nullptr;
@@ -106,8 +104,10 @@ public:
     int botSpeed() const { return m_botSpeed; }
     int botDelayMs() const;
     // Applies to the connections already waiting too.
-    void setLoginTimeoutMs(int ms);
-    int loginTimeoutMs() const { return m_loginTimeoutMs; }
+    void setLoginTimeoutMs(int ms) { m_hub->setLoginTimeoutMs(ms); }
+    int loginTimeoutMs() const { return m_hub->loginTimeoutMs(); }
+    glyphon::ConnectionHub &hub() { return *m_hub; }
+    const glyphon::ConnectionHub &hub() const { return *m_hub; }
 
     // How Rizi plays each player seat (Classic unless set).
     void setRiziLevel(int seat, glyphon::RiziLevel level);
@@ -120,14 +120,14 @@ public:
     // against the words played and the dictionary; nullopt when none fits.
     std::optional<glyphon::RiziMove> strongMove(int seat);
 
-    // Socket and timer handlers.
-    void Sock1Accept(TSock *sender);
-    void Sock1Read(TSock *sender, int count);
-    void tempsockDisconnect(TSock *sender);
-    void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg);
-    void socktimerTimer();
+    // Socket and timer handlers, as the hub runs them.
+    void Sock1Accept(TSock *) { m_hub->accept(); }
+    void Sock1Read(TSock *sender, int) { m_hub->read(sender); }
+    void tempsockDisconnect(TSock *sender) { m_hub->peerClosed(sender); }
+    void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg) { m_hub->info(sender, info, msg); }
+    void socktimerTimer() { m_hub->tick(); }
     // The dispatch tick's length (DispatchIntervalMs unless a test slows it).
-    void setDispatchMs(int ms);
+    void setDispatchMs(int ms) { m_hub->setDispatchMs(ms); }
     void timer_breaksTimer();
     void computertimerTimer();
 
@@ -166,8 +166,8 @@ public:
     bool computerMoving() const { return m_game.computerMoving(); }
 
     // Introspection for owners, tests and benchmarks.
-    int queuedMessages() const;
-    qsizetype pendingOutput() const;
+    int queuedMessages() const { return m_hub->queuedMessages(); }
+    qsizetype pendingOutput() const { return m_hub->pendingOutput(); }
     QByteArray loadstatsMessage(int seat) const;
 
 signals:
@@ -188,35 +188,13 @@ signals:
     void gameWon(int seat, const QString &name);
 
 private:
-    struct Connection
-    {
-        TSock *sock = nullptr; // cleared once the socket has closed
-        int seat = 0;
-        glyphon::MessagePump::ConnectionId id = 0;
-        QString address;       // the peer's, as accepted
-        qint64 acceptedAt = 0; // on m_clock
-        bool closing = false; // being dropped: nothing more goes to or comes from it
-    };
-    using ConnectionPtr = std::shared_ptr<Connection>;
-
-    ConnectionPtr connectionOf(const TSock *sock) const { return m_connections.value(sock); }
-    void drop(const ConnectionPtr &conn, const QString &why);
-    void forgetQueued(int seat);
-    bool isSendable(int seat) const;
+    using ConnectionId = glyphon::ConnectionHub::ConnectionId;
+    void seatConnection(ConnectionId id);
+    void freeSeat(ConnectionId id, int seat, const QString &address);
     void loadCandidates();
-    void dispatch(glyphon::MessagePump::ConnectionId from, const QByteArray &message);
-    void refuse(TSock *sock, const QString &why);
-    int waitingFrom(const QString &address) const;
-    void expireLogins();
+    void dispatch(int fromSeat, const QByteArray &message);
 
-    QHash<const TSock *, ConnectionPtr> m_connections; // live sockets only
-    // Every connection that is live or still has messages queued.
-    QHash<glyphon::MessagePump::ConnectionId, ConnectionPtr> m_byId;
-    glyphon::MessagePump::ConnectionId m_lastConnectionId = 0;
-    glyphon::MessagePump *m_pump = nullptr;
-    QElapsedTimer m_clock;
-    QTimer *m_loginWatch = nullptr; // runs while a connection waits for its login
-    int m_loginTimeoutMs = DefaultLoginTimeoutMs;
+    glyphon::ConnectionHub *m_hub = nullptr;
     int m_tickMs = 1000;
     int m_botSpeed = 1000;
     std::array<glyphon::RiziLevel, 3> m_riziLevels{glyphon::RiziLevel::Classic, glyphon::RiziLevel::Classic,

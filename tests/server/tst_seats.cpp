@@ -111,7 +111,7 @@ void TstSeats::leavingTellsTheOthersOnly()
     QVERIFY(!seat.connected);
     QVERIFY(seat.name.isEmpty());
     QVERIFY(!seat.watching);
-    QVERIFY(!seat.sock);
+    QVERIFY(!seat.conn);
     QCOMPARE(seat.botname, QByteArray("Rizi"));
     // Nothing else followed, and the others are served as before.
     QVERIFY(bob->sync().isEmpty());
@@ -150,7 +150,7 @@ void TstSeats::resetConnectionFreesSeat()
 
     QCOMPARE(bob->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+2+Ann"));
     QVERIFY(!f.server().seats[2].connected);
-    QVERIFY(!f.server().seats[2].sock);
+    QVERIFY(!f.server().seats[2].conn);
     // Broadcasts after it reach the rest and skip the gone seat.
     f.server().broadcast(glyphon::buildMessage("CMD_endround", {QByteArray()}));
     QCOMPARE(bob->waitFor("CMD_endround"), QByteArray("CMD_endround+"));
@@ -224,7 +224,7 @@ void TstSeats::connectionsAreProbedWhenIdle()
 {
     ServerFixture f;
     f.player("ann");
-    const int fd = f.server().seats[1].sock->handle();
+    const int fd = f.server().hub().socket(f.server().seats[1].conn)->handle();
     const auto option = [fd](int level, int name) {
         int value = -1;
         socklen_t size = sizeof value;
@@ -291,7 +291,7 @@ void TstSeats::laterArrivalsKeepTheFirstDeadline()
     while (dropped.isEmpty() && later.size() < 8) {
         later.push_back(std::make_unique<TestClient>());
         QVERIFY(later.back()->join(f.port(), loopback(3 + int(later.size()))) > 0);
-        QTest::qWaitFor([&] { return !dropped.isEmpty(); }, 300);
+        spinUntil([&] { return !dropped.isEmpty(); }, 300);
     }
     QVERIFY(!dropped.isEmpty());
     QCOMPARE(dropped.at(0).at(1).toString(), loopback(2));

@@ -1,0 +1,39 @@
+#pragma once
+// CloseLog: the lines about closed connections, once per address, reason and
+// minute, so that a peer who repeats a fault thousands of times cannot fill
+// the disk. A repeat written after its minute says how many were held back;
+// what a storm that has stopped left unsaid is reported within about ten
+// seconds of its minute's end.
+
+#include "server/logthrottle.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace glyphon {
+
+class CloseLog : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CloseLog(QObject *parent = nullptr);
+
+    // line is written unless a line about address and why was written in the
+    // last minute.
+    void note(const QString &address, const QString &why, const QString &line);
+
+signals:
+    void lineReady(const QString &line);
+
+private:
+    void reportHeld();
+
+    LogThrottle m_throttle;
+    QElapsedTimer m_uptime;
+    // Runs only while something is held back.
+    QTimer m_heldWatch;
+};
+
+} // namespace glyphon
