@@ -10,7 +10,7 @@
 
 #include "chat/chatinput.h"
 #include "client/glyphoncontext.h"
-#include "board/wordbuilder.h"
+#include "session/clientsession.h"
 #include "client/tchat.h"
 #include "board/tilewidget.h"
 #include "settings/userfiles.h"
@@ -122,7 +122,7 @@ int main(int argc, char **argv)
                 context.tallylist->listbox_tally->setCurrentRow(0);
             }
             ready = true;
-        } else if (chat->myTurn() && chat->word()->wordcount() == 0 && server->game().currentPlayer() == 1
+        } else if (chat->myTurn() && chat->session()->chosen().isEmpty() && server->game().currentPlayer() == 1
                    && server->game().inTurn()) {
             const auto word = server->listbox_words.computerplay(
                 server->board(), 1, [server](const QString &w) { return server->checkforused(w); }, server->random());

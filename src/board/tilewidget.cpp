@@ -28,8 +28,8 @@ void TileWidget::setHolder(const QString &holder)
 
 void TileWidget::describe()
 {
-    const glyphon::BoardTile shown = m_gap && m_tag != 4 ? glyphon::BoardTile{} : m_tile;
-    setAccessibleName(glyphon::tileAccessibleName(m_position, shown, m_holder, m_gap && m_tag == 4, m_lastMoveSlot != 0));
+    const glyphon::BoardTile shown = m_gap && !m_chosen ? glyphon::BoardTile{} : m_tile;
+    setAccessibleName(glyphon::tileAccessibleName(m_position, shown, m_holder, m_chosen, m_lastMoveSlot != 0));
 }
 
 void TileWidget::showTile(const glyphon::BoardTile &tile, int slot)
@@ -37,6 +37,7 @@ void TileWidget::showTile(const glyphon::BoardTile &tile, int slot)
     m_tile = tile;
     m_slot = slot;
     m_gap = false;
+    m_chosen = false;
     describe();
     update();
 }
@@ -53,6 +54,15 @@ void TileWidget::setLastMoveSlot(int slot)
 void TileWidget::showGap()
 {
     m_gap = true;
+    m_chosen = false;
+    describe();
+    update();
+}
+
+void TileWidget::showChosen()
+{
+    m_gap = true;
+    m_chosen = true;
     describe();
     update();
 }

@@ -20,15 +20,15 @@ public:
     int position() const { return m_position; }
     QString hint() const { return toolTip(); }
 
-    // 4 while the tile is in the word being built, otherwise its owner.
-    int tag() const { return m_tag; }
-    void setTag(int tag) { m_tag = tag; }
-
     // Paints tile in colour slot slot (the drawtile rule of TilePainter).
     void showTile(const glyphon::BoardTile &tile, int slot);
-    // An empty picture: the tile has been taken into the word.
+    // An empty picture with nothing to tell.
     void showGap();
     bool isGap() const { return m_gap; }
+    // An empty picture: the tile shown last is in the word being built,
+    // and its description says so.
+    void showChosen();
+    bool isChosen() const { return m_chosen; }
     // Outlined as part of the last accepted word, in colour slot slot (1 or
     // 2; 0 no outline). Drawn over the picture, along its edge only.
     void setLastMoveSlot(int slot);
@@ -53,8 +53,8 @@ protected:
 
 private:
     int m_position;
-    int m_tag = 0;
     bool m_gap = true;
+    bool m_chosen = false;
     glyphon::BoardTile m_tile;
     int m_slot = 0;
     int m_lastMoveSlot = 0;

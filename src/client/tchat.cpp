@@ -172,15 +172,7 @@ void Tchat::createBoardControls()
     connect(button_submit, &PictureButton::clicked, this, &Tchat::hitdone);
     connect(button_start, &PictureButton::clicked, this, &Tchat::button_startClick);
 
-    glyphon::WordBuilder::Hooks keys;
-    keys.choose = [this](int position) { image_word51MouseUp(tileAt(position), Qt::LeftButton); };
-    keys.takeBack = [this] { label_wordClick(); };
-    keys.submit = [this] { hitdone(); };
-    keys.clear = [this] { hitclear(); };
-    keys.shownWord = [this] { return label_word->text(); };
-    keys.say = [this](const QString &text) { statusLine(text); };
-    keys.refusedSound = [this] { playsounds(QStringLiteral("badword")); };
-    m_word = std::make_unique<glyphon::WordBuilder>(*m_game, std::move(keys));
+    m_word = std::make_unique<glyphon::WordBuilder>(*m_session);
 
     panel_help = new QuickInstructionsPanel(panel_board); // starts hidden
     panel_help->image_instructions->setArt(&m_context.art);

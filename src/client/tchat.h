@@ -258,9 +258,6 @@ public:
     void loadchecklist();
     void ViewTally1Click();
 
-    // The tiles chosen for the word, and spelling it with the keyboard.
-    glyphon::WordBuilder *word() const { return m_word.get(); }
-
     // Wires the side windows once the context has created them all.
     void connectSideWindows();
 
@@ -291,8 +288,6 @@ private:
     void showMessageBox(const QString &text);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void announceOwnTurnOrOther();
-    void putBackTile(int position);
-    void putBackChosenTiles();
     void redrawTiles(const QList<int> &positions);
     QString tileHolder(int owner) const;
     void describeForReaders();
@@ -305,7 +300,7 @@ private:
     QStringList m_params;
     bool m_shown = false;
     glyphon::ClosingCoordinator *m_closer = nullptr;
-    std::unique_ptr<glyphon::WordBuilder> m_word;
+    std::unique_ptr<glyphon::WordBuilder> m_word; // the keys that spell
     glyphon::TurnClock *m_clock = nullptr;
     glyphon::PlayWithOthers *m_lobby = nullptr;
     // Announces the game and opens the router's port while this copy hosts

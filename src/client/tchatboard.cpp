@@ -10,7 +10,7 @@
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "board/wordbuilder.h"
-#include "dictionary/letters.h"
+#include "session/clientsession.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,17 +23,6 @@
 
 using glyphon::fromWire;
 
-namespace {
-
-QString capitalOf(int letterCode)
-{
-    QString letter;
-    LetterOfCode(letterCode, letter);
-    return letter.toUpper();
-}
-
-} // namespace
-
 void Tchat::drawtile(int position)
 {
     TileWidget *tile = tileAt(position);
@@ -43,6 +32,8 @@ void Tchat::drawtile(int position)
     const int me = m_game->mySeat();
     tile->setHolder(tileHolder(record.owner));
     tile->showTile(record, glyphon::viewcolour(record.owner, me));
+    if (m_session->isChosen(position))
+        tile->showChosen();
     const glyphon::LastMove &last = m_game->lastMove();
     tile->setLastMoveSlot(last.contains(position) ? glyphon::viewcolour(last.seat(), me) : 0);
 }
@@ -80,7 +71,7 @@ void Tchat::startthegame(const glyphon::msg::StartGame &m)
     if (m_game->gameStarted(m))
         statusLine(QStringLiteral("I am Rizi the bot. Good Luck!"));
 
-    label_word->clear();
+    m_session->dropWord();
     m_clock->setTurnLength(m_game->turnLength());
 }
 
@@ -94,9 +85,6 @@ void Tchat::roundstart(const glyphon::msg::RoundStart &m)
 
 void Tchat::theletters(const glyphon::msg::TheLetters &m)
 {
-    for (const glyphon::msg::TileGroup &group : m.tiles)
-        if (TileWidget *tile = tileAt(group.position))
-            tile->setTag(0);
     m_game->lettersDealt(m);
 }
 
@@ -129,7 +117,6 @@ void Tchat::getnextplayer(const glyphon::msg::NextPlayer &m)
     m_game->turnStarted(m);
     m_cards->showTurnOf(m.seat, m_game->mySeat());
     announceOwnTurnOrOther();
-    m_word->startTurn();
     m_clock->setTimeleft(m_game->turnLength());
     m_clock->restart();
 }
@@ -146,8 +133,7 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
     m_clock->setTimeleft(int(std::max<qint64>(qint64(m.pauseTicks) - 4, std::numeric_limits<int>::min())));
     m_game->stateLoaded(m);
     // Tiles chosen before the message go back, in their holders' colours now.
-    putBackChosenTiles();
-    label_word->clear();
+    m_session->dropWord();
     m_clock->setTurnLength(m_game->turnLength());
     m_cards->showTurnOf(m.currentplayer, m_game->mySeat());
     if (m.pending == glyphon::PaceAction::TimeUp) {
@@ -179,23 +165,7 @@ void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
         hitdone();
         return;
     }
-    if (sender->tag() == 4)
-        return;
-    if (m_word->full())
-        return;
-    const int position = sender->hint().toInt();
-    if (!glyphon::isTilePosition(position))
-        return;
-    const glyphon::TCell &record = m_game->board()[position];
-    if (!glyphon::canUse(record, m_game->mySeat())) {
-        playsounds(QStringLiteral("badword"));
-        showMessageBox(QStringLiteral("letter is locked"));
-        return;
-    }
-    sender->setTag(4);
-    sender->showGap();
-    m_word->add(position);
-    label_word->setText(label_word->text() + capitalOf(record.letter));
+    m_session->chooseTile(sender->position());
 }
 
 void Tchat::label_wordClick()
@@ -205,28 +175,7 @@ void Tchat::label_wordClick()
         button_clear->hide();
         return;
     }
-    if (m_word->wordcount() == 0)
-        return;
-    putBackTile(m_word->takeLast());
-    QString word = label_word->text();
-    word.chop(1);
-    label_word->setText(word);
-    playsounds(QStringLiteral("clear"));
-}
-
-// A chosen tile (a gap on the board) shows its letter again.
-void Tchat::putBackTile(int position)
-{
-    if (TileWidget *tile = tileAt(position)) {
-        tile->setTag(m_game->board()[position].owner);
-        drawtile(position);
-    }
-}
-
-void Tchat::putBackChosenTiles()
-{
-    for (int position : m_word->takeAll())
-        putBackTile(position);
+    m_session->takeBack();
 }
 
 void Tchat::hitclear()
@@ -235,29 +184,16 @@ void Tchat::hitclear()
         button_submit->hide();
         button_clear->hide();
     }
-    if (m_word->wordcount() == 0)
-        return;
-    putBackChosenTiles();
-    label_word->clear();
-    playsounds(QStringLiteral("clear"));
+    m_session->clearWord();
 }
 
 void Tchat::hitdone()
 {
-    m_word->forgetRefusedLetter();
     if (!myTurn()) {
         button_submit->hide();
         button_clear->hide();
-        return;
     }
-    if (m_word->wordcount() < 2) {
-        showMessageBox(QStringLiteral("You must create a word first"));
-        return;
-    }
-    if (isconnected())
-        sendMessage(glyphon::msg::SubmitIt{m_game->mySeat(), m_word->positions()}.encode());
-    // No more input until the server answers.
-    m_game->closeInput();
+    m_session->submitWord();
 }
 
 void Tchat::turntimeTimer()

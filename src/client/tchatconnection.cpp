@@ -236,6 +236,13 @@ void Tchat::bindSession()
     connect(m_session, &ClientSession::hostUnreachable, this, [this] {
         m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress()));
     });
+    connect(m_session, &ClientSession::wordChanged, this, [this](const QList<int> &positions) {
+        label_word->setText(m_session->wordText());
+        redrawTiles(positions);
+    });
+    connect(m_session, &ClientSession::statusLine, this, &Tchat::statusLine);
+    connect(m_session, &ClientSession::soundCue, this, &Tchat::playsounds);
+    connect(m_session, &ClientSession::refusal, this, &Tchat::showMessageBox);
     connect(m_session, &ClientSession::seatOffered, this, &Tchat::sendloginfo);
     connect(m_session, &ClientSession::chatLine, this, &Tchat::chatrecieved);
     connect(m_session, &ClientSession::soundPlayed, this, &Tchat::playasound);

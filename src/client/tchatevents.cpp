@@ -26,10 +26,6 @@ void Tchat::hisword(const glyphon::msg::HisWord &m)
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    for (int position : m.positions)
-        if (TileWidget *tile = tileAt(position))
-            tile->setTag(m.seat);
-    label_word->clear();
     const QString word = fromWire(m.word);
     label_status->setText(shownName(m.seat) + QStringLiteral(" made: ") + word);
     QPlainTextEdit *list = m.seat == 1 ? memo_thewords1 : memo_thewords2;

@@ -22,8 +22,7 @@ void Tchat::createReconnector()
     hooks.mayReconnect = [this] { return !ishost() && isconnected() && m_game->iPlay() && !m_closer->closing(); };
     hooks.mySeat = [this] { return m_game->mySeat(); };
     hooks.pauseTurn = [this] {
-        putBackChosenTiles();
-        label_word->clear();
+        m_session->dropWord();
         m_game->closeInput();
         turntime->stop();
     };

@@ -49,14 +49,9 @@ bool Tchat::loadgrouptiles(const QString &name)
     }
     const QAction *item = m_tileSets->item(name);
     settings.tiles = item ? item->text() : name;
-    for (int row = 1; row <= 6; ++row) {
-        for (int col = 1; col <= 6; ++col) {
-            const int position = row * 10 + col;
-            // A tile taken into the word stays a gap.
-            if (tileAt(position) && tileAt(position)->tag() != 4)
-                drawtile(position);
-        }
-    }
+    // A tile taken into the word stays a gap.
+    for (int position : glyphon::tilePositions())
+        drawtile(position);
     m_cards->paintMarkers(m_game->mySeat());
     m_cards->keepReadable();
     return true;

@@ -18,6 +18,20 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
         if (!m_connected)
             emit hostUnreachable();
     });
+    // The word being built ends with the turn, with a word the host took,
+    // and for tiles dealt anew; connected first, so the view's handlers
+    // find it done.
+    connect(this, &ClientSession::nextPlayer, this, &ClientSession::startTurn);
+    connect(this, &ClientSession::wordAccepted, this, [this](const msg::HisWord &m) {
+        if (ClientGame::isPlayerSeat(m.seat))
+            dropWord();
+    });
+    connect(this, &ClientSession::lettersDealt, this, [this](const msg::TheLetters &m) {
+        QList<int> dealt;
+        for (const msg::TileGroup &group : m.tiles)
+            dealt.append(group.position);
+        takeTiles(dealt);
+    });
 }
 
 ClientSession::~ClientSession()

@@ -11,6 +11,7 @@
 #include "core/messages.h"
 
 #include <QByteArray>
+#include <QChar>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -61,7 +62,48 @@ public:
     // Hands one message to the signal its name says; false when it went nowhere.
     bool dispatch(const QByteArray &message);
 
+    // --- The word being built during the own turn --------------------------
+    // The tiles chosen, in order.
+    const QList<int> &chosen() const { return m_chosen; }
+    bool isChosen(int position) const { return m_chosen.contains(position); }
+    bool wordFull() const { return m_chosen.size() >= MaxSubmissionTiles; }
+    // The chosen tiles' letters in capitals.
+    QString wordText() const;
+    // A left click on the tile: a usable tile not in the word yet joins it
+    // during the own turn; a locked one is refused aloud.
+    void chooseTile(int position);
+    // The last tile back (Backspace, a click on the word).
+    void takeBack();
+    // Every chosen tile back (Escape, CLEAR).
+    void clearWord();
+    // SUBMIT: a word of two tiles at least goes to the host; no more input
+    // until it answers.
+    void submitWord();
+    // The chosen tiles go back without a sound: what the host says now
+    // replaces the turn.
+    void dropWord();
+
+    // --- Spelling with the keyboard ---------------------------------------
+    // A game runs, this copy plays, and the turn is another's.
+    bool waitingForOwnTurn() const;
+    // A letter typed before the own turn: not kept, and said so once a turn.
+    void typedTooEarly();
+    // No usable tile carries the letter: said aloud, and the next Enter
+    // does not send what is left of the word.
+    void letterRefused(QChar letter);
+    // Enter: submits, unless a letter was refused since; then it warns once.
+    void enterTyped();
+    // Backspace and Escape mean the word as it now stands.
+    void forgetRefusedLetter() { m_refusedLetter = QChar(); }
+
 signals:
+    // Tiles that joined or left the word; the word's text may have changed.
+    void wordChanged(const QList<int> &positions);
+    // A line for the chat pane's status, a sound to play, a box to show.
+    void statusLine(const QString &text);
+    void soundCue(const QString &name);
+    void refusal(const QString &text);
+
     // The socket's news, as TSock reports it.
     void socketInfo(TSocketInfo info, const QString &text);
     // A joiner got no seat in time, or its line failed before one came.
@@ -91,6 +133,9 @@ signals:
     void statsLoaded(const msg::LoadStats &m);
 
 private:
+    void startTurn();
+    void takeTiles(const QList<int> &positions);
+
     ServerLink *m_link;
     ClientGame *m_game;
     QString m_gamePort;
@@ -99,6 +144,9 @@ private:
     bool m_connected = false;
     bool m_host = false;
     bool m_solo = false;
+    QList<int> m_chosen;
+    QChar m_refusedLetter;        // a typed letter had no tile; Enter warns once
+    bool m_toldTooEarly = false;  // letters typed before the own turn were reported
 };
 
 } // namespace glyphon

@@ -25,9 +25,11 @@ private slots:
         QCOMPARE(last.objectName(), QStringLiteral("image_word66"));
         QCOMPARE(first.size(), QSize(44, 44));
 
-        QCOMPARE(first.tag(), 0);
-        first.setTag(4);
-        QCOMPARE(first.tag(), 4);
+        QVERIFY(!first.isChosen());
+        first.showChosen();
+        QVERIFY(first.isChosen() && first.isGap());
+        first.showGap();
+        QVERIFY(!first.isChosen());
 
         QSignalSpy spy(&first, &TileWidget::mouseUp);
         QTest::mouseClick(&first, Qt::LeftButton);

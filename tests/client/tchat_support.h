@@ -4,7 +4,8 @@
 // answer themselves, and a way to find a word on the server's board.
 
 #include "board/turnclock.h"
-#include "board/wordbuilder.h"
+#include "core/rules.h"
+#include "session/clientsession.h"
 #include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"

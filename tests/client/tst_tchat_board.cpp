@@ -166,8 +166,8 @@ void TestTchatBoard::colourSlots()
     // The frame follows the holder's slot: a light frame on a dark tile
     // differs from a dark frame on a light one.
     QVERIFY(shown(m_chat, 11) != shown(m_chat, 21));
-    QCOMPARE(m_chat->tileAt(12)->tag(), 1);
-    QCOMPARE(m_chat->tileAt(22)->tag(), 2);
+    QCOMPARE(m_chat->game()->board()[12].owner, 1);
+    QCOMPARE(m_chat->game()->board()[22].owner, 2);
     QCOMPARE(m_chat->memo_thewords2->toPlainText(), QStringLiteral("AA (2)"));
     QCOMPARE(m_chat->label_bonus2->text(), QStringLiteral("+2"));
 
@@ -224,7 +224,7 @@ void TestTchatBoard::countdown()
     // Out of time: no more input, even before the server's time-up.
     QCOMPARE(m_chat->game()->turn(), 0);
     clickTiles(m_chat, {11});
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     m_chat->turntimeTimer();
     QCOMPARE(m_chat->clock()->timeleft(), 0);
 
@@ -252,32 +252,32 @@ void TestTchatBoard::choosingTiles()
 
     clickTiles(m_chat, {11, 66, 12});
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("LOM"));
-    QCOMPARE(m_chat->word()->theword(), QStringList({"11", "66", "12"}));
+    QCOMPARE(m_chat->session()->chosen(), QList<int>({11, 66, 12}));
     QVERIFY(m_chat->tileAt(66)->isGap());
-    QCOMPARE(m_chat->tileAt(66)->tag(), 4);
+    QVERIFY(m_chat->tileAt(66)->isChosen());
     clickTiles(m_chat, {66}); // already in the word
-    QCOMPARE(m_chat->word()->wordcount(), 3);
+    QCOMPARE(m_chat->session()->chosen().size(), 3);
     clickTiles(m_chat, {33});
-    QCOMPARE(m_chat->word()->wordcount(), 4);
+    QCOMPARE(m_chat->session()->chosen().size(), 4);
 
     m_chat->clearSoundLog();
     clickTiles(m_chat, {44});
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("letter is locked")});
     QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("badword")});
-    QCOMPARE(m_chat->word()->wordcount(), 4);
+    QCOMPARE(m_chat->session()->chosen().size(), 4);
     QVERIFY(!m_chat->tileAt(44)->isGap());
 
     // The server reads twenty tiles at most; a 21st is refused.
     for (int p : glyphon::tilePositions())
         if (p != 44)
             clickTiles(m_chat, {p});
-    QCOMPARE(m_chat->word()->wordcount(), glyphon::WordBuilder::MaxTiles);
-    QCOMPARE(m_chat->label_word->text().size(), glyphon::WordBuilder::MaxTiles);
+    QCOMPARE(m_chat->session()->chosen().size(), glyphon::MaxSubmissionTiles);
+    QCOMPARE(m_chat->label_word->text().size(), glyphon::MaxSubmissionTiles);
 
     // A right click submits, whatever the tile.
     QTest::mouseClick(m_chat->tileAt(44), Qt::RightButton);
     QCOMPARE(m_chat->game()->turn(), 0);
-    QCOMPARE(m_chat->word()->wordcount(), glyphon::WordBuilder::MaxTiles); // still gaps until the answer
+    QCOMPARE(m_chat->session()->chosen().size(), glyphon::MaxSubmissionTiles); // still gaps until the answer
 }
 
 void TestTchatBoard::takingLettersBack()
@@ -296,20 +296,19 @@ void TestTchatBoard::takingLettersBack()
     clickTiles(m_chat, {11, 12, 13});
     QTest::mouseClick(m_chat->label_word, Qt::LeftButton);
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BC"));
-    QCOMPARE(m_chat->word()->theword(), QStringList({"11", "12"}));
+    QCOMPARE(m_chat->session()->chosen(), QList<int>({11, 12}));
     QCOMPARE(shown(m_chat, 13), expected({1, 4, 0, 0}, 0));
-    QCOMPARE(m_chat->tileAt(13)->tag(), 0);
+    QVERIFY(!m_chat->tileAt(13)->isChosen());
     QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("clear")});
 
     m_chat->hitclear();
     QCOMPARE(m_chat->soundLog(), QStringList({"clear", "clear"}));
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QVERIFY(m_chat->label_word->text().isEmpty());
     // Each tile back with its holder's colour (seat 2 is light here) and frame.
     QCOMPARE(shown(m_chat, 11), expected({0, 2, 1, 2}, 1));
     QCOMPARE(shown(m_chat, 12), expected({2, 3, 0, 1}, 2));
-    QCOMPARE(m_chat->tileAt(11)->tag(), 2);
-    QCOMPARE(m_chat->tileAt(12)->tag(), 1);
+    QVERIFY(!m_chat->tileAt(11)->isChosen() && !m_chat->tileAt(12)->isChosen());
 }
 
 void TestTchatBoard::outsideTheOwnTurn()
@@ -317,7 +316,7 @@ void TestTchatBoard::outsideTheOwnTurn()
     m_chat->game()->loggedIn({1});
     feed(m_chat, loadstats(2, {}));
     clickTiles(m_chat, {11});
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
 
     // The countdown ran out with tiles chosen: Clear still puts them back.
     feed(m_chat, "CMD_nextplayer+1+");
@@ -327,7 +326,7 @@ void TestTchatBoard::outsideTheOwnTurn()
     QCOMPARE(m_chat->game()->turn(), 0);
     QVERIFY(m_chat->button_clear->isVisibleTo(m_chat));
     m_chat->hitclear();
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QVERIFY(!m_chat->tileAt(11)->isGap());
     QVERIFY(!m_chat->button_clear->isVisibleTo(m_chat));
     QVERIFY(!m_chat->button_submit->isVisibleTo(m_chat));
@@ -396,13 +395,13 @@ void TestTchatBoard::keyboardSpelling()
     // opponent; tile 15 is an e.
     feed(m_chat, loadstats(2, {{11, {2, 1}}, {12, {2, 2}}, {13, {2, 0}}, {14, {2, 2, 0, 1}}, {15, {5}}}));
     typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->word()->wordcount(), 0); // not the own turn
+    QCOMPARE(m_chat->session()->chosen().size(), 0); // not the own turn
 
     feed(m_chat, "CMD_nextplayer+1+");
     QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
     for (int i = 0; i < 4; ++i)
         typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->word()->theword(), QStringList({"13", "12", "11"}));
+    QCOMPARE(m_chat->session()->chosen(), QList<int>({13, 12, 11}));
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
     QVERIFY(boxes.texts.isEmpty()); // the locked b is passed over, not clicked
     // The fourth b has no tile left: said, not dropped in silence.
@@ -418,7 +417,7 @@ void TestTchatBoard::keyboardSpelling()
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BBB"));
     QVERIFY(!m_chat->tileAt(15)->isGap());
     typeKey(m_chat, Qt::Key_Escape);
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QVERIFY(!m_chat->tileAt(13)->isGap());
 
     typeLetter(m_chat, 'b');
@@ -439,7 +438,7 @@ void TestTchatBoard::keyboardLeavesTheChatAlone()
     feed(m_chat, loadstats(1, {{11, {2}}}));
     m_chat->mychat->setFocus();
     typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QCOMPARE(m_chat->mychat->text(), QStringLiteral("b"));
 
     // A new own turn does not pull the keyboard away from a half-typed line.
@@ -448,7 +447,7 @@ void TestTchatBoard::keyboardLeavesTheChatAlone()
     typeKey(m_chat, Qt::Key_Escape);
     QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
     typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->word()->wordcount(), 1);
+    QCOMPARE(m_chat->session()->chosen().size(), 1);
     QCOMPARE(m_chat->mychat->text(), QStringLiteral("b"));
 
     // With an empty input the turn takes the keyboard back.
@@ -475,7 +474,7 @@ void TestTchatBoard::smileyLeavesTheKeyboardInTheChat()
     for (char c : {'c', 'o', 'o', 'l'})
         typeLetter(m_chat, c);
     typeKey(m_chat, Qt::Key_Return);
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QCOMPARE(m_chat->mychat->text(), smiley + QStringLiteral("cool"));
 }
 
@@ -498,7 +497,7 @@ void TestTchatBoard::turnLeavesATypedLineInAnInactiveWindow()
     QVERIFY(QTest::qWaitForWindowActive(m_chat));
     typeLetter(m_chat, 'i');
     QCOMPARE(m_chat->mychat->text(), QStringLiteral("hi"));
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
 }
 
 void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
@@ -511,7 +510,7 @@ void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
     QTest::mouseClick(done, Qt::LeftButton);
     QVERIFY(!m_chat->panel_help->isVisible());
     typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->word()->wordcount(), 1);
+    QCOMPARE(m_chat->session()->chosen().size(), 1);
     QCOMPARE(m_chat->mychat->text(), QString::fromLatin1(Tchat::Placeholder));
 }
 
@@ -639,10 +638,10 @@ void TestTchatBoard::backFromAReconnection()
     QCOMPARE(m_chat->button_clear->isVisible(), buttons);
     QCOMPARE(m_chat->turntime->isActive(), action == 4);
     QCOMPARE(m_chat->myTurn(), buttons);
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QCOMPARE(m_chat->label_word->text(), QString());
     QVERIFY(!m_chat->tileAt(11)->isGap());
-    QCOMPARE(m_chat->tileAt(11)->tag(), 2); // its holder now
+    QVERIFY(!m_chat->tileAt(11)->isChosen()); // shown in its holder's colour now
 }
 
 void TestTchatBoard::thePauseBeforeTheOwnTurn()
@@ -663,14 +662,14 @@ void TestTchatBoard::thePauseBeforeTheOwnTurn()
     m_chat->panel_board->setFocus();
     typeLetter(m_chat, 'a');
     typeLetter(m_chat, 'a');
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     // Refused aloud, once for the pause.
     const QString early = QStringLiteral("It is not your turn yet: letters typed now are not taken.");
     QCOMPARE(chatText(m_chat).count(early), 1);
     feed(m_chat, "CMD_nextplayer+1");
     QVERIFY(m_chat->myTurn());
     typeLetter(m_chat, 'a');
-    QCOMPARE(m_chat->word()->wordcount(), 1);
+    QCOMPARE(m_chat->session()->chosen().size(), 1);
 }
 
 void TestTchatBoard::enterAfterARefusedLetter_data()

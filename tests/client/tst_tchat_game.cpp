@@ -113,7 +113,7 @@ void TestTchatGame::acceptedWordIsShown()
     for (int p : *word) {
         QVERIFY(!m_chat->tileAt(p)->isGap());
         QCOMPARE(m_chat->game()->board()[p].owner, 1);
-        QCOMPARE(m_chat->tileAt(p)->tag(), 1);
+        QVERIFY(!m_chat->tileAt(p)->isChosen());
     }
 }
 
@@ -130,7 +130,7 @@ void TestTchatGame::unknownWordKeepsTheTiles()
                  QStringLiteral("Oops! ") + letters.toLower() + QStringLiteral(" is not a valid word."));
     QCOMPARE(m_chat->game()->turn(), 1);
     QCOMPARE(m_chat->label_word->text(), letters);
-    QCOMPARE(m_chat->word()->wordcount(), 2);
+    QCOMPARE(m_chat->session()->chosen().size(), 2);
     for (int p : *tiles)
         QVERIFY(m_chat->tileAt(p)->isGap());
     QCOMPARE(m_chat->soundLog().last(), QStringLiteral("badword"));
@@ -153,7 +153,7 @@ void TestTchatGame::lockedTileOfTheOtherSeat()
     clickTiles(m_chat, {11});
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("letter is locked")});
     QCOMPARE(m_chat->soundLog(), QStringList{QStringLiteral("badword")});
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QVERIFY(!m_chat->tileAt(11)->isGap());
     QVERIFY(m_chat->myTurn());
 }
@@ -162,9 +162,9 @@ void TestTchatGame::timeUpPutsTheTilesBack()
 {
     startSoloGame(20, 200, 30);
     clickTiles(m_chat, {11, 12});
-    QCOMPARE(m_chat->word()->wordcount(), 2);
+    QCOMPARE(m_chat->session()->chosen().size(), 2);
     QTRY_COMPARE(m_chat->label_status->text(), QStringLiteral("Time is Up."));
-    QCOMPARE(m_chat->word()->wordcount(), 0);
+    QCOMPARE(m_chat->session()->chosen().size(), 0);
     QVERIFY(m_chat->label_word->text().isEmpty());
     QVERIFY(!m_chat->tileAt(11)->isGap());
     QVERIFY(!m_chat->tileAt(12)->isGap());
@@ -178,7 +178,7 @@ void TestTchatGame::soloGameToTheWinner()
     // Play every own turn with a word the computer finds for seat 1.
     QTimer player;
     connect(&player, &QTimer::timeout, this, [this] {
-        if (!m_chat->myTurn() || m_chat->word()->wordcount() != 0 || m_server->game().currentPlayer() != 1
+        if (!m_chat->myTurn() || m_chat->session()->chosen().size() != 0 || m_server->game().currentPlayer() != 1
             || !m_server->game().inTurn())
             return;
         if (const auto word = findWord(m_server, 1)) {

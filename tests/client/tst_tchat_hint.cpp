@@ -62,7 +62,7 @@ void TestTchatHint::hintInASoloGame()
     QTRY_VERIFY(QApplication::focusWidget() == chat->mychat);
     QTest::keyClick(chat->mychat, Qt::Key_H, Qt::ControlModifier);
     QCOMPARE(chat->label_word->text(), best->word.toUpper());
-    QCOMPARE(chat->word()->positions(), best->positions);
+    QCOMPARE(chat->session()->chosen(), best->positions);
     QCOMPARE(chat->hintControl()->hintsTaken(), 1);
 
     chat->hitdone();
@@ -94,7 +94,7 @@ void TestTchatHint::greyedWhenAnotherPersonPlays()
     chat->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(chat));
     QTest::keyClick(chat, Qt::Key_H, Qt::ControlModifier);
-    QCOMPARE(chat->word()->wordcount(), 0);
+    QCOMPARE(chat->session()->chosen().size(), 0);
 }
 
 QTEST_MAIN(TestTchatHint)

@@ -235,7 +235,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     // Clicks and chat wait for the connection, and say so.
     ann->game()->turnStarted({2}); // even a turn it believes it has
     clickTiles(ann, {11});
-    QCOMPARE(ann->word()->wordcount(), 0);
+    QCOMPARE(ann->session()->chosen().size(), 0);
     ann->mychat->setText(QStringLiteral("hello"));
     ann->sendit();
     QCOMPARE(ann->mychat->text(), QStringLiteral("hello"));

@@ -4,6 +4,8 @@
 
 #include "tchat_support.h"
 
+#include "session/clientsession.h"
+
 #include "artwork/tilepainter.h"
 #include "client/seatcontrol.h"
 #include "client/tilesetmenu.h"
@@ -259,8 +261,9 @@ void TestTchatTilesAndSeats::tileSetsMenu()
     QCOMPARE(chat->tileAt(11)->picture(1).toImage(), builtin);
 
     // Choosing Ice repaints every tile and both markers at once and keeps the name.
-    chat->tileAt(66)->setTag(4);
-    chat->tileAt(66)->showGap(); // a tile in the word being built stays a gap
+    feed(chat, "CMD_nextplayer+1+");
+    chat->session()->chooseTile(66); // a tile in the word being built stays a gap
+    QVERIFY(chat->tileAt(66)->isChosen());
     chat->tileSets()->item("Ice")->trigger();
     QCOMPARE(chat->settings.tiles, QStringLiteral("Ice"));
     QCOMPARE(captions(menu), QStringList({"Classic", "Ice*", "Wood"}));

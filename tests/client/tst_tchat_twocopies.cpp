@@ -103,7 +103,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
         if (hold)
             return;
         for (Tchat *player : {cid, ann}) {
-            if (!player->myTurn() || player->word()->wordcount() != 0 || server->game().currentPlayer() != player->game()->mySeat()
+            if (!player->myTurn() || player->session()->chosen().size() != 0 || server->game().currentPlayer() != player->game()->mySeat()
                 || !server->game().inTurn())
                 continue;
             if (const auto word = findWord(server, player->game()->mySeat())) {
@@ -126,7 +126,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     hold = true;
     const auto turnUntouched = [&] {
         Tchat *inTurn = server->game().currentPlayer() == 1 ? cid : ann;
-        return !frozen && server->game().inTurn() && inTurn->myTurn() && inTurn->word()->wordcount() == 0;
+        return !frozen && server->game().inTurn() && inTurn->myTurn() && inTurn->session()->chosen().size() == 0;
     };
     QTRY_VERIFY_WITH_TIMEOUT(turnUntouched(), 10000);
     server->timer_breaks->stop();
