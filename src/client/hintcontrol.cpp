@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <utility>
 
 namespace glyphon {
 
@@ -36,6 +37,10 @@ void HintControl::attach(TServer *server)
     connect(server, &TServer::gameWon, this, refreshed);
     connect(server, &TServer::playerArrived, this, refreshed);
     connect(server, &TServer::seatFreed, this, refreshed);
+    connect(server, &TServer::strongIndexBuilt, this, [this] {
+        if (std::exchange(m_waiting, false))
+            Hint1Click();
+    });
     refresh();
 }
 
@@ -64,6 +69,11 @@ void HintControl::Hint1Click()
     refresh();
     if (!available() || !m_hooks.myTurn())
         return;
+    // Asked before the strong index is in place: answered once it is.
+    if (!m_server->strongIndex() && m_server->prepareStrong()) {
+        m_waiting = true;
+        return;
+    }
     const std::optional<RiziMove> move = m_server->strongMove(m_hooks.seat());
     if (!move) {
         m_hooks.say(QStringLiteral("No word fits the board."));

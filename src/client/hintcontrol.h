@@ -51,6 +51,7 @@ private:
     Hooks m_hooks;
     TServer *m_server = nullptr;
     int m_taken = 0;
+    bool m_waiting = false; // a hint asked for waits for the strong index
 };
 
 } // namespace glyphon

@@ -66,8 +66,6 @@ void Tchat::hostpress()
                            .arg(m_context.server->Sock1->PortName()));
         return;
     }
-    // Built now, so that no strong turn and no hint waits for it.
-    m_context.server->prepareStrong();
     m_hints->attach(m_context.server);
     // A solo game is nobody else's business; a copy hosting for others is
     // announced, and its port opened on the router if the user wants that.
@@ -77,6 +75,8 @@ void Tchat::hostpress()
         m_hosting->start(OpenPortOnRouter1->isChecked());
     }
     m_session->connectToOwnHost(m_context.server->Sock1->PortName());
+    // The own window plays seat 1, even when a joiner's connection is accepted first.
+    m_context.server->reserveSeatFor(m_session->link()->socket()->localPort());
     button_start->show();
     m_menus->StartGame1->setEnabled(true);
     m_context.spylist->setRemoveEnabled(true);

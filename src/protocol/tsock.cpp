@@ -101,6 +101,17 @@ quint16 TSock::localPort() const
     return ntohs(addr.sin_port);
 }
 
+quint16 TSock::peerPort() const
+{
+    if (m_handle < 0)
+        return 0;
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (::getpeername(m_handle, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+        return 0;
+    return ntohs(addr.sin_port);
+}
+
 void TSock::report(TSocketInfo info, const QString &msg)
 {
     if (!OnInfo)

@@ -74,6 +74,8 @@ public:
     void setTag(int tag) { m_tag = tag; }
     // The port actually bound while listening (useful with PortName "0").
     quint16 localPort() const;
+    // The peer's port of a connected or accepted socket, 0 without one.
+    quint16 peerPort() const;
     qsizetype pendingSendBytes() const { return m_sendBuffer.size(); }
     // TCP keep-alive on the connected socket: probes after idleSeconds of
     // silence, every intervalSeconds, count unanswered ones end the

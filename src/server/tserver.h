@@ -18,9 +18,11 @@
 #include "server/gentleplayer.h"
 #include "server/rizilevel.h"
 #include "server/strongindex.h"
+#include "server/strongindexbuild.h"
 #include "server/hostconfig.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -112,13 +114,27 @@ public:
     // How Rizi plays each player seat (Classic unless set).
     void setRiziLevel(int seat, glyphon::RiziLevel level);
     glyphon::RiziLevel riziLevel(int seat) const;
-    // Builds the strong index from the dictionary's word file, once; hosts
-    // call it when they start, so that no turn waits for it.
-    void prepareStrong();
+    // Starts building the strong index from the dictionary's word file on a
+    // worker thread, unless it is built or being built; strongIndexBuilt()
+    // tells when it is in place. True while it is being built. Nothing
+    // builds it before it is needed (a Strong turn, a hint) or the hosting
+    // window's own connection has logged in: starting up waits for nothing.
+    // A Strong turn whose index is not in place yet waits for it, and the
+    // turn's clock with it, so the game goes as if it had been there.
+    bool prepareStrong();
+    bool strongIndexPending() const;
+    // Null until built.
     const std::shared_ptr<const glyphon::StrongIndex> &strongIndex() const { return m_strong; }
     // The strong engine's word for seat on the board as it stands, checked
-    // against the words played and the dictionary; nullopt when none fits.
+    // against the words played and the dictionary; nullopt when none fits
+    // or the index is not in place.
     std::optional<glyphon::RiziMove> strongMove(int seat);
+
+    // Seat 1 is kept for ms for the connection from this loopback port (the
+    // hosting window's own, which connects just after listening starts): a
+    // joiner whose connection is accepted first takes the next free seat.
+    static constexpr int OwnSeatKeptMs = 3000;
+    void reserveSeatFor(quint16 peerPort, int ms = OwnSeatKeptMs);
 
     // Socket and timer handlers, as the hub runs them.
     void Sock1Accept(TSock *) { m_hub->accept(); }
@@ -186,6 +202,8 @@ signals:
     void wordRejected(int seat, int reason, const QString &word);
     void roundEnded(int round);
     void gameWon(int seat, const QString &name);
+    // The strong index has been built (null when the word file could not be read).
+    void strongIndexBuilt();
 
 private:
     using ConnectionId = glyphon::ConnectionHub::ConnectionId;
@@ -193,6 +211,11 @@ private:
     void freeSeat(ConnectionId id, int seat, const QString &address);
     void loadCandidates();
     void dispatch(int fromSeat, const QByteArray &message);
+    // The seat a new connection takes, 0 when every seat is taken.
+    int seatFor(ConnectionId id);
+    void ownSeatArrived(int seat);
+    bool strongMoveWaits();
+    void strongIndexArrived(const std::shared_ptr<const glyphon::StrongIndex> &index);
 
     glyphon::ConnectionHub *m_hub = nullptr;
     int m_tickMs = 1000;
@@ -201,6 +224,11 @@ private:
                                                    glyphon::RiziLevel::Classic};
     glyphon::GentlePlayer m_gentle;
     std::shared_ptr<const glyphon::StrongIndex> m_strong;
+    glyphon::StrongIndexBuild *m_strongBuild = nullptr; // made when first needed
+    bool m_strongWait = false; // the computer's strong move waits for the index
+    quint16 m_ownPort = 0;     // see reserveSeatFor()
+    QDeadlineTimer m_ownPortUntil;
+    int m_ownSeat = 0;
 
     // The game's view of this host: seats, dictionary, clocks, signals.
     class GameHost : public glyphon::ServerGame::Host

@@ -51,6 +51,8 @@ void TServer::findplayer()
 
 void TServer::timer_breaksTimer()
 {
+    if (m_strongWait)
+        return; // the turn's clock waits with the computer's strong move
     m_game.tick();
 }
 
@@ -86,6 +88,8 @@ bool TServer::checkforfull() const
 
 void TServer::computertimerTimer()
 {
+    if (strongMoveWaits())
+        return;
     m_game.computerTick();
 }
 
@@ -127,6 +131,7 @@ void TServer::GameHost::stopPace()
 
 void TServer::GameHost::armComputer(bool on)
 {
+    m_server.m_strongWait = false; // a move that waited belonged to a turn now over
     m_server.computertimer->stop();
     if (on) {
         m_server.computertimer->setInterval(m_server.botDelayMs());

@@ -5,6 +5,9 @@
 
 #include "dictionary/tdictn.h"
 
+#include <QTimer>
+#include <utility>
+
 using namespace glyphon;
 
 void TServer::setRiziLevel(int seat, RiziLevel level)
@@ -18,15 +21,52 @@ RiziLevel TServer::riziLevel(int seat) const
     return (seat == 1 || seat == 2) ? m_riziLevels[size_t(seat)] : RiziLevel::Classic;
 }
 
-void TServer::prepareStrong()
+bool TServer::prepareStrong()
 {
-    if (!m_strong && spell->isOpen())
-        m_strong = StrongIndex::shared(spell->filePath());
+    if (m_strong)
+        return false;
+    if (strongIndexPending())
+        return true;
+    if (!spell->isOpen())
+        return false;
+    if (!m_strongBuild) {
+        m_strongBuild = new StrongIndexBuild(this);
+        connect(m_strongBuild, &StrongIndexBuild::built, this, &TServer::strongIndexArrived);
+    }
+    return m_strongBuild->start(spell->filePath());
+}
+
+bool TServer::strongIndexPending() const
+{
+    return m_strongBuild && m_strongBuild->running();
+}
+
+void TServer::strongIndexArrived(const std::shared_ptr<const StrongIndex> &index)
+{
+    m_strong = index;
+    emit strongIndexBuilt();
+    if (std::exchange(m_strongWait, false))
+        m_game.computerTick();
+}
+
+// The computer's Strong move is due and its index is being built: the move
+// and the turn's clock wait for it (a new turn or game ends the wait), so a
+// game plays the same whatever the build's speed.
+bool TServer::strongMoveWaits()
+{
+    if (m_strongWait)
+        return true;
+    const int seat = m_game.currentPlayer();
+    if (m_strong || !m_game.inTurn() || !m_game.computerDue() || m_game.computerTicks() > 1
+        || riziLevel(seat) != RiziLevel::Strong || !prepareStrong())
+        return false;
+    computertimer->stop();
+    m_strongWait = true;
+    return true;
 }
 
 std::optional<RiziMove> TServer::strongMove(int seat)
 {
-    prepareStrong();
     if (!m_strong || (seat != 1 && seat != 2))
         return std::nullopt;
     return m_strong->bestMove(m_game.board(), seat, m_game.usedWords(), [this](const QString &word) {

@@ -7,23 +7,12 @@ using namespace glyphon;
 
 void TServer::seatConnection(ConnectionId id)
 {
-    int seat = 0;
-    if (slotsused == 0) {
-        seat = 1;
-    } else {
-        int i = 1;
-        while (i < slotsused && seats[i].connected)
-            ++i;
-        if (!seats[i].connected) {
-            seat = i;
-        } else if (i >= MaxSeats) {
-            // Every seat is taken: say so and let the connection go at once.
-            m_hub->setTag(id, i + 1);
-            m_hub->refuse(id, msg::Full{}.encode(), QStringLiteral("all %1 seats are taken").arg(MaxSeats));
-            return;
-        } else {
-            seat = slotsused + 1;
-        }
+    const int seat = seatFor(id);
+    if (seat == 0) {
+        // Every seat is taken: say so and let the connection go at once.
+        m_hub->setTag(id, slotsused + 1);
+        m_hub->refuse(id, msg::Full{}.encode(), QStringLiteral("all %1 seats are taken").arg(MaxSeats));
+        return;
     }
 
     slotsused = std::max(slotsused, seat);

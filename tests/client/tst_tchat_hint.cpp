@@ -42,7 +42,8 @@ void TestTchatHint::hintInASoloGame()
     Tchat *chat = copy->chat;
     TServer *server = copy->server;
     QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
-    QVERIFY(server->strongIndex()); // built when the window began to host
+    // Built off the window's thread once the window has logged in.
+    QTRY_VERIFY_WITH_TIMEOUT(server->strongIndex(), 20000);
     QAction *hint = chat->hintControl()->Hint1;
     QVERIFY(!hint->isEnabled());
     startGame(*copy);

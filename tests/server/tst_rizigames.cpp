@@ -69,9 +69,17 @@ void TstRiziGames::strongAndGentleTurns()
     s.timer_breaksTimer();
     s.timer_breaksTimer();
     QCOMPARE(bob->waitFor("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+"));
+    // Nothing has needed the index yet: the move starts its build and
+    // waits for it, and the turn's clock waits too.
+    QVERIFY(!s.strongIndex());
     s.computertimerTimer();
+    QVERIFY(s.strongIndexPending());
+    const int ticksLeft = s.game().pauseTicks();
+    s.timer_breaksTimer();
+    s.computertimerTimer();
+    QCOMPARE(s.game().pauseTicks(), ticksLeft);
+    QTRY_VERIFY_WITH_TIMEOUT(s.strongIndex(), 20000);
     QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+DOG+4+4+31+32+66"));
-    QVERIFY(s.strongIndex());
 
     // A Gentle seat on a board where none of its words fits lets the turn
     // pass at once, without waiting for the time to run out.

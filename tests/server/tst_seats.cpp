@@ -24,6 +24,8 @@ private slots:
     void cleanupTestCase() { m_words.reset(); }
 
     void seatsInOrderThenFull();
+    void hostingWindowKeepsSeatOne_data();
+    void hostingWindowKeepsSeatOne();
     void freedSeatIsReusedAndKeepsScore();
     void leavingTellsTheOthersOnly();
     void justWatchEndsWithTheEmptySeat();
@@ -64,6 +66,38 @@ void TstSeats::seatsInOrderThenFull()
         QVERIFY(f.server().seats[seat].connected);
     QVERIFY(!f.server().seats[10].connected);
     QVERIFY(clients[0]->sync().isEmpty());
+}
+
+void TstSeats::hostingWindowKeepsSeatOne_data()
+{
+    QTest::addColumn<int>("keptMs");
+    QTest::addColumn<int>("joinerSeat");
+    QTest::addColumn<int>("ownSeat");
+    QTest::newRow("joiner accepted first") << 60000 << 2 << 1;
+    QTest::newRow("kept too briefly") << 0 << 1 << 2;
+}
+
+void TstSeats::hostingWindowKeepsSeatOne()
+{
+    QFETCH(int, keptMs);
+    QFETCH(int, joinerSeat);
+    QFETCH(int, ownSeat);
+    ServerFixture f;
+    TServer &s = f.server();
+    TestClient own;
+    QVERIFY(own.socket().bind(QHostAddress::LocalHost, 0));
+    s.reserveSeatFor(own.socket().localPort(), keptMs);
+
+    TestClient joiner;
+    QCOMPARE(joiner.join(f.port()), joinerSeat);
+    QVERIFY(joiner.login("Ann"));
+    QCOMPARE(own.join(f.port()), ownSeat);
+    // A joiner's login builds nothing; the own window's starts the strong
+    // index, off the host's thread.
+    QVERIFY(!s.strongIndexPending() && !s.strongIndex());
+    QVERIFY(own.login("You"));
+    QCOMPARE(s.strongIndexPending() || s.strongIndex(), keptMs > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.strongIndexPending(), 20000);
 }
 
 void TstSeats::freedSeatIsReusedAndKeepsScore()
