@@ -210,7 +210,7 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::wordAccepted, &app, [&](int seat, const QString &word, int points) {
         ++accepted;
         say(QStringLiteral("  %1: %2 +%3 = %4")
-                .arg(playerLabel(server, seat), word.toUpper()).arg(points).arg(server.seats[seat].score));
+                .arg(playerLabel(server, seat), word.toUpper()).arg(points).arg(server.game().score(seat)));
     });
     QObject::connect(&server, &TServer::wordRejected, &app, [&](int seat, int reason, const QString &word) {
         ++rejected;
@@ -244,7 +244,7 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::gameWon, &app, [&](int seat, const QString &) {
         const int other = seat == 1 ? 2 : 1;
         say(QStringLiteral("Winner: %1 (%2 to %3) after %4 rounds; %5 words accepted, %6 rejected; %7 s")
-                .arg(playerLabel(server, seat)).arg(server.seats[seat].score).arg(server.seats[other].score).arg(server.game().round())
+                .arg(playerLabel(server, seat)).arg(server.game().score(seat)).arg(server.game().score(other)).arg(server.game().round())
                 .arg(accepted).arg(rejected).arg(clock.elapsed() / 1000.0, 0, 'f', 2));
         if (!quitAfterGame)
             return;

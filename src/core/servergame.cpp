@@ -30,8 +30,12 @@ PaceAction ServerGame::pendingAction() const
     return PaceAction::None;
 }
 
-void ServerGame::start(const msg::StartGame &request)
+bool ServerGame::start(int fromSeat, const msg::StartGame &request)
 {
+    if (!mayStart(fromSeat))
+        return false;
+    m_host.newGame();
+    m_scores.fill(0);
     m_host.stopPace();
     m_host.armComputer(false);
     m_computerDue = false;
@@ -42,6 +46,7 @@ void ServerGame::start(const msg::StartGame &request)
     m_round = 0;
     m_host.gameStarted(m_playToScore, m_timePerTurn);
     startRound();
+    return true;
 }
 
 void ServerGame::reset()
@@ -52,6 +57,7 @@ void ServerGame::reset()
     m_round = m_current = m_breakcount = m_computerTicks = 0;
     m_playToScore = m_timePerTurn = 0;
     m_computerDue = false;
+    m_scores.fill(0);
     m_used.clear();
 }
 
@@ -146,8 +152,8 @@ void ServerGame::endRound()
 
 void ServerGame::checkForWin()
 {
-    const int s1 = m_host.score(1);
-    const int s2 = m_host.score(2);
+    const int s1 = score(1);
+    const int s2 = score(2);
     int w = 0;
     if (s1 >= m_playToScore)
         w = 1;
@@ -207,8 +213,8 @@ void ServerGame::submit(int fromSeat, const msg::SubmitIt &request)
     }
 
     m_used.append(reading.word);
-    const int total = m_host.score(seat) + reading.points;
-    m_host.setScore(seat, total);
+    const int total = score(seat) + reading.points;
+    setScore(seat, total);
     m_board.take(seat, positions);
     m_host.broadcast(msg::HisWord{seat, toWire(reading.word.toUpper()), reading.points, total, positions}.encode());
     m_host.wordAccepted(seat, reading.word, reading.points);
@@ -241,6 +247,18 @@ void ServerGame::playerGone(int seat)
 {
     if (m_phase == Phase::Turn && seat == m_current)
         findPlayer();
+}
+
+void ServerGame::passTurn()
+{
+    if (m_phase == Phase::Turn)
+        findPlayer();
+}
+
+void ServerGame::endTurn()
+{
+    if (m_phase == Phase::Turn)
+        timeUp();
 }
 
 void ServerGame::computerTick()
@@ -279,8 +297,8 @@ msg::LoadStats ServerGame::loadStats(int seat) const
 {
     msg::LoadStats m;
     m.seat = seat;
-    m.score1 = m_host.score(1);
-    m.score2 = m_host.score(2);
+    m.score1 = score(1);
+    m.score2 = score(2);
     m.timeperturn = m_timePerTurn;
     m.playtoscore = m_playToScore;
     m.round = m_round;

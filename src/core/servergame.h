@@ -1,9 +1,11 @@
 #pragma once
-// The host's game as a state machine: the deal, the turns, the pace, the
-// word check, locks, the end of a round and the winner. It owns no socket,
-// timer or widget: its owner feeds it requests and ticks, and hears through
-// a Host what to send and when to run its clocks. The random generator and
-// the dictionary come from the owner, so a seeded game replays exactly.
+// The host's game as a state machine: who may start a game, the deal, the
+// turns, the pace, the word check, the scores, locks, the end of a round and
+// the winner. It owns no socket, timer or widget: its owner feeds it
+// requests and ticks, and hears through a Host what to send and when to run
+// its clocks. The random generator and the dictionary come from the owner,
+// so a seeded game replays exactly. Every input checks the phase itself, so
+// no request or tick can run a step out of its turn.
 
 #include "core/board.h"
 #include "core/messages.h"
@@ -12,6 +14,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <random>
 
 namespace glyphon {
@@ -20,6 +23,9 @@ class ServerGame
 {
 public:
     static constexpr int PlayerCount = 2;
+    // The origin of a request made by the program that owns the game (a
+    // game started from its command line), not by any seat.
+    static constexpr int LocalRequest = 0;
 
     enum class Phase { NoGame, Turn, PauseBeforeTurn, PauseBeforeWinnerTest, PauseBeforeRound };
 
@@ -41,8 +47,6 @@ public:
         // A person plays the seat; otherwise the computer does.
         virtual bool playsItself(int seat) const = 0;
         virtual QByteArray shownName(int seat) const = 0;
-        virtual int score(int seat) const = 0;
-        virtual void setScore(int seat, int score) = 0;
         virtual bool isWord(const QString &word) = 0;
         virtual ComputerMove computerMove(int seat) = 0;
         // The pace clock restarts its period on every new count, and stops
@@ -52,6 +56,9 @@ public:
         // The computer's delay runs from the start of its turn.
         virtual void armComputer(bool on) = 0;
 
+        // A game is about to start: the seats drop what belonged to the last
+        // one (a player who just watched plays again).
+        virtual void newGame() {}
         virtual void gameStarted(int /*playtoscore*/, int /*timeperturn*/) {}
         virtual void roundStarted(int /*round*/) {}
         virtual void turnStarted(int /*seat*/) {}
@@ -64,9 +71,13 @@ public:
 
     ServerGame(Host &host, std::mt19937 &random);
 
-    // Inputs. start() begins a new game even while one runs; the caller has
-    // reset the seats' scores.
-    void start(const msg::StartGame &request);
+    // Only the host's own seat, or the owner itself, may start (and so end)
+    // a game.
+    static bool mayStart(int fromSeat) { return fromSeat == 1 || fromSeat == LocalRequest; }
+
+    // Inputs. start() begins a new game from nought even while one runs;
+    // false when fromSeat may not start one.
+    bool start(int fromSeat, const msg::StartGame &request);
     void submit(int fromSeat, const msg::SubmitIt &request);
     // One tick of the pace clock and of the computer's delay.
     void tick();
@@ -74,20 +85,23 @@ public:
     // The seat stopped playing (left, or chose to watch): a turn it holds
     // passes on at once; a pause keeps its action.
     void playerGone(int seat);
+    // The running turn passes to the other player at once.
+    void passTurn();
+    // The running turn's time is up now, as when its clock runs out.
+    void endTurn();
     // The computer's move for seat, if the turn is its and it has not moved.
     void computerPlay(int seat);
-    // No game, as before the first start: clocks stopped, counts and words
-    // cleared; the board stays as it lies.
+    // No game, as before the first start: clocks stopped, counts, scores and
+    // words cleared; the board stays as it lies.
     void reset();
 
-    // The steps of the game, each also reached through the inputs.
-    void startRound();
-    void createBoard();
-    void findPlayer();
-    void timeUp();
-    void endRound();
-    void checkForWin();
-    void lockThemUp();
+    int score(int seat) const { return isPlayerSeat(seat) ? m_scores[size_t(seat)] : 0; }
+    // Owners lay scores as they lay tiles: tests and replays.
+    void setScore(int seat, int score)
+    {
+        if (isPlayerSeat(seat))
+            m_scores[size_t(seat)] = score;
+    }
 
     Phase phase() const { return m_phase; }
     bool isOn() const { return m_phase != Phase::NoGame; }
@@ -109,6 +123,15 @@ public:
     msg::LoadStats loadStats(int seat) const;
 
 private:
+    static bool isPlayerSeat(int seat) { return seat >= 1 && seat <= PlayerCount; }
+    // The steps, each run only from an input that checked the phase.
+    void startRound();
+    void createBoard();
+    void findPlayer();
+    void timeUp();
+    void endRound();
+    void checkForWin();
+    void lockThemUp();
     void setPace(Phase phase, qint64 ticks);
     void reject(int seat, RejectReason reason, const QString &word);
 
@@ -116,6 +139,7 @@ private:
     std::mt19937 &m_random;
     Board m_board;
     Phase m_phase = Phase::NoGame;
+    std::array<int, PlayerCount + 1> m_scores{};
     int m_round = 0;
     int m_current = 0;
     int m_playToScore = 0;

@@ -40,7 +40,6 @@ struct TSeat
     QByteArray name;
     bool connected = false;
     glyphon::ConnectionHub::ConnectionId conn = 0; // 0 while empty
-    qint32 score = 0;
     bool watching = false;
     QByteArray botname;
     // The login has arrived: only such seats are listed to others or
@@ -68,7 +67,7 @@ public:
     static constexpr int MaxWaitingPerAddress = glyphon::ConnectionHub::DefaultMaxWaitingPerAddress;
     // The origin of a request made by the program that owns the server (a
     // game started from its command line), not by any connection.
-    static constexpr int LocalRequest = 0;
+    static constexpr int LocalRequest = glyphon::ServerGame::LocalRequest;
 
     explicit TServer(const glyphon::HostConfig &config = {}, QObject *parent = nullptr);
     ~TServer() override;
@@ -87,9 +86,10 @@ public:
     int slotsused = 0;
     int playercount = 0;
 
-    // The game: phase, round, turn, pace, board and the words played.
+    // The game: phase, round, turn, pace, scores, board and the words played.
     const glyphon::ServerGame &game() const { return m_game; }
-    // Tests and replays lay tiles on the board as they need them.
+    // Tests and replays lay scores and tiles as they need them.
+    glyphon::ServerGame &game() { return m_game; }
     glyphon::Board &board() { return m_game.board(); }
     const glyphon::Board &board() const { return m_game.board(); }
     // Back to no game at all, as a fresh host: nothing pending, no words.
@@ -162,17 +162,12 @@ public:
     void broadcast(const QByteArray &message);
     void sendTo(int seat, const QByteArray &message);
 
-    // Game flow.
-    void startround();
-    void createboard();
-    void findplayer();
-    void timeup();
-    void endround();
-    void checkforwin();
+    // Game flow: the turn in progress passes on, or its time is up now.
+    void findplayer() { m_game.passTurn(); }
+    void timeup() { m_game.endTurn(); }
 
     // Words and the board.
     bool checkforused(const QString &word) const;
-    void lockthemup();
     bool checkforfull() const;
     void computerplay(int seat);
     // The move of a Gentle or Strong Rizi; nullopt lets the turn pass.
@@ -239,9 +234,8 @@ private:
         void sendTo(int seat, const QByteArray &message) override { m_server.sendTo(seat, message); }
         bool playsItself(int seat) const override;
         QByteArray shownName(int seat) const override { return m_server.seats[seat].shownName(); }
-        int score(int seat) const override { return m_server.seats[seat].score; }
-        void setScore(int seat, int score) override { m_server.seats[seat].score = score; }
         bool isWord(const QString &word) override;
+        void newGame() override;
         glyphon::ServerGame::ComputerMove computerMove(int seat) override;
         void restartPace() override;
         void stopPace() override;

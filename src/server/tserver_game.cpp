@@ -18,35 +18,13 @@ void TServer::startgame(int fromSeat, const QByteArray &data)
 
 void TServer::startgame(int fromSeat, const msg::StartGame &request)
 {
-    // Only the host may start (and so end) a game.
-    if (fromSeat != 1 && fromSeat != LocalRequest)
-        return;
-    for (int seat = 1; seat <= playercount; ++seat) {
-        seats[seat].score = 0;
-        seats[seat].watching = false;
-    }
-    m_game.start(request);
+    m_game.start(fromSeat, request);
 }
 
 void TServer::submitit(int fromSeat, const QByteArray &data)
 {
     if (const std::optional<msg::SubmitIt> request = msg::SubmitIt::decode(data))
         m_game.submit(fromSeat, *request);
-}
-
-void TServer::startround()
-{
-    m_game.startRound();
-}
-
-void TServer::createboard()
-{
-    m_game.createBoard();
-}
-
-void TServer::findplayer()
-{
-    m_game.findPlayer();
 }
 
 void TServer::timer_breaksTimer()
@@ -56,29 +34,9 @@ void TServer::timer_breaksTimer()
     m_game.tick();
 }
 
-void TServer::timeup()
-{
-    m_game.timeUp();
-}
-
-void TServer::endround()
-{
-    m_game.endRound();
-}
-
-void TServer::checkforwin()
-{
-    m_game.checkForWin();
-}
-
 bool TServer::checkforused(const QString &word) const
 {
     return m_game.isUsed(word);
-}
-
-void TServer::lockthemup()
-{
-    m_game.lockThemUp();
 }
 
 bool TServer::checkforfull() const
@@ -107,6 +65,13 @@ bool TServer::GameHost::playsItself(int seat) const
 {
     const TSeat &s = m_server.seats[seat];
     return s.connected && !s.watching;
+}
+
+// A new game is played by whoever sits: nobody just watches any more.
+void TServer::GameHost::newGame()
+{
+    for (int seat = 1; seat <= m_server.playercount; ++seat)
+        m_server.seats[seat].watching = false;
 }
 
 bool TServer::GameHost::isWord(const QString &word)

@@ -102,7 +102,7 @@ void TestTchatGame::acceptedWordIsShown()
     QTest::mouseClick(m_chat->button_submit, Qt::LeftButton);
 
     QTRY_COMPARE(m_chat->label_status->text(), QStringLiteral("You made: ") + letters);
-    const int score = m_server->seats[1].score;
+    const int score = m_server->game().score(1);
     QVERIFY(score > 0);
     QCOMPARE(m_chat->label_score1->text(), QString::number(score));
     QCOMPARE(m_chat->label_bonus1->text(), QStringLiteral("+%1").arg(score));
@@ -134,7 +134,7 @@ void TestTchatGame::unknownWordKeepsTheTiles()
     for (int p : *tiles)
         QVERIFY(m_chat->tileAt(p)->isGap());
     QCOMPARE(m_chat->soundLog().last(), QStringLiteral("badword"));
-    QCOMPARE(m_server->seats[1].score, 0);
+    QCOMPARE(m_server->game().score(1), 0);
 }
 
 void TestTchatGame::lockedTileOfTheOtherSeat()
@@ -191,13 +191,13 @@ void TestTchatGame::soloGameToTheWinner()
     player.stop();
 
     QCOMPARE(m_chat->label_status->text(), QStringLiteral("Game Over!"));
-    const bool iWon = m_server->seats[1].score > m_server->seats[2].score;
+    const bool iWon = m_server->game().score(1) > m_server->game().score(2);
     const QString text = iWon ? QStringLiteral("You have Won the Game!") : QStringLiteral("Rizi has Won the Game!");
     QCOMPARE(m_chat->label_winner1->text(), text);
     QVERIFY(chatText(m_chat).endsWith(text));
     QVERIFY(m_chat->button_start->isVisible());
-    QCOMPARE(m_chat->label_score1->text(), QString::number(m_server->seats[1].score));
-    QCOMPARE(m_chat->label_score2->text(), QString::number(m_server->seats[2].score));
+    QCOMPARE(m_chat->label_score1->text(), QString::number(m_server->game().score(1)));
+    QCOMPARE(m_chat->label_score2->text(), QString::number(m_server->game().score(2)));
     // Rizi is not tallied until the user chooses to: only the own totals count.
     QCOMPARE(m_copy->tallylist->table().count(1, 0), 1);
     QCOMPARE(m_copy->tallylist->table().count(2, 0), iWon ? 1 : 0);

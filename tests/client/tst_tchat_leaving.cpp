@@ -216,8 +216,8 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     QVERIFY(word);
     clickTiles(ann, *word);
     ann->hitdone();
-    QTRY_VERIFY(server->seats[2].score > 0);
-    const int annScore = server->seats[2].score;
+    QTRY_VERIFY(server->game().score(2) > 0);
+    const int annScore = server->game().score(2);
     QTRY_COMPARE(ann->scoreLabel(2)->text(), QString::number(annScore));
 
     // The link drops with a reset; nobody can come back until Rizi has had
@@ -257,22 +257,22 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
             if (tile.letter != cell.letter || tile.owner != cell.owner || tile.locked != cell.locked)
                 return false;
         }
-        return ann->scoreLabel(2)->text() == QString::number(server->seats[2].score)
-            && ann->scoreLabel(1)->text() == QString::number(server->seats[1].score);
+        return ann->scoreLabel(2)->text() == QString::number(server->game().score(2))
+            && ann->scoreLabel(1)->text() == QString::number(server->game().score(1));
     };
     QTRY_VERIFY(sameAsHost());
-    QVERIFY(server->seats[2].score >= annScore);
+    QVERIFY(server->game().score(2) >= annScore);
     QCOMPARE(ann->pos(), where); // coming back does not move the window
 
     // Ann plays on in her seat.
     QTRY_VERIFY_WITH_TIMEOUT(ann->myTurn() && server->game().currentPlayer() == 2, 20000);
-    const int before = server->seats[2].score;
+    const int before = server->game().score(2);
     word = findWord(server, 2);
     QVERIFY(word);
     clickTiles(ann, *word);
     ann->hitdone();
-    QTRY_VERIFY(server->seats[2].score > before);
-    QTRY_COMPARE(cid->scoreLabel(2)->text(), QString::number(server->seats[2].score));
+    QTRY_VERIFY(server->game().score(2) > before);
+    QTRY_COMPARE(cid->scoreLabel(2)->text(), QString::number(server->game().score(2)));
     QCOMPARE(boxes.texts, QStringList());
 }
 

@@ -36,7 +36,7 @@ QString differences(const Tchat *chat, const TServer *server, const QList<int> &
             out << QStringLiteral("outline %1").arg(p);
     }
     for (int seat = 1; seat <= 2; ++seat) {
-        if (chat->scoreLabel(seat)->text() != QString::number(server->seats[seat].score))
+        if (chat->scoreLabel(seat)->text() != QString::number(server->game().score(seat)))
             out << QStringLiteral("score %1").arg(seat);
     }
     return out.join(QStringLiteral(", "));
@@ -159,7 +159,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     QVERIFY(differences(ann, server).isEmpty());
     QVERIFY(differences(bob, server).isEmpty());
 
-    const bool cidWon = server->seats[1].score > server->seats[2].score;
+    const bool cidWon = server->game().score(1) > server->game().score(2);
     QCOMPARE(cid->label_winner1->text(), cidWon ? QStringLiteral("You have Won the Game!")
                                                 : QStringLiteral("Ann has Won the Game!"));
     QCOMPARE(ann->label_winner1->text(), cidWon ? QStringLiteral("Cid has Won the Game!")

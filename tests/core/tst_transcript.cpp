@@ -10,6 +10,7 @@
 //   seat N: MESSAGE      a client line from seat N (CMD_submitit+...)
 //   seat N leaves        the seat empties during the game
 //   tick N | computer tick
+//   pass turn | end turn  the turn passes on, or its time is up, at once
 //   computer plays P+P.. | computer passes   the computer's next decision
 
 #include "core/servergame.h"
@@ -33,7 +34,6 @@ public:
     QByteArray out;
     QByteArray names[3];
     bool person[3] = {false, false, false};
-    int scores[3] = {0, 0, 0};
     QSet<QString> words;
     ServerGame::ComputerMove nextMove;
 
@@ -45,8 +45,6 @@ public:
     }
     bool playsItself(int seat) const override { return person[seat]; }
     QByteArray shownName(int seat) const override { return names[seat]; }
-    int score(int seat) const override { return scores[seat]; }
-    void setScore(int seat, int score) override { scores[seat] = score; }
     bool isWord(const QString &word) override { return words.contains(word); }
     ServerGame::ComputerMove computerMove(int) override { return std::exchange(nextMove, {}); }
     void restartPace() override {}
@@ -93,12 +91,16 @@ QByteArray play(const QByteArray &script)
                 if (p >= range.first() && p <= range.last())
                     game.board().cell(p).owner = seat;
         } else if (w[0] == "start") {
-            game.start(*msg::StartGame::decode(w[1]));
+            game.start(ServerGame::LocalRequest, *msg::StartGame::decode(w[1]));
         } else if (w[0] == "tick") {
             for (int i = 0; i < w[1].toInt(); ++i)
                 game.tick();
         } else if (text == "computer tick") {
             game.computerTick();
+        } else if (text == "pass turn") {
+            game.passTurn();
+        } else if (text == "end turn") {
+            game.endTurn();
         } else if (w[0] == "computer") {
             host.nextMove.kind = w[1] == "passes" ? ServerGame::ComputerMove::Pass : ServerGame::ComputerMove::Word;
             if (w.size() > 2)
@@ -138,8 +140,9 @@ void TstTranscript::replaysAsRecorded_data()
 {
     QTest::addColumn<QString>("name");
     // A game to a win with a lock and refused words; a player leaving in
-    // the middle of a turn; the computer's turns, a word and a pass.
-    for (const char *name : {"win", "leaving", "computer"})
+    // the middle of a turn; the computer's turns, a word and a pass; inputs
+    // out of their phase.
+    for (const char *name : {"win", "leaving", "computer", "outofphase"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -162,11 +162,9 @@ void resetTable()
     drainQueue();
     server->socktimerTimer(); // a tick with nothing to do: dispatch rests
     TServer &s = *server;
-    s.resetGame();
-    for (TSeat &seat : s.seats) {
-        seat.score = 0;
+    s.resetGame(); // scores too
+    for (TSeat &seat : s.seats)
         seat.watching = false;
-    }
     bool anyone = false;
     for (int seat = 1; seat <= TServer::SeatCount; ++seat)
         anyone = anyone || s.seats[seat].connected;

@@ -86,8 +86,8 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
         QCOMPARE(s.game().usedWords(), QStringList{"tea"});
         f.settle();
     }
-    s.seats[1].score = 80;
-    s.seats[2].score = 90;
+    s.game().setScore(1, 80);
+    s.game().setScore(2, 90);
     s.seats[2].watching = true;
 
     bob->send("CMD_startgame", {request});
@@ -101,8 +101,8 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
     QCOMPARE(s.game().currentPlayer(), 1);
     QCOMPARE(s.game().pendingAction(), PaceAction::TimeUp);
     QCOMPARE(s.game().pauseTicks(), s.game().timePerTurn() + 4);
-    QCOMPARE(s.seats[1].score, 0);
-    QCOMPARE(s.seats[2].score, 0);
+    QCOMPARE(s.game().score(1), 0);
+    QCOMPARE(s.game().score(2), 0);
     QVERIFY(!s.seats[2].watching);
     QVERIFY(s.game().usedWords().isEmpty());
 
@@ -133,13 +133,13 @@ void TstGameFlow::onlyTheHostStartsGames()
 
     bob->send("CMD_startgame", {"Bob", "100", "30", ""});
     QVERIFY(!ann->waitFor("CMD_nextplayer+1+").isEmpty());
-    f.server().seats[1].score = 60;
+    f.server().game().setScore(1, 60);
     f.ticks(34 + 2);
     QCOMPARE(f.server().game().currentPlayer(), 2);
     // A spectator or the other player cannot end a running game either.
     ann->send("CMD_startgame", {"Ann", "100", "30", ""});
     ann->sync();
-    QCOMPARE(f.server().seats[1].score, 60);
+    QCOMPARE(f.server().game().score(1), 60);
     QCOMPARE(f.server().game().currentPlayer(), 2);
 }
 
@@ -210,8 +210,8 @@ void TstGameFlow::winnerTest()
     QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+1+TEA+3+3+11+12+13"));
     QCOMPARE(bob->waitFor("CMD_endround"), QByteArray("CMD_endround+"));
     QCOMPARE(s.game().pendingAction(), PaceAction::WinnerTest);
-    s.seats[1].score = score1;
-    s.seats[2].score = score2;
+    s.game().setScore(1, score1);
+    s.game().setScore(2, score2);
     f.ticks(1);
     QCOMPARE(won.count(), 0);
     f.ticks(1);
@@ -235,8 +235,8 @@ void TstGameFlow::winnerTest()
     QVERIFY(s.game().usedWords().isEmpty());
     for (int p : tilePositions())
         QCOMPARE(s.board().cell(p).owner, 0);
-    QCOMPARE(s.seats[1].score, score1);
-    QCOMPARE(s.seats[2].score, score2);
+    QCOMPARE(s.game().score(1), score1);
+    QCOMPARE(s.game().score(2), score2);
     // The word of the last round counts again.
     layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
     s.submitit(s.game().currentPlayer(), QByteArray::number(s.game().currentPlayer()) + "+11+12+13");
@@ -254,7 +254,7 @@ void TstGameFlow::emptySeatTwoWinsAsRizi()
     QVERIFY(s.computertimer->isActive());
     lastWordBoard(s.board(), 1);
     s.submitit(2, "2+11+12+13");
-    s.seats[2].score = 120;
+    s.game().setScore(2, 120);
     f.ticks(2);
     QCOMPARE(bob->waitFor("CMD_winner+"), QByteArray("CMD_winner+Rizi+"));
 }
@@ -343,7 +343,7 @@ void TstGameFlow::watchingPlayerIsPlayedByComputer()
     TServer &s = f.server();
     s.listbox_words.setWords({"eat", "zzz"});
     f.startGame(200, 30, bob);
-    s.seats[2].score = 40;
+    s.game().setScore(2, 40);
     ann->send("CMD_justwatch", {"2", "1"});
     QCOMPARE(bob->waitFor("CMD_justwatching+"), QByteArray("CMD_justwatching+2+1"));
     f.ticks(34 + 2);
@@ -386,7 +386,7 @@ void TstGameFlow::pauseBeforeWinnerTestSurvivesLeaving()
     lastWordBoard(s.board(), 1);
     s.submitit(2, "2+11+12+13");
     QCOMPARE(s.game().pendingAction(), PaceAction::WinnerTest);
-    s.seats[2].score = 150;
+    s.game().setScore(2, 150);
 
     // The last mover goes during the pause; the round still ends properly.
     if (leaves) {

@@ -106,8 +106,8 @@ void TstLogin::duringGameStateComesLast()
     TServer &s = f.server();
     layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
     setTile(s.board(), 14, 'q', 2, 3, 1);
-    s.seats[1].score = 12;
-    s.seats[2].score = 34;
+    s.game().setScore(1, 12);
+    s.game().setScore(2, 34);
     f.ticks(5);
 
     TestClient *ann = f.connection();

@@ -106,7 +106,7 @@ void TstSeats::freedSeatIsReusedAndKeepsScore()
     QList<TestClient *> clients;
     for (int seat = 1; seat <= 9; ++seat)
         clients.append(f.player("p" + QByteArray::number(seat)));
-    f.server().seats[2].score = 57;
+    f.server().game().setScore(2, 57);
 
     clients[3]->socket().disconnectFromHost();
     QCOMPARE(clients[0]->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+4+p4"));
@@ -119,7 +119,7 @@ void TstSeats::freedSeatIsReusedAndKeepsScore()
     QCOMPARE(second.join(f.port()), 2);
     QVERIFY(second.login("Ann"));
     // The newcomer plays on with the points of whoever had the seat.
-    QCOMPARE(f.server().seats[2].score, 57);
+    QCOMPARE(f.server().game().score(2), 57);
     QCOMPARE(f.server().seats[2].name, QByteArray("Ann"));
     QCOMPARE(f.server().slotsused, 9);
 }

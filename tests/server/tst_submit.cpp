@@ -168,7 +168,7 @@ void TstSubmit::rejectionsInOrder()
     QCOMPARE(s.game().currentPlayer(), 1);
     f->settle();
     lay(s.board(), tiles);
-    s.seats[1].score = 7;
+    s.game().setScore(1, 7);
     const QList<int> before = owners(s.board());
     f->ticks(3);
 
@@ -176,7 +176,7 @@ void TstSubmit::rejectionsInOrder()
     QCOMPARE(bob->next(), invalid);
     QVERIFY(ann->sync().isEmpty()); // only the submitter hears of it
     QCOMPARE(owners(s.board()), before);
-    QCOMPARE(s.seats[1].score, 7);
+    QCOMPARE(s.game().score(1), 7);
     QCOMPARE(s.game().usedWords(), QStringList{"tea"});
     // The turn and its time go on; another word is still welcome.
     QCOMPARE(s.game().pendingAction(), PaceAction::TimeUp);
@@ -249,7 +249,7 @@ void TstSubmit::submissionsOutOfTurnAreIgnored()
         for (int p : tilePositions())
             if (p < 21 || p > 23)
                 s.board().cell(p).owner = 2;
-        s.seats[1].score = 500;
+        s.game().setScore(1, 500);
         bob->send("CMD_submitit", {"1", "21", "22", "23"});
         QVERIFY(!bob->waitFor("CMD_endround+").isEmpty());
         f->ticks(2);
@@ -258,13 +258,13 @@ void TstSubmit::submissionsOutOfTurnAreIgnored()
         f->settle();
     }
     const QList<int> before = owners(s.board());
-    const int score = s.seats[sender].score;
+    const int score = s.game().score(sender);
 
     clients[sender - 1]->send("CMD_submitit", {submission});
     const QList<QByteArray> heard = clients[sender - 1]->sync();
     QVERIFY2(heard.isEmpty(), heard.join(' ').constData());
     QCOMPARE(owners(s.board()), before);
-    QCOMPARE(s.seats[sender].score, score);
+    QCOMPARE(s.game().score(sender), score);
 }
 
 void TstSubmit::locksFollowTheBoard()
