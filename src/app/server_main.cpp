@@ -6,6 +6,7 @@
 #include "net/lanannouncement.h"
 #include "net/portmapper.h"
 #include "server/closelog.h"
+#include "server/serverlog.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
 
@@ -23,8 +24,17 @@ namespace {
 
 void say(const QString &line)
 {
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
+    qCInfo(glyphon::lcServer).noquote() << line;
+}
+
+// Every room's log, in its own words and without a prefix: information on
+// standard output, where tests and benchmarks read it line by line, and
+// warnings on standard error.
+void writeLogLine(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    std::FILE *to = (type == QtInfoMsg || type == QtDebugMsg) ? stdout : stderr;
+    std::fputs(qPrintable(message + QLatin1Char('\n')), to);
+    std::fflush(to);
 }
 
 void fail(const QString &line)
@@ -57,6 +67,7 @@ QString reasonText(int reason)
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(writeLogLine);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("glyphon-server"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(glyphon::VersionText));
@@ -219,13 +230,9 @@ int main(int argc, char *argv[])
     // Closes are noted once per address, reason and minute: a peer that
     // repeats one thousands of times must not fill the disk.
     glyphon::CloseLog closeLog;
-    QObject::connect(&closeLog, &glyphon::CloseLog::lineReady, &app, &say);
-    auto noteClose = [&](const QString &address, const QString &why, const QString &line) {
-        closeLog.note(address, why, line);
-    };
     QObject::connect(&server, &TServer::connectionDropped, &app,
                      [&](int seat, const QString &address, const QString &why) {
-        noteClose(address, why, seat == 0
+        closeLog.note(address, why, seat == 0
             ? QStringLiteral("Refused a connection from %1: %2").arg(address, why)
             : QStringLiteral("Closed the connection from %1 on seat %2: %3").arg(address).arg(seat).arg(why));
     });
@@ -235,8 +242,8 @@ int main(int argc, char *argv[])
     QObject::connect(&server, &TServer::seatFreed, &app,
                      [&](int seat, const QString &name, const QString &address) {
         if (name.isEmpty())
-            noteClose(address, QStringLiteral("left before its login"),
-                      QStringLiteral("Seat %1: the connection from %2 left before its login").arg(seat).arg(address));
+            closeLog.note(address, QStringLiteral("left before its login"),
+                          QStringLiteral("Seat %1: the connection from %2 left before its login").arg(seat).arg(address));
         else
             say(QStringLiteral("Seat %1: %2 left").arg(seat).arg(name));
     });
@@ -267,7 +274,6 @@ int main(int argc, char *argv[])
         if (discovery.loopbackOnly) {
             say(QStringLiteral("Not asking the router for a port: GLYPHON_LOOPBACK_ONLY is set."));
         } else {
-            QObject::connect(&mapper, &glyphon::PortMapper::logLine, &app, &say);
             mapper.setPort(server.Sock1->localPort());
             mapper.setEnabled(true);
         }

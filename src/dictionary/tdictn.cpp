@@ -1,4 +1,5 @@
 #include "dictionary/tdictn.h"
+#include "dictionary/dictionarylog.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,7 +207,7 @@ void TDictn::OpenWordList()
         if (m_onMissingList)
             m_onMissingList(message);
         else
-            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+            qCWarning(glyphon::lcDictionary).noquote() << message;
         return;
     }
     const qint64 records = info.st_size / RecordSize;

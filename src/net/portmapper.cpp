@@ -1,4 +1,5 @@
 #include "net/portmapper.h"
+#include "net/netlog.h"
 
 #include "net/natpmpmapping.h"
 #include "net/upnpmapping.h"
@@ -99,7 +100,7 @@ void PortMapper::pulse()
                                         .arg(m_port).arg(m_active->name(), m_active->publicAddress()));
         } else if (step == Step::Failed && m_active == m_upnp.get()) {
             m_error = QStringLiteral("%1 (UPnP)").arg(m_upnp->error());
-            emit logLine(QStringLiteral("%1; trying NAT-PMP...").arg(m_error));
+            qCInfo(lcNet).noquote() << QStringLiteral("%1; trying NAT-PMP...").arg(m_error);
             m_active = m_natpmp.get();
             m_active->map(m_port);
         } else if (step == Step::Failed) {
@@ -142,7 +143,7 @@ void PortMapper::setState(State state, const QString &line)
     if (m_state == state)
         return;
     m_state = state;
-    emit logLine(line);
+    qCInfo(lcNet).noquote() << line;
     emit stateChanged(state);
 }
 

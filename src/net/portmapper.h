@@ -5,7 +5,7 @@
 //
 // UPnP IGD is tried first; where it finds no router, NAT-PMP. A timer's
 // pulse moves both on; nothing here blocks the thread that owns it. Each
-// change of state is told once through logLine(), in words a user can act on.
+// change of state is logged once (glyphon.net), in words a user can act on.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -47,7 +47,6 @@ public:
 
 signals:
     void stateChanged(glyphon::PortMapper::State state);
-    void logLine(const QString &line);
 
 private:
     void pulse();

@@ -1,4 +1,5 @@
 #include "server/closelog.h"
+#include "server/serverlog.h"
 
 namespace glyphon {
 
@@ -18,13 +19,15 @@ void CloseLog::note(const QString &address, const QString &why, const QString &l
             m_heldWatch.start();
         return;
     }
-    emit lineReady(held == 0 ? line : QStringLiteral("%1 (and %2 times more since the last note)").arg(line).arg(held));
+    qCInfo(lcServer).noquote()
+        << (held == 0 ? line : QStringLiteral("%1 (and %2 times more since the last note)").arg(line).arg(held));
 }
 
 void CloseLog::reportHeld()
 {
     for (const auto &[subject, held] : m_throttle.takeHeld(m_uptime.elapsed()))
-        emit lineReady(QStringLiteral("%1 more closes of connections from %2 since the last note").arg(held).arg(subject));
+        qCInfo(lcServer).noquote()
+            << QStringLiteral("%1 more closes of connections from %2 since the last note").arg(held).arg(subject);
     if (!m_throttle.holding())
         m_heldWatch.stop();
 }

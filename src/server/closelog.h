@@ -1,7 +1,7 @@
 #pragma once
-// CloseLog: the lines about closed connections, once per address, reason and
-// minute, so that a peer who repeats a fault thousands of times cannot fill
-// the disk. A repeat written after its minute says how many were held back;
+// CloseLog: the host's lines about closed connections (glyphon.server), once
+// per address, reason and minute, so that a peer who repeats a fault
+// thousands of times cannot fill the disk. A repeat written after its minute says how many were held back;
 // what a storm that has stopped left unsaid is reported within about ten
 // seconds of its minute's end.
 
@@ -23,9 +23,6 @@ public:
     // line is written unless a line about address and why was written in the
     // last minute.
     void note(const QString &address, const QString &why, const QString &line);
-
-signals:
-    void lineReady(const QString &line);
 
 private:
     void reportHeld();

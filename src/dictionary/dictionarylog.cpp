@@ -1,0 +1,5 @@
+#include "dictionary/dictionarylog.h"
+
+namespace glyphon {
+Q_LOGGING_CATEGORY(lcDictionary, "glyphon.dictionary")
+}
