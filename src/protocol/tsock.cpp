@@ -1,9 +1,12 @@
 #include "protocol/tsock.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QList>
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <exception>
@@ -64,6 +67,7 @@ TSock::TSock(QObject *owner)
 
 TSock::~TSock()
 {
+    stopLookup();
     if (m_listen || m_connected) {
         Close();
     } else if (m_handle >= 0) {
@@ -181,7 +185,7 @@ quint16 TSock::resolvePort()
     return ntohs(quint16(entry->s_port));
 }
 
-quint32 TSock::resolveHost()
+std::optional<quint32> TSock::knownHost()
 {
     if (m_hostName.isEmpty())
         throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
@@ -195,17 +199,32 @@ quint32 TSock::resolveHost()
         if (e.name.compare(m_hostName, Qt::CaseInsensitive) == 0)
             return e.address;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    const QByteArray name = m_hostName.toLocal8Bit();
-    if (::getaddrinfo(name.constData(), nullptr, &hints, &found) != 0 || !found)
+    return std::nullopt;
+}
+
+void TSock::lookedUp(const QHostInfo &info, quint16 port)
+{
+    if (info.lookupId() != m_lookupId)
+        return; // closed, or opened again, since
+    m_lookupId = -1;
+    const QList<QHostAddress> found = info.addresses();
+    const auto v4 = std::find_if(found.begin(), found.end(), [](const QHostAddress &a) {
+        return a.protocol() == QAbstractSocket::IPv4Protocol;
+    });
+    if (info.error() != QHostInfo::NoError || v4 == found.end())
         throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
-    const quint32 address = reinterpret_cast<const sockaddr_in *>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    hostCache().append({m_hostName, address});
-    return address;
+    const quint32 address = htonl(v4->toIPv4Address());
+    if (!std::any_of(hostCache().cbegin(), hostCache().cend(), [&](const HostEntry &e) {
+            return e.name.compare(info.hostName(), Qt::CaseInsensitive) == 0;
+        }))
+        hostCache().append({info.hostName(), address});
+    connectTo(address, port);
+}
+
+void TSock::stopLookup()
+{
+    if (m_lookupId >= 0)
+        QHostInfo::abortHostLookup(std::exchange(m_lookupId, -1));
 }
 
 void TSock::clearHostCache()
@@ -245,10 +264,31 @@ bool TSock::Open()
     m_connectError = 0;
     m_sendError = 0;
 
+    const quint16 port = resolvePort();
+    if (const std::optional<quint32> address = knownHost()) {
+        connectTo(*address, port);
+        return m_connected;
+    }
+    // The system's lookup may wait seconds for a name server: not on this
+    // thread. A lookup that fails raises from the event loop, with the text
+    // a failed lookup always had.
+    const QString name = m_hostName;
+    m_lookupId = QHostInfo::lookupHost(name, this, [this, port, name](const QHostInfo &info) {
+        QHostInfo answer = info;
+        answer.setHostName(name);
+        // Raised from an event of this socket's own, so that the lookup's
+        // machinery is never unwound by it.
+        QMetaObject::invokeMethod(this, [this, answer, port] { lookedUp(answer, port); }, Qt::QueuedConnection);
+    });
+    return m_connected;
+}
+
+void TSock::connectTo(quint32 address, quint16 port)
+{
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_port = htons(resolvePort());
-    addr.sin_addr.s_addr = resolveHost();
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = address;
 
     applyBlocking();
     if (::connect(m_handle, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0
@@ -262,7 +302,6 @@ bool TSock::Open()
                 onWritable();
         }, Qt::QueuedConnection);
     }
-    return m_connected;
 }
 
 void TSock::setListen(bool on)
@@ -383,6 +422,7 @@ QByteArray TSock::Text()
 
 bool TSock::Close()
 {
+    stopLookup();
     releaseNotifiers();
     // Closed also when invalid already: that call fails and makes the result.
     const bool ok = ::close(m_handle) == 0;

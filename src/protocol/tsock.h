@@ -10,8 +10,10 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
+class QHostInfo;
 class QSocketNotifier;
 
 class ESockException : public std::runtime_error
@@ -83,6 +85,10 @@ public:
     bool setKeepAlive(int idleSeconds, int intervalSeconds, int count);
 
     // Operations.
+    // Connects to HostName:PortName. A name (not a dotted address) is looked
+    // up off the thread, and the connect follows its answer; a name that
+    // cannot be found raises "Host Lookup - Could Not Find Host Entry" from
+    // the event loop then, as a failed connect reports from there.
     bool Open();                      // result: Connected after the call
     bool Accept(TSock *&newSock);     // from the listener's OnAccept
     bool Send(const QByteArray &text); // true whenever it returns; may raise
@@ -104,7 +110,12 @@ private:
     void connectionEnded(int error);
     void releaseNotifiers();
     quint16 resolvePort();
-    quint32 resolveHost();
+    // The address of HostName when no lookup is needed (a dotted address, or
+    // a name looked up before); raises for an empty name.
+    std::optional<quint32> knownHost();
+    void connectTo(quint32 address, quint16 port);
+    void lookedUp(const QHostInfo &info, quint16 port);
+    void stopLookup();
 
     TSocketType m_socketType = TSocketType::stStream;
     QString m_hostName;
@@ -128,6 +139,8 @@ private:
     // First hard error of a send on the connection; reported when the
     // connection's end is seen on the read side.
     int m_sendError = 0;
+    // A name being looked up off the thread (QHostInfo's id), -1 for none.
+    int m_lookupId = -1;
 };
 
 namespace glyphon {

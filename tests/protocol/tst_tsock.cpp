@@ -1,5 +1,6 @@
 #include "protocol/tsock.h"
 
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QTest>
 
@@ -357,10 +358,12 @@ private slots:
         Host host;
         Client first(host.port(), QStringLiteral("localhost"));
         first.sock.Open();
+        first.sock.Send("sent while looking up"); // goes out once connected
         Client second(host.port(), QStringLiteral("LocalHost"));
         second.sock.Open();
-        QCOMPARE(TSock::hostCacheSize(), 1);
         QTRY_VERIFY(first.sock.Connected() && second.sock.Connected());
+        QCOMPARE(TSock::hostCacheSize(), 1);
+        QTRY_VERIFY(host.received.values().contains("sent while looking up"));
 
         // A leading digit means a dotted address, never a name to look up;
         // an unreadable one fails to connect.
@@ -369,6 +372,26 @@ private slots:
         QCOMPARE(TSock::hostCacheSize(), 1);
         QTRY_COMPARE(bad.log.entries.last().info, TSocketInfo::Error);
         QVERIFY(bad.log.entries.last().text.startsWith("Error #"));
+    }
+
+    // A name is looked up off the thread; one that is not found raises the
+    // lookup's text from the event loop, where the program's handler of
+    // raised socket errors shows it, and the socket connects nowhere.
+    void failedLookupRaisesLater()
+    {
+        Host host;
+        Client client(host.port(), QStringLiteral("no..such..host"));
+        QVERIFY(!client.sock.Open());
+        QCOMPARE(client.log.texts(), (QStringList{"Lookup Of Port " + host.port(), "Lookup Of Host no..such..host"}));
+        const QString nothing = raised([] {});
+        QString text = nothing;
+        for (QDeadlineTimer limit(20000); text == nothing && !limit.hasExpired();)
+            text = raised([] { QTest::qWait(5); });
+        QCOMPARE(text, QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+        QCOMPARE(client.log.texts().size(), 2);
+        QVERIFY(!client.sock.Connected());
+        QCOMPARE(TSock::hostCacheSize(), 0);
+        QVERIFY(client.sock.Close());
     }
 
     void megabyteSendArrivesWhole()
