@@ -1,6 +1,9 @@
 #include "client/closingcoordinator.h"
 
 #include "core/messagepump.h"
+#include "protocol/tsock.h"
+#include "session/clientsession.h"
+#include "session/serverlink.h"
 #include "windows/windowutil.h"
 
 #include <QMessageBox>
@@ -8,15 +11,21 @@
 
 namespace glyphon {
 
-ClosingCoordinator::ClosingCoordinator(QWidget *window, MessagePump *pump, Hooks hooks)
+ClosingCoordinator::ClosingCoordinator(QWidget *window, ClientSession &session)
     : QObject(window)
     , m_window(window)
-    , m_pump(pump)
-    , m_hooks(std::move(hooks))
+    , m_session(session)
+    , m_pump(session.link()->pump())
 {
     connect(m_pump, &MessagePump::rested, this, [this] {
         if (m_connectionClosed)
             closeWhenConnectionEnds();
+    });
+    connect(&m_session, &ClientSession::reconnectionGaveUp, this, [this] {
+        connectionFailed();
+        showMessage(QStringLiteral("The connection to the host could not be restored. The window will close."));
+        m_session.link()->socket()->Close();
+        scheduleClose();
     });
 }
 
@@ -57,10 +66,13 @@ void ClosingCoordinator::modalFinished()
 
 bool ClosingCoordinator::confirmLeaving()
 {
-    if (!m_leave.needsQuestion(m_hooks.playing()))
+    if (!m_leave.needsQuestion(m_session.isconnected() && m_session.game()->iPlay()))
         return true;
     beginModal();
-    const bool leave = m_leave.askToLeave(m_window, m_hooks.role());
+    const ClientSession::Role role = m_session.role();
+    const bool leave = m_leave.askToLeave(m_window, role == ClientSession::Role::Solo   ? LeaveGuard::Role::Solo
+                                                    : role == ClientSession::Role::Host ? LeaveGuard::Role::Host
+                                                                                        : LeaveGuard::Role::Joiner);
     endModal();
     return leave;
 }
@@ -73,6 +85,7 @@ bool ClosingCoordinator::mayClose()
 void ClosingCoordinator::closeAccepted()
 {
     m_closing = true;
+    m_session.setClosing();
     m_pump->setPaused(true);
 }
 
@@ -105,7 +118,7 @@ void ClosingCoordinator::endWithMessage(const QString &text)
     beginModal();
     QMetaObject::invokeMethod(this, [this, text] {
         --m_modalDepth;
-        m_hooks.say(text);
+        emit statusLine(text);
         showMessage(text + QStringLiteral(" The window will close."));
         scheduleClose();
     }, Qt::QueuedConnection);
@@ -128,8 +141,8 @@ void ClosingCoordinator::closeWhenConnectionEnds()
 {
     // An orderly close by the host ends the game for those who joined it;
     // they are told, rather than see the window vanish.
-    if (m_hooks.joinedAndConnected() && !m_connectionFailed && !m_closing) {
-        m_hooks.disconnected();
+    if (!m_session.ishost() && m_session.isconnected() && !m_connectionFailed && !m_closing) {
+        m_session.setDisconnected();
         QMetaObject::invokeMethod(this, [this] {
             // The window closes when the box is gone (see modalFinished).
             // A removal and an orderly close look the same from here.

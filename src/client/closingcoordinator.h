@@ -4,36 +4,28 @@
 // handler that opened it has not finished; a close asked for meanwhile
 // follows the box. When the connection ends, the messages that came before
 // it are still handled, then the window closes; a joiner whose host closed
-// in order is told so first.
+// in order is told so first, and so is a joiner whose session gave up
+// reconnecting.
 
 #include "client/leaveguard.h"
 
 #include <QObject>
 #include <QString>
-#include <functional>
 
 class QWidget;
 
 namespace glyphon {
 
+class ClientSession;
 class MessagePump;
 
 class ClosingCoordinator : public QObject
 {
     Q_OBJECT
 public:
-    // What the coordinator needs of the window.
-    struct Hooks
-    {
-        std::function<bool()> playing;          // connected, in a player's seat
-        std::function<LeaveGuard::Role()> role; // whom leaving concerns
-        std::function<bool()> joinedAndConnected;
-        std::function<void()> disconnected;     // the window stops counting itself connected
-        std::function<void(const QString &)> say;
-    };
-
-    // The window is the boxes' parent and is closed; the pump is held.
-    ClosingCoordinator(QWidget *window, MessagePump *pump, Hooks hooks);
+    // The window is the boxes' parent and is closed; the session's pump is
+    // held, and the session tells who this copy is.
+    ClosingCoordinator(QWidget *window, ClientSession &session);
 
     LeaveGuard *leaveGuard() { return &m_leave; }
     // The window has accepted its close.
@@ -65,13 +57,17 @@ public:
     // The connection broke and cannot come back: its close is not the host's.
     void connectionFailed() { m_connectionFailed = true; }
 
+signals:
+    // A line for the chat pane's status.
+    void statusLine(const QString &text);
+
 private:
     void modalFinished();
     void closeWhenConnectionEnds();
 
     QWidget *m_window;
+    ClientSession &m_session;
     MessagePump *m_pump;
-    Hooks m_hooks;
     LeaveGuard m_leave;
     int m_modalDepth = 0;
     bool m_closing = false;

@@ -1,6 +1,7 @@
 #include "client/hintcontrol.h"
 
 #include "server/tserver.h"
+#include "session/clientsession.h"
 
 #include <QAction>
 #include <QMenu>
@@ -8,9 +9,9 @@
 
 namespace glyphon {
 
-HintControl::HintControl(QMenu *view, Hooks hooks, QObject *parent)
+HintControl::HintControl(QMenu *view, ClientSession &session, QObject *parent)
     : QObject(parent)
-    , m_hooks(std::move(hooks))
+    , m_session(session)
 {
     Hint1 = view->addAction(QStringLiteral("Hint"));
     Hint1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
@@ -48,7 +49,7 @@ bool HintControl::available() const
 {
     if (!m_server)
         return false;
-    const int seat = m_hooks.seat();
+    const int seat = m_session.game()->mySeat();
     if (seat != 1 && seat != 2)
         return false;
     const TSeat &other = m_server->seats[seat == 1 ? 2 : 1];
@@ -67,21 +68,21 @@ void HintControl::refresh()
 void HintControl::Hint1Click()
 {
     refresh();
-    if (!available() || !m_hooks.myTurn())
+    if (!available() || !m_session.game()->myTurn())
         return;
     // Asked before the strong index is in place: answered once it is.
     if (!m_server->strongIndex() && m_server->prepareStrong()) {
         m_waiting = true;
         return;
     }
-    const std::optional<RiziMove> move = m_server->strongMove(m_hooks.seat());
+    const std::optional<RiziMove> move = m_server->strongMove(m_session.game()->mySeat());
     if (!move) {
-        m_hooks.say(QStringLiteral("No word fits the board."));
+        emit statusLine(QStringLiteral("No word fits the board."));
         return;
     }
-    m_hooks.clearWord();
+    m_session.clearWord();
     for (int position : move->positions)
-        m_hooks.pickTile(position);
+        m_session.chooseTile(position);
     ++m_taken;
 }
 

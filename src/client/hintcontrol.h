@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 
 class QAction;
 class QMenu;
@@ -15,22 +14,15 @@ class TServer;
 
 namespace glyphon {
 
+class ClientSession;
+
 class HintControl : public QObject
 {
     Q_OBJECT
 public:
-    // What the hint needs of the window.
-    struct Hooks
-    {
-        std::function<int()> seat;                  // the own seat
-        std::function<bool()> myTurn;               // the window takes tiles now
-        std::function<void()> clearWord;            // every chosen tile back
-        std::function<void(int position)> pickTile; // as a click on the tile
-        std::function<void(const QString &)> say;   // a status line
-    };
-
-    // Adds "Hint" (Ctrl+H) to view.
-    HintControl(QMenu *view, Hooks hooks, QObject *parent = nullptr);
+    // Adds "Hint" (Ctrl+H) to view; the hint's tiles go into the session's
+    // word as clicks would.
+    HintControl(QMenu *view, ClientSession &session, QObject *parent = nullptr);
 
     // The host's own server, once the window hosts: the hint asks it for
     // the word, and its game events grey or free the item.
@@ -45,10 +37,14 @@ public:
     // The winner panel's text, telling the hints of this game if any.
     QString withHints(const QString &text, bool won) const;
 
+signals:
+    // A line for the chat pane's status.
+    void statusLine(const QString &text);
+
 private:
     bool available() const;
 
-    Hooks m_hooks;
+    ClientSession &m_session;
     TServer *m_server = nullptr;
     int m_taken = 0;
     bool m_waiting = false; // a hint asked for waits for the strong index

@@ -1,7 +1,6 @@
 #include "client/seatcontrol.h"
 
-#include "core/messages.h"
-#include "protocol/wire.h"
+#include "session/clientsession.h"
 
 #include <QAction>
 #include <QLabel>
@@ -9,18 +8,9 @@
 
 namespace glyphon {
 
-namespace {
-bool isPlayerSeat(int seat)
-{
-    return seat == 1 || seat == 2;
-}
-} // namespace
-
-SeatControl::SeatControl(std::function<SeatSession()> session, std::function<void(const QByteArray &)> send,
-                         QWidget *parent)
+SeatControl::SeatControl(ClientSession &session, QWidget *parent)
     : QObject(parent)
-    , m_session(std::move(session))
-    , m_send(std::move(send))
+    , m_session(session)
 {
     JustWatch1 = new QAction(QStringLiteral("Just Watch"), this);
     JustWatch1->setObjectName(QStringLiteral("JustWatch1"));
@@ -55,14 +45,12 @@ void SeatControl::attachNameLabel(QLabel *label, int seat)
 
 void SeatControl::JustWatch1Click()
 {
-    const SeatSession s = m_session();
-    if (s.isconnected && isPlayerSeat(s.myseat))
-        requestJustWatch(s.myseat, !JustWatch1->isChecked());
+    m_session.justWatch(m_session.game()->mySeat(), !JustWatch1->isChecked());
 }
 
 void SeatControl::label_playername1ContextPopup(const QLabel *label, int seat)
 {
-    const bool host = m_session().ishost;
+    const bool host = m_session.ishost();
     for (QAction *item : {RemoveFromGame1, SettoJustWatch1, UnsetJustWatch1})
         item->setEnabled(host);
     if (label->text() == QLatin1String(Waiting))
@@ -77,31 +65,22 @@ void SeatControl::RemoveFromGame1Click()
 
 void SeatControl::SettoJustWatch1Click()
 {
-    if (m_session().isconnected && isPlayerSeat(m_popupSeat))
-        requestJustWatch(m_popupSeat, true);
+    m_session.justWatch(m_popupSeat, true);
 }
 
 void SeatControl::UnsetJustWatch1Click()
 {
-    if (m_session().isconnected && isPlayerSeat(m_popupSeat))
-        requestJustWatch(m_popupSeat, false);
+    m_session.justWatch(m_popupSeat, false);
 }
 
 void SeatControl::kicking(int seat)
 {
-    const SeatSession s = m_session();
-    if (s.ishost && s.isconnected)
-        m_send(msg::KickHim{s.myseat, seat}.encode());
+    m_session.removeFromGame(seat);
 }
 
 void SeatControl::setOwnJustWatching(bool watching)
 {
     JustWatch1->setChecked(watching);
-}
-
-void SeatControl::requestJustWatch(int seat, bool watch)
-{
-    m_send(msg::JustWatch{seat, watch}.encode());
 }
 
 } // namespace glyphon

@@ -4,9 +4,7 @@
 // unset just watching). Requests go to the server, which decides; the checks
 // follow what the server announces.
 
-#include <QByteArray>
 #include <QObject>
-#include <functional>
 
 class QAction;
 class QLabel;
@@ -15,13 +13,7 @@ class QWidget;
 
 namespace glyphon {
 
-// What the requests depend on, read afresh at each request.
-struct SeatSession
-{
-    int myseat = 0;
-    bool isconnected = false;
-    bool ishost = false;
-};
+class ClientSession;
 
 class SeatControl : public QObject
 {
@@ -29,9 +21,8 @@ class SeatControl : public QObject
 public:
     static constexpr const char *Waiting = "<Waiting>";
 
-    // session tells the window's state; send sends one framed message.
-    SeatControl(std::function<SeatSession()> session, std::function<void(const QByteArray &)> send,
-                QWidget *parent);
+    // The session tells who this copy is and takes the requests.
+    SeatControl(ClientSession &session, QWidget *parent);
 
     QAction *JustWatch1;      // checkable; for the Options menu
     QMenu *popup_kick;        // the player names' context menu
@@ -57,10 +48,7 @@ public:
     void setOwnJustWatching(bool watching);
 
 private:
-    void requestJustWatch(int seat, bool watch);
-
-    std::function<SeatSession()> m_session;
-    std::function<void(const QByteArray &)> m_send;
+    ClientSession &m_session;
     int m_popupSeat = 0;
 };
 

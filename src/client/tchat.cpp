@@ -84,7 +84,6 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     bindSession();
     describeForReaders();
     createCloser();
-    createReconnector();
     bindGame();
 
     // The default size; the board's minimum size wins where it is larger.
@@ -237,9 +236,7 @@ void Tchat::createMenus()
     connect(m_options, &glyphon::OptionsMenu::textColourRequested, this, &Tchat::TextColor1Click);
     connect(m_options, &glyphon::OptionsMenu::textSizeChosen, this, &Tchat::N14Click);
     connect(m_options, &glyphon::OptionsMenu::resetScreenLocationRequested, this, &Tchat::ResetScreenLocation1Click);
-    m_seats = new glyphon::SeatControl(
-            [this] { return glyphon::SeatSession{m_game->mySeat(), isconnected(), ishost()}; },
-            [this](const QByteArray &message) { sendMessage(message); }, this);
+    m_seats = new glyphon::SeatControl(*m_session, this);
     JustWatch1 = m_seats->JustWatch1;
     popup_kick = m_seats->popup_kick;
     m_seats->attachNameLabel(label_playername1, 1);
@@ -263,28 +260,16 @@ void Tchat::createMenus()
     connect(m_menus->SpyList1, &QAction::triggered, this, [this] { showInFront(m_context.spylist); });
     connect(m_menus->PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
     connect(m_menus->ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
-    m_hints = new glyphon::HintControl(m_menus->view,
-                                       {[this] { return m_game->mySeat(); }, [this] { return myTurn(); },
-                                        [this] { hitclear(); },
-                                        [this](int p) { image_word51MouseUp(tileAt(p), Qt::LeftButton); },
-                                        [this](const QString &line) { statusLine(line); }},
-                                       this);
+    m_hints = new glyphon::HintControl(m_menus->view, *m_session, this);
+    connect(m_hints, &glyphon::HintControl::statusLine, this, &Tchat::statusLine);
     connect(m_menus->QuickInstructions1, &QAction::triggered, this, [this] { panel_help->showInstructions(); });
 }
 
 
 void Tchat::createCloser()
 {
-    glyphon::ClosingCoordinator::Hooks hooks;
-    hooks.playing = [this] { return isconnected() && m_game->iPlay(); };
-    hooks.role = [this] {
-        using Role = glyphon::LeaveGuard::Role;
-        return m_params.isEmpty() ? Role::Solo : ishost() ? Role::Host : Role::Joiner;
-    };
-    hooks.joinedAndConnected = [this] { return !ishost() && isconnected(); };
-    hooks.disconnected = [this] { m_session->setDisconnected(); };
-    hooks.say = [this](const QString &text) { statusLine(text); };
-    m_closer = new glyphon::ClosingCoordinator(this, m_session->link()->pump(), std::move(hooks));
+    m_closer = new glyphon::ClosingCoordinator(this, *m_session);
+    connect(m_closer, &glyphon::ClosingCoordinator::statusLine, this, &Tchat::statusLine);
 }
 
 void Tchat::connectSideWindows()

@@ -51,8 +51,6 @@ class BoardControls;
 class ChatPane;
 class ClientSession;
 class PlayerCards;
-class Reconnector;
-class ReconnectionCoordinator;
 class PhraseRow;
 class SeatControl;
 class SoundPlayer;
@@ -168,12 +166,6 @@ public:
     // File > Play with Others...: asks first during a running game.
     void PlayWithOthers1Click();
     glyphon::PlayWithOthers *playWithOthers() const { return m_lobby; }
-
-    // --- Coming back after a lost connection (joining player only) ------------
-    glyphon::Reconnector *reconnector() const;
-    bool reconnecting() const;
-    // True (and says why) when input must wait for the connection.
-    bool refuseWhileReconnecting();
 
     // --- Chat pane --------------------------------------------------------
     void sendit();
@@ -292,7 +284,6 @@ private:
     QString tileHolder(int owner) const;
     void describeForReaders();
     void createCloser();
-    void createReconnector();
     // Between turns: no input, no buttons, the clock at rest.
     void showTurnPause();
 
@@ -306,7 +297,6 @@ private:
     // Announces the game and opens the router's port while this copy hosts
     // for others (not in a solo game); nullptr until then.
     glyphon::HostingCoordinator *m_hosting = nullptr;
-    glyphon::ReconnectionCoordinator *m_reconnection = nullptr;
     glyphon::ClientSession *m_session = nullptr;
     glyphon::ClientGame *m_game = nullptr; // the session's
     std::unique_ptr<glyphon::PlayerCards> m_cards;

@@ -157,7 +157,7 @@ void Tchat::showTurnPause()
 
 void Tchat::image_word51MouseUp(TileWidget *sender, Qt::MouseButton button)
 {
-    if (refuseWhileReconnecting())
+    if (m_session->refuseWhileReconnecting())
         return;
     if (!myTurn())
         return;

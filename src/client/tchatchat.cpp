@@ -4,6 +4,8 @@
 
 #include "client/tchat.h"
 
+#include "session/clientsession.h"
+
 #include "chat/chatinput.h"
 #include "chat/chatview.h"
 #include "protocol/colourtext.h"
@@ -15,7 +17,7 @@ using glyphon::toWire;
 
 void Tchat::sendit()
 {
-    if (refuseWhileReconnecting())
+    if (m_session->refuseWhileReconnecting())
         return; // the typed line stays for later
     if (!isconnected())
         return;

@@ -6,7 +6,6 @@
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
 #include "client/closingcoordinator.h"
-#include "client/reconnectioncoordinator.h"
 #include "client/mainmenus.h"
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
@@ -101,12 +100,10 @@ void Tchat::sendMessage(const QByteArray &message)
     m_session->send(message);
 }
 
+// The session has logged in at the seat offered.
 void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
 {
-    if (!m_reconnection->seatGiven(m.seat))
-        return;
-    m_session->logIn(m);
-    m_cards->paintMarkers(m_game->mySeat());
+    m_cards->paintMarkers(m.seat);
 }
 
 void Tchat::sockRead()
@@ -116,16 +113,9 @@ void Tchat::sockRead()
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)
 {
-    if (m_reconnection->socketReported(info))
-        return;
+    // What reconnecting and a joiner without a seat take never comes here.
     if (m_closer->endingWithMessage())
         return; // the box says what happened; the window closes after it
-    // A joiner that never got a seat is told, rather than see the window go.
-    if (info == TSocketInfo::Error && !ishost() && !isconnected() && m_session->link()->awaitingSeat()) {
-        m_session->link()->stopJoinLimit();
-        m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress()));
-        return;
-    }
     m_closer->connectionReported(info == TSocketInfo::Error, msg == QLatin1String("Socket Closed"));
 }
 
@@ -154,7 +144,7 @@ void Tchat::playerArrived(const glyphon::msg::SeatEntry &entry)
         statusLine(QStringLiteral("You are Connected."));
         // Back after a lost connection, the window keeps its place and
         // this session's choices; the file was read when it first came.
-        if (!m_reconnection->takeRejoined())
+        if (!m_session->takeRejoined())
             loadinifile();
         m_cards->showOwnListLight(m_game->mySeat());
     } else {
@@ -241,9 +231,10 @@ void Tchat::bindSession()
         redrawTiles(positions);
     });
     connect(m_session, &ClientSession::statusLine, this, &Tchat::statusLine);
+    connect(m_session, &ClientSession::turnPaused, turntime, &QTimer::stop);
     connect(m_session, &ClientSession::soundCue, this, &Tchat::playsounds);
     connect(m_session, &ClientSession::refusal, this, &Tchat::showMessageBox);
-    connect(m_session, &ClientSession::seatOffered, this, &Tchat::sendloginfo);
+    connect(m_session, &ClientSession::loggedIn, this, &Tchat::sendloginfo);
     connect(m_session, &ClientSession::chatLine, this, &Tchat::chatrecieved);
     connect(m_session, &ClientSession::soundPlayed, this, &Tchat::playasound);
     connect(m_session, &ClientSession::playersListed, this, &Tchat::newplayerinfo);

@@ -3,6 +3,8 @@
 
 #include "client/tchat.h"
 
+#include "session/clientsession.h"
+
 #include "chat/chatinput.h"
 #include "client/boardpanel.h"
 #include "board/wordbuilder.h"
@@ -32,7 +34,7 @@ bool Tchat::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::RightButton || !glyphon::BoardPanel::Tray.contains(mouse->position().toPoint()))
             return QMainWindow::eventFilter(watched, event);
-        if (event->type() == QEvent::MouseButtonRelease && !refuseWhileReconnecting() && myTurn())
+        if (event->type() == QEvent::MouseButtonRelease && !m_session->refuseWhileReconnecting() && myTurn())
             hitdone();
         return true;
     }

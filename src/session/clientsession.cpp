@@ -13,7 +13,8 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
 {
     m_link->socket()->setPortName(gamePort);
     connect(m_link, &ServerLink::message, this, &ClientSession::dispatch);
-    connect(m_link, &ServerLink::info, this, &ClientSession::socketInfo);
+    connect(m_link, &ServerLink::info, this, &ClientSession::socketReported);
+    createReconnector();
     connect(m_link, &ServerLink::joinTimedOut, this, [this] {
         if (!m_connected)
             emit hostUnreachable();
@@ -21,6 +22,7 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
     // The word being built ends with the turn, with a word the host took,
     // and for tiles dealt anew; connected first, so the view's handlers
     // find it done.
+    connect(this, &ClientSession::seatOffered, this, &ClientSession::logIn);
     connect(this, &ClientSession::nextPlayer, this, &ClientSession::startTurn);
     connect(this, &ClientSession::wordAccepted, this, [this](const msg::HisWord &m) {
         if (ClientGame::isPlayerSeat(m.seat))
@@ -69,12 +71,16 @@ void ClientSession::join()
     m_link->startJoinLimit();
 }
 
-void ClientSession::logIn(const msg::SendLoginInfo &m)
+void ClientSession::justWatch(int seat, bool watch)
 {
-    m_game->loggedIn(m);
-    m_connected = true;
-    m_link->stopJoinLimit();
-    send(msg::LoginInfo{m.seat, VersionText, toWire(m_name)}.encode());
+    if (m_connected && ClientGame::isPlayerSeat(seat))
+        send(msg::JustWatch{seat, watch}.encode());
+}
+
+void ClientSession::removeFromGame(int seat)
+{
+    if (m_host && m_connected)
+        send(msg::KickHim{m_game->mySeat(), seat}.encode());
 }
 
 void ClientSession::send(const QByteArray &message)

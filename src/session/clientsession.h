@@ -16,10 +16,13 @@
 #include <QObject>
 #include <QString>
 
+#include <utility>
+
 enum class TSocketInfo;
 
 namespace glyphon {
 
+class Reconnector;
 class ServerLink;
 
 class ClientSession : public QObject
@@ -35,6 +38,8 @@ public:
 
     ServerLink *link() const { return m_link; }
     ClientGame *game() const { return m_game; }
+    // The pace of coming back after a lost connection (a joining player's).
+    Reconnector *reconnector() const { return m_reconnector; }
 
     // --- Who this copy is ------------------------------------------------
     bool isconnected() const { return m_connected; }
@@ -53,10 +58,21 @@ public:
     // Joins hostaddress on the game port; a host that never gives a seat
     // within the join time limit is reported by hostUnreachable.
     void join();
-    // The host gave a seat: logs in with the name.
-    void logIn(const msg::SendLoginInfo &m);
+    // The host gave a seat: logs in with the name, and says loggedIn. False
+    // when the seat was handed back: while reconnecting, only the old seat
+    // will do.
+    bool logIn(const msg::SendLoginInfo &m);
     // The connection cannot serve any more (it failed, or the host closed it).
     void setDisconnected() { m_connected = false; }
+    // The window has accepted its close: a lost line is not brought back.
+    void setClosing() { m_closing = true; }
+
+    // --- Coming back after a lost connection (joining player only) ----------
+    bool reconnecting() const;
+    // True (and says why) when input must wait for the connection.
+    bool refuseWhileReconnecting();
+    // True once after the seat came back: the settings are not read again.
+    bool takeRejoined() { return std::exchange(m_rejoined, false); }
     // Sends one framed message while connected.
     void send(const QByteArray &message);
     // Hands one message to the signal its name says; false when it went nowhere.
@@ -108,9 +124,15 @@ signals:
     void socketInfo(TSocketInfo info, const QString &text);
     // A joiner got no seat in time, or its line failed before one came.
     void hostUnreachable();
+    // The line was lost and the turn in progress is not this copy's now.
+    void turnPaused();
+    // Reconnecting has used its time; the session counts itself
+    // disconnected, and the window closes.
+    void reconnectionGaveUp();
 
     // --- One per message from the host ------------------------------------
-    void seatOffered(const msg::SendLoginInfo &m);
+    void seatOffered(const msg::SendLoginInfo &m); // the session logs in itself
+    void loggedIn(const msg::SendLoginInfo &m);
     void chatLine(const QByteArray &data); // a chat or action line
     void soundPlayed(const msg::PlayASound &m);
     // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
@@ -132,8 +154,20 @@ signals:
     void timeUp(const msg::TimeUp &m);
     void statsLoaded(const msg::LoadStats &m);
 
+public:
+    // --- Commands over who plays ---------------------------------------------
+    // Options > Just Watch, and the host's menu on a player's name: a
+    // request for a player seat, once logged in.
+    void justWatch(int seat, bool watch);
+    // The host's removal of a player or a spectator; nothing for anybody else.
+    void removeFromGame(int seat);
+
 private:
     void startTurn();
+    void createReconnector();
+    // The socket's news; true when reconnecting took it.
+    bool reconnectionTook(TSocketInfo info);
+    void socketReported(TSocketInfo info, const QString &text);
     void takeTiles(const QList<int> &positions);
 
     ServerLink *m_link;
@@ -144,6 +178,9 @@ private:
     bool m_connected = false;
     bool m_host = false;
     bool m_solo = false;
+    bool m_closing = false;
+    Reconnector *m_reconnector = nullptr;
+    bool m_rejoined = false;
     QList<int> m_chosen;
     QChar m_refusedLetter;        // a typed letter had no tile; Enter warns once
     bool m_toldTooEarly = false;  // letters typed before the own turn were reported

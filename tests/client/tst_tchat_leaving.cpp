@@ -8,7 +8,7 @@
 
 #include "chat/chatinput.h"
 #include "client/leaveguard.h"
-#include "client/reconnector.h"
+#include "session/reconnector.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
 
@@ -182,7 +182,7 @@ void TestTchatLeaving::hostClosingTellsJoinerAndSpectator()
     QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("The host has closed your connection.")));
     // Each box came while its window was still there to be read.
     QCOMPARE(boxes.ownerVisible, QList<bool>({true, true}));
-    QVERIFY(!joiner->chat->reconnecting());
+    QVERIFY(!joiner->chat->session()->reconnecting());
 }
 
 void TestTchatLeaving::droppedJoinerComesBackAndPlays()
@@ -198,7 +198,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     qputenv("GLYPHON_PORT", QByteArray::number(relayPort));
     auto joiner = startCopy({"Ann", "127.0.0.1", "false"}, 10);
     Tchat *ann = joiner->chat;
-    ann->reconnector()->setPauseUnitMs(40);
+    ann->session()->reconnector()->setPauseUnitMs(40);
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
     BoxAnswerer boxes;
 
@@ -230,7 +230,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     QVERIFY(ann->isVisible());
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann disconnected.")));
     QTRY_VERIFY_WITH_TIMEOUT(cid->label_playername2->text() == QLatin1String("Rizi"), 10000);
-    QVERIFY(ann->reconnecting());
+    QVERIFY(ann->session()->reconnecting());
 
     // Clicks and chat wait for the connection, and say so.
     ann->game()->turnStarted({2}); // even a turn it believes it has
@@ -241,12 +241,12 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     QCOMPARE(ann->mychat->text(), QStringLiteral("hello"));
     QVERIFY(chatHas(ann, QStringLiteral("Not connected to the host: reconnecting, please wait.")));
     ann->game()->closeInput();
-    const int attemptsWhileClosed = ann->reconnector()->attempts();
+    const int attemptsWhileClosed = ann->session()->reconnector()->attempts();
     QVERIFY(attemptsWhileClosed >= 1);
 
     QVERIFY(relay.open(relayPort));
     QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
-    QTRY_VERIFY(!ann->reconnecting());
+    QTRY_VERIFY(!ann->session()->reconnecting());
     QCOMPARE(ann->game()->mySeat(), 2);
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
     // The board, scores and turn as the host has them.
@@ -289,14 +289,14 @@ void TestTchatLeaving::seatStillHeldMeansWaitingLonger()
     qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
     auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
     Tchat *ann = joiner->chat;
-    ann->reconnector()->setPauseUnitMs(30);
+    ann->session()->reconnector()->setPauseUnitMs(30);
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
     BoxAnswerer boxes;
 
     relay.cut(Relay::Windows);
-    QTRY_VERIFY2(ann->reconnecting(), qPrintable(boxes.texts.join(u'|') + chatText(ann)));
-    QTRY_VERIFY(ann->reconnector()->attempts() >= 2);
-    QVERIFY(ann->reconnecting());
+    QTRY_VERIFY2(ann->session()->reconnecting(), qPrintable(boxes.texts.join(u'|') + chatText(ann)));
+    QTRY_VERIFY(ann->session()->reconnector()->attempts() >= 2);
+    QVERIFY(ann->session()->reconnecting());
     QCOMPARE(ann->game()->mySeat(), 2);
     // Each attempt left its spectator seat at once: none is left over.
     QTRY_VERIFY(!host->server->seats[3].connected);
@@ -319,7 +319,7 @@ void TestTchatLeaving::givingUpIsToldThenCloses()
     qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
     auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
     Tchat *ann = joiner->chat;
-    ann->reconnector()->setPauseUnitMs(4); // two "minutes" are half a second
+    ann->session()->reconnector()->setPauseUnitMs(4); // two "minutes" are half a second
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
 
     BoxAnswerer boxes;
@@ -332,8 +332,8 @@ void TestTchatLeaving::givingUpIsToldThenCloses()
     QCOMPARE(boxes.ownerVisible, QList<bool>{true});
     // Pauses of 1, 2, 4 ... 32 units and one cut short fill the 120 allowed;
     // slow attempts may use up part of it.
-    QVERIFY2(ann->reconnector()->attempts() >= 5 && ann->reconnector()->attempts() <= 7,
-             qPrintable(QString::number(ann->reconnector()->attempts())));
+    QVERIFY2(ann->session()->reconnector()->attempts() >= 5 && ann->session()->reconnector()->attempts() <= 7,
+             qPrintable(QString::number(ann->session()->reconnector()->attempts())));
     QVERIFY(chatHas(ann, QStringLiteral("Could not reconnect to the host.")));
 }
 

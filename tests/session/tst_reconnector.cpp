@@ -2,7 +2,7 @@
 // that runs past the two minutes. The test keeps the clock, so the budget is
 // exact however slow the machine.
 
-#include "client/reconnector.h"
+#include "session/reconnector.h"
 
 #include <QSignalSpy>
 #include <QTest>

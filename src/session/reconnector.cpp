@@ -1,4 +1,4 @@
-#include "client/reconnector.h"
+#include "session/reconnector.h"
 
 #include <QTimer>
 

@@ -1,0 +1,83 @@
+#include "session_support.h"
+
+#include "core/rules.h"
+#include "protocol/wire.h"
+#include "session/serverlink.h"
+
+#include <QTest>
+#include <utility>
+
+namespace testsupport {
+
+namespace {
+QString listen(QTcpServer &server)
+{
+    server.listen(QHostAddress::LocalHost, 0);
+    return QString::number(server.serverPort());
+}
+} // namespace
+
+LoopbackHost::LoopbackHost(bool hosting)
+    : session(listen(m_server))
+{
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        m_peer = m_server.nextPendingConnection();
+        connect(m_peer, &QTcpSocket::readyRead, this, [this] {
+            m_buffer += m_peer->readAll();
+            qsizetype end;
+            while ((end = m_buffer.indexOf(glyphon::Terminator)) >= 0) {
+                m_received.append(m_buffer.left(end));
+                m_buffer.remove(0, end + 1);
+            }
+        });
+    });
+    if (hosting) {
+        session.connectToOwnHost(QString::number(m_server.serverPort()));
+    } else {
+        session.setPlayer(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"));
+        session.join();
+    }
+}
+
+bool LoopbackHost::accepted()
+{
+    return QTest::qWaitFor([this] { return m_peer != nullptr; }, 5000);
+}
+
+bool LoopbackHost::logIn(int seat)
+{
+    if (!accepted())
+        return false;
+    m_peer->write(glyphon::msg::SendLoginInfo{seat}.encode());
+    const bool in = QTest::qWaitFor([this] { return !m_received.isEmpty(); }, 5000)
+        && m_received.takeFirst().startsWith(glyphon::msg::LoginInfo::Name);
+    return in && session.isconnected();
+}
+
+void LoopbackHost::send(const QByteArray &message)
+{
+    m_peer->write(message + glyphon::Terminator);
+}
+
+QList<QByteArray> LoopbackHost::sent()
+{
+    // A mark sent after the commands comes after all they sent: waiting for
+    // it waits for exactly their messages, however slow the machine.
+    static const QByteArray mark = "MARK";
+    session.send(mark + glyphon::Terminator);
+    QTest::qWaitFor([this] { return m_received.contains(mark); }, 5000);
+    QList<QByteArray> out = std::exchange(m_received, {});
+    out.removeAll(mark);
+    return out;
+}
+
+QByteArray plainLettersMessage()
+{
+    QList<QByteArray> fields;
+    for (int p : glyphon::tilePositions())
+        fields << glyphon::number(p) << "1" << "0";
+    fields << QByteArray();
+    return glyphon::buildMessage("CMD_theletters", fields).chopped(1);
+}
+
+} // namespace testsupport

@@ -1,0 +1,48 @@
+#pragma once
+// Helpers for the session tests: a ClientSession on a real loopback line to
+// a listening socket the test plays host with. It logs in at the seat the
+// test gives, and whatever the session sends is read back message by message.
+
+#include "session/clientsession.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <memory>
+
+namespace testsupport {
+
+class LoopbackHost : public QObject
+{
+    QTcpServer m_server; // first: the session is made with its port
+
+public:
+    // hosting: the session connects as the host's own window does;
+    // otherwise it joins as a player named Ann.
+    explicit LoopbackHost(bool hosting = false);
+
+    glyphon::ClientSession session;
+
+    // The session's connection has been accepted.
+    bool accepted();
+    // Offers the seat and waits for the session's login.
+    bool logIn(int seat);
+    // Hands one message to the session over the line (without its end mark).
+    void send(const QByteArray &message);
+    // Hands one message to the session's dispatch at once.
+    void feed(const QByteArray &message) { session.dispatch(message); }
+    // What the session sent after its login, each message without its end mark.
+    QList<QByteArray> sent();
+
+private:
+    QTcpSocket *m_peer = nullptr;
+    QByteArray m_buffer;
+    QList<QByteArray> m_received;
+};
+
+// A board message for the session: every tile letter "a", value 0.
+QByteArray plainLettersMessage();
+
+} // namespace testsupport

@@ -1,0 +1,56 @@
+// The client's session without a window: what its commands send, by role
+// and seat, over a real loopback line to a host the test plays.
+
+#include "session_support.h"
+
+#include <QTest>
+
+using namespace testsupport;
+
+class TestClientSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void seatCommands_data();
+    void seatCommands();
+};
+
+void TestClientSession::seatCommands_data()
+{
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<int>("seat"); // 0: not logged in
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("own seat starts watching") << false << 1 << "watch 1" << QByteArray("CMD_justwatch+1+1");
+    QTest::newRow("own seat plays again") << false << 2 << "play 2" << QByteArray("CMD_justwatch+2+2");
+    QTest::newRow("a spectator has no seat to watch from") << false << 3 << "watch 3" << QByteArray();
+    QTest::newRow("no seat beyond the players'") << true << 1 << "watch 3" << QByteArray();
+    QTest::newRow("not logged in") << false << 0 << "watch 1" << QByteArray();
+    QTest::newRow("host removes seat 2") << true << 1 << "remove 2" << QByteArray("CMD_kickhim+1+2+");
+    QTest::newRow("host removes a spectator") << true << 1 << "remove 4" << QByteArray("CMD_kickhim+1+4+");
+    QTest::newRow("host sets seat 2 watching") << true << 1 << "watch 2" << QByteArray("CMD_justwatch+2+1");
+    QTest::newRow("host lets seat 2 play") << true << 1 << "play 2" << QByteArray("CMD_justwatch+2+2");
+    QTest::newRow("a joiner removes nobody") << false << 1 << "remove 2" << QByteArray();
+    QTest::newRow("a host not logged in removes nobody") << true << 0 << "remove 2" << QByteArray();
+}
+
+void TestClientSession::seatCommands()
+{
+    QFETCH(bool, hosting);
+    QFETCH(int, seat);
+    QFETCH(QString, command);
+    QFETCH(QByteArray, sent);
+    LoopbackHost host(hosting);
+    QVERIFY(seat == 0 ? host.accepted() : host.logIn(seat));
+    const QStringList words = command.split(u' ');
+    const int target = words.at(1).toInt();
+    if (words.at(0) == u"remove")
+        host.session.removeFromGame(target);
+    else
+        host.session.justWatch(target, words.at(0) == u"watch");
+    QCOMPARE(host.sent(), sent.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{sent});
+}
+
+QTEST_GUILESS_MAIN(TestClientSession)
+#include "tst_clientsession.moc"
