@@ -48,7 +48,8 @@ QString playerLabel(const TServer &server, int seat)
     // The computer plays a seat that is empty or whose player just watches.
     if (server.computerMoving()) {
         const QString player = glyphon::fromWire(server.seats[seat].name);
-        name = player.isEmpty() ? QStringLiteral("Rizi") : QStringLiteral("Rizi for %1").arg(player);
+        const QString rizi = QString::fromLatin1(glyphon::RiziName);
+        name = player.isEmpty() ? rizi : QStringLiteral("%1 for %2").arg(rizi, player);
     }
     return name.isEmpty() ? QStringLiteral("seat %1").arg(seat) : QStringLiteral("seat %1 (%2)").arg(seat).arg(name);
 }

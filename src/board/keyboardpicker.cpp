@@ -9,8 +9,6 @@ int pickTileForLetter(const BoardTiles &tiles, const QList<int> &chosen, QChar l
         return 0;
     const int code = ch - u'a' + 1;
 
-    // Worth as the server scores a tile: bonus values count, 0 and 1 alike.
-    const auto worth = [](const BoardTile &tile) { return tile.value >= 2 ? tile.value : 1; };
     int best = 0;
     int bestRank = 3;
     int bestWorth = 0;
@@ -23,10 +21,10 @@ int pickTileForLetter(const BoardTiles &tiles, const QList<int> &chosen, QChar l
             if (!canUse(tile, myseat))
                 continue;
             const int rank = tile.owner == 0 ? 0 : tile.owner == myseat ? 2 : 1;
-            if (rank < bestRank || (rank == bestRank && worth(tile) > bestWorth)) {
+            if (rank < bestRank || (rank == bestRank && tileWorth(tile) > bestWorth)) {
                 best = position;
                 bestRank = rank;
-                bestWorth = worth(tile);
+                bestWorth = tileWorth(tile);
             }
         }
     }

@@ -4,6 +4,7 @@
 
 #include "chat/chatinput.h"
 #include "board/boardcontrols.h"
+#include "core/rules.h"
 #include "board/turnclock.h"
 #include "board/playercard.h"
 #include "chat/colours.h"
@@ -128,9 +129,9 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    // The host counts four ticks more than the turn itself. A count at the
-    // bottom of the int range must not wrap round into a long turn.
-    m_clock->setTimeleft(int(std::max<qint64>(qint64(m.pauseTicks) - 4, std::numeric_limits<int>::min())));
+    // A count at the bottom of the int range must not wrap round into a long turn.
+    m_clock->setTimeleft(
+        int(std::max<qint64>(qint64(m.pauseTicks) - glyphon::TurnExtraTicks, std::numeric_limits<int>::min())));
     m_game->stateLoaded(m);
     // Tiles chosen before the message go back, in their holders' colours now.
     m_session->dropWord();

@@ -12,7 +12,7 @@ ClientGame::ClientGame(QObject *parent)
 
 QByteArray ClientGame::nameHint(int seat)
 {
-    return seat == 2 ? QByteArrayLiteral("Rizi") : QByteArray();
+    return seat == 2 ? QByteArray(RiziName) : QByteArray();
 }
 
 const ClientGame::Seat &ClientGame::seat(int seat) const

@@ -48,8 +48,7 @@ int pointsFor(const TCell &tile, int seat)
 {
     if (tile.owner == seat)
         return 0;
-    const int points = tile.value >= 2 ? tile.value : 1;
-    return tile.owner != 0 ? 2 * points : points;
+    return tile.owner != 0 ? 2 * tileWorth(tile) : tileWorth(tile);
 }
 
 int checkforsurround(const TileGrid &tiles, int position, int holder)

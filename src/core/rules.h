@@ -35,6 +35,14 @@ const std::array<int, 36> &tilePositions();
 using NeighbourList = std::array<int, 4>;
 const std::array<NeighbourList, 67> &neighbours();
 
+// The computer player's name, shown on seat 2 while nobody sits there.
+inline constexpr char RiziName[] = "Rizi";
+
+// A turn's count on the host runs this many ticks beyond the time per turn
+// that the windows' clocks show; a newcomer's clock takes them off the count
+// it is sent.
+inline constexpr int TurnExtraTicks = 4;
+
 // Largest submission the host reads.
 inline constexpr int MaxSubmissionTiles = 20;
 
@@ -45,8 +53,14 @@ constexpr bool canUse(const TCell &tile, int seat)
     return tile.locked == 0 || tile.owner == seat;
 }
 
-// What the tile scores for seat: nothing when seat holds it; else its value
-// when 2 or more, else 1; doubled when the other player holds it.
+// A tile's worth whoever holds it: its bonus value when 2 or more, else 1.
+constexpr int tileWorth(const TCell &tile)
+{
+    return tile.value >= 2 ? tile.value : 1;
+}
+
+// What the tile scores for seat: nothing when seat holds it; else its
+// worth, doubled when the other player holds it.
 int pointsFor(const TCell &tile, int seat);
 
 // The locking rule: 1 when every neighbour of position is held by holder.

@@ -91,7 +91,7 @@ void ServerGame::findPlayer()
     m_computerDue = false;
 
     m_host.broadcast(msg::NextPlayer{m_current}.encode());
-    setPace(Phase::Turn, qint64(m_timePerTurn) + 4);
+    setPace(Phase::Turn, qint64(m_timePerTurn) + TurnExtraTicks);
 
     if (!m_host.playsItself(m_current)) {
         m_computerDue = true;

@@ -66,7 +66,7 @@ TServer::TServer(const HostConfig &config, QObject *parent)
     spell = new TDictn(this, config.wordFile, config.builtInList, config.onMissingWordFile);
     loadCandidates();
 
-    seats[2].botname = QByteArrayLiteral("Rizi");
+    seats[2].botname = QByteArray(RiziName);
     playercount = 2;
 }
 
