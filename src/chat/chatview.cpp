@@ -428,14 +428,6 @@ bool checkforlink(const QString &word)
 
 namespace glyphon {
 
-ChatData splitChatData(const QString &data)
-{
-    const qsizetype bar = data.indexOf(QLatin1Char('|'));
-    if (bar < 0)
-        return {data, UnreadableColour};
-    return {data.left(bar), colourFromText(data.mid(bar + 1)).value_or(UnreadableColour)};
-}
-
 bool isSafeWebAddress(const QString &linkText)
 {
     return !webAddress(linkText).isEmpty();

@@ -131,16 +131,6 @@ bool checkforlink(const QString &word);
 
 namespace glyphon {
 
-// A received chat or action cut at its first "|": the seat, "+" and line
-// text before it, the colour text after it. No "|" or an unreadable colour
-// gives red (255).
-struct ChatData
-{
-    QString line;
-    quint32 colour = 0;
-};
-ChatData splitChatData(const QString &data);
-
 // Only web addresses open: text beginning "http://" or "https://" (any
 // case) with a host, or beginning "www." (then opened as "http://..."),
 // trailing blanks removed. Anything else, which a remote player could use

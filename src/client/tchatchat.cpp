@@ -22,7 +22,8 @@ void Tchat::sendit()
     if (!isconnected())
         return;
     const glyphon::OutgoingChat out = glyphon::chatOutgoing(mychat->text());
-    const QByteArray payload = toWire(out.text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));
+    const QByteArray payload =
+        glyphon::msg::ChatText{toWire(out.text), toWire(glyphon::colourToText(settings.textColour))}.encode();
     switch (out.kind) {
     case glyphon::OutgoingChat::Chat:
         sendMessage(glyphon::msg::ChatRequest{m_game->mySeat(), payload}.encode());
@@ -39,8 +40,9 @@ void Tchat::sendit()
 
 void Tchat::chatrecieved(const QByteArray &data)
 {
-    const glyphon::ChatData line = glyphon::splitChatData(glyphon::fromWire(data));
-    addlinetochat(line.line, line.colour);
+    // The seat, "+" and the relay's line, then the colour.
+    const glyphon::msg::ChatText line = glyphon::msg::ChatText::decode(data);
+    addlinetochat(glyphon::fromWire(line.line), line.colourValue());
 }
 
 void Tchat::addlinetochat(const QString &msg, quint32 colour)

@@ -19,7 +19,8 @@ void Tchat::b_phrase1Click(int number)
         return;
     const QString phrase = m_phraseRow->phrase(number);
     const QString text = phrase.startsWith(QLatin1String("/me ")) ? phrase.mid(4) : QStringLiteral("says: ") + phrase;
-    const QByteArray payload = toWire(text + QLatin1Char('|') + glyphon::colourToText(settings.textColour));
+    const QByteArray payload =
+        glyphon::msg::ChatText{toWire(text), toWire(glyphon::colourToText(settings.textColour))}.encode();
     sendMessage(glyphon::msg::ActionRequest{m_game->mySeat(), payload}.encode());
 }
 

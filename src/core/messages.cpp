@@ -1,6 +1,7 @@
 #include "core/messages.h"
 
 #include "core/rules.h"
+#include "protocol/colourtext.h"
 #include "protocol/wire.h"
 
 namespace glyphon::msg {
@@ -60,6 +61,24 @@ std::optional<LoginInfo> LoginInfo::decode(const QByteArray &data)
     return m;
 }
 
+quint32 ChatText::colourValue() const
+{
+    return colour ? colourFromText(fromWire(*colour)).value_or(UnreadableColour) : UnreadableColour;
+}
+
+QByteArray ChatText::encode() const
+{
+    return colour ? line + '|' + *colour : line;
+}
+
+ChatText ChatText::decode(const QByteArray &text)
+{
+    const qsizetype bar = text.indexOf('|');
+    if (bar < 0)
+        return {text, std::nullopt};
+    return {text.left(bar), text.mid(bar + 1)};
+}
+
 QByteArray ChatRequest::encode() const
 {
     return buildMessage(Name, {number(seat), text});
@@ -68,10 +87,11 @@ QByteArray ChatRequest::encode() const
 std::optional<ChatRequest> ChatRequest::decode(const QByteArray &data)
 {
     FieldReader fields(data);
-    const std::optional<int> seat = fields.nextInt();
+    const QByteArray seatField = fields.next();
+    const std::optional<int> seat = parseInt(seatField);
     if (!seat)
         return std::nullopt;
-    return ChatRequest{*seat, fields.rest()};
+    return ChatRequest{*seat, fields.rest(), seatField};
 }
 
 QByteArray ActionRequest::encode() const
@@ -82,10 +102,11 @@ QByteArray ActionRequest::encode() const
 std::optional<ActionRequest> ActionRequest::decode(const QByteArray &data)
 {
     FieldReader fields(data);
-    const std::optional<int> seat = fields.nextInt();
+    const QByteArray seatField = fields.next();
+    const std::optional<int> seat = parseInt(seatField);
     if (!seat)
         return std::nullopt;
-    return ActionRequest{*seat, fields.rest()};
+    return ActionRequest{*seat, fields.rest(), seatField};
 }
 
 PlayASoundRequest PlayASoundRequest::ofSound(int seat, const QByteArray &sound)
@@ -345,32 +366,42 @@ std::optional<PlayASound> PlayASound::decode(const QByteArray &data)
     return PlayASound{*seat, fields.rest()};
 }
 
+Action Action::relay(const ActionRequest &request, const QByteArray &name)
+{
+    return {request.seatField.isEmpty() ? number(request.seat) : request.seatField, name + ' ' + request.text};
+}
+
 QByteArray Action::encode() const
 {
-    return buildMessage(Name, {number(seat), text});
+    return buildMessage(Name, {seat, text});
 }
 
 std::optional<Action> Action::decode(const QByteArray &data)
 {
     FieldReader fields(data);
-    const std::optional<int> seat = fields.nextInt();
-    if (!seat)
+    const QByteArray seat = fields.next();
+    if (!parseInt(seat))
         return std::nullopt;
-    return Action{*seat, fields.rest()};
+    return Action{seat, fields.rest()};
+}
+
+Chat Chat::relay(const ChatRequest &request, const QByteArray &name)
+{
+    return {request.seatField.isEmpty() ? number(request.seat) : request.seatField, name + " chats: " + request.text};
 }
 
 QByteArray Chat::encode() const
 {
-    return buildMessage(Name, {number(seat), text});
+    return buildMessage(Name, {seat, text});
 }
 
 std::optional<Chat> Chat::decode(const QByteArray &data)
 {
     FieldReader fields(data);
-    const std::optional<int> seat = fields.nextInt();
-    if (!seat)
+    const QByteArray seat = fields.next();
+    if (!parseInt(seat))
         return std::nullopt;
-    return Chat{*seat, fields.rest()};
+    return Chat{seat, fields.rest()};
 }
 
 QByteArray RoundStart::encode() const

@@ -12,6 +12,10 @@
 //   position := row digit, column digit     11 top left .. 66 bottom right
 //   text     := the wire's own bytes        names, chat, words: passed through
 //
+// Text travels as single bytes of the Windows code page (protocol/codepage.h),
+// as every peer sends it; the host passes it on without reading it as text.
+// Framing and field reading are protocol/wire.h's.
+//
 // Many messages end with an empty last field ("+" right before 0xFF); their
 // encode() writes it. decode(data) takes the text after the first "+" and
 // reads it left to right; it answers nullopt when a field the receiver needs
@@ -44,11 +48,26 @@ struct LoginInfo
     static std::optional<LoginInfo> decode(const QByteArray &data);
 };
 
+// The text of a chat or an action line as its sender writes it: the line,
+// "|", the colour text (protocol/colourtext.h). Read at its first "|"; a
+// text without one has no colour.
+struct ChatText
+{
+    QByteArray line;
+    std::optional<QByteArray> colour;
+    // The colour value to show the line in: red (UnreadableColour) when it
+    // has none or it cannot be read.
+    quint32 colourValue() const;
+    QByteArray encode() const;
+    static ChatText decode(const QByteArray &text);
+};
+
 struct ChatRequest
 {
     static constexpr const char *Name = "CMD_chat";
     int seat = 0;
-    QByteArray text; // the rest: the line, "|", the colour text
+    QByteArray text;      // the rest: a ChatText
+    QByteArray seatField; // the seat as it came, for the relay; encode() writes seat
     QByteArray encode() const;
     static std::optional<ChatRequest> decode(const QByteArray &data);
 };
@@ -57,7 +76,8 @@ struct ActionRequest
 {
     static constexpr const char *Name = "CMD_action";
     int seat = 0;
-    QByteArray text; // the rest: the action, "|", the colour text
+    QByteArray text;      // the rest: a ChatText
+    QByteArray seatField; // the seat as it came, for the relay; encode() writes seat
     QByteArray encode() const;
     static std::optional<ActionRequest> decode(const QByteArray &data);
 };
@@ -235,11 +255,14 @@ struct PlayASound
     static std::optional<PlayASound> decode(const QByteArray &data);
 };
 
+// The relays of chat and actions carry the request's seat field as it came
+// ("01" stays "01"), and the sender's name before its text.
 struct Action
 {
     static constexpr const char *Name = "CMD_action";
-    int seat = 0;
-    QByteArray text; // the rest: name, one blank, the action, "|", the colour text
+    QByteArray seat; // a number
+    QByteArray text; // the rest: name, one blank, the request's ChatText
+    static Action relay(const ActionRequest &request, const QByteArray &name);
     QByteArray encode() const;
     static std::optional<Action> decode(const QByteArray &data);
 };
@@ -247,8 +270,9 @@ struct Action
 struct Chat
 {
     static constexpr const char *Name = "CMD_chat";
-    int seat = 0;
-    QByteArray text; // the rest: name, " chats: ", the line, "|", the colour text
+    QByteArray seat; // a number
+    QByteArray text; // the rest: name, " chats: ", the request's ChatText
+    static Chat relay(const ChatRequest &request, const QByteArray &name);
     QByteArray encode() const;
     static std::optional<Chat> decode(const QByteArray &data);
 };

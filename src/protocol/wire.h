@@ -1,12 +1,7 @@
 #pragma once
-// The game's wire grammar, shared by server and client.
-//
-//   message  := name ( "+" field )* 0xFF
-//   name     := "CMD_" letters            (compared exactly)
-//   field    := any bytes except 0xFF     (a last field "the rest" may hold "+")
-//
-// Text travels as single bytes of the Windows code page (codepage.h), as
-// every peer sends it; the host passes it on without reading it as text.
+// The framing and the field reading of the game's messages, shared by host
+// and window. The grammar they follow is written once, at the top of the
+// messages' codec (core/messages.h).
 
 #include "protocol/codepage.h"
 

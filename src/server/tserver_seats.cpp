@@ -73,7 +73,7 @@ void TServer::chat(int fromSeat, const QByteArray &data)
     const std::optional<msg::ChatRequest> request = msg::ChatRequest::decode(data);
     if (!request || request->seat != fromSeat)
         return;
-    broadcast(msg::Chat{fromSeat, seats[fromSeat].name + " chats: " + request->text}.encode());
+    broadcast(msg::Chat::relay(*request, seats[fromSeat].name).encode());
 }
 
 void TServer::action(int fromSeat, const QByteArray &data)
@@ -81,7 +81,7 @@ void TServer::action(int fromSeat, const QByteArray &data)
     const std::optional<msg::ActionRequest> request = msg::ActionRequest::decode(data);
     if (!request || request->seat != fromSeat)
         return;
-    broadcast(msg::Action{fromSeat, seats[fromSeat].name + ' ' + request->text}.encode());
+    broadcast(msg::Action::relay(*request, seats[fromSeat].name).encode());
 }
 
 void TServer::playasound(int fromSeat, const QByteArray &data)

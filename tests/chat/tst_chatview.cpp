@@ -59,8 +59,6 @@ private slots:
     void linksAreRecordedInOrder();
     void seatsKeepTheirOwnColour();
     void longChatRecoloursInSteps();
-    void receivedDataIsCutAtFirstBar_data();
-    void receivedDataIsCutAtFirstBar();
     void unreadableColourShowsRed();
     void clickingALinkReportsItsOwnText();
     void scrollsToEndUnlessScrollChatOff();
@@ -190,33 +188,10 @@ void TestChatView::longChatRecoloursInSteps()
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), red);
 }
 
-void TestChatView::receivedDataIsCutAtFirstBar_data()
-{
-    QTest::addColumn<QString>("data");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<quint32>("colour");
-    QTest::newRow("chat") << "1+Ann chats: hi|clBlack" << "1+Ann chats: hi" << 0u;
-    QTest::newRow("hex colour") << "1+Ann waves|$00FF8040" << "1+Ann waves" << 0x00FF8040u;
-    QTest::newRow("bar in text") << "1+Ann chats: a|b|clBlack" << "1+Ann chats: a" << 255u;
-    QTest::newRow("no bar") << "1+Ann chats: hi" << "1+Ann chats: hi" << 255u;
-    QTest::newRow("empty colour") << "1+Ann chats: hi|" << "1+Ann chats: hi" << 255u;
-}
-
-void TestChatView::receivedDataIsCutAtFirstBar()
-{
-    QFETCH(QString, data);
-    QFETCH(QString, line);
-    QFETCH(quint32, colour);
-    const ChatData split = splitChatData(data);
-    QCOMPARE(split.line, line);
-    QCOMPARE(split.colour, colour);
-}
-
 void TestChatView::unreadableColourShowsRed()
 {
     ChatView view;
-    const ChatData split = splitChatData("1+Ann chats: a|b|clBlack");
-    view.addlinetochat(split.line, split.colour);
+    view.addlinetochat("1+Ann chats: a", UnreadableColour);
     QCOMPARE(describe(view.lastParagraph()), QStringLiteral("T6[Ann chats:  a ]"));
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), QColor(255, 0, 0));
 }

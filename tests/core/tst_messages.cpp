@@ -85,6 +85,8 @@ private slots:
     void readAsTheReceiverDoes_data();
     void readAsTheReceiverDoes();
     void fieldsAsSent();
+    void chatTextCutAtFirstBar_data();
+    void chatTextCutAtFirstBar();
 };
 
 void TstMessages::sameBytesBack_data()
@@ -117,6 +119,7 @@ void TstMessages::sameBytesBack_data()
         "CMD_playasound+2+wave7+",
         "CMD_action+2+Ann waves|clBlack",
         "CMD_chat+2+Ann chats: 1+1=2|clBlack",
+        "CMD_chat+02+Ann chats: hi|clBlack", // a relay's seat field goes on as it came
         "CMD_startgame+Bob+200+60+",
         "CMD_roundstart+1+",
         "CMD_theletters" + board36(3, true),
@@ -210,6 +213,29 @@ void TstMessages::fieldsAsSent()
     QCOMPARE(PlayASoundRequest::ofSound(2, "wave7").encode(), frame("CMD_playasound+2+wave7+"));
     QCOMPARE(PlayASound::decode("2+wave7+")->sound(), QByteArray("wave7"));
     QCOMPARE(JustWatch::decode("1+1")->watch, true);
+}
+
+void TstMessages::chatTextCutAtFirstBar_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<quint32>("colour");
+    QTest::newRow("chat") << QByteArray("1+Ann chats: hi|clBlack") << QByteArray("1+Ann chats: hi") << 0u;
+    QTest::newRow("hex colour") << QByteArray("1+Ann waves|$00FF8040") << QByteArray("1+Ann waves") << 0x00FF8040u;
+    QTest::newRow("bar in text") << QByteArray("1+Ann chats: a|b|clBlack") << QByteArray("1+Ann chats: a") << 255u;
+    QTest::newRow("no bar") << QByteArray("1+Ann chats: hi") << QByteArray("1+Ann chats: hi") << 255u;
+    QTest::newRow("empty colour") << QByteArray("1+Ann chats: hi|") << QByteArray("1+Ann chats: hi") << 255u;
+}
+
+void TstMessages::chatTextCutAtFirstBar()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, line);
+    QFETCH(quint32, colour);
+    const ChatText text = ChatText::decode(data);
+    QCOMPARE(text.line, line);
+    QCOMPARE(text.colourValue(), colour);
+    QCOMPARE(text.encode(), data);
 }
 
 QTEST_APPLESS_MAIN(TstMessages)

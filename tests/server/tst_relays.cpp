@@ -59,6 +59,13 @@ void TstRelays::relaysReachEveryone_data()
                             << QByteArray("CMD_action+2+Ann waves|$00FF0000");
     QTest::newRow("sound") << buildMessage("CMD_playasound", {"2", "wave7", ""})
                            << QByteArray("CMD_playasound+2+wave7+");
+    // Chat and actions relay the seat field as it came, sounds write it anew.
+    QTest::newRow("chat, seat written 02") << buildMessage("CMD_chat", {"02", "hi|clBlack"})
+                                          << QByteArray("CMD_chat+02+Ann chats: hi|clBlack");
+    QTest::newRow("action, seat written 02") << buildMessage("CMD_action", {"02", "waves|clBlack"})
+                                            << QByteArray("CMD_action+02+Ann waves|clBlack");
+    QTest::newRow("sound, seat written 02") << buildMessage("CMD_playasound", {"02", "wave7", ""})
+                                           << QByteArray("CMD_playasound+2+wave7+");
     QTest::newRow("utf-8 chat") << buildMessage("CMD_chat", {"2", "grüße ✓|clBlack"})
                                 << QByteArray("CMD_chat+2+Ann chats: grüße ✓|clBlack");
 }
