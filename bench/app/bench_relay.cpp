@@ -5,6 +5,7 @@
 //     flood never stops);
 //  3. the server's CPU time and wake-ups while nine connections sit idle.
 
+#include "core/messages.h"
 #include "hostclient.h"
 #include "protocol/wire.h"
 
@@ -26,7 +27,6 @@
 #include <unistd.h>
 #include <vector>
 
-using glyphon::buildMessage;
 using glyphon::bench::cpuSeconds;
 using glyphon::bench::summarise;
 using glyphon::bench::waitUntil;
@@ -114,7 +114,7 @@ int main(int argc, char *argv[])
     for (size_t i = 0; i < clients.size(); ++i) {
         Client *c = clients[i].get();
         c->onMessage = [&, i](Client *, const QByteArray &m) {
-            if (waiting > 0 && measured[i] && m.startsWith("CMD_chat+") && m.endsWith(marker)) {
+            if (waiting > 0 && measured[i] && glyphon::splitCommand(m).name == glyphon::msg::Chat::Name && m.endsWith(marker)) {
                 lastArrival = g_clock.nsecsElapsed();
                 --waiting;
             }
@@ -125,7 +125,7 @@ int main(int argc, char *argv[])
         marker = "probe " + QByteArray::number(k) + "|clBlack";
         waiting = int(std::count(measured.begin(), measured.end(), true));
         sentAt = g_clock.nsecsElapsed();
-        from->send(buildMessage("CMD_chat", {QByteArray::number(from->seat), marker}));
+        from->send(glyphon::msg::ChatRequest{from->seat, marker}.encode());
         if (!waitUntil([&] { return waiting == 0; }, 5000))
             return -1;
         const double ms = double(lastArrival - sentAt) / 1e6;
@@ -159,7 +159,7 @@ int main(int argc, char *argv[])
             return;
         QByteArray burst;
         for (int i = 0; i < 10; ++i)
-            burst += buildMessage("CMD_chat", {QByteArray::number(flooder->seat), "flood|clBlack"});
+            burst += glyphon::msg::ChatRequest{flooder->seat, "flood|clBlack"}.encode();
         flooder->send(burst);
         floodSent += 10;
     });

@@ -4,6 +4,7 @@
 // window first). A watcher logs in as a spectator and waits for that
 // announcement. Runs the real program several times and prints the median.
 
+#include "core/messages.h"
 #include "protocol/wire.h"
 
 #include <QCoreApplication>
@@ -61,9 +62,12 @@ double oneRun(const QString &folder)
         while ((end = buffer.indexOf(glyphon::Terminator)) >= 0) {
             const QByteArray message = buffer.left(end);
             buffer.remove(0, end + 1);
-            if (message.startsWith("CMD_sendlogininfo+")) {
-                watcher.write(glyphon::buildMessage("CMD_logininfo", {message.mid(18), "1.0.2", "watch"}));
-            } else if ((message.startsWith("CMD_newplayerinfo+") || message.startsWith("CMD_existingplayers+"))
+            const glyphon::Command command = glyphon::splitCommand(message);
+            if (const auto seat = command.name == glyphon::msg::SendLoginInfo::Name
+                    ? glyphon::msg::SendLoginInfo::decode(command.data) : std::nullopt) {
+                watcher.write(glyphon::msg::LoginInfo{seat->seat, glyphon::VersionText, "watch"}.encode());
+            } else if ((command.name == glyphon::msg::NewPlayerInfo::Name
+                        || command.name == glyphon::msg::ExistingPlayers::Name)
                        && message.contains("+You+")) {
                 // The watcher may even have been first in, so "You" can sit on any seat.
                 result = clock.nsecsElapsed() / 1e6;

@@ -5,6 +5,7 @@
 // host's CPU in both phases (from /proc), the connects done, and the log
 // lines the host wrote meanwhile.
 
+#include "core/messages.h"
 #include "hostclient.h"
 #include "protocol/wire.h"
 
@@ -35,7 +36,6 @@
 #include <unistd.h>
 #include <vector>
 
-using glyphon::buildMessage;
 using glyphon::bench::cpuSeconds;
 using glyphon::bench::summarise;
 using glyphon::bench::waitUntil;
@@ -218,18 +218,19 @@ int main(int argc, char *argv[])
     int waiting = 0;
     for (auto &c : clients) {
         c->onMessage = [&](Client *, const QByteArray &m) {
-            if (m.startsWith("CMD_nextplayer+"))
+            const QByteArray name = glyphon::splitCommand(m).name;
+            if (name == glyphon::msg::NextPlayer::Name)
                 ++turns;
-            else if (m.startsWith("CMD_playerdisconnected+"))
+            else if (name == glyphon::msg::PlayerDisconnected::Name)
                 ++departures;
-            else if (waiting > 0 && m.startsWith("CMD_chat+") && m.endsWith(marker)) {
+            else if (waiting > 0 && name == glyphon::msg::Chat::Name && m.endsWith(marker)) {
                 lastArrival = g_clock.nsecsElapsed();
                 --waiting;
             }
         };
     }
     // Short turns, so that the game moves on during the storm.
-    clients[0]->send(buildMessage("CMD_startgame", {"player1", "200", "5", QByteArray()}));
+    clients[0]->send(glyphon::msg::StartGame{"player1", 200, 5}.encode());
     if (!waitUntil([&] { return turns >= int(clients.size()); }, 5000)) {
         std::fprintf(stderr, "bench_storm: the game did not start\n");
         return 1;
@@ -245,7 +246,7 @@ int main(int argc, char *argv[])
         ++k;
         waiting = int(clients.size());
         const qint64 sentAt = g_clock.nsecsElapsed();
-        sender->send(buildMessage("CMD_chat", {QByteArray::number(sender->seat), marker}));
+        sender->send(glyphon::msg::ChatRequest{sender->seat, marker}.encode());
         const bool ok = waitUntil([&] { return waiting == 0; }, 5000);
         waitUntil([] { return false; }, 11 + k % 7);
         return ok ? double(lastArrival - sentAt) / 1e6 : -1;

@@ -1,5 +1,6 @@
 #include "hostclient.h"
 
+#include "core/messages.h"
 #include "protocol/wire.h"
 
 #include <QCoreApplication>
@@ -51,14 +52,18 @@ void HostClient::start(quint16 port)
 
 void HostClient::handle(const QByteArray &m)
 {
-    if (m.startsWith("CMD_sendlogininfo+")) {
-        seat = m.mid(18).toInt();
+    const Command command = splitCommand(m);
+    if (command.name == msg::SendLoginInfo::Name) {
+        seat = msg::SendLoginInfo::decode(command.data).value_or(msg::SendLoginInfo{}).seat;
         m_loggedIn = false;
-        send(buildMessage("CMD_logininfo", {QByteArray::number(seat), VersionText, name}));
+        send(msg::LoginInfo{seat, VersionText, name}.encode());
         return;
     }
-    if (m.startsWith("CMD_newplayerinfo+" + QByteArray::number(seat) + '+'))
-        m_loggedIn = true;
+    if (command.name == msg::NewPlayerInfo::Name) {
+        const std::optional<msg::NewPlayerInfo> arrived = msg::NewPlayerInfo::decode(command.data);
+        if (arrived && arrived->seat == seat)
+            m_loggedIn = true;
+    }
     if (onMessage)
         onMessage(this, m);
 }

@@ -8,6 +8,7 @@
 #include "net/lanbrowser.h"
 #include "protocol/wire.h"
 #include "core/board.h"
+#include "core/messages.h"
 #include "dictionary/random.h"
 #include "server/computerplayer.h"
 
@@ -104,56 +105,46 @@ int main(int argc, char *argv[])
             return;
         }
         for (const QByteArray &message : messages) {
-            const qsizetype plus = message.indexOf('+');
-            const QByteArray command = message.left(plus);
-            FieldReader fields(plus < 0 ? QByteArray() : message.mid(plus + 1));
-            if (command == "CMD_sendlogininfo") {
-                seat = fields.nextInt().value_or(0);
-                send(buildMessage("CMD_logininfo", {number(seat), VersionText, toWire(name)}));
+            const auto [command, data] = splitCommand(message);
+            if (command == msg::SendLoginInfo::Name) {
+                seat = msg::SendLoginInfo::decode(data).value_or(msg::SendLoginInfo{}).seat;
+                send(msg::LoginInfo{seat, VersionText, toWire(name)}.encode());
                 say(QStringLiteral("seat %1").arg(seat));
                 if (seat == 1)
-                    send(buildMessage("CMD_startgame", {toWire(name), "100", "60", {}}));
-            } else if (command == "CMD_theletters") {
-                while (!fields.atEnd()) {
-                    const auto p = fields.nextInt();
-                    const auto letter = fields.nextInt();
-                    const auto value = fields.nextInt();
-                    if (!p || !letter || !value || !isTilePosition(*p))
-                        break;
-                    TCell &cell = board.cell(*p);
-                    cell.letter = *letter;
-                    cell.value = *value;
+                    send(msg::StartGame{toWire(name), 100, 60}.encode());
+            } else if (command == msg::TheLetters::Name) {
+                for (const msg::TileGroup &tile : msg::TheLetters::decode(data).value_or(msg::TheLetters{}).tiles) {
+                    TCell &cell = board.cell(tile.position);
+                    cell.letter = tile.letter;
+                    cell.value = tile.value;
                     cell.owner = 0;
                     cell.locked = 0;
                 }
                 used.clear();
-            } else if (command == "CMD_hisword") {
-                const int by = fields.nextInt().value_or(0);
-                const QString word = fromWire(fields.next());
-                const int points = fields.nextInt().value_or(0);
-                fields.next();
+            } else if (command == msg::HisWord::Name) {
+                const std::optional<msg::HisWord> m = msg::HisWord::decode(data);
+                if (!m)
+                    continue;
+                const QString word = fromWire(m->word);
                 QList<int> positions;
-                while (!fields.atEnd()) {
-                    if (const auto p = fields.nextInt(); p && isTilePosition(*p))
-                        positions.append(*p);
-                }
-                board.take(by, positions);
+                for (int p : m->positions)
+                    if (isTilePosition(p))
+                        positions.append(p);
+                board.take(m->seat, positions);
                 used.insert(word.toLower());
-                if (by == seat) {
-                    say(QStringLiteral("played %1 for %2 points").arg(word).arg(points));
+                if (m->seat == seat) {
+                    say(QStringLiteral("played %1 for %2 points").arg(word).arg(m->points));
                     app.exit(0);
                 }
-            } else if (command == "CMD_nextplayer" && fields.nextInt() == seat && seat >= 1 && seat <= 2) {
+            } else if (command == msg::NextPlayer::Name && seat >= 1 && seat <= 2
+                       && msg::NextPlayer::decode(data).value_or(msg::NextPlayer{}).seat == seat) {
                 const auto word = player.computerplay(board, seat, [&](const QString &w) { return used.contains(w); }, generator);
                 if (!word) {
                     say(QStringLiteral("no word found on this board"));
                     continue;
                 }
-                QList<QByteArray> out{number(seat)};
-                for (int p : *word)
-                    out.append(number(p));
-                send(buildMessage("CMD_submitit", out));
-            } else if (command == "CMD_invalid") {
+                send(msg::SubmitIt{seat, *word}.encode());
+            } else if (command == msg::Invalid::Name) {
                 say(QStringLiteral("word refused: %1").arg(QString::fromUtf8(message)));
             }
         }
