@@ -76,17 +76,16 @@ void Tchat::startthegame(const glyphon::msg::StartGame &m)
     m_clock->setTurnLength(m_game->turnLength());
 }
 
-void Tchat::roundstart(const glyphon::msg::RoundStart &m)
+void Tchat::roundstart(const glyphon::msg::RoundStart &)
 {
     turntime->stop();
     memo_thewords1->clear();
     memo_thewords2->clear();
-    m_game->roundStarted(m);
 }
 
-void Tchat::theletters(const glyphon::msg::TheLetters &m)
+void Tchat::theletters(const glyphon::msg::TheLetters &)
 {
-    m_game->lettersDealt(m);
+    // The game has the new tiles; its tilesChanged paints them.
 }
 
 void Tchat::announceOwnTurnOrOther()
@@ -115,7 +114,6 @@ void Tchat::getnextplayer(const glyphon::msg::NextPlayer &m)
 {
     button_clear->hide();
     button_submit->hide();
-    m_game->turnStarted(m);
     m_cards->showTurnOf(m.seat, m_game->mySeat());
     announceOwnTurnOrOther();
     m_clock->setTimeleft(m_game->turnLength());
@@ -132,9 +130,6 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
     // A count at the bottom of the int range must not wrap round into a long turn.
     m_clock->setTimeleft(
         int(std::max<qint64>(qint64(m.pauseTicks) - glyphon::TurnExtraTicks, std::numeric_limits<int>::min())));
-    m_game->stateLoaded(m);
-    // Tiles chosen before the message go back, in their holders' colours now.
-    m_session->dropWord();
     m_clock->setTurnLength(m_game->turnLength());
     m_cards->showTurnOf(m.currentplayer, m_game->mySeat());
     if (m.pending == glyphon::PaceAction::TimeUp) {

@@ -21,8 +21,6 @@ using glyphon::fromWire;
 
 void Tchat::hisword(const glyphon::msg::HisWord &m)
 {
-    if (!m_game->wordAccepted(m))
-        return;
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
@@ -39,7 +37,6 @@ void Tchat::hisword(const glyphon::msg::HisWord &m)
 void Tchat::invalid(const glyphon::msg::Invalid &m)
 {
     using glyphon::RejectReason;
-    m_game->wordRejected(m);
     if (m.reason == RejectReason::NotAWord)
         label_status->setText(QStringLiteral("Oops! ") + fromWire(m.word) + QStringLiteral(" is not a valid word."));
     else if (m.reason == RejectReason::AlreadyPlayed)
@@ -49,9 +46,9 @@ void Tchat::invalid(const glyphon::msg::Invalid &m)
     playsounds(QStringLiteral("badword"));
 }
 
-void Tchat::lockthemup(const glyphon::msg::LockThemUp &m)
+void Tchat::lockthemup(const glyphon::msg::LockThemUp &)
 {
-    m_game->locksChanged(m);
+    // The game has changed the locks; its tilesChanged repaints them.
 }
 
 void Tchat::timeup(const glyphon::msg::TimeUp &m)

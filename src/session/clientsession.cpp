@@ -20,14 +20,13 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
             emit hostUnreachable();
     });
     // The word being built ends with the turn, with a word the host took,
-    // and for tiles dealt anew; connected first, so the view's handlers
-    // find it done.
+    // with the host's state (its tiles go back in their holders' colours
+    // now) and for tiles dealt anew; connected first, so the view's
+    // handlers find it done.
     connect(this, &ClientSession::seatOffered, this, &ClientSession::logIn);
     connect(this, &ClientSession::nextPlayer, this, &ClientSession::startTurn);
-    connect(this, &ClientSession::wordAccepted, this, [this](const msg::HisWord &m) {
-        if (ClientGame::isPlayerSeat(m.seat))
-            dropWord();
-    });
+    connect(this, &ClientSession::wordAccepted, this, &ClientSession::dropWord);
+    connect(this, &ClientSession::statsLoaded, this, &ClientSession::dropWord);
     connect(this, &ClientSession::lettersDealt, this, [this](const msg::TheLetters &m) {
         QList<int> dealt;
         for (const msg::TileGroup &group : m.tiles)

@@ -131,6 +131,9 @@ signals:
     void reconnectionGaveUp();
 
     // --- One per message from the host ------------------------------------
+    // The turn, the round, the board, the words and the host's state reach
+    // the game before their signal; a word for a seat that does not play
+    // is not emitted.
     void seatOffered(const msg::SendLoginInfo &m); // the session logs in itself
     void loggedIn(const msg::SendLoginInfo &m);
     void chatLine(const QByteArray &data); // a chat or action line

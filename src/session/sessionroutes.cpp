@@ -6,6 +6,8 @@
 
 #include "protocol/wire.h"
 
+#include <type_traits>
+
 namespace glyphon {
 
 namespace {
@@ -25,6 +27,25 @@ Route to()
     return {M::Name, [](ClientSession &s, const QByteArray &d) {
                 if (const std::optional<M> m = M::decode(d))
                     (s.*emitted)(*m);
+            }};
+}
+
+// Decodes the data as message M, hands it to the game, then emits it; a
+// message the game does not take (feed returns false) goes no further.
+template<typename M, auto feed, void (ClientSession::*emitted)(const M &)>
+Route fed()
+{
+    return {M::Name, [](ClientSession &s, const QByteArray &d) {
+                const std::optional<M> m = M::decode(d);
+                if (!m)
+                    return;
+                if constexpr (std::is_same_v<decltype((s.game()->*feed)(*m)), bool>) {
+                    if (!(s.game()->*feed)(*m))
+                        return;
+                } else {
+                    (s.game()->*feed)(*m);
+                }
+                (s.*emitted)(*m);
             }};
 }
 
@@ -49,16 +70,16 @@ const Route routes[] = {
     {msg::Full::Name, [](ClientSession &s, const QByteArray &) { emit s.gameFull(); }},
     to<msg::JustWatching, &ClientSession::justWatching>(),
     to<msg::StartGame, &ClientSession::gameStarted>(),
-    to<msg::NextPlayer, &ClientSession::nextPlayer>(),
+    fed<msg::NextPlayer, &ClientGame::turnStarted, &ClientSession::nextPlayer>(),
     to<msg::Winner, &ClientSession::winner>(),
-    to<msg::RoundStart, &ClientSession::roundStarted>(),
-    to<msg::TheLetters, &ClientSession::lettersDealt>(),
-    to<msg::Invalid, &ClientSession::wordRejected>(),
-    to<msg::HisWord, &ClientSession::wordAccepted>(),
+    fed<msg::RoundStart, &ClientGame::roundStarted, &ClientSession::roundStarted>(),
+    fed<msg::TheLetters, &ClientGame::lettersDealt, &ClientSession::lettersDealt>(),
+    fed<msg::Invalid, &ClientGame::wordRejected, &ClientSession::wordRejected>(),
+    fed<msg::HisWord, &ClientGame::wordAccepted, &ClientSession::wordAccepted>(),
     {msg::EndRound::Name, [](ClientSession &s, const QByteArray &) { emit s.roundEnded(); }},
-    to<msg::LockThemUp, &ClientSession::locksChanged>(),
+    fed<msg::LockThemUp, &ClientGame::locksChanged, &ClientSession::locksChanged>(),
     to<msg::TimeUp, &ClientSession::timeUp>(),
-    to<msg::LoadStats, &ClientSession::statsLoaded>(),
+    fed<msg::LoadStats, &ClientGame::stateLoaded, &ClientSession::statsLoaded>(),
 };
 
 } // namespace

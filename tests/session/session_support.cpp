@@ -65,7 +65,7 @@ QList<QByteArray> LoopbackHost::sent()
     // it waits for exactly their messages, however slow the machine.
     static const QByteArray mark = "MARK";
     session.send(mark + glyphon::Terminator);
-    QTest::qWaitFor([this] { return m_received.contains(mark); }, 5000);
+    (void)QTest::qWaitFor([this] { return m_received.contains(mark); }, 5000);
     QList<QByteArray> out = std::exchange(m_received, {});
     out.removeAll(mark);
     return out;
@@ -78,6 +78,18 @@ QByteArray plainLettersMessage()
         fields << glyphon::number(p) << "1" << "0";
     fields << QByteArray();
     return glyphon::buildMessage("CMD_theletters", fields).chopped(1);
+}
+
+QByteArray loadStatsMessage(int inTurn, const std::map<int, TileState> &tiles)
+{
+    QList<QByteArray> f{"3", "12", "9", "60", "200", "2", "64", "4", glyphon::number(inTurn)};
+    for (int p : glyphon::tilePositions()) {
+        const auto it = tiles.find(p);
+        const TileState t = it == tiles.end() ? TileState{} : it->second;
+        f << glyphon::number(p) << glyphon::number(t.letter) << glyphon::number(t.owner) << glyphon::number(t.value)
+          << glyphon::number(t.locked);
+    }
+    return glyphon::buildMessage("CMD_loadstats", f).chopped(1);
 }
 
 } // namespace testsupport

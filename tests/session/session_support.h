@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <map>
 #include <memory>
 
 namespace testsupport {
@@ -44,5 +45,17 @@ private:
 
 // A board message for the session: every tile letter "a", value 0.
 QByteArray plainLettersMessage();
+
+struct TileState
+{
+    int letter = 1;
+    int owner = 0;
+    int value = 0;
+    int locked = 0;
+};
+
+// A running turn of seat inTurn (a 60-second turn) on a board of plain "a"
+// tiles, with the tiles given changed.
+QByteArray loadStatsMessage(int inTurn, const std::map<int, TileState> &tiles);
 
 } // namespace testsupport

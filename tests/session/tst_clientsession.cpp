@@ -3,7 +3,9 @@
 
 #include "session_support.h"
 
+#include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 using namespace testsupport;
 
@@ -14,6 +16,7 @@ class TestClientSession : public QObject
 private slots:
     void seatCommands_data();
     void seatCommands();
+    void malformedMessagesChangeNothing();
 };
 
 void TestClientSession::seatCommands_data()
@@ -50,6 +53,43 @@ void TestClientSession::seatCommands()
     else
         host.session.justWatch(target, words.at(0) == u"watch");
     QCOMPARE(host.sent(), sent.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{sent});
+}
+
+// Junk from the host reaches neither the game nor the window.
+void TestClientSession::malformedMessagesChangeNothing()
+{
+    LoopbackHost host;
+    QVERIFY(host.logIn(1));
+    host.feed("CMD_startgame+Ann+200+60+");
+    host.feed(plainLettersMessage());
+    glyphon::ClientSession &s = host.session;
+    const glyphon::TileGrid before = s.game()->board();
+    using glyphon::ClientGame;
+    using glyphon::ClientSession;
+    const glyphon::ClientGame &game = *s.game();
+    // Tiles may be repainted as they were; nothing else may stir.
+    QList<std::shared_ptr<QSignalSpy>> spies{
+        std::make_shared<QSignalSpy>(&game, &ClientGame::seatChanged),
+        std::make_shared<QSignalSpy>(&game, &ClientGame::spectatorJoined),
+        std::make_shared<QSignalSpy>(&game, &ClientGame::runningChanged),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::statusLine),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::refusal),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::loggedIn),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::wordChanged),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::roundEnded),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::winner),
+    };
+    for (const QByteArray &junk : QList<QByteArray>{
+             "CMD_theletters+99+1+1+0+5+5+", "CMD_hisword+7+X+1+1+11", "CMD_hisword+1+X+y+z+11",
+             "CMD_lockthemup+0+1+x+1+70+1", "CMD_loadstats+1+2", "CMD_nextplayer+x+", "CMD_unknown+1", "", "+",
+             "CMD_invalid+", "CMD_timeup+", "CMD_justwatching+9+1", "CMD_newplayerinfo+x+y+z", "CMD_playasound+",
+             "CMD_winner", "CMD_endround", "CMD_sendlogininfo+x"}) {
+        host.feed(junk);
+    }
+    QCOMPARE(s.game()->board(), before);
+    for (int i = 0; i < spies.size(); ++i)
+        QVERIFY2(spies.at(i)->isEmpty(), qPrintable(QString::number(i)));
+    QCOMPARE(s.game()->mySeat(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)
