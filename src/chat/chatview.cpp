@@ -140,7 +140,7 @@ ChatView::ChatView(QWidget *parent)
     m_menu->addAction(m_scrollOff);
 }
 
-void ChatView::addlinetochat(const QString &msg, quint32 colour)
+void ChatView::addLine(const QString &msg, quint32 colour)
 {
     // A line break in a relayed line would start a paragraph that looks like
     // a line of its own (a forged status line, say): show it as a blank.
@@ -329,7 +329,7 @@ void ChatView::onAnchorClicked(const QUrl &url)
     bool ok = false;
     const int index = url.path().toInt(&ok);
     if (ok && index >= 0 && index < m_links.size())
-        emit mainchatJump(index, m_links.at(index));
+        emit linkClicked(index, m_links.at(index));
 }
 
 bool ChatView::scrollChatOff() const

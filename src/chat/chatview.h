@@ -1,6 +1,6 @@
 #pragma once
 // The chat view `mainchat`: every chat, action and status line of the main
-// window is rendered here by addlinetochat.
+// window is rendered here by addLine.
 //
 // Text styles: 15 numbered styles, 0 for status lines, 4 for links (dark
 // green, underlined, not bold), 6..14 for seats 1..9. A style is shared by
@@ -44,7 +44,7 @@ public:
     // msg is a line number, "+" and the line text; 0 is a status line,
     // 1..9 the sender's seat. Other or unreadable numbers (and a msg without
     // "+", which is all line text) are drawn in the status style.
-    void addlinetochat(const QString &msg, quint32 colour);
+    void addLine(const QString &msg, quint32 colour);
 
     // The text of every link ever added, by link index; kept across
     // clearChat so that an old link can never open a newer link's text.
@@ -86,7 +86,7 @@ public:
 
 signals:
     // A link was clicked; linkText is its recorded text (with its blank).
-    void mainchatJump(int linkIndex, const QString &linkText);
+    void linkClicked(int linkIndex, const QString &linkText);
     void chatCleared();
 
 protected:

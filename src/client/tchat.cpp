@@ -190,7 +190,7 @@ void Tchat::createChatControls()
     button_smilies = m_chatPane->smileys;
     popup_smilies = m_chatPane->smileyMenu;
     m_phraseRow = m_chatPane->phrases;
-    connect(mainchat, &ChatView::mainchatJump, this, &Tchat::mainchatJump);
+    connect(mainchat, &ChatView::linkClicked, this, &Tchat::mainchatJump);
     connect(mainchat, &ChatView::chatCleared, this, [this] { mychat->setFocus(); });
     // The view's menu and the Options menu share these actions, so the two
     // "Scroll Chat Off" items always agree.

@@ -47,7 +47,7 @@ void Tchat::chatrecieved(const QByteArray &data)
 
 void Tchat::addlinetochat(const QString &msg, quint32 colour)
 {
-    mainchat->addlinetochat(msg, colour);
+    mainchat->addLine(msg, colour);
 }
 
 void Tchat::statusLine(const QString &text)

@@ -107,8 +107,8 @@ void TestChatView::rendering()
     QFETCH(QString, msg);
     QFETCH(QString, expected);
     ChatView view;
-    view.addlinetochat("0+first line", StatusLineColour);
-    view.addlinetochat(msg, 0x000000);
+    view.addLine("0+first line", StatusLineColour);
+    view.addLine(msg, 0x000000);
     QCOMPARE(describe(view.lastParagraph()), expected);
     QCOMPARE(view.document()->blockCount(), 2);
 }
@@ -116,8 +116,8 @@ void TestChatView::rendering()
 void TestChatView::linksAreRecordedInOrder()
 {
     ChatView view;
-    view.addlinetochat("1+Ann chats: see http://a.org/x?y=1 and www.b.com,", 0);
-    view.addlinetochat("2+Bob chats: Http://C.org", 0);
+    view.addLine("1+Ann chats: see http://a.org/x?y=1 and www.b.com,", 0);
+    view.addLine("2+Bob chats: Http://C.org", 0);
     QCOMPARE(view.linkTexts(), QStringList({"http://a.org/x?y=1 ", "www.b.com, ", "Http://C.org "}));
 
 }
@@ -125,9 +125,9 @@ void TestChatView::linksAreRecordedInOrder()
 void TestChatView::seatsKeepTheirOwnColour()
 {
     ChatView view;
-    view.addlinetochat("1+Ann chats: one www.a.com", 0x0000FF); // red
-    view.addlinetochat("2+Bob chats: two", 0xFF0000);           // blue
-    view.addlinetochat("0+Something happened.", StatusLineColour);
+    view.addLine("1+Ann chats: one www.a.com", 0x0000FF); // red
+    view.addLine("2+Bob chats: two", 0xFF0000);           // blue
+    view.addLine("0+Something happened.", StatusLineColour);
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), QColor(Qt::red));
     QCOMPARE(firstFormatOfBlock(view, 1).foreground().color(), QColor(Qt::blue));
     QCOMPARE(view.styleColour(6), QColor(Qt::red));
@@ -137,7 +137,7 @@ void TestChatView::seatsKeepTheirOwnColour()
     QCOMPARE(firstFormatOfBlock(view, 0).fontWeight(), int(QFont::Bold));
 
     // Ann changes colour: her earlier line follows, Bob's and the links stay.
-    view.addlinetochat("1+Ann chats: three", 0x008000);
+    view.addLine("1+Ann chats: three", 0x008000);
     const QColor green(0, 128, 0);
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), green);
     QCOMPARE(firstFormatOfBlock(view, 3).foreground().color(), green);
@@ -163,16 +163,16 @@ void TestChatView::longChatRecoloursInSteps()
     ChatView view;
     const int lines = 1000;
     for (int i = 0; i < lines; ++i)
-        view.addlinetochat(QStringLiteral("%1+P%1 chats: line %2").arg(i % 2 + 1).arg(i), 0x000080);
+        view.addLine(QStringLiteral("%1+P%1 chats: line %2").arg(i % 2 + 1).arg(i), 0x000080);
     QVERIFY(!view.recolourPending());
 
     const QColor red(Qt::red), lime(Qt::green), maroon(0x80, 0, 0);
-    view.addlinetochat("1+P1 chats: red now", 0x0000FF);
+    view.addLine("1+P1 chats: red now", 0x0000FF);
     QCOMPARE(firstFormatOfBlock(view, lines - 2).foreground().color(), red); // in view: at once
     QVERIFY(view.recolourPending());
     // A second change before the first pass ends: the latest colour wins
     // everywhere, and the other seat is never touched.
-    view.addlinetochat("1+P1 chats: lime now", 0x00FF00);
+    view.addLine("1+P1 chats: lime now", 0x00FF00);
     QTRY_VERIFY(!view.recolourPending());
     for (int block : {0, 2, lines / 2, lines - 2, lines, lines + 1})
         QCOMPARE(firstFormatOfBlock(view, block).foreground().color(), lime);
@@ -180,18 +180,18 @@ void TestChatView::longChatRecoloursInSteps()
         QCOMPARE(firstFormatOfBlock(view, block).foreground().color(), maroon);
 
     // Clearing while a pass is under way ends it.
-    view.addlinetochat("2+P2 chats: red", 0x0000FF);
+    view.addLine("2+P2 chats: red", 0x0000FF);
     QVERIFY(view.recolourPending());
     view.clearChat();
     QVERIFY(!view.recolourPending());
-    view.addlinetochat("2+P2 chats: again", 0x0000FF);
+    view.addLine("2+P2 chats: again", 0x0000FF);
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), red);
 }
 
 void TestChatView::unreadableColourShowsRed()
 {
     ChatView view;
-    view.addlinetochat("1+Ann chats: a", UnreadableColour);
+    view.addLine("1+Ann chats: a", UnreadableColour);
     QCOMPARE(describe(view.lastParagraph()), QStringLiteral("T6[Ann chats:  a ]"));
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), QColor(255, 0, 0));
 }
@@ -202,9 +202,9 @@ void TestChatView::clickingALinkReportsItsOwnText()
     view.resize(362, 239);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.addlinetochat("1+Ann chats: www.first.com", 0);
-    view.addlinetochat("1+Ann chats: then http://second.org/page, ok", 0);
-    QSignalSpy jumps(&view, &ChatView::mainchatJump);
+    view.addLine("1+Ann chats: www.first.com", 0);
+    view.addLine("1+Ann chats: then http://second.org/page, ok", 0);
+    QSignalSpy jumps(&view, &ChatView::linkClicked);
 
     // Click in the middle of the second link.
     QTextBlock block = view.document()->lastBlock();
@@ -234,7 +234,7 @@ void TestChatView::scrollsToEndUnlessScrollChatOff()
     QScrollBar *bar = view.verticalScrollBar();
     QCOMPARE(view.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     for (int i = 0; i < 60; ++i)
-        view.addlinetochat(QStringLiteral("1+Ann chats: line %1").arg(i), 0);
+        view.addLine(QStringLiteral("1+Ann chats: line %1").arg(i), 0);
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
 
@@ -242,12 +242,12 @@ void TestChatView::scrollsToEndUnlessScrollChatOff()
     QVERIFY(view.scrollChatOff());
     bar->setValue(0);
     for (int i = 0; i < 5; ++i)
-        view.addlinetochat("1+Ann chats: more", 0);
+        view.addLine("1+Ann chats: more", 0);
     QCOMPARE(bar->value(), 0);
 
     view.setScrollChatOff(false);
     QVERIFY(!view.scrollChatOffAction()->isChecked());
-    view.addlinetochat("1+Ann chats: last", 0);
+    view.addLine("1+Ann chats: last", 0);
     QCOMPARE(bar->value(), bar->maximum());
 }
 
@@ -255,14 +255,14 @@ void TestChatView::clearKeepsLinkNumbering()
 {
     ChatView view;
     QSignalSpy cleared(&view, &ChatView::chatCleared);
-    view.addlinetochat("1+Ann chats: www.old.com", 0);
-    view.addlinetochat("1+Ann chats: :)#11", 0);
+    view.addLine("1+Ann chats: www.old.com", 0);
+    view.addLine("1+Ann chats: :)#11", 0);
     view.clearChatAction()->trigger();
     QCOMPARE(cleared.count(), 1);
     QVERIFY(view.document()->isEmpty());
     QVERIFY(view.lastParagraph().isEmpty());
 
-    view.addlinetochat("1+Ann chats: www.new.com :)#13", 0);
+    view.addLine("1+Ann chats: www.new.com :)#13", 0);
     QCOMPARE(view.document()->blockCount(), 1);
     QCOMPARE(describe(view.lastParagraph()), QStringLiteral("T6[Ann chats:  ]L[www.new.com ]T6[  ]S3"));
     QCOMPARE(view.linkTexts(), QStringList({"www.old.com ", "www.new.com "}));
@@ -274,8 +274,8 @@ void TestChatView::clearKeepsLinkNumbering()
 void TestChatView::copyGivesPlainText()
 {
     ChatView view;
-    view.addlinetochat("1+Ann chats: hi :)#10", 0);
-    view.addlinetochat("0+Bye.", StatusLineColour);
+    view.addLine("1+Ann chats: hi :)#10", 0);
+    view.addLine("0+Bye.", StatusLineColour);
     QGuiApplication::clipboard()->setText("before");
     view.copySelection(); // nothing selected: clipboard untouched
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
@@ -287,7 +287,7 @@ void TestChatView::copyGivesPlainText()
 void TestChatView::textSizeAppliesToAllStyles()
 {
     ChatView view;
-    view.addlinetochat("1+Ann chats: hi www.a.com", 0);
+    view.addLine("1+Ann chats: hi www.a.com", 0);
     for (int points : {8, 14}) {
         view.setTextSize(points);
         QCOMPARE(view.textSize(), points);

@@ -515,7 +515,7 @@ void TestTchatConnection::smileyMenuAndLinks()
     // Text that is no web address is no link, and would open nothing.
     chat->addlinetochat(QStringLiteral("1+Cid: see file:///etc/passwd?www.x"), 0);
     QVERIFY(chat->mainchat->linkTexts().isEmpty());
-    emit chat->mainchat->mainchatJump(0, QStringLiteral("file:///etc/passwd?www.x "));
+    emit chat->mainchat->linkClicked(0, QStringLiteral("file:///etc/passwd?www.x "));
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("Cannot open Webpage")});
 }
 
