@@ -141,22 +141,10 @@ public:
     TileWidget *tileAt(int position) const;
 
     // --- Start-up, connection and dispatch ---------------------------------
-    void processparams();
-    void hostpress();
-    void joinpress();
-    void sendloginfo(const glyphon::msg::SendLoginInfo &m);
-    void sockRead();
-    void sockInfo(TSocketInfo info, const QString &msg);
     void Timer1Timer();
     // Hands one message to the handler its name says; others are ignored.
     void processsocktimer(const QByteArray &message);
-    // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
-    void newplayerinfo(const QList<glyphon::msg::SeatEntry> &players);
-    void playerdisconnected(const glyphon::msg::PlayerDisconnected &m);
-    void gameisfull();
-    void justwatching(const glyphon::msg::JustWatching &m);
     void button_startClick();
-    void Exit1Click();
     // Closes for the program (a signal, the session's end): no question.
     void closeWithoutAsking();
     // Leaving, the boxes that hold the messages back, and the end.
@@ -169,11 +157,8 @@ public:
 
     // --- Chat pane --------------------------------------------------------
     void sendit();
-    void chatrecieved(const QByteArray &data);
     void addlinetochat(const QString &msg, quint32 colour);
-    void statusLine(const QString &text);
     void mainchatJump(int index, const QString &text);
-    void N271Click(int code);
     void button_smiliesClick();
 
     // --- Sounds and settings (smallest pieces) ------------------------------
@@ -182,32 +167,16 @@ public:
     // Every game sound asked for, in order; tests read it.
     QStringList soundLog() const;
     void clearSoundLog();
-    void loadinifile();
-    void saveinifile();
 
     // --- Options menu -------------------------------------------------------
-    void PlaySounds1Click();
-    void PlayerPhraseSounds1Click();
-    void Classic1Click(int turnSound);
-    void Fast1Click(int botSpeed);
-    // Rizi's level ("gentle", "classic", "strong") for the host's own server.
-    void RiziLevel1Click(const QString &level);
-    void TextColor1Click();
-    void N14Click(int textSize);
-    void ResetScreenLocation1Click();
     glyphon::OptionsMenu *optionsMenu() const { return m_options; }
 
     // --- Phrase buttons and chatter sounds -----------------------------------
-    void b_phrase1Click(int number);
-    void b_phrase10MouseUp();
     void wave4Click(int number);
-    void PrhaseList1Click();
     glyphon::PhraseRow *phraseRow() const { return m_phraseRow; }
 
     // --- Tile sets (TileSetMenu does the work) ------------------------------
     void grouptilesmenu();
-    void creategrouptilesmenu(const QString &name);
-    void grouptilesmenuClick(QAction *item);
     // Loads the set ("Classic": the built-in pictures) and repaints the
     // tiles and turn markers; returns whether its pictures are now in use. A
     // name without a file, or a file that cannot be read, keeps the pictures
@@ -217,13 +186,7 @@ public:
 
     // --- Board and turn -------------------------------------------------
     void drawtile(int position);
-    void startthegame(const glyphon::msg::StartGame &m);
-    void roundstart(const glyphon::msg::RoundStart &m);
-    void theletters(const glyphon::msg::TheLetters &m);
-    void getnextplayer(const glyphon::msg::NextPlayer &m);
-    void loadstats(const glyphon::msg::LoadStats &m);
     void image_word51MouseUp(TileWidget *sender, Qt::MouseButton button);
-    void label_wordClick();
     void hitclear();
     void hitdone();
     void turntimeTimer();
@@ -231,8 +194,6 @@ public:
     glyphon::TurnClock *clock() const { return m_clock; }
     // View > Hint in a game against the computer.
     glyphon::HintControl *hintControl() const { return m_hints; }
-    // The tiles of the last accepted word, outlined on the board.
-    const glyphon::LastMove &lastMove() const;
     // True while this window may take tiles and submit.
     bool myTurn() const;
     glyphon::ClientGame *game() const;
@@ -240,11 +201,6 @@ public:
     glyphon::MainMenus *menus() const { return m_menus.get(); }
 
     // --- Game events ------------------------------------------------------
-    void hisword(const glyphon::msg::HisWord &m);
-    void invalid(const glyphon::msg::Invalid &m);
-    void lockthemup(const glyphon::msg::LockThemUp &m);
-    void timeup(const glyphon::msg::TimeUp &m);
-    void endround();
     void winner(const glyphon::msg::Winner &m);
     // The tally window's list of the other players of this game.
     void loadchecklist();
@@ -253,6 +209,51 @@ public:
     // Wires the side windows once the context has created them all.
     void connectSideWindows();
 
+private:
+    // The named handlers: thin, bound to the session's signals and the
+    // controls.
+    void processparams();
+    void hostpress();
+    void joinpress();
+    void sendloginfo(const glyphon::msg::SendLoginInfo &m);
+    void sockRead();
+    void sockInfo(TSocketInfo info, const QString &msg);
+    // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
+    void newplayerinfo(const QList<glyphon::msg::SeatEntry> &players);
+    void playerdisconnected(const glyphon::msg::PlayerDisconnected &m);
+    void gameisfull();
+    void justwatching(const glyphon::msg::JustWatching &m);
+    void Exit1Click();
+    void chatrecieved(const QByteArray &data);
+    void statusLine(const QString &text);
+    void N271Click(int code);
+    void loadinifile();
+    void saveinifile();
+    void PlaySounds1Click();
+    void PlayerPhraseSounds1Click();
+    void Classic1Click(int turnSound);
+    void Fast1Click(int botSpeed);
+    // Rizi's level ("gentle", "classic", "strong") for the host's own server.
+    void RiziLevel1Click(const QString &level);
+    void TextColor1Click();
+    void N14Click(int textSize);
+    void ResetScreenLocation1Click();
+    void b_phrase1Click(int number);
+    void b_phrase10MouseUp();
+    void PrhaseList1Click();
+    void creategrouptilesmenu(const QString &name);
+    void grouptilesmenuClick(QAction *item);
+    void startthegame(const glyphon::msg::StartGame &m);
+    void roundstart(const glyphon::msg::RoundStart &m);
+    void theletters(const glyphon::msg::TheLetters &m);
+    void getnextplayer(const glyphon::msg::NextPlayer &m);
+    void loadstats(const glyphon::msg::LoadStats &m);
+    void label_wordClick();
+    void hisword(const glyphon::msg::HisWord &m);
+    void invalid(const glyphon::msg::Invalid &m);
+    void lockthemup(const glyphon::msg::LockThemUp &m);
+    void timeup(const glyphon::msg::TimeUp &m);
+    void endround();
     // Sends one framed message on sock when it is connected.
     void sendMessage(const QByteArray &message);
 

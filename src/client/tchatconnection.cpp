@@ -289,8 +289,3 @@ bool Tchat::myTurn() const
 {
     return m_game->myTurn();
 }
-
-const glyphon::LastMove &Tchat::lastMove() const
-{
-    return m_game->lastMove();
-}
