@@ -55,7 +55,6 @@ private slots:
     void helpMenuShowsItsWindows();
     void hostLeavingClosesTheJoiner();
     void framingFromAHostOfOurOwn();
-    void dispatchAtRestIsImmediateThenPaced();
     void messagesWaitWhileABoxIsOpen();
     void endlessMessageDropsTheConnection();
     void smileyMenuAndLinks();
@@ -418,43 +417,6 @@ void TestTchatConnection::framingFromAHostOfOurOwn()
     ann->phraseRow()->popup_sounds->actions().at(11)->trigger(); // "Yippee"
     QVERIFY(QTest::qWaitFor([&] { return fake.peer->bytesAvailable() > 0; }, 5000));
     QCOMPARE(fake.peer->readAll(), QByteArray("CMD_playasound+2+wave11+\xFF"));
-}
-
-void TestTchatConnection::dispatchAtRestIsImmediateThenPaced()
-{
-    FakeHost fake;
-    QVERIFY(fake.listen());
-    auto copy = startCopy({"Ann", "127.0.0.1", "false"});
-    Tchat *ann = copy->chat;
-    QVERIFY(fake.accept());
-    fake.send("CMD_sendlogininfo+2\xFF");
-    QTRY_VERIFY(fake.peer->bytesAvailable() > 0);
-    QTRY_VERIFY(!ann->Timer1->isActive());
-    // Ticks come only from the test from here on.
-    ann->Timer1->setInterval(3600 * 1000);
-
-    QByteArray burst;
-    for (int i = 0; i < 30; ++i)
-        burst += "CMD_chat+1+Cid chats: line" + QByteArray::number(i) + ".|clBlack\xFF";
-    fake.send(burst);
-    QTRY_VERIFY(chatHas(ann, QStringLiteral("line0.")));
-    QTRY_COMPARE(ann->session()->link()->pump()->queued(), 29);
-    for (int i = 1; i < 30; ++i) {
-        QVERIFY(!chatHas(ann, QStringLiteral("line%1.").arg(i)));
-        ann->Timer1Timer();
-        QVERIFY(chatHas(ann, QStringLiteral("line%1.").arg(i)));
-    }
-    // Handled less than a tick ago: the next waits for the tick.
-    fake.send("CMD_chat+1+Cid chats: soon|clBlack\xFF");
-    QTRY_COMPARE(ann->session()->link()->pump()->queued(), 1);
-    QVERIFY(!chatHas(ann, QStringLiteral("soon")));
-    ann->Timer1Timer();
-    QVERIFY(chatHas(ann, QStringLiteral("soon")));
-    // A tick with nothing to do lets it rest; the next arrival goes at once.
-    ann->Timer1Timer();
-    QVERIFY(!ann->Timer1->isActive());
-    fake.send("CMD_chat+1+Cid chats: now|clBlack\xFF");
-    QTRY_VERIFY(chatHas(ann, QStringLiteral("now")));
 }
 
 // The handler that opened a box has not finished: a message that comes in

@@ -54,9 +54,9 @@ bool LoopbackHost::logIn(int seat)
     return in && session.isconnected();
 }
 
-void LoopbackHost::send(const QByteArray &message)
+void LoopbackHost::send(const QByteArray &bytes)
 {
-    m_peer->write(message + glyphon::Terminator);
+    m_peer->write(bytes);
 }
 
 QList<QByteArray> LoopbackHost::sent()

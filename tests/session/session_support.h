@@ -30,8 +30,8 @@ public:
     bool accepted();
     // Offers the seat and waits for the session's login.
     bool logIn(int seat);
-    // Hands one message to the session over the line (without its end mark).
-    void send(const QByteArray &message);
+    // Writes bytes to the session over the line, end marks and all.
+    void send(const QByteArray &bytes);
     // Hands one message to the session's dispatch at once.
     void feed(const QByteArray &message) { session.dispatch(message); }
     // What the session sent after its login, each message without its end mark.

@@ -3,6 +3,9 @@
 
 #include "session_support.h"
 
+#include "core/messagepump.h"
+#include "session/serverlink.h"
+
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -17,6 +20,7 @@ private slots:
     void seatCommands_data();
     void seatCommands();
     void malformedMessagesChangeNothing();
+    void dispatchAtRestIsImmediateThenPaced();
 };
 
 void TestClientSession::seatCommands_data()
@@ -90,6 +94,43 @@ void TestClientSession::malformedMessagesChangeNothing()
     for (int i = 0; i < spies.size(); ++i)
         QVERIFY2(spies.at(i)->isEmpty(), qPrintable(QString::number(i)));
     QCOMPARE(s.game()->mySeat(), 1);
+}
+
+// A message after a rest is handed out at once, the rest of a burst one a
+// tick of the pump.
+void TestClientSession::dispatchAtRestIsImmediateThenPaced()
+{
+    LoopbackHost host;
+    QVERIFY(host.logIn(2));
+    glyphon::MessagePump *pump = host.session.link()->pump();
+    QTRY_VERIFY(!pump->timer()->isActive());
+    // Ticks come only from the test from here on.
+    pump->timer()->setInterval(3600 * 1000);
+    int lines = 0;
+    connect(&host.session, &glyphon::ClientSession::chatLine, this, [&] { ++lines; });
+
+    QByteArray burst;
+    for (int i = 0; i < 30; ++i)
+        burst += "CMD_chat+1+Cid chats: line" + QByteArray::number(i) + ".|clBlack\xFF";
+    host.send(burst);
+    QTRY_COMPARE(lines, 1);
+    QTRY_COMPARE(pump->queued(), 29);
+    for (int i = 1; i < 30; ++i) {
+        QCOMPARE(lines, i);
+        pump->tick();
+        QCOMPARE(lines, i + 1);
+    }
+    // Handled less than a tick ago: the next waits for the tick.
+    host.send("CMD_chat+1+Cid chats: soon|clBlack\xFF");
+    QTRY_COMPARE(pump->queued(), 1);
+    QCOMPARE(lines, 30);
+    pump->tick();
+    QCOMPARE(lines, 31);
+    // A tick with nothing to do lets it rest; the next arrival goes at once.
+    pump->tick();
+    QVERIFY(!pump->timer()->isActive());
+    host.send("CMD_chat+1+Cid chats: now|clBlack\xFF");
+    QTRY_COMPARE(lines, 32);
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)
