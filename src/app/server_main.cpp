@@ -6,6 +6,7 @@
 #include "net/lanannouncement.h"
 #include "net/portmapper.h"
 #include "server/closelog.h"
+#include "server/seatnames.h"
 #include "server/serverlog.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
@@ -51,7 +52,8 @@ QString playerLabel(const TServer &server, int seat)
         const QString rizi = QString::fromLatin1(glyphon::RiziName);
         name = player.isEmpty() ? rizi : QStringLiteral("%1 for %2").arg(rizi, player);
     }
-    return name.isEmpty() ? QStringLiteral("seat %1").arg(seat) : QStringLiteral("seat %1 (%2)").arg(seat).arg(name);
+    return name.isEmpty() ? QStringLiteral("seat %1").arg(seat)
+                          : QStringLiteral("seat %1 (%2)").arg(seat).arg(glyphon::logText(name));
 }
 
 QString reasonText(int reason)
@@ -102,8 +104,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption loginTimeoutOption(QStringLiteral("login-timeout"),
         QStringLiteral("Seconds a new connection has to log in before it is closed (default 20)."),
         QStringLiteral("SECONDS"), QString::number(TServer::DefaultLoginTimeoutMs / 1000));
+    const QCommandLineOption chatLimitOption(QStringLiteral("chat-limit"),
+        QStringLiteral("Chat, action and sound lines one connection may send each second after a burst of 5 "
+                       "(default 1; 0: no limit)."),
+        QStringLiteral("LINES_PER_SECOND"), QString::number(glyphon::HostConfig{}.chatLinesPerSecond));
+    const QCommandLineOption perAddressOption(QStringLiteral("per-address"),
+        QStringLiteral("Connections one address may have at once, 1 to 9 (default 4)."), QStringLiteral("N"),
+        QString::number(glyphon::HostConfig::DefaultPerAddress));
     parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption, riziOption,
-                       noAnnounceOption, openPortOption, loginTimeoutOption});
+                       noAnnounceOption, openPortOption, loginTimeoutOption, chatLimitOption, perAddressOption});
     parser.process(app);
 
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
@@ -136,7 +145,9 @@ int main(int argc, char *argv[])
     const std::optional<int> botSpeed = number(botSpeedOption, 500, 2000);
     const std::optional<int> tickMs = number(tickOption, 1, 3600000);
     const std::optional<int> loginTimeout = number(loginTimeoutOption, 1, 3600);
-    if (!botSpeed || !tickMs || !loginTimeout)
+    const std::optional<int> chatLimit = number(chatLimitOption, 0, 1000);
+    const std::optional<int> perAddress = number(perAddressOption, 1, TServer::MaxSeats);
+    if (!botSpeed || !tickMs || !loginTimeout || !chatLimit || !perAddress)
         return 2;
     if (*botSpeed != 500 && *botSpeed != 1000 && *botSpeed != 2000) {
         fail(QStringLiteral("glyphon-server: --bot-speed is 500 (fast), 1000 (normal) or 2000 (slow)"));
@@ -187,6 +198,8 @@ int main(int argc, char *argv[])
         config.tickMs = *tickMs;
         config.botSpeed = *botSpeed;
         config.loginTimeoutMs = *loginTimeout * 1000;
+        config.chatLinesPerSecond = *chatLimit;
+        config.perAddress = *perAddress;
         owner = std::make_unique<TServer>(config);
     } catch (const std::exception &e) {
         fail(QStringLiteral("glyphon-server: %1").arg(QString::fromLocal8Bit(e.what())));
@@ -224,13 +237,24 @@ int main(int argc, char *argv[])
         say(QStringLiteral("  %1: %2 +%3 = %4")
                 .arg(playerLabel(server, seat), word.toUpper()).arg(points).arg(server.game().score(seat)));
     });
+    // Closes, and every line that a peer's own sending causes, are noted once
+    // per address, reason and minute: a peer that repeats one thousands of
+    // times must not fill the disk. Names and words are written escaped, so
+    // none can start a line of its own.
+    glyphon::CloseLog closeLog;
+    const auto seatAddress = [&](int seat) {
+        const TSeat &s = server.seats[seat];
+        return s.connected ? server.hub().address(s.conn) : QStringLiteral("seat %1").arg(seat);
+    };
     QObject::connect(&server, &TServer::wordRejected, &app, [&](int seat, int reason, const QString &word) {
         ++rejected;
-        say(QStringLiteral("  %1: %2 rejected (%3)").arg(playerLabel(server, seat), word, reasonText(reason)));
+        const QString line = QStringLiteral("  %1: %2 rejected (%3)")
+                                 .arg(playerLabel(server, seat), glyphon::logText(word), reasonText(reason));
+        if (server.computerMoving())
+            say(line);
+        else
+            closeLog.note(seatAddress(seat), QStringLiteral("word rejected on seat %1").arg(seat), line);
     });
-    // Closes are noted once per address, reason and minute: a peer that
-    // repeats one thousands of times must not fill the disk.
-    glyphon::CloseLog closeLog;
     QObject::connect(&server, &TServer::connectionDropped, &app,
                      [&](int seat, const QString &address, const QString &why) {
         closeLog.note(address, why, seat == 0
@@ -238,7 +262,8 @@ int main(int argc, char *argv[])
             : QStringLiteral("Closed the connection from %1 on seat %2: %3").arg(address).arg(seat).arg(why));
     });
     QObject::connect(&server, &TServer::playerArrived, &app, [&](int seat, const QString &name) {
-        say(QStringLiteral("Seat %1: %2 arrived").arg(seat).arg(name));
+        closeLog.note(seatAddress(seat), QStringLiteral("login on seat %1").arg(seat),
+                      QStringLiteral("Seat %1: %2 arrived").arg(seat).arg(glyphon::logText(name)));
     });
     QObject::connect(&server, &TServer::seatFreed, &app,
                      [&](int seat, const QString &name, const QString &address) {
@@ -246,7 +271,8 @@ int main(int argc, char *argv[])
             closeLog.note(address, QStringLiteral("left before its login"),
                           QStringLiteral("Seat %1: the connection from %2 left before its login").arg(seat).arg(address));
         else
-            say(QStringLiteral("Seat %1: %2 left").arg(seat).arg(name));
+            closeLog.note(address, QStringLiteral("leaving seat %1").arg(seat),
+                          QStringLiteral("Seat %1: %2 left").arg(seat).arg(glyphon::logText(name)));
     });
     const bool quitAfterGame = parser.isSet(quitOption);
     QObject::connect(&server, &TServer::gameWon, &app, [&](int seat, const QString &) {

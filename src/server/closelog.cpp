@@ -27,7 +27,7 @@ void CloseLog::reportHeld()
 {
     for (const auto &[subject, held] : m_throttle.takeHeld(m_uptime.elapsed()))
         qCInfo(lcServer).noquote()
-            << QStringLiteral("%1 more closes of connections from %2 since the last note").arg(held).arg(subject);
+            << QStringLiteral("%1 more lines about %2 since the last note").arg(held).arg(subject);
     if (!m_throttle.holding())
         m_heldWatch.stop();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// CloseLog: the host's lines about closed connections (glyphon.server), once
-// per address, reason and minute, so that a peer who repeats a fault
+// CloseLog: the host's lines about closed connections and everything else a
+// peer's sending causes (glyphon.server), once per address, reason and minute, so that a peer who repeats a fault
 // thousands of times cannot fill the disk. A repeat written after its minute says how many were held back;
 // what a storm that has stopped left unsaid is reported within about ten
 // seconds of its minute's end.

@@ -82,13 +82,26 @@ void ConnectionHub::accept()
     }
     // The peer's address, as the accept wrote it into the new socket.
     const QString address = sock->HostName();
-    if (waitingFrom(address) >= m_limits.maxWaitingPerAddress) {
+    QString why;
+    if (const auto ban = m_bannedUntil.constFind(address); ban != m_bannedUntil.cend()) {
+        if (now() < *ban)
+            why = QStringLiteral("removed by the host less than a minute ago");
+        else
+            m_bannedUntil.erase(ban);
+    }
+    if (!why.isEmpty()) {
+    } else if (m_limits.maxPerAddress > 0 && liveFrom(address) >= m_limits.maxPerAddress) {
+        why = QStringLiteral("%1 connections from this address already").arg(m_limits.maxPerAddress);
+    } else if (waitingFrom(address) >= m_limits.maxWaitingPerAddress) {
+        why = QStringLiteral("%1 connections from this address are waiting for their login")
+                  .arg(m_limits.maxWaitingPerAddress);
+    }
+    if (!why.isEmpty()) {
         sock->OnInfo = nullptr;
         sock->OnRead = nullptr;
         sock->OnDisconnect = nullptr;
         delete sock;
-        emit refused(address, QStringLiteral("%1 connections from this address are waiting for their login")
-                                  .arg(m_limits.maxWaitingPerAddress));
+        emit refused(address, why);
         return;
     }
 
@@ -97,6 +110,8 @@ void ConnectionHub::accept()
     conn->id = ++m_lastId;
     conn->address = address;
     conn->acceptedAt = m_clock.elapsed();
+    conn->lineTokens = qint64(m_limits.lineBurst) * 1000;
+    conn->linesAt = now();
     m_bySock.insert(sock, conn);
     m_byId.emplace(conn->id, conn);
     // A peer whose link died without a word would hold its place for hours;
@@ -246,6 +261,46 @@ void ConnectionHub::admit(ConnectionId id)
         conn->admitted = true;
 }
 
+bool ConnectionHub::takeLine(ConnectionId id)
+{
+    const ConnectionPtr conn = find(id);
+    if (!conn || conn->closing)
+        return false;
+    if (m_limits.linesPerSecond <= 0)
+        return true;
+    const qint64 t = now();
+    // Whole thousandths: a line a second is exactly one after 1000 ms.
+    conn->lineTokens = std::min(qint64(m_limits.lineBurst) * 1000,
+                                conn->lineTokens + std::max<qint64>(0, t - conn->linesAt) * m_limits.linesPerSecond);
+    conn->linesAt = t;
+    if (conn->lineTokens >= 1000) {
+        conn->lineTokens -= 1000;
+        return true;
+    }
+    // Only the latest refusals matter: the oldest of them tells whether they
+    // all fell within the window.
+    conn->droppedLines.append(t);
+    if (conn->droppedLines.size() > m_limits.maxDroppedLines)
+        conn->droppedLines.removeFirst();
+    if (m_limits.maxDroppedLines > 0 && conn->droppedLines.size() >= m_limits.maxDroppedLines
+        && t - conn->droppedLines.constFirst() < DroppedLinesWindowMs)
+        dropConnection(conn, QStringLiteral("%1 lines dropped within a minute").arg(m_limits.maxDroppedLines));
+    return false;
+}
+
+void ConnectionHub::ban(const QString &address, int ms)
+{
+    // Old bans go first, so the table stays as small as the bans in force.
+    const qint64 t = now();
+    m_bannedUntil.removeIf([t](const auto &e) { return e.value() <= t; });
+    m_bannedUntil.insert(address, t + ms);
+}
+
+void ConnectionHub::setClock(std::function<qint64()> nowMs)
+{
+    m_now = std::move(nowMs);
+}
+
 void ConnectionHub::forgetClosed(int tag)
 {
     for (auto it = m_byId.begin(); it != m_byId.end();) {
@@ -311,6 +366,17 @@ int ConnectionHub::waitingFrom(const QString &address) const
     int n = 0;
     for (const ConnectionPtr &conn : m_bySock) {
         if (!conn->admitted && !conn->closing && conn->address == address)
+            ++n;
+    }
+    return n;
+}
+
+// Live connections from address, waiting or admitted.
+int ConnectionHub::liveFrom(const QString &address) const
+{
+    int n = 0;
+    for (const ConnectionPtr &conn : m_bySock) {
+        if (!conn->closing && conn->address == address)
             ++n;
     }
     return n;

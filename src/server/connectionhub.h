@@ -32,6 +32,11 @@ public:
     static constexpr int DefaultDispatchMs = 10;
     static constexpr int DefaultMaxWaitingPerAddress = 2;
     static constexpr int DefaultLoginTimeoutMs = 20000;
+    static constexpr int DefaultMaxPerAddress = 4;
+    static constexpr int DefaultLineBurst = 5;
+    static constexpr int DefaultLinesPerSecond = 1;
+    static constexpr int DefaultMaxDroppedLines = 30;
+    static constexpr qint64 DroppedLinesWindowMs = 60000;
 
     struct Limits
     {
@@ -42,6 +47,15 @@ public:
         // Connections from one address that may wait for their admission at
         // once; admitted ones are not counted.
         int maxWaitingPerAddress = DefaultMaxWaitingPerAddress;
+        // Connections from one address in all, waiting or admitted, so that
+        // one address cannot fill the table; 0: no such limit.
+        int maxPerAddress = DefaultMaxPerAddress;
+        // Lines (chat, actions, sounds) of one connection: a burst, then a
+        // sustained rate (0: no limit); a connection that had maxDroppedLines
+        // dropped within a minute is closed.
+        int lineBurst = DefaultLineBurst;
+        int linesPerSecond = DefaultLinesPerSecond;
+        int maxDroppedLines = DefaultMaxDroppedLines;
         int dispatchMs = DefaultDispatchMs;
     };
 
@@ -93,6 +107,15 @@ public:
     void refuse(ConnectionId id, const QByteArray &farewell, const QString &why);
     // The connection may stay: it no longer counts as waiting.
     void admit(ConnectionId id);
+    // True when the connection may send one more line now (its bucket had a
+    // token); a line refused is counted, and a connection with too many
+    // refused within a minute is dropped.
+    bool takeLine(ConnectionId id);
+    // Connections from address are refused for ms (a spectator the host
+    // removed must not come straight back).
+    void ban(const QString &address, int ms);
+    // The monotonic clock of the line limits and bans, in ms; tests drive it.
+    void setClock(std::function<qint64()> nowMs);
     // Forgets what closed connections with tag still have queued: it must not
     // be taken for a request of the tag's next connection.
     void forgetClosed(int tag);
@@ -127,6 +150,9 @@ private:
         bool admitted = false;
         bool closing = false; // being dropped: nothing more goes to or comes from it
         bool refused = false;
+        qint64 lineTokens = 0; // in thousandths of a line; a full burst at the accept
+        qint64 linesAt = 0;    // when the tokens were last topped up
+        QList<qint64> droppedLines; // the latest refused lines, at most maxDroppedLines
     };
     using ConnectionPtr = std::shared_ptr<Connection>;
 
@@ -134,6 +160,8 @@ private:
     void dispatch(ConnectionId from, const QByteArray &message);
     void dropConnection(const ConnectionPtr &conn, const QString &why);
     int waitingFrom(const QString &address) const;
+    int liveFrom(const QString &address) const;
+    qint64 now() const { return m_now ? m_now() : m_clock.elapsed(); }
     void expireLogins();
 
     Limits m_limits;
@@ -148,6 +176,8 @@ private:
     QElapsedTimer m_clock;
     QTimer *m_loginWatch = nullptr; // runs while a connection waits for its admission
     int m_loginTimeoutMs = DefaultLoginTimeoutMs;
+    std::function<qint64()> m_now;
+    QHash<QString, qint64> m_bannedUntil;
 };
 
 } // namespace glyphon

@@ -29,6 +29,15 @@ struct HostConfig
     int tickMs = 1000;     // one tick of the game's pace
     int botSpeed = 1000;   // the computer's delay per move, scaled by tickMs
     int loginTimeoutMs = DefaultLoginTimeoutMs;
+    // Connections from one address in all (players and spectators), so one
+    // address cannot fill the table. glyphon-server takes 4 unless told
+    // (a household still seats two players and two spectators); 0 leaves
+    // only the table's own limit.
+    static constexpr int DefaultPerAddress = 4;
+    int perAddress = 0;
+    // Chat, action and sound lines one connection may send each second once
+    // its burst of 5 is spent; 0: no limit (benchmarks of the relay).
+    int chatLinesPerSecond = 1;
 };
 
 } // namespace glyphon

@@ -37,7 +37,10 @@ TServer::TServer(const HostConfig &config, QObject *parent)
     : QObject(parent)
 {
     m_random.seed(config.seed.value_or(clockSeed()));
-    m_hub = new ConnectionHub(this);
+    ConnectionHub::Limits limits;
+    limits.maxPerAddress = std::max(0, config.perAddress);
+    limits.linesPerSecond = std::max(0, config.chatLinesPerSecond);
+    m_hub = new ConnectionHub(limits, this);
     Sock1 = m_hub->listener();
     Sock1->setPortName(QString::number(config.port));
     tempsock = m_hub->handlers();

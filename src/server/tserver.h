@@ -35,8 +35,8 @@ class TDictn;
 
 struct TSeat
 {
-    // Names stay the bytes the player sent (mended, cut): the host never
-    // reads them as text, so no two names can merge on the way through.
+    // The name the host gave the login: cleaned, mended, cut and made unique
+    // at the table; otherwise the bytes the player sent.
     QByteArray name;
     bool connected = false;
     glyphon::ConnectionHub::ConnectionId conn = 0; // 0 while empty
@@ -68,6 +68,13 @@ public:
     // The origin of a request made by the program that owns the server (a
     // game started from its command line), not by any connection.
     static constexpr int LocalRequest = glyphon::ServerGame::LocalRequest;
+    // A relayed line's text (before its first "|") and colour are cut to these.
+    static constexpr qsizetype MaxLineBytes = 400;
+    static constexpr qsizetype MaxColourBytes = 40;
+    // A spectator removed by the host cannot come back from its address this soon.
+    static constexpr int RemovedSpectatorBanMs = 60000;
+    // The computer player's name: no login may take it.
+    static constexpr const char *RiziName = "Rizi";
 
     explicit TServer(const glyphon::HostConfig &config = {}, QObject *parent = nullptr);
     ~TServer() override;
@@ -159,6 +166,9 @@ public:
     void submitit(int fromSeat, const QByteArray &data);
 
     void disconnectsock(int seat);
+    // A chat, action or sound line as it is relayed: its text cut to
+    // MaxLineBytes, its colour to MaxColourBytes.
+    static QByteArray cutLine(const QByteArray &text);
     void broadcast(const QByteArray &message);
     void sendTo(int seat, const QByteArray &message);
 
@@ -203,6 +213,7 @@ signals:
 private:
     using ConnectionId = glyphon::ConnectionHub::ConnectionId;
     void seatConnection(ConnectionId id);
+    bool mayRelay(int fromSeat);
     void freeSeat(ConnectionId id, int seat, const QString &address);
     void loadCandidates();
     void dispatch(int fromSeat, const QByteArray &message);

@@ -3,6 +3,8 @@
 
 #include "server/tserver.h"
 
+#include "server/seatnames.h"
+
 using namespace glyphon;
 
 void TServer::seatConnection(ConnectionId id)
@@ -34,12 +36,26 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
     if (!login || login->seat != fromSeat || fromSeat < 1 || fromSeat > MaxSeats)
         return;
     TSeat &s = seats[fromSeat];
-    // A login queued by a connection that has gone must not bring its seat back.
-    if (!s.connected)
+    // A login queued by a connection that has gone must not bring its seat
+    // back; a seat logs in once, so nobody can take another name later.
+    if (!s.connected || s.loggedin)
         return;
     // Made safe once, here, so every later list and relay carries one field
-    // and the same name.
-    s.name = loginName(login->name);
+    // and the same name; an empty one is no login and its deadline runs on.
+    const QByteArray asked = cleanLoginName(login->name);
+    if (asked.isEmpty())
+        return;
+    // Every name at the table is its own, so nobody passes for another seat
+    // or for the computer player.
+    s.name = uniqueName(asked, [&](const QByteArray &candidate) {
+        if (sameName(candidate, RiziName))
+            return true;
+        for (int i = 1; i <= SeatCount; ++i) {
+            if (i != fromSeat && seats[i].connected && seats[i].loggedin && sameName(candidate, seats[i].name))
+                return true;
+        }
+        return false;
+    });
     s.loggedin = true;
     m_hub->admit(s.conn);
     // A just-watch set on the empty seat was meant for nobody: the newcomer
@@ -68,28 +84,49 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
         sendTo(fromSeat, loadstatsMessage(fromSeat));
 }
 
+QByteArray TServer::cutLine(const QByteArray &text)
+{
+    const qsizetype bar = text.indexOf('|');
+    const QByteArray line = bar < 0 ? text : text.left(bar);
+    if (line.size() <= MaxLineBytes && (bar < 0 || text.size() - bar - 1 <= MaxColourBytes))
+        return text;
+    // The colour stays, so the line is shown as it was meant.
+    return bar < 0 ? line.left(MaxLineBytes) : line.left(MaxLineBytes) + text.mid(bar, 1 + MaxColourBytes);
+}
+
+// Every relayed line goes to everybody: each connection keeps to its own
+// pace, or its lines are dropped (see ConnectionHub::takeLine).
+bool TServer::mayRelay(int fromSeat)
+{
+    return fromSeat >= 1 && fromSeat <= SeatCount && seats[fromSeat].connected && m_hub->takeLine(seats[fromSeat].conn);
+}
+
 void TServer::chat(int fromSeat, const QByteArray &data)
 {
     const std::optional<msg::ChatRequest> request = msg::ChatRequest::decode(data);
-    if (!request || request->seat != fromSeat)
+    if (!request || request->seat != fromSeat || !mayRelay(fromSeat))
         return;
-    broadcast(msg::Chat::relay(*request, seats[fromSeat].name).encode());
+    msg::ChatRequest line = *request;
+    line.text = cutLine(line.text);
+    broadcast(msg::Chat::relay(line, seats[fromSeat].name).encode());
 }
 
 void TServer::action(int fromSeat, const QByteArray &data)
 {
     const std::optional<msg::ActionRequest> request = msg::ActionRequest::decode(data);
-    if (!request || request->seat != fromSeat)
+    if (!request || request->seat != fromSeat || !mayRelay(fromSeat))
         return;
-    broadcast(msg::Action::relay(*request, seats[fromSeat].name).encode());
+    msg::ActionRequest line = *request;
+    line.text = cutLine(line.text);
+    broadcast(msg::Action::relay(line, seats[fromSeat].name).encode());
 }
 
 void TServer::playasound(int fromSeat, const QByteArray &data)
 {
     const std::optional<msg::PlayASoundRequest> request = msg::PlayASoundRequest::decode(data);
-    if (!request || request->seat != fromSeat)
+    if (!request || request->seat != fromSeat || !mayRelay(fromSeat))
         return;
-    broadcast(msg::PlayASound{fromSeat, request->rest}.encode());
+    broadcast(msg::PlayASound{fromSeat, cutLine(request->rest)}.encode());
 }
 
 void TServer::kickhim(int fromSeat, const QByteArray &data)
@@ -97,8 +134,13 @@ void TServer::kickhim(int fromSeat, const QByteArray &data)
     const std::optional<msg::KickHim> request = msg::KickHim::decode(data);
     if (fromSeat != 1 || !request || request->seat != fromSeat)
         return;
-    if (request->target >= 1 && request->target <= MaxSeats)
-        disconnectsock(request->target);
+    const int target = request->target;
+    if (target < 1 || target > MaxSeats)
+        return;
+    // A removed spectator's address may not come straight back.
+    if (target > playercount && seats[target].connected)
+        m_hub->ban(m_hub->address(seats[target].conn), RemovedSpectatorBanMs);
+    disconnectsock(target);
 }
 
 void TServer::justwatch(int fromSeat, const QByteArray &data)

@@ -1,5 +1,5 @@
-// The server as a whole, fed by up to four connections on real loopback
-// sockets: logins, chats, actions, sounds, submissions, game starts,
+// The server as a whole, fed by up to six connections on real loopback
+// sockets, more than one address may hold: logins, chats, actions, sounds, submissions, game starts,
 // just-watch and removal requests, raw bytes and disconnects, interleaved
 // with the pace ticks and the computer's moves, which the input calls
 // itself. One server serves every input; between inputs all connections go
@@ -9,9 +9,12 @@
 
 #include "protocol/wire.h"
 #include "core/board.h"
+#include "server/seatnames.h"
 #include "server/tserver.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -25,7 +28,8 @@ using namespace glyphon;
 
 namespace {
 
-constexpr int Clients = 4;
+// More than one address may hold: the host's cap per address is met.
+constexpr int Clients = 6;
 constexpr int Never = 24 * 3600 * 1000; // timers that only the input ticks
 
 struct Client
@@ -36,6 +40,8 @@ struct Client
 };
 
 TServer *server = nullptr;
+// The clock of the host's line limits and bans: the input's ticks move it.
+qint64 clockMs = 0;
 quint16 port = 0;
 Client clients[Clients];
 
@@ -138,7 +144,19 @@ void checkInvariants()
         FUZZ_CHECK(!t.connected || seat <= TServer::MaxSeats);
         FUZZ_CHECK(!t.loggedin || t.connected);
         FUZZ_CHECK(!t.name.contains('+') && t.name.size() <= glyphon::MaxNameLength);
+        // A login has a name of its own, free of control bytes and blanks around it.
+        FUZZ_CHECK(!t.loggedin || (!t.name.isEmpty() && t.name == t.name.trimmed()));
+        FUZZ_CHECK(std::none_of(t.name.cbegin(), t.name.cend(),
+                                [](char ch) { return uchar(ch) < 0x20 || uchar(ch) == 0x7F; }));
+        FUZZ_CHECK(!t.loggedin || !sameName(t.name, TServer::RiziName));
+        for (int other = seat + 1; other <= TServer::SeatCount; ++other)
+            FUZZ_CHECK(!t.loggedin || !s.seats[other].loggedin || !sameName(t.name, s.seats[other].name));
     }
+    // Every client comes from 127.0.0.1.
+    int connected = 0;
+    for (int seat = 1; seat <= TServer::SeatCount; ++seat)
+        connected += s.seats[seat].connected ? 1 : 0;
+    FUZZ_CHECK(connected <= s.hub().limits().maxPerAddress);
     for (int p : tilePositions()) {
         const TCell &cell = s.board().cell(p);
         // -1 only before the first deal.
@@ -160,6 +178,7 @@ void resetTable()
         pump();
     }
     drainQueue();
+    clockMs += 3600 * 1000; // bans and spent lines end with the input
     server->socktimerTimer(); // a tick with nothing to do: dispatch rests
     TServer &s = *server;
     s.resetGame(); // scores too
@@ -181,7 +200,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     (void)argc;
     new QCoreApplication(qtArgc, qtArgv);
     fuzz::enterTemporaryFolder();
-    server = new TServer;
+    HostConfig config;
+    config.perAddress = HostConfig::DefaultPerAddress;
+    server = new TServer(config);
+    server->hub().setClock([] { return clockMs; });
     server->setTickMs(Never);
     server->setDispatchMs(Never);
     server->Sock1->setPortName(QStringLiteral("0"));
@@ -244,6 +266,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         case 11: {
             const int n = in.byte() % 40 + 1;
+            clockMs += n * 1000;
             for (int i = 0; i < n; ++i)
                 server->timer_breaksTimer();
             pump();

@@ -80,7 +80,8 @@ class ServerFixture
 {
 public:
     // The host's generator starts from seed, so every run deals alike.
-    explicit ServerFixture(quint32 seed = 1);
+    // adjust changes the host's configuration before the host is made.
+    explicit ServerFixture(quint32 seed = 1, const std::function<void(HostConfig &)> &adjust = {});
     ~ServerFixture();
 
     TServer &server() { return *m_server; }

@@ -157,6 +157,7 @@ public:
                 words << QString::fromLatin1(w[i]);
             m_words = std::make_unique<WordFolder>(words);
             m_fixture = std::make_unique<ServerFixture>(w.value(1).toUInt());
+            m_fixture->server().hub().setClock([this] { return m_clockMs; });
             return {};
         }
         if (!m_fixture)
@@ -178,6 +179,8 @@ public:
         } else if (w[0] == "tick" && w.size() == 2) {
             m_fixture->ticks(w[1].toInt());
             settle(nullptr);
+        } else if (text == "a minute passes") {
+            m_clockMs += 60000; // the host's clock of bans and line limits
         } else if (text == "computer tick") {
             s.computertimerTimer();
             settle(nullptr);
@@ -264,6 +267,7 @@ private:
 
     std::unique_ptr<WordFolder> m_words;
     std::unique_ptr<ServerFixture> m_fixture;
+    qint64 m_clockMs = 0;
     std::vector<std::pair<QByteArray, std::unique_ptr<TestClient>>> m_clients;
     std::vector<qsizetype> m_seen;
     int m_syncs = 0;

@@ -1,0 +1,53 @@
+#include "server/seatnames.h"
+
+#include "protocol/codepage.h"
+#include "protocol/wire.h"
+
+namespace glyphon {
+
+QByteArray cleanLoginName(const QByteArray &wireName)
+{
+    QByteArray name;
+    name.reserve(std::min<qsizetype>(wireName.size(), 256));
+    for (const char c : wireName) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7F)
+            name.append(c);
+    }
+    // Blanks that the cut leaves at the end go too.
+    return loginName(name.trimmed()).trimmed();
+}
+
+bool sameName(const QByteArray &a, const QByteArray &b)
+{
+    return a.size() == b.size() && fromAnsi(a).compare(fromAnsi(b), Qt::CaseInsensitive) == 0;
+}
+
+QByteArray uniqueName(const QByteArray &name, const std::function<bool(const QByteArray &)> &taken)
+{
+    if (!taken(name))
+        return name;
+    for (int n = 2;; ++n) {
+        const QByteArray suffix = ' ' + QByteArray::number(n);
+        const QByteArray candidate = name.left(MaxNameLength - suffix.size()).trimmed() + suffix;
+        if (!taken(candidate))
+            return candidate;
+    }
+}
+
+QString logText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // C0, DEL, C1 and the Unicode line and paragraph separators.
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029)
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace glyphon
