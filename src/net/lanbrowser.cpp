@@ -1,6 +1,9 @@
 #include "net/lanbrowser.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkInterface>
+
+#include <algorithm>
 
 namespace glyphon {
 
@@ -20,6 +23,8 @@ LanBrowser::LanBrowser(const lan::DiscoveryConfig &config, QObject *parent)
     , m_port(config.port)
 {
     m_clock.start();
+    for (const QHostAddress &address : QNetworkInterface::allAddresses())
+        m_local.append(plainIPv4(address));
     m_ageing.setInterval(500);
     connect(&m_ageing, &QTimer::timeout, this, [this] {
         if (expire(m_clock.elapsed()))
@@ -88,6 +93,42 @@ bool LanBrowser::admitSender(const QHostAddress &from, qint64 nowMs)
     return ++it->count <= MaxPerSenderWindow;
 }
 
+bool LanBrowser::isLocal(const QHostAddress &address) const
+{
+    return address.isLoopback() || m_local.contains(address);
+}
+
+// A row heard from row may be changed by a datagram from from: the same
+// address, or this computer under another of its addresses.
+bool LanBrowser::sameSource(const QHostAddress &row, const QHostAddress &from) const
+{
+    return row == from || (isLocal(row) && isLocal(from));
+}
+
+// The list is full: a row of the address with the most rows makes way, but
+// only for an address that would still have fewer; never the other way.
+bool LanBrowser::makeRoomFor(const QHostAddress &from)
+{
+    QHash<QHostAddress, int> counts;
+    for (const LanRow &r : std::as_const(m_rows))
+        ++counts[r.address];
+    const int mine = counts.value(from);
+    int mostRows = 0;
+    for (const int n : std::as_const(counts))
+        mostRows = std::max(mostRows, n);
+    if (mostRows <= mine + 1)
+        return false;
+    // Of those with the most, the latest row heard goes: older games keep
+    // their places.
+    for (qsizetype i = m_rows.size() - 1; i >= 0; --i) {
+        if (counts.value(m_rows[i].address) == mostRows) {
+            m_rows.removeAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool LanBrowser::receive(const QByteArray &datagram, const QHostAddress &fromAddress, qint64 nowMs)
 {
     const QHostAddress from = plainIPv4(fromAddress);
@@ -96,10 +137,12 @@ bool LanBrowser::receive(const QByteArray &datagram, const QHostAddress &fromAdd
     const std::optional<LanGame> game = lan::decode(datagram);
     if (!game)
         return false;
-    const auto row = std::find_if(m_rows.begin(), m_rows.end(), [&](const LanRow &r) { return r.game.id == game->id; });
+    // Only the row of this game from this address: an id heard from another
+    // address is another row, whatever it claims.
+    const auto row = std::find_if(m_rows.begin(), m_rows.end(),
+                                  [&](const LanRow &r) { return r.game.id == game->id && sameSource(r.address, from); });
     if (game->closing) {
-        // Only from where the game was heard: nobody else can close it.
-        if (row == m_rows.end() || (row->address != from && !from.isLoopback()))
+        if (row == m_rows.end())
             return false;
         m_rows.erase(row);
         return true;
@@ -108,18 +151,18 @@ bool LanBrowser::receive(const QByteArray &datagram, const QHostAddress &fromAdd
         const bool changed = !(row->game == *game);
         row->game = *game;
         row->heardMs = nowMs;
-        // The same game heard on a network and on loopback: the network
-        // address is the one others can use too.
+        // This computer's game heard on a network and on loopback: the
+        // network address is the one others can use too.
         if (row->address.isLoopback() && !from.isLoopback()) {
             row->address = from;
             return true;
         }
         return changed;
     }
-    if (m_rows.size() >= MaxGames)
-        return false;
     const auto fromSender = std::count_if(m_rows.cbegin(), m_rows.cend(), [&](const LanRow &r) { return r.address == from; });
     if (fromSender >= MaxGamesPerSender)
+        return false;
+    if (m_rows.size() >= MaxGames && !makeRoomFor(from))
         return false;
     m_rows.append(LanRow{*game, from, nowMs});
     return true;

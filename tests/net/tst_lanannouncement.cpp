@@ -56,6 +56,8 @@ private slots:
     void hostileDatagrams_data();
     void hostileDatagrams();
     void browserLimits();
+    void rowsBelongToTheirAddress_data();
+    void rowsBelongToTheirAddress();
     void closingAndAgeing();
     void loopbackAnnouncer();
     void settingsFromEnvironment_data();
@@ -160,14 +162,83 @@ void tst_LanAnnouncement::browserLimits()
     QVERIFY(flooded.receive(game(99), QHostAddress(QStringLiteral("192.0.2.11")), 20));
     QVERIFY(flooded.receive(lan::encode(changed), Lan, 10 + LanBrowser::SenderWindowMs));
 
-    // The address is where the datagram came from; loopback gives way to a
-    // network address for the same game, not the other way round.
-    LanBrowser both(Unbound);
-    both.receive(lan::encode(sample()), QHostAddress::LocalHost, 0);
-    both.receive(lan::encode(sample()), Lan, 0);
-    both.receive(lan::encode(sample()), QHostAddress::LocalHost, 0);
-    QCOMPARE(both.rows().size(), 1);
-    QCOMPARE(both.rows().constFirst().address, Lan);
+    // A full list: an address with few rows pushes out the latest row of the
+    // address with the most, never the other way round.
+    LanBrowser full(Unbound);
+    const auto host = [](int n) { return QHostAddress(quint32(0xC6336400 + n)); };
+    int id = 0;
+    for (int h = 0; h < 12; ++h) {
+        for (int g = 0; g < LanBrowser::MaxGamesPerSender; ++g)
+            QVERIFY(full.receive(game(id++), host(h), 0));
+    }
+    QVERIFY(full.receive(game(id++), host(12), 0));
+    QVERIFY(full.receive(game(id++), host(12), 0));
+    QCOMPARE(full.rows().size(), LanBrowser::MaxGames);
+    QVERIFY(full.receive(game(id++), host(13), 0));
+    QCOMPARE(full.rows().size(), LanBrowser::MaxGames);
+    QCOMPARE(full.rows().constLast().address, host(13));
+    const auto rowsOf = [&](const QHostAddress &a) {
+        return std::count_if(full.rows().cbegin(), full.rows().cend(), [&](const LanRow &r) { return r.address == a; });
+    };
+    QCOMPARE(rowsOf(host(11)), 3);
+    QCOMPARE(rowsOf(host(10)), 4);
+    // The one that lost a row cannot take it back from an equal or smaller one.
+    QVERIFY(!full.receive(game(47), host(11), 0));
+    QCOMPARE(rowsOf(host(11)), 3);
+    QCOMPARE(full.rows().size(), LanBrowser::MaxGames);
+}
+
+void tst_LanAnnouncement::rowsBelongToTheirAddress_data()
+{
+    // Each datagram is "address:game", address a letter (L loopback, M this
+    // computer's network address, others strangers), then "wN" for N
+    // watchers or "x" for closing. rows lists them as "address:game:watchers".
+    QTest::addColumn<QStringList>("datagrams");
+    QTest::addColumn<QString>("rows");
+    QTest::newRow("another address cannot rewrite a row") << QStringList{"A:1", "B:1w5"} << "A:1:2 B:1:5";
+    QTest::newRow("another address cannot close a row") << QStringList{"A:1", "B:1x"} << "A:1:2";
+    QTest::newRow("the own address changes and closes") << QStringList{"A:1", "A:1w5", "A:2", "A:2x"} << "A:1:5";
+    QTest::newRow("four games per address")
+        << QStringList{"A:1", "A:2", "A:3", "A:4", "A:5", "B:5"} << "A:1:2 A:2:2 A:3:2 A:4:2 B:5:2";
+    QTest::newRow("this computer: loopback gives way to its network address")
+        << QStringList{"L:1", "M:1w4", "L:1w3"} << "M:1:3";
+    QTest::newRow("a stranger's game is not this computer's") << QStringList{"L:1", "A:1w4"} << "L:1:2 A:1:4";
+}
+
+void tst_LanAnnouncement::rowsBelongToTheirAddress()
+{
+    QFETCH(QStringList, datagrams);
+    QFETCH(QString, rows);
+    const auto address = [](QChar letter) {
+        if (letter == QLatin1Char('L'))
+            return QHostAddress(QHostAddress::LocalHost);
+        if (letter == QLatin1Char('M'))
+            return Lan;
+        return QHostAddress(quint32(0xCB007100 + letter.unicode()));
+    };
+    LanBrowser browser(Unbound);
+    browser.setLocalAddresses({Lan});
+    for (const QString &d : datagrams) {
+        const QStringList parts = d.split(QLatin1Char(':'));
+        LanGame g = sample();
+        QString rest = parts[1];
+        g.closing = rest.endsWith(QLatin1Char('x'));
+        if (const qsizetype w = rest.indexOf(QLatin1Char('w')); w >= 0)
+            g.watchers = rest.mid(w + 1).toInt(), rest.truncate(w);
+        rest.remove(QLatin1Char('x'));
+        g.id = rest.toLatin1().rightJustified(16, '0');
+        browser.receive(lan::encode(g), address(parts[0].at(0)), 0);
+    }
+    QStringList got;
+    for (const LanRow &r : browser.rows()) {
+        QChar letter = QLatin1Char('?');
+        for (const char c : QByteArrayLiteral("LMAB")) {
+            if (c && address(QLatin1Char(c)) == r.address)
+                letter = QLatin1Char(c);
+        }
+        got << QStringLiteral("%1:%2:%3").arg(letter).arg(QString::fromLatin1(r.game.id).toInt()).arg(r.game.watchers);
+    }
+    QCOMPARE(got.join(QLatin1Char(' ')), rows);
 }
 
 void tst_LanAnnouncement::closingAndAgeing()
