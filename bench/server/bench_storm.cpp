@@ -189,7 +189,9 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     QProcess server;
-    const quint16 port = glyphon::bench::startHost(server, parser.value(programOption), dir.path());
+    const quint16 port = glyphon::bench::startHost(server, parser.value(programOption), dir.path(),
+                                                       // The players and spectators share 127.0.0.1.
+                                                       {"--per-address", "9", "--chat-limit", "0"});
     if (port == 0) {
         std::fprintf(stderr, "bench_storm: glyphon-server did not start\n");
         return 1;

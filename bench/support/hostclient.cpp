@@ -81,11 +81,11 @@ Stats summarise(std::vector<double> v)
     return s;
 }
 
-quint16 startHost(QProcess &server, const QString &program, const QString &folder)
+quint16 startHost(QProcess &server, const QString &program, const QString &folder, const QStringList &options)
 {
     server.setWorkingDirectory(folder);
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(program, {"--port", "0", "--no-announce"});
+    server.start(program, QStringList{"--port", "0", "--no-announce"} + options);
     static const QRegularExpression listening("listening on port (\\d+)");
     QByteArray out;
     QRegularExpressionMatch match;

@@ -47,7 +47,7 @@ Stats summarise(std::vector<double> samples);
 
 // Starts the host program on a free port in folder; returns the port it
 // listens on, or 0 when it did not start within ten seconds.
-quint16 startHost(QProcess &server, const QString &program, const QString &folder);
+quint16 startHost(QProcess &server, const QString &program, const QString &folder, const QStringList &options = {});
 
 // User and system CPU of a process so far, in seconds; 0 when unreadable.
 double cpuSeconds(qint64 pid);
