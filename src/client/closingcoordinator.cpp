@@ -23,6 +23,16 @@ ClosingCoordinator::ClosingCoordinator(QWidget *window, ClientSession &session)
     });
     connect(&m_session, &ClientSession::reconnectionGaveUp, this, [this] {
         connectionFailed();
+        if (!m_session.game()->iPlay()) {
+            // A spectator leaves nobody a seat short: the window stays, with
+            // the chat still readable, until the user closes it.
+            m_staysAfterLoss = true;
+            m_session.link()->socket()->Close();
+            const QString lost = QStringLiteral("The connection to the host was lost.");
+            emit statusLine(lost);
+            showMessage(lost);
+            return;
+        }
         showMessage(QStringLiteral("The connection to the host could not be restored. The window will close."));
         m_session.link()->socket()->Close();
         scheduleClose();
@@ -139,6 +149,8 @@ void ClosingCoordinator::connectionReported(bool error, bool closed)
 
 void ClosingCoordinator::closeWhenConnectionEnds()
 {
+    if (m_staysAfterLoss && !m_closing)
+        return;
     // An orderly close by the host ends the game for those who joined it;
     // they are told, rather than see the window vanish.
     if (!m_session.ishost() && m_session.isconnected() && !m_connectionFailed && !m_closing) {

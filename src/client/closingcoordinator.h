@@ -4,8 +4,8 @@
 // handler that opened it has not finished; a close asked for meanwhile
 // follows the box. When the connection ends, the messages that came before
 // it are still handled, then the window closes; a joiner whose host closed
-// in order is told so first, and so is a joiner whose session gave up
-// reconnecting.
+// in order is told so first, and so is a player whose session gave up
+// reconnecting. A spectator's window that gave up says so and stays.
 
 #include "client/leaveguard.h"
 
@@ -77,6 +77,7 @@ private:
     bool m_closeQueued = false;
     bool m_connectionFailed = false; // an error came before "Socket Closed"
     bool m_endingWithMessage = false;
+    bool m_staysAfterLoss = false; // a spectator's window outlives its connection
 };
 
 } // namespace glyphon

@@ -60,6 +60,12 @@ void ClientGame::playerArrived(const msg::SeatEntry &entry)
     emit spectatorJoined(entry);
 }
 
+void ClientGame::forgetSpectators()
+{
+    while (!m_spectators.isEmpty())
+        emit spectatorGone(m_spectators.takeLast());
+}
+
 std::optional<QByteArray> ClientGame::playerLeft(const msg::PlayerDisconnected &m)
 {
     Seat *s = seatRecord(m.seat);

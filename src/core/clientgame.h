@@ -65,6 +65,8 @@ public:
     // --- Fed by the decoded messages, in the order they come -------------
     void loggedIn(const msg::SendLoginInfo &m);
     void playerArrived(const msg::SeatEntry &entry);
+    // Every spectator is forgotten (each said gone): the host lists them again.
+    void forgetSpectators();
     // Returns the name to announce: none for a free seat, the computer
     // player or a spectator nobody knew.
     std::optional<QByteArray> playerLeft(const msg::PlayerDisconnected &m);

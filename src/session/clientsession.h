@@ -38,7 +38,7 @@ public:
 
     ServerLink *link() const { return m_link; }
     ClientGame *game() const { return m_game; }
-    // The pace of coming back after a lost connection (a joining player's).
+    // The pace of coming back after a lost connection (a joiner's).
     Reconnector *reconnector() const { return m_reconnector; }
 
     // --- Who this copy is ------------------------------------------------
@@ -67,7 +67,7 @@ public:
     // The window has accepted its close: a lost line is not brought back.
     void setClosing() { m_closing = true; }
 
-    // --- Coming back after a lost connection (joining player only) ----------
+    // --- Coming back after a lost connection (joiners only) -----------------
     bool reconnecting() const;
     // True (and says why) when input must wait for the connection.
     bool refuseWhileReconnecting();
@@ -127,7 +127,7 @@ signals:
     // The line was lost and the turn in progress is not this copy's now.
     void turnPaused();
     // Reconnecting has used its time; the session counts itself
-    // disconnected, and the window closes.
+    // disconnected. A player's window closes; a spectator's stays.
     void reconnectionGaveUp();
 
     // --- One per message from the host ------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
-// Reconnector: brings a joining player's session back to its game after the
-// connection ended with an error. It waits a growing pause (1, 2, 4 ...
+// Reconnector: brings a joiner's session (a player's or a spectator's) back
+// to its game after the connection ended with an error. It waits a growing pause (1, 2, 4 ...
 // units; two minutes in all, attempts included), then has the session open the
 // connection again; the session logs in with the same name. Only one attempt
 // runs at a time: a failure while trying (refused, reset, the wrong seat,

@@ -1,6 +1,6 @@
 // ClientSession: coming back to the game after the connection to the host
-// ended with an error. Only a joining player's session does this; the host's
-// own window, a spectator and an orderly close by the host end as before.
+// ended with an error. A joining player's or a spectator's session does
+// this; the host's own window and an orderly close by the host end as before.
 // The Reconnector keeps the pace of the attempts.
 
 #include "session/clientsession.h"
@@ -47,7 +47,7 @@ bool ClientSession::reconnectionTook(TSocketInfo info)
             m_reconnector->attemptFailed();
         return true;
     }
-    const bool mayReconnect = !m_host && m_connected && m_game->iPlay() && !m_closing;
+    const bool mayReconnect = !m_host && m_connected && !m_closing;
     if (info != TSocketInfo::Error || !mayReconnect)
         return false;
     // The host sends the board and the turn again when the seat is back.
@@ -74,7 +74,9 @@ void ClientSession::socketReported(TSocketInfo info, const QString &text)
 bool ClientSession::logIn(const msg::SendLoginInfo &m)
 {
     if (m_reconnector->active()) {
-        if (m.seat != m_game->mySeat()) {
+        // A player wants its own seat back; a spectator takes the seat a
+        // newcomer would get, since one watcher's seat is as good as another.
+        if (m_game->iPlay() && m.seat != m_game->mySeat()) {
             // Another seat (a spectator's, while the host still holds ours):
             // give it back and try again later.
             m_link->socket()->Close();
@@ -82,6 +84,8 @@ bool ClientSession::logIn(const msg::SendLoginInfo &m)
         }
         m_reconnector->succeeded();
         m_rejoined = true;
+        // The host lists everybody again; who came and went meanwhile was missed.
+        m_game->forgetSpectators();
     }
     m_game->loggedIn(m);
     m_connected = true;

@@ -10,6 +10,7 @@
 #include "client/leaveguard.h"
 #include "session/reconnector.h"
 #include "server/tserver.h"
+#include "windows/spylist.h"
 #include "windows/gamestart.h"
 
 #include <QAction>
@@ -101,6 +102,7 @@ private slots:
     void droppedJoinerComesBackAndPlays();
     void seatStillHeldMeansWaitingLonger();
     void givingUpIsToldThenCloses();
+    void droppedSpectatorComesBackThenStays();
 };
 
 void TestTchatLeaving::askBeforeLeaving_data()
@@ -335,6 +337,46 @@ void TestTchatLeaving::givingUpIsToldThenCloses()
     QVERIFY2(ann->session()->reconnector()->attempts() >= 5 && ann->session()->reconnector()->attempts() <= 7,
              qPrintable(QString::number(ann->session()->reconnector()->attempts())));
     QVERIFY(chatHas(ann, QStringLiteral("Could not reconnect to the host.")));
+}
+
+// A spectator's reset link comes back like a player's; when it cannot, the
+// window says so and stays for the user to close.
+void TestTchatLeaving::droppedSpectatorComesBackThenStays()
+{
+    const quint16 hostPort = useFreePort();
+    auto host = startCopy({"Cid", "x", "true"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
+    auto player = startCopy({"Ann", "127.0.0.1", "false"});
+    QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
+    Relay relay(hostPort);
+    QVERIFY(relay.open());
+    qputenv("GLYPHON_PORT", QByteArray::number(relay.port()));
+    auto spectator = startCopy({"Bob", "127.0.0.1", "false"});
+    Tchat *bob = spectator->chat;
+    bob->session()->reconnector()->setPauseUnitMs(4);
+    QTRY_VERIFY(chatHas(bob, QStringLiteral("You are spying.")));
+    BoxAnswerer boxes;
+    QSignalSpy closed(bob, &Tchat::closed);
+
+    relay.cut();
+    QTRY_VERIFY(chatHas(bob, QStringLiteral("The connection to the host was lost. Reconnecting...")));
+    QTRY_VERIFY_WITH_TIMEOUT(chatHas(bob, QStringLiteral("Reconnected to the game.")), 10000);
+    QVERIFY(!bob->game()->iPlay());
+    // Listed once, though the host named everybody again.
+    QTRY_COMPARE(spectator->spylist->entries(),
+                 QStringList(QStringLiteral("%1: Bob").arg(bob->game()->mySeat())));
+
+    relay.closeDoor();
+    relay.cut();
+    QTRY_VERIFY_WITH_TIMEOUT(chatHas(bob, QStringLiteral("Could not reconnect to the host.")), 10000);
+    QTRY_COMPARE(boxes.texts, QStringList(QStringLiteral("The connection to the host was lost.")));
+    QVERIFY(chatHas(bob, QStringLiteral("The connection to the host was lost.")));
+    QTRY_VERIFY(!bob->session()->reconnecting());
+    QVERIFY(bob->isVisible());
+    QCOMPARE(closed.count(), 0);
+    // The user's own close still works, without a question.
+    bob->close();
+    QCOMPARE(closed.count(), 1);
 }
 
 QTEST_MAIN(TestTchatLeaving)
