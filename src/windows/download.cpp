@@ -296,6 +296,7 @@ void Tdownload::showMessage(const QString &text)
 
 void Tdownload::showEvent(QShowEvent *event)
 {
-    glyphon::centreOnParent(this);
+    // Shown with the main window at start: follow it to the place it is given.
+    glyphon::centreOnParentWhilePlaced(this);
     QDialog::showEvent(event);
 }

@@ -3,6 +3,7 @@
 #include "windows/windowutil.h"
 
 #include <QContextMenuEvent>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -46,6 +47,10 @@ Tspylist::Tspylist(QWidget *parent)
     layout->addWidget(listbox_spys);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Wide enough that a window manager shows the whole caption.
+    const QMargins margins = layout->contentsMargins();
+    listbox_spys->setFixedWidth(std::max(listbox_spys->width(),
+                                         glyphon::captionWidth(this) - margins.left() - margins.right()));
 
     connect(RemoveFromGame1, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
     connect(button_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);

@@ -1,6 +1,9 @@
 #include "windows/windowutil.h"
 
 #include <QDate>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPointer>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QMessageBox>
@@ -32,8 +35,76 @@ void paintPaper(QPainter &p, const QRect &area)
     p.restore();
 }
 
+namespace {
+
+// Keeps a window centred on its parent while the parent is being placed.
+class ParentFollower : public QObject
+{
+public:
+    static constexpr int PlacingMs = 2000;
+    static constexpr const char *Name = "glyphon_parentfollower";
+
+    explicit ParentFollower(QWidget *window)
+        : QObject(window)
+        , m_window(window)
+        , m_parent(window->parentWidget()->window())
+    {
+        setObjectName(QLatin1String(Name));
+        m_parent->installEventFilter(this);
+        QTimer::singleShot(PlacingMs, this, &QObject::deleteLater);
+    }
+
+    ~ParentFollower() override
+    {
+        if (m_parent)
+            m_parent->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_parent && m_window->isVisible()
+            && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+            centreOnParent(m_window);
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QPointer<QWidget> m_parent;
+};
+
+void followParentWhilePlaced(QWidget *window)
+{
+    if (window->parentWidget() && !window->findChild<QObject *>(QLatin1String(ParentFollower::Name), Qt::FindDirectChildrenOnly))
+        new ParentFollower(window);
+}
+
+} // namespace
+
+void centreOnParentWhilePlaced(QWidget *window)
+{
+    if (!window)
+        return;
+    centreOnParent(window);
+    followParentWhilePlaced(window);
+}
+
+int captionWidth(const QWidget *window)
+{
+    QFont title = window->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.1);
+    // The icon on the left, three buttons on the right, and the borders.
+    constexpr int Decoration = 140;
+    return QFontMetrics(title).horizontalAdvance(window->windowTitle()) + Decoration;
+}
+
 int execOnTop(QMessageBox &box)
 {
+    // Qt centres it on its window when it shows; a box at start-up may come
+    // before that window has found its place, so it follows.
+    followParentWhilePlaced(&box);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // Once it is mapped: a window manager may otherwise leave the keyboard

@@ -1,5 +1,6 @@
 // The side windows driven as a user would: real widgets, real clicks and keys.
 
+#include "windows/windowutil.h"
 #include "windows/about.h"
 #include "windows/download.h"
 #include "windows/gamestart.h"
@@ -134,6 +135,9 @@ void TstWindows::captionsAndCreation()
     QVERIFY(window->isHidden());
 
     showAndWait(window.get());
+    // A window manager's title font shows the whole caption.
+    QVERIFY2(window->frameGeometry().width() >= glyphon::captionWidth(window.get()),
+             qPrintable(QStringLiteral("%1 < %2").arg(window->frameGeometry().width()).arg(glyphon::captionWidth(window.get()))));
     if (fixedSize) {
         QCOMPARE(window->minimumSize(), window->maximumSize());
     } else {
@@ -162,6 +166,14 @@ void TstWindows::dialogsCentreOnTheMainWindow()
     QTRY_COMPARE(main.pos(), QPoint(40, 60));
     showAndWait(&start);
     checkCentred();
+
+    // The lobby window comes up with a main window that is placed after it:
+    // it follows the main window to its place.
+    Tdownload lobby(glyphon::UserFiles(), {}, &main);
+    showAndWait(&lobby);
+    main.move(300, 220);
+    QTRY_COMPARE(main.pos(), QPoint(300, 220));
+    QTRY_VERIFY((lobby.frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 4);
 }
 
 void TstWindows::gameStartArrows_data()
