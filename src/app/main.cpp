@@ -23,7 +23,9 @@ const char usage[] =
     "  --version           show the version and exit\n"
     "\n"
     "Environment:\n"
-    "  GLYPHON_PORT        TCP port to host on or to join (default 7772)\n";
+    "  GLYPHON_PORT        TCP port to host on or to join (default 7772); a solo\n"
+    "                      game listens there on 127.0.0.1 when it is free (else\n"
+    "                      on a port the system chooses)\n";
 
 } // namespace
 

@@ -18,6 +18,7 @@ ClientConfig ClientConfig::fromEnvironment()
     const QByteArray port = qgetenv("GLYPHON_PORT");
     if (!port.isEmpty())
         config.gamePort = QString::fromLatin1(port);
+    config.portGiven = !port.isEmpty();
     config.lobbyInstallerUrl = qEnvironmentVariable("GLYPHON_LOBBY_URL");
     config.lobbyProgram = qEnvironmentVariable("GLYPHON_LOBBY_PROGRAM");
     config.discovery = lan::DiscoveryConfig::fromEnvironment();

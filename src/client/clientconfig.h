@@ -17,6 +17,8 @@ struct ClientConfig
 
     // The game's port: hosted on, and joined at the address given.
     QString gamePort = QString::number(DefaultPort);
+    // GLYPHON_PORT named it: a solo game listens there too, when it is free.
+    bool portGiven = false;
 
     // Where the settings, the tally, the tile sets and downloads go; main
     // gives it the program's folder.

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QPushButton>
+#include <QTcpServer>
 
 namespace glyphon {
 
@@ -72,6 +74,7 @@ PlayWithOthers::PlayWithOthers(quint16 hostingPort, const lan::DiscoveryConfig &
     , m_discovery(discovery)
     , m_store(store)
     , m_launch(&PlayWithOthers::launchProgram)
+    , m_portFree(&PlayWithOthers::portFree)
 {
 }
 
@@ -81,6 +84,12 @@ void PlayWithOthers::open()
         m_window = new PlayWithOthersWindow(m_discovery, m_parent);
         connect(m_window, &PlayWithOthersWindow::joinRequested, this, &PlayWithOthers::join);
         connect(m_window, &PlayWithOthersWindow::hostRequested, this, &PlayWithOthers::host);
+        // Closing the window gives up a join being tried.
+        connect(m_window, &QDialog::finished, this, [this] {
+            m_probe.abort();
+            setAsking(false);
+        });
+        connect(&m_probe, &HostProbe::finished, this, &PlayWithOthers::hostAnswered);
     }
     const LobbySettings stored = LobbySettings::load(m_store);
     m_window->setPlayerName(stored.name.isEmpty() ? PlayWithOthersWindow::accountName() : stored.name);
@@ -107,14 +116,60 @@ bool PlayWithOthers::launchProgram(const QStringList &args, quint16 port)
 void PlayWithOthers::join(const QString &name, const QString &host, quint16 port)
 {
     LobbySettings::saveName(m_store, name);
-    LobbySettings::saveRecentHosts(m_store,
-        LobbySettings::remember(LobbySettings::load(m_store).recentHosts, PlayWithOthersWindow::addressText(host, port)));
-    launch({name, host, QStringLiteral("false")}, port);
+    // The host is asked first: a copy started for a host that is not there
+    // could only say so and end, and this game would be gone for nothing.
+    m_pending = {name, host, port};
+    setAsking(true);
+    m_window->label_info->setText(QStringLiteral("Connecting\u2026"));
+    m_probe.start(host, port, m_answerTimeMs);
+}
+
+void PlayWithOthers::hostAnswered(HostProbe::Result result)
+{
+    setAsking(false);
+    const Pending p = m_pending;
+    switch (result) {
+    case HostProbe::Result::Greeted:
+        LobbySettings::saveRecentHosts(m_store, LobbySettings::remember(LobbySettings::load(m_store).recentHosts,
+                                                                        PlayWithOthersWindow::addressText(p.host, p.port)));
+        launch({p.name, p.host, QStringLiteral("false")}, p.port);
+        return;
+    case HostProbe::Result::Full:
+        m_window->label_info->setText(QStringLiteral("That game is full."));
+        return;
+    case HostProbe::Result::Unreachable:
+    case HostProbe::Result::Silent:
+        m_window->label_info->setText(QStringLiteral("Could not reach %1, port %2.").arg(p.host).arg(p.port));
+        return;
+    }
+}
+
+void PlayWithOthers::setAsking(bool asking)
+{
+    if (!m_window)
+        return;
+    for (QPushButton *button : {m_window->button_join, m_window->button_host, m_window->button_joinaddress})
+        button->setEnabled(!asking);
+}
+
+bool PlayWithOthers::portFree(quint16 port)
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::AnyIPv4, port);
 }
 
 void PlayWithOthers::host(const QString &name)
 {
     LobbySettings::saveName(m_store, name);
+    // A new copy that cannot listen could only show a box and end, and this
+    // game would be gone for nothing.
+    if (!m_portFree(m_hostingPort)) {
+        m_window->label_info->setText(QStringLiteral("Cannot host a game: another program already uses port %1 "
+                                                     "(another copy of Glyphon hosting, or glyphon-server). Join "
+                                                     "its game from the list, or end that program first.")
+                                          .arg(m_hostingPort));
+        return;
+    }
     // The address is not used by a host, but the command line wants one.
     launch({name, QStringLiteral("0.0.0.0"), QStringLiteral("true")}, m_hostingPort);
 }

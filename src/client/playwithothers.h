@@ -2,10 +2,13 @@
 // Opens the Play with Others window and carries out its choice the way a
 // lobby program would: the program is started again with a name, an address
 // and "true" to host or "false" to join (another port through GLYPHON_PORT),
-// and this copy ends once the new one runs. Remembers the name and the last
-// addresses joined in the settings file.
+// and this copy ends once the new one runs. A game is joined only once its
+// host has answered (the window says why not, and this game goes on); a game
+// is hosted only on a free port. Remembers the name and the last addresses
+// joined in the settings file.
 
 #include "net/lanannouncement.h"
+#include "session/hostprobe.h"
 #include "settings/settingsstore.h"
 
 #include <QObject>
@@ -51,12 +54,21 @@ public:
     PlayWithOthers(quint16 hostingPort, const lan::DiscoveryConfig &discovery, const SettingsStore &store,
                    QWidget *parentWindow);
 
+    // Whether a game may be hosted on the port now; the window that owns
+    // this counts a port it holds itself as free, since it lets it go.
+    using PortCheck = std::function<bool(quint16 port)>;
+
     void setLauncher(Launcher launcher) { m_launch = std::move(launcher); }
+    void setPortCheck(PortCheck check) { m_portFree = std::move(check); }
+    // How long a host may take to answer before joining it is given up.
+    void setAnswerTimeMs(int ms) { m_answerTimeMs = ms; }
     // Shows the window (made on first use) with the remembered name and addresses.
     void open();
     PlayWithOthersWindow *window() const { return m_window; }
 
     static bool launchProgram(const QStringList &args, quint16 port);
+    // Nothing on this computer listens on the port, on any address.
+    static bool portFree(quint16 port);
 
 signals:
     // The new copy is about to start: a game this copy hosts must free the
@@ -67,6 +79,8 @@ signals:
 
 private:
     void join(const QString &name, const QString &host, quint16 port);
+    void hostAnswered(HostProbe::Result result);
+    void setAsking(bool asking);
     void host(const QString &name);
     void launch(const QStringList &args, quint16 port);
 
@@ -76,6 +90,10 @@ private:
     SettingsStore m_store;
     PlayWithOthersWindow *m_window = nullptr;
     Launcher m_launch;
+    PortCheck m_portFree;
+    HostProbe m_probe;
+    int m_answerTimeMs = HostProbe::DefaultTimeoutMs;
+    struct Pending { QString name, host; quint16 port = 0; } m_pending; // the join being tried
 };
 
 } // namespace glyphon

@@ -217,6 +217,10 @@ void Tchat::createMenus()
     connect(m_menus->StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
     connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
     m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_context.config.discovery, m_windowSettings->store(), this);
+    m_lobby->setPortCheck([this](quint16 port) {
+        const TSock *listener = m_context.server->Sock1;
+        return (listener->Listen() && listener->localPort() == port) || glyphon::PlayWithOthers::portFree(port);
+    });
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.

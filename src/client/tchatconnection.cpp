@@ -10,6 +10,7 @@
 #include "client/playwithothers.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
+#include "client/soloport.h"
 #include "session/serverlink.h"
 #include "session/clientsession.h"
 #include "board/playercard.h"
@@ -56,13 +57,19 @@ void Tchat::processparams()
 
 void Tchat::hostpress()
 {
+    TSock *listener = m_context.server->Sock1;
     try {
-        m_context.server->Sock1->setListen(true);
+        if (m_params.isEmpty()) {
+            const glyphon::ClientConfig &config = m_context.config;
+            glyphon::listenForSoloGame(*listener, config.portGiven ? std::optional(config.gamePortNumber()) : std::nullopt);
+        } else {
+            listener->setListen(true);
+        }
     } catch (const ESockException &) {
         // Mostly a second copy, or another program, on the same port. Hosting
         // cannot start, and a window waiting for it would wait for ever.
         m_closer->endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
-                           .arg(m_context.server->Sock1->PortName()));
+                           .arg(listener->PortName()));
         return;
     }
     m_hints->attach(m_context.server);
@@ -73,7 +80,7 @@ void Tchat::hostpress()
         connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
         m_hosting->start(OpenPortOnRouter1->isChecked());
     }
-    m_session->connectToOwnHost(m_context.server->Sock1->PortName());
+    m_session->connectToOwnHost(QString::number(listener->localPort()));
     // The own window plays seat 1, even when a joiner's connection is accepted first.
     m_context.server->reserveSeatFor(m_session->link()->socket()->localPort());
     button_start->show();

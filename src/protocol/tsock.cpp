@@ -330,7 +330,7 @@ void TSock::setListen(bool on)
 
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    addr.sin_addr.s_addr = htonl(m_loopbackOnly ? INADDR_LOOPBACK : INADDR_ANY);
     addr.sin_port = htons(resolvePort());
 
     // A host restarted at once must not wait for the old connections'

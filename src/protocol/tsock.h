@@ -51,8 +51,12 @@ public:
     bool Blocking() const { return m_blocking; }
     bool AutoAccept() const { return m_autoAccept; }
     bool Listen() const { return m_listen; }
-    // True starts listening on 0.0.0.0 and PortName; False stops. May raise.
+    // True starts listening on 0.0.0.0 and PortName (127.0.0.1 when
+    // loopback only); False stops. May raise.
     void setListen(bool on);
+    // Listen for this computer alone: set before listening.
+    bool LoopbackOnly() const { return m_loopbackOnly; }
+    void setLoopbackOnly(bool on) { m_loopbackOnly = on; }
     // Stored and returned only: no operation consults it.
     TLineBreak LineBreak() const { return m_lineBreak; }
     void setLineBreak(TLineBreak lb) { m_lineBreak = lb; }
@@ -123,6 +127,7 @@ private:
     bool m_blocking = false;
     bool m_autoAccept = false;
     bool m_listen = false;
+    bool m_loopbackOnly = false;
     TLineBreak m_lineBreak = TLineBreak::lbSmart;
     int m_blockingTimeout = 0;
 

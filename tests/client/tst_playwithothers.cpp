@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTcpServer>
 #include <QTreeWidget>
 #include <QUdpSocket>
 
@@ -33,6 +34,7 @@ private slots:
     void addresses();
     void rememberedSettings();
     void hostFoundAndJoinedThroughTheWindow();
+    void failedChoicesKeepTheSoloGame();
 
 private:
     glyphon::ClientConfig config() const;
@@ -113,6 +115,10 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     std::vector<std::unique_ptr<GlyphonContext>> started;
     // What the program would start as a new process starts here as a copy.
     auto launcher = [&](const QStringList &args, quint16 gamePort) {
+        // A new process starts long after the host has seen the address
+        // tried and let go; a copy in this process starts at once.
+        if (!started.empty())
+            QTest::qWaitFor([&] { return !started[0]->server->seats[2].connected; });
         qputenv("GLYPHON_PORT", QByteArray::number(gamePort));
         started.push_back(startCopy(args, 10, config()));
         return true;
@@ -152,11 +158,15 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     QCOMPARE(row->text(1), QStringLiteral("1 of 2"));
     QCOMPARE(row->text(3), QStringLiteral("not started"));
 
-    // "Join" with nothing selected takes the first row.
+    // "Join" with nothing selected takes the first row, once its host has
+    // answered; the try takes no seat and is announced to nobody.
     QTest::mouseClick(joinWindow->button_join, Qt::LeftButton);
-    QCOMPARE(started.size(), size_t(2));
+    QCOMPARE(joinWindow->label_info->text(), QStringLiteral("Connecting\u2026"));
+    QTRY_COMPARE(started.size(), size_t(2));
     QTRY_VERIFY(!idle->chat->isVisible());
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
+    QCOMPARE(host->server->seats[2].name, QByteArray("Ann"));
+    QVERIFY(!chatHas(host->chat, QStringLiteral(" disconnected.")));
     const glyphon::SettingsStore store(copyConfig().files);
     QCOMPARE(glyphon::LobbySettings::load(store).name, QStringLiteral("Ann"));
     QCOMPARE(glyphon::LobbySettings::load(store).recentHosts.value(0),
@@ -190,6 +200,49 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     // The host's end removes the row at once.
     host->chat->closeWithoutAsking();
     QTRY_VERIFY_WITH_TIMEOUT(listener.rows().isEmpty(), 1000);
+    QVERIFY(boxes.texts.isEmpty());
+}
+
+// Another program holds the game port, and an address has no host: the
+// window says so and stays, and the solo game goes on meanwhile.
+void TestPlayWithOthers::failedChoicesKeepTheSoloGame()
+{
+    const quint16 gamePort = useFreePort();
+    QTcpServer other; // a dedicated host, say
+    QVERIFY(other.listen(QHostAddress::AnyIPv4, gamePort));
+    QTcpServer gone;
+    QVERIFY(gone.listen(QHostAddress::LocalHost, 0));
+    const quint16 nobody = gone.serverPort();
+    gone.close();
+
+    BoxAnswerer boxes;
+    auto solo = startCopy({}, 10, config());
+    QTRY_VERIFY(chatHas(solo->chat, QStringLiteral("You are Connected.")));
+    QVERIFY(solo->server->Sock1->localPort() != gamePort);
+    int launched = 0;
+    solo->chat->playWithOthers()->setLauncher([&](const QStringList &, quint16) { return ++launched, true; });
+    solo->chat->PlayWithOthers1Click();
+    PlayWithOthersWindow *window = solo->chat->playWithOthers()->window();
+    window->edit_name->setText(QStringLiteral("Cid"));
+
+    QTest::mouseClick(window->button_host, Qt::LeftButton);
+    QVERIFY2(window->label_info->text().contains(QStringLiteral("already uses port %1").arg(gamePort)),
+             qPrintable(window->label_info->text()));
+
+    window->edit_address->setEditText(QStringLiteral("127.0.0.1:%1").arg(nobody));
+    QTest::mouseClick(window->button_joinaddress, Qt::LeftButton);
+    QCOMPARE(window->label_info->text(), QStringLiteral("Connecting\u2026"));
+    QVERIFY(!window->button_joinaddress->isEnabled());
+    QTRY_COMPARE(window->label_info->text(), QStringLiteral("Could not reach 127.0.0.1, port %1.").arg(nobody));
+    QVERIFY(window->button_joinaddress->isEnabled());
+    // Only an address that answered is remembered.
+    QVERIFY(!glyphon::LobbySettings::load(glyphon::SettingsStore(copyConfig().files))
+                 .recentHosts.contains(QStringLiteral("127.0.0.1:%1").arg(nobody)));
+
+    QCOMPARE(launched, 0);
+    QVERIFY(window->isVisible());
+    QVERIFY(solo->chat->isVisible());
+    QVERIFY(solo->chat->isconnected());
     QVERIFY(boxes.texts.isEmpty());
 }
 

@@ -236,8 +236,6 @@ void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses_data()
     QTest::addColumn<QString>("told");
     QTest::newRow("host, port in use") << QStringList{"Cid", "x", "true"} << "listens"
                                        << "Cannot host a game: another program already uses port %1.";
-    QTest::newRow("solo, port in use") << QStringList{} << "listens"
-                                       << "Cannot host a game: another program already uses port %1.";
     QTest::newRow("joiner, nobody there") << QStringList{"Ann", "127.0.0.1", "false"} << "none"
                                           << "The host at 127.0.0.1 could not be reached.";
     QTest::newRow("joiner, host never answers") << QStringList{"Ann", "127.0.0.1", "false"} << "silent"
