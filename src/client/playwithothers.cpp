@@ -148,8 +148,15 @@ void PlayWithOthers::setAsking(bool asking)
 {
     if (!m_window)
         return;
+    // A button that is disabled hands the keyboard on, to the name field
+    // with its text selected: what the user types next would replace the
+    // name. It goes back where it was.
+    if (asking)
+        m_focusBefore = m_window->focusWidget();
     for (QPushButton *button : {m_window->button_join, m_window->button_host, m_window->button_joinaddress})
         button->setEnabled(!asking);
+    if (!asking && m_focusBefore)
+        m_focusBefore->setFocus(Qt::OtherFocusReason);
 }
 
 bool PlayWithOthers::portFree(quint16 port)

@@ -12,6 +12,7 @@
 #include "settings/settingsstore.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 
@@ -93,6 +94,7 @@ private:
     PortCheck m_portFree;
     HostProbe m_probe;
     int m_answerTimeMs = HostProbe::DefaultTimeoutMs;
+    QPointer<QWidget> m_focusBefore; // had the keyboard when the try began
     struct Pending { QString name, host; quint16 port = 0; } m_pending; // the join being tried
 };
 

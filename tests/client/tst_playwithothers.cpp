@@ -235,6 +235,8 @@ void TestPlayWithOthers::failedChoicesKeepTheSoloGame()
     QVERIFY(!window->button_joinaddress->isEnabled());
     QTRY_COMPARE(window->label_info->text(), QStringLiteral("Could not reach 127.0.0.1, port %1.").arg(nobody));
     QVERIFY(window->button_joinaddress->isEnabled());
+    // The keyboard is where it was, not in the name field.
+    QCOMPARE(window->focusWidget(), window->button_joinaddress);
     // Only an address that answered is remembered.
     QVERIFY(!glyphon::LobbySettings::load(glyphon::SettingsStore(copyConfig().files))
                  .recentHosts.contains(QStringLiteral("127.0.0.1:%1").arg(nobody)));
