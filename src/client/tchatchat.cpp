@@ -22,14 +22,15 @@ void Tchat::sendit()
     if (!isconnected())
         return;
     const glyphon::OutgoingChat out = glyphon::chatOutgoing(mychat->text());
-    const QByteArray payload =
-        glyphon::msg::ChatText{toWire(out.text), toWire(glyphon::colourToText(settings.textColour))}.encode();
+    const glyphon::msg::ChatText line{toWire(out.text), toWire(glyphon::colourToText(settings.textColour))};
     switch (out.kind) {
     case glyphon::OutgoingChat::Chat:
-        sendMessage(glyphon::msg::ChatRequest{m_game->mySeat(), payload}.encode());
+        if (!m_session->sendChat(line))
+            return; // too fast: the line stays typed
         break;
     case glyphon::OutgoingChat::Action:
-        sendMessage(glyphon::msg::ActionRequest{m_game->mySeat(), payload}.encode());
+        if (!m_session->sendAction(line))
+            return;
         break;
     case glyphon::OutgoingChat::Nothing:
         break;

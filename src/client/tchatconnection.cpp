@@ -233,6 +233,7 @@ void Tchat::bindSession()
     connect(m_session, &ClientSession::hostUnreachable, this, [this] {
         m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress()));
     });
+    connect(m_session, &ClientSession::hostOverflowed, this, [this](const QString &text) { m_closer->endWithMessage(text); });
     connect(m_session, &ClientSession::wordChanged, this, [this](const QList<int> &positions) {
         label_word->setText(m_session->wordText());
         redrawTiles(positions);

@@ -7,6 +7,7 @@
 #include "client/glyphoncontext.h"
 #include "chat/phraserow.h"
 #include "client/sounds.h"
+#include "session/clientsession.h"
 #include "windows/phrases.h"
 
 #include <QLabel>
@@ -19,9 +20,7 @@ void Tchat::b_phrase1Click(int number)
         return;
     const QString phrase = m_phraseRow->phrase(number);
     const QString text = phrase.startsWith(QLatin1String("/me ")) ? phrase.mid(4) : QStringLiteral("says: ") + phrase;
-    const QByteArray payload =
-        glyphon::msg::ChatText{toWire(text), toWire(glyphon::colourToText(settings.textColour))}.encode();
-    sendMessage(glyphon::msg::ActionRequest{m_game->mySeat(), payload}.encode());
+    m_session->sendAction(glyphon::msg::ChatText{toWire(text), toWire(glyphon::colourToText(settings.textColour))});
 }
 
 void Tchat::b_phrase10MouseUp()
@@ -33,10 +32,7 @@ void Tchat::wave4Click(int number)
 {
     if (number == 0 || !isconnected())
         return;
-    // The empty last field is part of the message: a peer reads the name up
-    // to the next "+".
-    sendMessage(glyphon::msg::PlayASoundRequest::ofSound(m_game->mySeat(), QByteArrayLiteral("wave") + glyphon::number(number))
-                    .encode());
+    m_session->sendSound(QByteArrayLiteral("wave") + glyphon::number(number));
 }
 
 void Tchat::PrhaseList1Click()

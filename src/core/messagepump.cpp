@@ -25,16 +25,19 @@ MessagePump::Fed MessagePump::feed(ConnectionId from, const QByteArray &bytes)
     // nothing yet, so it must not go before those quiet for longer (a
     // flooder that reconnects would otherwise jump the line each time).
     if (it == m_queues.end())
-        it = m_queues.insert(from, Queue{FrameBuffer(m_maxPending), {}, false, false, m_served});
+        it = m_queues.insert(from, Queue{FrameBuffer(m_maxPending), {}, 0, false, false, m_served});
     Queue &q = *it;
     QList<QByteArray> messages;
     if (!q.frames.append(bytes, messages)) {
         forget(from);
         return Fed::Overlong;
     }
-    for (QByteArray &m : messages)
+    for (QByteArray &m : messages) {
+        q.bytes += m.size();
         q.messages.push_back(std::move(m));
-    if (m_maxQueued > 0 && q.messages.size() > size_t(m_maxQueued)) {
+    }
+    if ((m_maxQueued > 0 && q.messages.size() > size_t(m_maxQueued))
+        || (m_maxQueuedBytes > 0 && q.bytes > m_maxQueuedBytes)) {
         forget(from);
         return Fed::Overfull;
     }
@@ -144,6 +147,7 @@ void MessagePump::dispatchOne()
     q.lastServed = ++m_served;
     const QByteArray message = std::move(q.messages.front());
     q.messages.pop_front();
+    q.bytes -= message.size();
     if (!q.messages.empty())
         m_ready.push_back(from);
     else if (q.closed)

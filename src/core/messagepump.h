@@ -34,6 +34,8 @@ public:
                          qsizetype maxPending = FrameBuffer::DefaultMaxPending, QObject *parent = nullptr);
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // Bytes of messages one connection may have waiting; 0 for no bound.
+    void setMaxQueuedBytes(qsizetype bytes) { m_maxQueuedBytes = bytes; }
 
     enum class Fed { Ok, Overlong, Overfull };
     // Frames bytes from a connection and queues its messages; on Overlong or
@@ -65,6 +67,7 @@ private:
     {
         FrameBuffer frames;
         std::deque<QByteArray> messages;
+        qsizetype bytes = 0; // of the messages
         bool ready = false;  // waiting in m_ready
         bool closed = false; // forgotten once its last message is out
         quint64 lastServed = 0; // m_served when its last message went, or when it appeared
@@ -79,6 +82,7 @@ private:
     std::deque<ConnectionId> m_ready; // connections with messages
     quint64 m_served = 0;             // counts the messages handed out
     int m_maxQueued;
+    qsizetype m_maxQueuedBytes = 0;
     qsizetype m_maxPending;
     QTimer m_timer;
     QElapsedTimer m_sinceDispatch; // since the last message was handed out

@@ -110,8 +110,7 @@ void ConnectionHub::accept()
     conn->id = ++m_lastId;
     conn->address = address;
     conn->acceptedAt = m_clock.elapsed();
-    conn->lineTokens = qint64(m_limits.lineBurst) * 1000;
-    conn->linesAt = now();
+    conn->lines = LineBucket(now(), m_limits.lineBurst, m_limits.linesPerSecond);
     m_bySock.insert(sock, conn);
     m_byId.emplace(conn->id, conn);
     // A peer whose link died without a word would hold its place for hours;
@@ -266,17 +265,9 @@ bool ConnectionHub::takeLine(ConnectionId id)
     const ConnectionPtr conn = find(id);
     if (!conn || conn->closing)
         return false;
-    if (m_limits.linesPerSecond <= 0)
-        return true;
     const qint64 t = now();
-    // Whole thousandths: a line a second is exactly one after 1000 ms.
-    conn->lineTokens = std::min(qint64(m_limits.lineBurst) * 1000,
-                                conn->lineTokens + std::max<qint64>(0, t - conn->linesAt) * m_limits.linesPerSecond);
-    conn->linesAt = t;
-    if (conn->lineTokens >= 1000) {
-        conn->lineTokens -= 1000;
+    if (conn->lines.take(t))
         return true;
-    }
     // Only the latest refusals matter: the oldest of them tells whether they
     // all fell within the window.
     conn->droppedLines.append(t);

@@ -8,6 +8,7 @@
 // owner hears of each new connection, each message and each close by the
 // connection's id, and tags a connection with whatever it needs (a seat).
 
+#include "core/linepace.h"
 #include "core/messagepump.h"
 #include "protocol/tsock.h"
 
@@ -33,8 +34,8 @@ public:
     static constexpr int DefaultMaxWaitingPerAddress = 2;
     static constexpr int DefaultLoginTimeoutMs = 20000;
     static constexpr int DefaultMaxPerAddress = 4;
-    static constexpr int DefaultLineBurst = 5;
-    static constexpr int DefaultLinesPerSecond = 1;
+    static constexpr int DefaultLineBurst = LineBurst;
+    static constexpr int DefaultLinesPerSecond = LinesPerSecond;
     static constexpr int DefaultMaxDroppedLines = 30;
     static constexpr qint64 DroppedLinesWindowMs = 60000;
 
@@ -150,8 +151,7 @@ private:
         bool admitted = false;
         bool closing = false; // being dropped: nothing more goes to or comes from it
         bool refused = false;
-        qint64 lineTokens = 0; // in thousandths of a line; a full burst at the accept
-        qint64 linesAt = 0;    // when the tokens were last topped up
+        LineBucket lines; // a full burst at the accept
         QList<qint64> droppedLines; // the latest refused lines, at most maxDroppedLines
     };
     using ConnectionPtr = std::shared_ptr<Connection>;

@@ -3,6 +3,8 @@
 // owns it (the headless host from its options, the window from its own
 // configuration), so that the host looks nothing up for itself.
 
+#include "core/linepace.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -36,8 +38,8 @@ struct HostConfig
     static constexpr int DefaultPerAddress = 4;
     int perAddress = 0;
     // Chat, action and sound lines one connection may send each second once
-    // its burst of 5 is spent; 0: no limit (benchmarks of the relay).
-    int chatLinesPerSecond = 1;
+    // burst is spent; 0: no limit (benchmarks of the relay).
+    int chatLinesPerSecond = LinesPerSecond;
 };
 
 } // namespace glyphon

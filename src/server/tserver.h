@@ -68,9 +68,6 @@ public:
     // The origin of a request made by the program that owns the server (a
     // game started from its command line), not by any connection.
     static constexpr int LocalRequest = glyphon::ServerGame::LocalRequest;
-    // A relayed line's text (before its first "|") and colour are cut to these.
-    static constexpr qsizetype MaxLineBytes = 400;
-    static constexpr qsizetype MaxColourBytes = 40;
     // A spectator removed by the host cannot come back from its address this soon.
     static constexpr int RemovedSpectatorBanMs = 60000;
     // The computer player's name: no login may take it.
@@ -166,9 +163,6 @@ public:
     void submitit(int fromSeat, const QByteArray &data);
 
     void disconnectsock(int seat);
-    // A chat, action or sound line as it is relayed: its text cut to
-    // MaxLineBytes, its colour to MaxColourBytes.
-    static QByteArray cutLine(const QByteArray &text);
     void broadcast(const QByteArray &message);
     void sendTo(int seat, const QByteArray &message);
 

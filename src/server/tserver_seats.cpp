@@ -3,6 +3,7 @@
 
 #include "server/tserver.h"
 
+#include "core/linepace.h"
 #include "server/seatnames.h"
 
 using namespace glyphon;
@@ -82,16 +83,6 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
 
     if (m_game.isOn())
         sendTo(fromSeat, loadstatsMessage(fromSeat));
-}
-
-QByteArray TServer::cutLine(const QByteArray &text)
-{
-    const qsizetype bar = text.indexOf('|');
-    const QByteArray line = bar < 0 ? text : text.left(bar);
-    if (line.size() <= MaxLineBytes && (bar < 0 || text.size() - bar - 1 <= MaxColourBytes))
-        return text;
-    // The colour stays, so the line is shown as it was meant.
-    return bar < 0 ? line.left(MaxLineBytes) : line.left(MaxLineBytes) + text.mid(bar, 1 + MaxColourBytes);
 }
 
 // Every relayed line goes to everybody: each connection keeps to its own

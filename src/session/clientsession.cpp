@@ -1,6 +1,7 @@
 #include "session/clientsession.h"
 
 #include "protocol/tsock.h"
+#include "session/reconnector.h"
 #include "session/serverlink.h"
 
 namespace glyphon {
@@ -11,10 +12,19 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
     , m_game(new ClientGame(this))
     , m_gamePort(gamePort)
 {
+    m_clock.start();
     m_link->socket()->setPortName(gamePort);
     connect(m_link, &ServerLink::message, this, &ClientSession::dispatch);
     connect(m_link, &ServerLink::info, this, &ClientSession::socketReported);
     createReconnector();
+    connect(m_link, &ServerLink::overflowed, this, [this] {
+        // Before the line closes: its close is part of this end, not news.
+        m_connected = false;
+        m_closing = true;
+        m_reconnector->stop();
+        m_link->stopJoinLimit();
+        emit hostOverflowed(QStringLiteral("The host sent more than this window can take."));
+    });
     connect(m_link, &ServerLink::joinTimedOut, this, [this] {
         if (!m_connected)
             emit hostUnreachable();
@@ -85,6 +95,46 @@ void ClientSession::removeFromGame(int seat)
 void ClientSession::send(const QByteArray &message)
 {
     m_link->send(message);
+}
+
+void ClientSession::setClock(std::function<qint64()> nowMs)
+{
+    m_now = std::move(nowMs);
+    m_lines = LineBucket(m_now());
+}
+
+bool ClientSession::takeLine()
+{
+    if (!m_connected)
+        return false;
+    if (m_lines.take(m_now ? m_now() : m_clock.elapsed()))
+        return true;
+    emit statusLine(SlowDownText);
+    return false;
+}
+
+bool ClientSession::sendChat(const msg::ChatText &text)
+{
+    if (!takeLine())
+        return false;
+    send(msg::ChatRequest{m_game->mySeat(), cutLine(text.encode())}.encode());
+    return true;
+}
+
+bool ClientSession::sendAction(const msg::ChatText &text)
+{
+    if (!takeLine())
+        return false;
+    send(msg::ActionRequest{m_game->mySeat(), cutLine(text.encode())}.encode());
+    return true;
+}
+
+bool ClientSession::sendSound(const QByteArray &sound)
+{
+    if (!takeLine())
+        return false;
+    send(msg::PlayASoundRequest::ofSound(m_game->mySeat(), sound).encode());
+    return true;
 }
 
 } // namespace glyphon

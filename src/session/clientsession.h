@@ -8,14 +8,17 @@
 // does not know, is ignored.
 
 #include "core/clientgame.h"
+#include "core/linepace.h"
 #include "core/messages.h"
 
 #include <QByteArray>
 #include <QChar>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <utility>
 
 enum class TSocketInfo;
@@ -75,6 +78,20 @@ public:
     bool takeRejoined() { return std::exchange(m_rejoined, false); }
     // Sends one framed message while connected.
     void send(const QByteArray &message);
+
+    // --- Lines for everybody: chat, actions, chatter sounds -----------------
+    // Said in the status line when a line would go faster than the host
+    // relays it.
+    static inline const QString SlowDownText = QStringLiteral("Slow down: one line a second.");
+    // Each goes at the host's pace (a burst of LineBurst, then
+    // LinesPerSecond) with its text cut as the host cuts it. False when it
+    // did not go: not connected, or too fast (then SlowDownText is said),
+    // so the caller can keep what the user typed.
+    bool sendChat(const msg::ChatText &text);
+    bool sendAction(const msg::ChatText &text);
+    bool sendSound(const QByteArray &sound);
+    // The monotonic clock of the line pace, in ms; tests drive it.
+    void setClock(std::function<qint64()> nowMs);
     // Hands one message to the signal its name says; false when it went nowhere.
     bool dispatch(const QByteArray &message);
 
@@ -129,6 +146,10 @@ signals:
     // Reconnecting has used its time; the session counts itself
     // disconnected. A player's window closes; a spectator's stays.
     void reconnectionGaveUp();
+    // The host sent more than may wait to be handled: the line is closed
+    // and never tried again (a hostile host would flood each new line
+    // too); text says so to the user.
+    void hostOverflowed(const QString &text);
 
     // --- One per message from the host ------------------------------------
     // The turn, the round, the board, the words and the host's state reach
@@ -170,6 +191,8 @@ private:
     void createReconnector();
     // The socket's news; true when reconnecting took it.
     bool reconnectionTook(TSocketInfo info);
+    // A line may go now; says why not.
+    bool takeLine();
     void socketReported(TSocketInfo info, const QString &text);
     void takeTiles(const QList<int> &positions);
 
@@ -187,6 +210,9 @@ private:
     QList<int> m_chosen;
     QChar m_refusedLetter;        // a typed letter had no tile; Enter warns once
     bool m_toldTooEarly = false;  // letters typed before the own turn were reported
+    QElapsedTimer m_clock;
+    std::function<qint64()> m_now;
+    LineBucket m_lines;
 };
 
 } // namespace glyphon

@@ -44,6 +44,13 @@ void Reconnector::succeeded()
     m_hooks.status(QStringLiteral("Reconnected to the game."));
 }
 
+void Reconnector::stop()
+{
+    m_state = State::Idle;
+    m_pause->stop();
+    m_attemptLimit->stop();
+}
+
 void Reconnector::waitForNext()
 {
     m_attemptLimit->stop();

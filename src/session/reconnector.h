@@ -48,6 +48,8 @@ public:
     void attemptFailed();
     // The host gave the old seat back.
     void succeeded();
+    // No more attempts, and nothing said: the host is not to be tried again.
+    void stop();
 
 signals:
     // A pause of pauseMs begins before the next attempt.

@@ -10,7 +10,7 @@ ServerLink::ServerLink(QObject *parent)
     : QObject(parent)
     , m_sock(new TSock(this))
     , m_lobby(new TSock(this))
-    , m_pump(new MessagePump(TickMs, 0, FrameBuffer::DefaultMaxPending, this))
+    , m_pump(new MessagePump(TickMs, MaxQueuedMessages, FrameBuffer::DefaultMaxPending, this))
     , m_joinLimit(new QTimer(this))
 {
     m_sock->OnRead = [this](TSock *, int) { read(); };
@@ -18,6 +18,7 @@ ServerLink::ServerLink(QObject *parent)
     m_lobby->setHostName(QStringLiteral("127.0.0.1"));
     m_lobby->setPortName(QStringLiteral("9001"));
     m_pump->timer()->setTimerType(Qt::PreciseTimer);
+    m_pump->setMaxQueuedBytes(MaxQueuedBytes);
     m_pump->setHandler([this](MessagePump::ConnectionId, const QByteArray &m) { emit message(m); });
     m_joinLimit->setSingleShot(true);
     m_joinLimit->setInterval(JoinTimeLimitMs);
@@ -52,7 +53,10 @@ void ServerLink::open(const QString &host, const QString &port, bool keepAlive)
 void ServerLink::read()
 {
     // A peer that sends an endless message is not a host of ours.
-    if (m_pump->feed(m_line, m_sock->Text()) != MessagePump::Fed::Ok)
+    const MessagePump::Fed fed = m_pump->feed(m_line, m_sock->Text());
+    if (fed == MessagePump::Fed::Overfull)
+        emit overflowed();
+    if (fed != MessagePump::Fed::Ok)
         m_sock->Close();
 }
 

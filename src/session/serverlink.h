@@ -21,6 +21,11 @@ class ServerLink : public QObject
 public:
     static constexpr int TickMs = 1;
     static constexpr int JoinTimeLimitMs = 20000;
+    // What may wait to be handed out: a host that sends more (a flood no
+    // honest host sends, since it keeps every sender to a person's pace)
+    // would take the window's memory and bury real messages behind it.
+    static constexpr int MaxQueuedMessages = 10000;
+    static constexpr qsizetype MaxQueuedBytes = 4 * 1024 * 1024;
 
     explicit ServerLink(QObject *parent = nullptr);
     // Closes both lines without a word to anybody.
@@ -35,7 +40,8 @@ public:
     // handed out, a half message of it is dropped. keepAlive notices a link
     // that dies in silence.
     void open(const QString &host, const QString &port, bool keepAlive);
-    // Frames what the socket has; a message without end closes the line.
+    // Frames what the socket has; a message without end closes the line,
+    // and so does more than may wait (said by overflowed first).
     void read();
     // Sent only while connected.
     void send(const QByteArray &message);
@@ -53,6 +59,7 @@ signals:
     void message(const QByteArray &message);
     void info(TSocketInfo info, const QString &text);
     void joinTimedOut();
+    void overflowed();
 
 private:
     TSock *m_sock;

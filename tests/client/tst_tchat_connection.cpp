@@ -273,6 +273,7 @@ void TestTchatConnection::chatCommandsSendWhatTheyShould()
     QVERIFY(ann.login(QStringLiteral("Ann")));
     QVERIFY(ann.waitFor("CMD_existingplayers+"));
     Tchat *cid = host->chat;
+    cid->session()->setClock([] { return 0; }); // the whole burst at one moment
 
     const auto send = [cid](const QString &text) {
         cid->mychat->setText(text);
@@ -292,6 +293,14 @@ void TestTchatConnection::chatCommandsSendWhatTheyShould()
     // A bar in the text leaves the colour unreadable: the line shows red.
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Cid chats: a")));
     QCOMPARE(cid->mainchat->styleColour(1 + 5), QColor(255, 0, 0));
+
+    // Past the burst a line stays typed, and the user is told why.
+    send(QStringLiteral("four"));
+    send(QStringLiteral("five"));
+    send(QStringLiteral("six"));
+    QCOMPARE(cid->mychat->text(), QStringLiteral("six"));
+    QVERIFY(chatHas(cid, QStringLiteral("Slow down: one line a second.")));
+    QTRY_COMPARE(ann.messages.size() - ann.taken, 5);
 
     // The input holds at most a line the server takes in one piece.
     cid->mychat->setText(QString(100000, QLatin1Char('x')));

@@ -71,6 +71,11 @@ QList<QByteArray> LoopbackHost::sent()
     return out;
 }
 
+bool LoopbackHost::peerGone()
+{
+    return QTest::qWaitFor([this] { return m_peer && m_peer->state() == QAbstractSocket::UnconnectedState; }, 5000);
+}
+
 QByteArray plainLettersMessage()
 {
     QList<QByteArray> fields;

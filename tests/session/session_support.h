@@ -36,6 +36,8 @@ public:
     void feed(const QByteArray &message) { session.dispatch(message); }
     // What the session sent after its login, each message without its end mark.
     QList<QByteArray> sent();
+    // Waits until the session has closed its end of the line.
+    bool peerGone();
 
 private:
     QTcpSocket *m_peer = nullptr;

@@ -21,6 +21,10 @@ private slots:
     void seatCommands();
     void malformedMessagesChangeNothing();
     void dispatchAtRestIsImmediateThenPaced();
+    void linesKeepTheHostsPace_data();
+    void linesKeepTheHostsPace();
+    void floodingHostIsLeftForGood_data();
+    void floodingHostIsLeftForGood();
 };
 
 void TestClientSession::seatCommands_data()
@@ -131,6 +135,106 @@ void TestClientSession::dispatchAtRestIsImmediateThenPaced()
     QVERIFY(!pump->timer()->isActive());
     host.send("CMD_chat+1+Cid chats: now|clBlack\xFF");
     QTRY_COMPARE(lines, 32);
+}
+
+void TestClientSession::linesKeepTheHostsPace_data()
+{
+    // Steps "ms:lines", each line c (chat), a (action), s (sound) or L (a
+    // 60 KB chat line); sent: + for each line that went, - for a refused one.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("a burst of five, then refused") << QStringList{"0:ccccccc"} << "+++++--";
+    QTest::newRow("actions and sounds share the pace") << QStringList{"0:casca", "0:s"} << "+++++-";
+    QTest::newRow("a second brings one back") << QStringList{"0:cccccc", "1000:cc"} << "+++++-+-";
+    QTest::newRow("a refusal spends nothing") << QStringList{"0:ccccc", "600:c", "1000:c"} << "+++++-+";
+    QTest::newRow("a rest fills the burst, no more") << QStringList{"0:ccccc", "3600000:ccccccc"} << "++++++++++--";
+    QTest::newRow("a long line goes cut") << QStringList{"0:L"} << "+";
+}
+
+void TestClientSession::linesKeepTheHostsPace()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, sent);
+    LoopbackHost host;
+    QVERIFY(host.logIn(2));
+    glyphon::ClientSession &s = host.session;
+    qint64 now = 0;
+    s.setClock([&now] { return now; });
+    QSignalSpy status(&s, &glyphon::ClientSession::statusLine);
+    const glyphon::msg::ChatText hi{"hi", "clRed"};
+    const glyphon::msg::ChatText long60k{QByteArray(60000, 'x'), "clRed"};
+    QString outcome;
+    QList<QByteArray> expected;
+    for (const QString &step : steps) {
+        now = step.section(u':', 0, 0).toLongLong();
+        for (const QChar kind : step.section(u':', 1)) {
+            bool went = false;
+            QByteArray message;
+            if (kind == u'c' || kind == u'L') {
+                went = s.sendChat(kind == u'c' ? hi : long60k);
+                message = "CMD_chat+2+" + (kind == u'c' ? QByteArray("hi") : QByteArray(400, 'x')) + "|clRed";
+            } else if (kind == u'a') {
+                went = s.sendAction(hi);
+                message = "CMD_action+2+hi|clRed";
+            } else {
+                went = s.sendSound("wave3");
+                message = "CMD_playasound+2+wave3+";
+            }
+            outcome += went ? u'+' : u'-';
+            if (went)
+                expected << message;
+        }
+    }
+    QCOMPARE(outcome, sent);
+    // Everything that went reaches the host as it should; what did not is
+    // said each time, so the user knows the typed line was kept.
+    QCOMPARE(host.sent(), expected);
+    QCOMPARE(status.size(), int(sent.count(u'-')));
+    for (const QList<QVariant> &said : status)
+        QCOMPARE(said.at(0).toString(), QStringLiteral("Slow down: one line a second."));
+}
+
+void TestClientSession::floodingHostIsLeftForGood_data()
+{
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("bytes"); // each, before its end mark
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("10,000 small ones wait") << 10000 << 20 << false;
+    QTest::newRow("one more closes") << 10001 << 20 << true;
+    QTest::newRow("4 MB wait") << 69 << 60000 << false;
+    QTest::newRow("past 4 MB closes") << 70 << 60000 << true;
+}
+
+// A host that sends more than the window may keep waiting is left, and
+// never tried again: a hostile one would flood each new line as well.
+void TestClientSession::floodingHostIsLeftForGood()
+{
+    QFETCH(int, messages);
+    QFETCH(int, bytes);
+    QFETCH(bool, closed);
+    LoopbackHost host;
+    QVERIFY(host.logIn(2));
+    glyphon::ClientSession &s = host.session;
+    glyphon::MessagePump *pump = s.link()->pump();
+    // As while a box is open: nothing is handed out, everything waits.
+    pump->setPaused(true);
+    QSignalSpy overflowed(&s, &glyphon::ClientSession::hostOverflowed);
+    const QByteArray message = "CMD_chat+1+" + QByteArray(bytes - 11, 'f') + glyphon::Terminator;
+    QByteArray flood;
+    for (int i = 0; i < messages; ++i)
+        flood += message;
+    host.send(flood);
+    if (!closed) {
+        QTRY_COMPARE(pump->queued(), messages);
+        QVERIFY(s.isconnected());
+        return;
+    }
+    QTRY_COMPARE(overflowed.size(), 1);
+    QCOMPARE(overflowed.at(0).at(0).toString(), QStringLiteral("The host sent more than this window can take."));
+    QVERIFY(!s.isconnected());
+    QVERIFY(!s.reconnecting());
+    QCOMPARE(pump->queued(), 0);
+    QVERIFY(host.peerGone());
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)
