@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 // Properties stored on the character formats, so that every item in the
@@ -168,6 +170,7 @@ void ChatView::addLine(const QString &msg, quint32 colour)
 
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    const size_t linksBefore = m_links.size();
     cursor.beginEditBlock();
     if (m_hasParagraph)
         cursor.insertBlock(QTextBlockFormat(), textFormat(style));
@@ -190,8 +193,27 @@ void ChatView::addLine(const QString &msg, quint32 colour)
     if (!body.isEmpty())
         addWords(cursor, body, style);
     cursor.endEditBlock();
+    m_lineLinks.push_back(int(m_links.size() - linksBefore));
+    if (m_lineLinks.size() >= size_t(MaxLines + TrimLines))
+        dropOldLines();
 
     scrollToEnd();
+}
+
+void ChatView::dropOldLines()
+{
+    // One paragraph a line; the lines go with their links.
+    const int drop = int(m_lineLinks.size()) - MaxLines;
+    QTextCursor cursor(document());
+    cursor.setPosition(document()->findBlockByNumber(drop).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    for (int line = 0; line < drop; ++line) {
+        for (int n = m_lineLinks.front(); n > 0; --n) {
+            m_links.pop_front();
+            ++m_firstLink;
+        }
+        m_lineLinks.pop_front();
+    }
 }
 
 QTextCharFormat ChatView::textFormat(int style) const
@@ -230,7 +252,8 @@ void ChatView::recolourSome()
     while (budget > 0 && !m_pendingRecolour.isEmpty()) {
         const auto pending = m_pendingRecolour.begin();
         const int style = pending.key();
-        int blockNumber = pending.value();
+        // Lines that dropped from the top moved the rest up.
+        int blockNumber = std::min(pending.value(), document()->blockCount() - 1);
         const Style &target = m_styles[style];
         const int weight = target.bold ? QFont::Bold : QFont::Normal;
         QTextCharFormat look;
@@ -281,8 +304,8 @@ void ChatView::addWords(QTextCursor &cursor, QString text, int style)
         const QString piece = text.mid(start, i - start + 1);
         start = i + 1;
         if (checkforlink(piece)) {
-            const int index = int(m_links.size());
-            m_links.append(piece);
+            const int index = m_firstLink + int(m_links.size());
+            m_links.push_back(piece);
             QTextCharFormat format = textFormat(LinkStyle);
             format.setAnchor(true);
             format.setAnchorHref(LinkScheme + QLatin1Char(':') + QString::number(index));
@@ -328,8 +351,8 @@ void ChatView::onAnchorClicked(const QUrl &url)
         return;
     bool ok = false;
     const int index = url.path().toInt(&ok);
-    if (ok && index >= 0 && index < m_links.size())
-        emit linkClicked(index, m_links.at(index));
+    if (ok && index >= m_firstLink && index - m_firstLink < int(m_links.size()))
+        emit linkClicked(index, m_links[size_t(index - m_firstLink)]);
 }
 
 bool ChatView::scrollChatOff() const
@@ -365,6 +388,9 @@ bool ChatView::styleBold(int style) const
 void ChatView::clearChat()
 {
     document()->clear();
+    m_firstLink += int(m_links.size());
+    m_links.clear();
+    m_lineLinks.clear();
     m_hasParagraph = false;
     m_pendingRecolour.clear();
     m_recolourTimer->stop();

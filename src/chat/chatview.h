@@ -1,6 +1,9 @@
 #pragma once
 // The chat view `mainchat`: every chat, action and status line of the main
-// window is rendered here by addLine.
+// window is rendered here by addLine. It keeps the last MaxLines lines, links
+// included: older ones drop from the top, TrimLines at a time (a drop lays
+// out every line below it again, so one at a time would cost as much for
+// every line), so a flood of chat cannot take the window's memory.
 //
 // Text styles: 15 numbered styles, 0 for status lines, 4 for links (dark
 // green, underlined, not bold), 6..14 for seats 1..9. A style is shared by
@@ -25,6 +28,7 @@
 #include <QTextCharFormat>
 
 #include <array>
+#include <deque>
 
 class QAction;
 class QMenu;
@@ -38,6 +42,8 @@ public:
     static constexpr int StyleCount = 15;
     static constexpr int StatusStyle = 0;
     static constexpr int LinkStyle = 4;
+    static constexpr int MaxLines = 1000;
+    static constexpr int TrimLines = 50; // lines held beyond MaxLines: fewer
 
     explicit ChatView(QWidget *parent = nullptr);
 
@@ -46,9 +52,11 @@ public:
     // "+", which is all line text) are drawn in the status style.
     void addLine(const QString &msg, quint32 colour);
 
-    // The text of every link ever added, by link index; kept across
-    // clearChat so that an old link can never open a newer link's text.
-    QStringList linkTexts() const { return m_links; }
+    // The texts of the links still in the pane, oldest first; the first has
+    // the index firstLinkIndex(). An index is never given twice (not even
+    // after clearChat), so an old link can never open a newer link's text.
+    QStringList linkTexts() const { return QStringList(m_links.begin(), m_links.end()); }
+    int firstLinkIndex() const { return m_firstLink; }
 
     bool scrollChatOff() const;
     void setScrollChatOff(bool off);
@@ -107,6 +115,7 @@ private:
     void addWords(QTextCursor &cursor, QString text, int style);
     void addSmiley(QTextCursor &cursor, int image);
     void scrollToEnd();
+    void dropOldLines();
     void onAnchorClicked(const QUrl &url);
 
     static constexpr int RecolourChunk = 200; // paragraphs per step
@@ -114,7 +123,9 @@ private:
     std::array<Style, StyleCount> m_styles;
     QMap<int, int> m_pendingRecolour; // style -> newest paragraph still to do
     QTimer *m_recolourTimer = nullptr;
-    QStringList m_links;
+    std::deque<QString> m_links; // of the lines in the pane
+    int m_firstLink = 0;          // the index of m_links.front()
+    std::deque<int> m_lineLinks;  // how many links each line in the pane has
     bool m_hasParagraph = false;
     int m_points = 10;
     qreal m_smileyRatio = 0; // device pixel ratio the smiley resources were made for

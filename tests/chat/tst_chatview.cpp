@@ -59,6 +59,8 @@ private slots:
     void linksAreRecordedInOrder();
     void seatsKeepTheirOwnColour();
     void longChatRecoloursInSteps();
+    void keepsTheLastLines_data();
+    void keepsTheLastLines();
     void unreadableColourShowsRed();
     void clickingALinkReportsItsOwnText();
     void scrollsToEndUnlessScrollChatOff();
@@ -161,7 +163,7 @@ void TestChatView::seatsKeepTheirOwnColour()
 void TestChatView::longChatRecoloursInSteps()
 {
     ChatView view;
-    const int lines = 1000;
+    const int lines = ChatView::MaxLines - 2; // none drops
     for (int i = 0; i < lines; ++i)
         view.addLine(QStringLiteral("%1+P%1 chats: line %2").arg(i % 2 + 1).arg(i), 0x000080);
     QVERIFY(!view.recolourPending());
@@ -174,7 +176,7 @@ void TestChatView::longChatRecoloursInSteps()
     // everywhere, and the other seat is never touched.
     view.addLine("1+P1 chats: lime now", 0x00FF00);
     QTRY_VERIFY(!view.recolourPending());
-    for (int block : {0, 2, lines / 2, lines - 2, lines, lines + 1})
+    for (int block : {0, 2, 500, lines - 2, lines, lines + 1})
         QCOMPARE(firstFormatOfBlock(view, block).foreground().color(), lime);
     for (int block : {1, 3, lines - 1})
         QCOMPARE(firstFormatOfBlock(view, block).foreground().color(), maroon);
@@ -186,6 +188,42 @@ void TestChatView::longChatRecoloursInSteps()
     QVERIFY(!view.recolourPending());
     view.addLine("2+P2 chats: again", 0x0000FF);
     QCOMPARE(firstFormatOfBlock(view, 0).foreground().color(), red);
+}
+
+void TestChatView::keepsTheLastLines_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("firstShown");
+    QTest::newRow("all but the last of the margin stay") << 1049 << 0;
+    QTest::newRow("then the oldest go, links and all") << 1050 << 50;
+    QTest::newRow("a flood") << 2520 << 1500;
+}
+
+// Each line has a link; old lines go from the top with their links, and
+// what stays keeps its links and takes a seat's new colour.
+void TestChatView::keepsTheLastLines()
+{
+    QFETCH(int, lines);
+    QFETCH(int, firstShown);
+    ChatView view;
+    for (int i = 0; i < lines; ++i)
+        view.addLine(QStringLiteral("1+Ann chats: line %1 www.site%1.com").arg(i), 0x000080);
+    QCOMPARE(view.document()->blockCount(), lines - firstShown);
+    QCOMPARE(view.document()->firstBlock().text(), QStringLiteral("Ann chats:  line %1 www.site%1.com ").arg(firstShown));
+    QCOMPARE(view.linkTexts().size(), lines - firstShown);
+    QCOMPARE(view.firstLinkIndex(), firstShown);
+    QCOMPARE(view.linkTexts().first(), QStringLiteral("www.site%1.com ").arg(firstShown));
+
+    QSignalSpy jumps(&view, &ChatView::linkClicked);
+    emit view.anchorClicked(QUrl(QStringLiteral("glyphon-link:%1").arg(firstShown - 1))); // gone, or never was
+    emit view.anchorClicked(QUrl(QStringLiteral("glyphon-link:%1").arg(lines - 1)));
+    QCOMPARE(jumps.size(), 1);
+    QCOMPARE(jumps.at(0).at(1).toString(), QStringLiteral("www.site%1.com ").arg(lines - 1));
+
+    view.addLine("1+Ann chats: red now", 0x0000FF);
+    QTRY_VERIFY(!view.recolourPending());
+    for (int block : {0, ChatView::MaxLines / 2, view.document()->blockCount() - 1})
+        QCOMPARE(firstFormatOfBlock(view, block).foreground().color(), QColor(Qt::red));
 }
 
 void TestChatView::unreadableColourShowsRed()
@@ -265,7 +303,9 @@ void TestChatView::clearKeepsLinkNumbering()
     view.addLine("1+Ann chats: www.new.com :)#13", 0);
     QCOMPARE(view.document()->blockCount(), 1);
     QCOMPARE(describe(view.lastParagraph()), QStringLiteral("T6[Ann chats:  ]L[www.new.com ]T6[  ]S3"));
-    QCOMPARE(view.linkTexts(), QStringList({"www.old.com ", "www.new.com "}));
+    // The old link went with its line, and its number is not given again.
+    QCOMPARE(view.linkTexts(), QStringList({"www.new.com "}));
+    QCOMPARE(view.firstLinkIndex(), 1);
     // The smiley pictures come back after clearing.
     const QVariant picture = view.document()->resource(QTextDocument::ImageResource, QUrl("smiley:3"));
     QVERIFY(!picture.value<QPixmap>().isNull());
