@@ -206,7 +206,11 @@ void ClientGame::locksChanged(const msg::LockThemUp &m)
 bool ClientGame::gameWon(const msg::Winner &m)
 {
     setRunning(false);
-    return holds(m_mySeat, m.name);
+    // The name the host gave the own seat, never the one asked for; and a
+    // name that both seats show names nobody for sure (a host that let one
+    // player pass for the other).
+    const int other = m_mySeat == 1 ? 2 : 1;
+    return holds(m_mySeat, m.name) && !holds(other, m.name);
 }
 
 void ClientGame::stateLoaded(const msg::LoadStats &m)

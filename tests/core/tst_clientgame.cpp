@@ -21,10 +21,10 @@ M decoded(const QByteArray &data)
 }
 
 // Seat 1 "Ann" (the own seat unless told), seat 2 "Bob", a board of "a"s.
-void seatTwo(ClientGame &game, int me = 1)
+void seatTwo(ClientGame &game, int me = 1, const QByteArray &players = "1+Ann+0+2+Bob+0")
 {
     game.loggedIn({me});
-    for (const msg::SeatEntry &e : decoded<msg::ExistingPlayers>("1+Ann+0+2+Bob+0").players)
+    for (const msg::SeatEntry &e : decoded<msg::ExistingPlayers>(players).players)
         game.playerArrived(e);
     msg::TheLetters letters;
     for (int p : glyphon::tilePositions())
@@ -90,32 +90,48 @@ void TestClientGame::whoLeavesIsAnnounced()
 void TestClientGame::winnerIsTheOwnSeatsHolder_data()
 {
     QTest::addColumn<int>("me");
+    QTest::addColumn<QByteArray>("players"); // the seats as the host named them
     QTest::addColumn<QByteArray>("winner");
     QTest::addColumn<bool>("iWon");
-    QTest::newRow("own name") << 1 << QByteArray("Ann") << true;
-    QTest::newRow("other's name") << 1 << QByteArray("Bob") << false;
-    QTest::newRow("seat 2 wins") << 2 << QByteArray("Bob") << true;
-    QTest::newRow("a prefix") << 1 << QByteArray("An") << false;
-    QTest::newRow("case differs") << 1 << QByteArray("ann") << false;
-    QTest::newRow("spectator named like the winner") << 3 << QByteArray("Ann") << false;
+    const QByteArray annBob = "1+Ann+0+2+Bob+0";
+    QTest::newRow("own name") << 1 << annBob << QByteArray("Ann") << true;
+    QTest::newRow("other's name") << 1 << annBob << QByteArray("Bob") << false;
+    QTest::newRow("seat 2 wins") << 2 << annBob << QByteArray("Bob") << true;
+    QTest::newRow("a prefix") << 1 << annBob << QByteArray("An") << false;
+    QTest::newRow("case differs") << 1 << annBob << QByteArray("ann") << false;
+    QTest::newRow("spectator named like the winner") << 3 << annBob << QByteArray("Ann") << false;
+    // The window asked for "Ann"; the host gave it "Ann 2", and the other
+    // player is the Ann who won.
+    QTest::newRow("the name asked for is not the own") << 1 << QByteArrayLiteral("1+Ann 2+0+2+Ann+0")
+                                                       << QByteArray("Ann") << false;
+    QTest::newRow("the name the host gave is") << 1 << QByteArrayLiteral("1+Ann 2+0+2+Ann+0") << QByteArray("Ann 2")
+                                               << true;
+    // Seat 1 took Bob's name and watched while the computer won for it.
+    QTest::newRow("impostor's win, seen by Bob") << 2 << QByteArrayLiteral("1+Bob+1+2+Bob+0") << QByteArray("Bob")
+                                                 << false;
+    QTest::newRow("impostor's win, seen by itself") << 1 << QByteArrayLiteral("1+Bob+1+2+Bob+0") << QByteArray("Bob")
+                                                    << false;
 }
 
 void TestClientGame::winnerIsTheOwnSeatsHolder()
 {
     QFETCH(int, me);
+    QFETCH(QByteArray, players);
     QFETCH(QByteArray, winner);
     QFETCH(bool, iWon);
     ClientGame game;
-    seatTwo(game, me);
+    seatTwo(game, me, players);
     game.playerArrived({3, "Ann", false});
     game.gameStarted(decoded<msg::StartGame>("Ann+200+60+"));
     QVERIFY(game.running());
     QSignalSpy stopped(&game, &ClientGame::runningChanged);
     QCOMPARE(game.gameWon(decoded<msg::Winner>(winner + "+")), iWon);
     QCOMPARE(stopped.size(), 1);
-    const QList<QByteArray> others = me == 1 ? QList<QByteArray>{"Bob"}
-        : me == 2                             ? QList<QByteArray>{"Ann"}
-                                              : QList<QByteArray>{"Ann", "Bob"};
+    QList<QByteArray> others;
+    for (const msg::SeatEntry &e : decoded<msg::ExistingPlayers>(players).players) {
+        if (e.seat != me)
+            others << e.name;
+    }
     QCOMPARE(game.otherPlayers(), others);
 }
 
