@@ -5,6 +5,9 @@
 #include "app/quitsignals.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
+#include "windows/windowutil.h"
+
+#include <QMessageBox>
 
 #include <cstdio>
 #include <cstring>
@@ -23,9 +26,22 @@ const char usage[] =
     "  --version           show the version and exit\n"
     "\n"
     "Environment:\n"
-    "  GLYPHON_PORT        TCP port to host on or to join (default 7772); a solo\n"
-    "                      game listens there on 127.0.0.1 when it is free (else\n"
-    "                      on a port the system chooses)\n";
+    "  GLYPHON_PORT        TCP port to host on or to join, 1 to 65535 (default\n"
+    "                      7772); a solo game listens there on 127.0.0.1 when it\n"
+    "                      is free (else on a port the system chooses)\n";
+
+// Said on standard error and in a box; the program then ends with code 2.
+int refuseToStart(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Glyphon"), text, QMessageBox::Ok);
+    // Before anything is said: a kill while the box is up ends the program
+    // in the same way.
+    glyphon::quitOnTerminationSignals(&box, [&box] { box.reject(); });
+    std::fprintf(stderr, "glyphon: %s\n", qPrintable(text));
+    std::fflush(stderr);
+    glyphon::execOnTop(box);
+    return 2;
+}
 
 } // namespace
 
@@ -49,6 +65,8 @@ int main(int argc, char **argv)
     params.removeFirst();
     // The environment is read here once; everything below is handed it.
     glyphon::ClientConfig config = glyphon::ClientConfig::fromEnvironment();
+    if (!config.portError.isEmpty())
+        return refuseToStart(config.portError);
     config.files = glyphon::UserFiles(QCoreApplication::applicationDirPath());
     config.onMissingWordFile = [](const QString &text) { GlyphonApplication::showError(text); };
     GlyphonContext context(params, config);

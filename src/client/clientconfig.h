@@ -36,11 +36,15 @@ struct ClientConfig
     // empty: standard error.
     std::function<void(const QString &)> onMissingWordFile;
 
+    // Set when GLYPHON_PORT is no port: what to tell the user before the
+    // program stops (it would otherwise host or join where nobody expects).
+    QString portError;
+
     // The port as a number; the default for text that is no port.
     quint16 gamePortNumber() const;
 
-    // GLYPHON_PORT, else the default; GLYPHON_LOBBY_URL,
-    // GLYPHON_LOBBY_PROGRAM and the discovery settings.
+    // GLYPHON_PORT (1 to 65535; unset or empty: the default);
+    // GLYPHON_LOBBY_URL, GLYPHON_LOBBY_PROGRAM and the discovery settings.
     static ClientConfig fromEnvironment();
 };
 

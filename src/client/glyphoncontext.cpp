@@ -24,6 +24,8 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     phrases = new Tphrases(chat);
     glyphon::HostConfig host;
     host.port = this->config.gamePortNumber();
+    // Strangers may join: one address cannot take every seat.
+    host.perAddress = glyphon::HostConfig::DefaultPerAddress;
     host.onMissingWordFile = this->config.onMissingWordFile;
     server = new TServer(host, this);
     spylist = new Tspylist(chat);

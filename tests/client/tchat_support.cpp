@@ -107,9 +107,11 @@ void feed(Tchat *chat, const QByteArray &message)
     chat->processsocktimer(message);
 }
 
-bool RawClient::connectTo(quint16 port)
+bool RawClient::connectTo(quint16 port, const QHostAddress &from)
 {
     connect(&socket, &QTcpSocket::readyRead, this, &RawClient::readAll);
+    if (from != QHostAddress::LocalHost && !socket.bind(from))
+        return false;
     socket.connectToHost(QHostAddress::LocalHost, port);
     return socket.waitForConnected(5000);
 }

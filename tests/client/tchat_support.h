@@ -65,7 +65,9 @@ void feed(Tchat *chat, const QByteArray &message);
 class RawClient : public QObject
 {
 public:
-    bool connectTo(quint16 port);
+    // from: the loopback address to connect from; a hosting window takes
+    // only a few connections from one address.
+    bool connectTo(quint16 port, const QHostAddress &from = QHostAddress::LocalHost);
     // Waits for the seat, then logs in with name.
     bool login(const QString &name);
     void send(const QByteArray &message);

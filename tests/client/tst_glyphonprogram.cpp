@@ -17,6 +17,8 @@ private slots:
     void printsHelpAndVersionWithoutWindow();
     void signalClosesLikeExit_data();
     void signalClosesLikeExit();
+    void portThatIsNoPortIsRefused_data();
+    void portThatIsNoPortIsRefused();
 };
 
 static quint16 freePort()
@@ -80,6 +82,42 @@ void TstGlyphonProgram::signalClosesLikeExit()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(dir.filePath("English")));
+}
+
+void TstGlyphonProgram::portThatIsNoPortIsRefused_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::newRow("words") << "abc";
+    QTest::newRow("a number and more") << "7772x";
+    QTest::newRow("0: nobody could join it") << "0";
+    QTest::newRow("past the last port") << "65536";
+    QTest::newRow("negative") << "-1";
+}
+
+// Not the default in silence: the user meant some port, and hosting or
+// joining elsewhere would only puzzle everybody.
+void TstGlyphonProgram::portThatIsNoPortIsRefused()
+{
+    QFETCH(QString, port);
+    QTemporaryDir dir;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("GLYPHON_PORT", port);
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(GLYPHON_PROGRAM, {});
+    QVERIFY(program.waitForStarted(10000));
+    // Said on standard error as the box goes up; nobody answers the box
+    // here, so a kill ends it, which must leave the same exit code.
+    const QByteArray said = "glyphon: GLYPHON_PORT wants a number from 1 to 65535.";
+    QByteArray error;
+    QTRY_VERIFY_WITH_TIMEOUT((error += program.readAllStandardError()).contains(said), 15000);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(15000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 2);
+    QVERIFY(!QFileInfo::exists(dir.filePath("English"))); // no game was set up
 }
 
 QTEST_GUILESS_MAIN(TstGlyphonProgram)
