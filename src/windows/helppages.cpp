@@ -122,7 +122,8 @@ for example on a machine with no display. Players then join it with
 <li><code>--login-timeout SECONDS</code> &ndash; time a new connection has to log in (default 20)</li>
 </ul>
 <p>The environment variable <code>GLYPHON_PORT</code> changes the port for both
-programs.</p>
+programs; a value that is no port (the window takes 1 to 65535) is refused
+and the program stops.</p>
 )";
 
 const char *const GamePlayPage = R"(
@@ -281,7 +282,8 @@ most to it, and prefers moves that lock its tiles: hard to beat.</li>
 <li><b>Text Color</b> &ndash; the colour of your chat text.</li>
 <li><b>Text Size</b> &ndash; 8, 10, 12 or 14 point chat text.</li>
 <li><b>Scroll Chat Off</b> &ndash; stop the chat from scrolling to new lines.</li>
-<li><b>Clear Main Chat</b> &ndash; empty the chat pane.</li>
+<li><b>Clear Main Chat</b> &ndash; empty the chat pane. It keeps the last
+1,000 lines in any case.</li>
 <li><b>Reset Screen Location</b> &ndash; put the window back at the top left
 in its normal size.</li>
 <li><b>Just Watch</b> &ndash; a player steps aside and watches; Rizi plays the
@@ -298,7 +300,10 @@ and size are saved when you close it after moving or resizing it.</p>
 somebody with the list's right-click menu.</li>
 <li><b>Phrase List</b> &ndash; change the texts of the nine phrase buttons
 above the chat. A phrase starting with &ldquo;/me &rdquo; is sent as an action.
-The buttons can be used once every 2 seconds.</li>
+The buttons can be used once every 2 seconds. Chat lines, actions and chatter
+sounds go at the host's pace, 5 at once and then one a second: a line typed
+faster is not sent, stays in the chat box and the chat says &ldquo;Slow down:
+one line a second.&rdquo;</li>
 <li><b>View Tally</b> &ndash; your results against the players you choose to
 tally: check a name under &ldquo;Players In Current Game&rdquo; to count your
 games against that player from now on. The tally is kept between runs.</li>
