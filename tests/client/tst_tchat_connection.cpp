@@ -56,7 +56,8 @@ private slots:
     void hostLeavingClosesTheJoiner();
     void framingFromAHostOfOurOwn();
     void messagesWaitWhileABoxIsOpen();
-    void endlessMessageDropsTheConnection();
+    void hostBreakingTheBoundsIsLeft_data();
+    void hostBreakingTheBoundsIsLeft();
     void smileyMenuAndLinks();
 };
 
@@ -459,16 +460,32 @@ void TestTchatConnection::messagesWaitWhileABoxIsOpen()
     QTRY_VERIFY(chatHas(ann, QStringLiteral("held.")));
 }
 
-void TestTchatConnection::endlessMessageDropsTheConnection()
+void TestTchatConnection::hostBreakingTheBoundsIsLeft_data()
 {
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("a message without end") << "CMD_chat+1+" + QByteArray(70 * 1024, 'x') << QStringList{};
+    QByteArray flood;
+    for (int i = 0; i < 20000; ++i)
+        flood += "CMD_flood\xFF";
+    QTest::newRow("more messages than may wait")
+        << flood << QStringList{QStringLiteral("The host sent more than this window can take. The window will close.")};
+}
+
+void TestTchatConnection::hostBreakingTheBoundsIsLeft()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QStringList, boxes);
+    BoxAnswerer answerer;
     FakeHost fake;
     QVERIFY(fake.listen());
     auto copy = startCopy({"Ann", "127.0.0.1", "false"});
     QVERIFY(fake.accept());
     QSignalSpy closed(copy->chat, &Tchat::closed);
-    fake.send("CMD_chat+1+" + QByteArray(70 * 1024, 'x'));
+    fake.send(sent);
     QTRY_COMPARE(closed.count(), 1);
     QTRY_VERIFY(fake.peer->state() == QAbstractSocket::UnconnectedState);
+    QCOMPARE(answerer.texts, boxes);
 }
 
 void TestTchatConnection::smileyMenuAndLinks()
