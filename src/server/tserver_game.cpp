@@ -63,8 +63,10 @@ QByteArray TServer::loadstatsMessage(int seat) const
 
 bool TServer::GameHost::playsItself(int seat) const
 {
+    // A connection that has not logged in is nobody yet: it may only be
+    // trying whether a host is there, and close again at once.
     const TSeat &s = m_server.seats[seat];
-    return s.connected && !s.watching;
+    return s.connected && s.loggedin && !s.watching;
 }
 
 // A new game is played by whoever sits: nobody just watches any more.

@@ -176,6 +176,7 @@ void TServer::freeSeat(ConnectionId id, int seat, const QString &address)
     s.watching = false;
     s.conn = 0;
     emit seatFreed(seat, fromWire(name), address);
-    if (seat != 1)
+    // Rizi played on for a seat nobody had logged in to.
+    if (seat != 1 && announced)
         m_game.playerGone(seat);
 }

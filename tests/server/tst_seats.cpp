@@ -32,6 +32,8 @@ private slots:
     void resetConnectionFreesSeat();
     void secondPlayerLeavingInTurnPassesTurn_data();
     void secondPlayerLeavingInTurnPassesTurn();
+    void connectionWithoutLoginLeavesRizisTurnAlone_data();
+    void connectionWithoutLoginLeavesRizisTurnAlone();
     void destroyingServerClosesConnections();
     void missingWordFileGoesToTheGivenHandler();
     void connectionsAreProbedWhenIdle();
@@ -221,6 +223,39 @@ void TstSeats::secondPlayerLeavingInTurnPassesTurn()
     const QList<QByteArray> after = spy->sync();
     QCOMPARE(after.contains("CMD_nextplayer+1+"), passes);
     QCOMPARE(f.server().game().currentPlayer(), passes ? 1 : leaver);
+}
+
+// A window tries an address before joining it: it connects, reads its seat
+// and closes without a login. Rizi plays seat 2 on regardless, and its turn
+// is neither held nor cut short.
+void TstSeats::connectionWithoutLoginLeavesRizisTurnAlone_data()
+{
+    QTest::addColumn<bool>("beforeTurn"); // on seat 2 already when its turn comes
+    QTest::newRow("during Rizi's turn") << false;
+    QTest::newRow("when Rizi's turn comes") << true;
+}
+
+void TstSeats::connectionWithoutLoginLeavesRizisTurnAlone()
+{
+    QFETCH(bool, beforeTurn);
+    ServerFixture f;
+    TServer &s = f.server();
+    TestClient *bob = f.player("Bob");
+    f.startGame(200, 30, bob);
+    TestClient *trying = beforeTurn ? f.connection() : nullptr;
+    f.ticks(34); // Bob's time is up
+    f.ticks(2);  // seat 2's turn
+    QCOMPARE(bob->waitFor("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+"));
+    if (!trying)
+        trying = f.connection();
+    QCOMPARE(trying->seat, 2);
+    QVERIFY(s.computertimer->isActive());
+
+    trying->socket().disconnectFromHost();
+    QVERIFY(spinUntil([&] { return !s.seats[2].connected; }));
+    QVERIFY(bob->sync().isEmpty()); // nobody was told of it, nor of a new turn
+    QCOMPARE(s.game().currentPlayer(), 2);
+    QVERIFY(s.computertimer->isActive());
 }
 
 void TstSeats::destroyingServerClosesConnections()
