@@ -101,8 +101,8 @@ ServerGame::ComputerMove TServer::GameHost::computerMove(int seat)
     if (positions) {
         move.kind = ServerGame::ComputerMove::Word;
         move.positions = *positions;
-    } else if (level != RiziLevel::Classic) {
-        // The other levels know when they pass.
+    } else {
+        // No word found: pass at once rather than sit out the clock.
         move.kind = ServerGame::ComputerMove::Pass;
     }
     return move;
