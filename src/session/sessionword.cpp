@@ -25,8 +25,9 @@ void ClientSession::chooseTile(int position)
     if (!m_game->myTurn() || isChosen(position) || wordFull() || !isTilePosition(position))
         return;
     if (!canUse(m_game->board()[position], m_game->mySeat())) {
-        emit soundCue(QStringLiteral("badword"));
+        // The box first: the sound follows once it is answered.
         emit refusal(QStringLiteral("letter is locked"));
+        emit soundCue(QStringLiteral("badword"));
         return;
     }
     m_chosen.append(position);
@@ -108,6 +109,13 @@ void ClientSession::enterTyped()
 {
     if (m_refusedLetter.isNull()) {
         submitWord();
+        return;
+    }
+    if (m_chosen.size() < 2) {
+        // Nothing that could be sent: the missing letter is all there is to say,
+        // and a second Enter must not bring the box about an empty word.
+        emit statusLine(QStringLiteral("No tile you can use carries the letter %1.").arg(m_refusedLetter));
+        emit soundCue(QStringLiteral("badword"));
         return;
     }
     // The word on show lacks a letter the user typed: only a second Enter

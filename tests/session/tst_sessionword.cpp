@@ -66,6 +66,9 @@ void TestSessionWord::wordRules_data()
                                                  << QStringList{"badword", "badword"} << none << false;
     QTest::newRow("refused letter: a second Enter") << 1 << "11 12 z enter enter" << QList<int>{11, 12} << "LM"
                                                     << QStringList{"badword", "badword"} << none << true;
+    QTest::newRow("refused letter alone: Enter twice") << 1 << "z enter enter" << QList<int>{} << ""
+                                                       << QStringList{"badword", "badword", "badword"} << none
+                                                       << false;
     QTest::newRow("refused letter: SUBMIT") << 1 << "11 12 z submit" << QList<int>{11, 12} << "LM"
                                             << QStringList{"badword"} << none << true;
     QTest::newRow("refused letter: forgotten") << 1 << "11 12 z forget enter" << QList<int>{11, 12} << "LM"
@@ -101,8 +104,17 @@ void TestSessionWord::wordRules()
 
     QStringList heard;
     QStringList shown;
-    connect(&s, &ClientSession::soundCue, this, [&](const QString &name) { heard << name; });
-    connect(&s, &ClientSession::refusal, this, [&](const QString &box) { shown << box; });
+    QString first; // a box comes before the sound that goes with it
+    connect(&s, &ClientSession::soundCue, this, [&](const QString &name) {
+        heard << name;
+        if (first.isEmpty())
+            first = QStringLiteral("sound");
+    });
+    connect(&s, &ClientSession::refusal, this, [&](const QString &box) {
+        shown << box;
+        if (first.isEmpty())
+            first = QStringLiteral("box");
+    });
     QList<int> submitted;
     for (const QString &step : steps.split(u' ')) {
         if (step == u"all") {
@@ -134,6 +146,8 @@ void TestSessionWord::wordRules()
     QCOMPARE(s.wordText(), text);
     QCOMPARE(heard, sounds);
     QCOMPARE(shown, boxes);
+    if (!boxes.isEmpty())
+        QCOMPARE(first, QStringLiteral("box"));
     const QList<QByteArray> expected{glyphon::msg::SubmitIt{1, submitted}.encode().chopped(1)};
     QCOMPARE(host.sent(), sent ? expected : QList<QByteArray>{});
 }
