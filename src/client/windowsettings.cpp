@@ -36,10 +36,15 @@ void WindowSettings::load()
     m_window.mychat->setTextColour(stored.textColour);
 
     settings.tiles = stored.tiles;
-    if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) != 0)
-        m_window.loadgrouptiles(stored.tiles);
-    else
+    bool tilesFellBack = false;
+    if (stored.tiles.compare(QLatin1String("classic"), Qt::CaseInsensitive) == 0) {
         m_window.tileSets()->check(stored.tiles); // the built-in pictures are still in use
+    } else if (!m_window.loadgrouptiles(stored.tiles)) {
+        // A saved set that has gone or broken would complain at every start
+        // with nothing ticked: the built-in pictures take over, and are saved.
+        m_window.loadgrouptiles(QStringLiteral("Classic"));
+        tilesFellBack = true;
+    }
 
     Tgamestart *dialog = m_context.gamestart;
     dialog->setValues(stored.playToScore.value_or(dialog->playtoscore()),
@@ -66,6 +71,8 @@ void WindowSettings::load()
         m_window.panel_help->showInstructions();
     m_store.markHelpShown();
     m_loaded = true;
+    if (tilesFellBack)
+        save();
 }
 
 void WindowSettings::saveOnClose()

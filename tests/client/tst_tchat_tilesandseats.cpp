@@ -11,6 +11,8 @@
 #include "client/tilesetmenu.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
+#include "settings/profilefile.h"
+#include "settings/settingsstore.h"
 #include "settings/userfiles.h"
 
 #include <QAction>
@@ -344,6 +346,32 @@ void TestTchatTilesAndSeats::damagedSetsAreRefused()
     QCOMPARE(chat->settings.tiles, QStringLiteral("Wood"));
     QCOMPARE(captions(chat->grouptilesitem), QStringList({"Classic", "Bad", "Wood*"}));
     QCOMPARE(centreOf(chat->image_Turn1), backgroundOf(0, 1));
+
+    // Named in the settings at start: said once, then Classic ticked and saved,
+    // so the next start is quiet.
+    const QString settingsPath = glyphon::SettingsStore(glyphon::UserFiles(m_folder.path())).path();
+    copy.reset();
+    QFile settings(settingsPath);
+    QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    settings.write("[Glyphon]\nTiles=Bad\nHelp=2\n");
+    settings.close();
+    const qsizetype boxesBefore = boxes.texts.size();
+    const auto loggedIn = [](Tchat *window) { // the settings are read at the login
+        window->game()->loggedIn({1});
+        feed(window, "CMD_newplayerinfo+1+Ann+0");
+    };
+    copy = start({"Wood.bmp"});
+    loggedIn(copy->chat);
+    QTRY_COMPARE(boxes.texts.size(), boxesBefore + 1);
+    QCOMPARE(captions(copy->chat->grouptilesitem), QStringList({"Classic*", "Bad", "Wood"}));
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(glyphon::ProfileText(settings.readAll()).value("Glyphon", "Tiles"), QStringLiteral("Classic"));
+    copy.reset();
+    copy = start({"Wood.bmp"});
+    loggedIn(copy->chat);
+    QCOMPARE(captions(copy->chat->grouptilesitem), QStringList({"Classic*", "Bad", "Wood"}));
+    QTest::qWait(0);
+    QCOMPARE(boxes.texts.size(), boxesBefore + 1);
 }
 
 QTEST_MAIN(TestTchatTilesAndSeats)
