@@ -1,5 +1,6 @@
 #include "client/hintcontrol.h"
 
+#include "core/clientgame.h"
 #include "server/tserver.h"
 #include "session/clientsession.h"
 
@@ -18,6 +19,8 @@ HintControl::HintControl(QMenu *view, ClientSession &session, QObject *parent)
     Hint1->setEnabled(false);
     connect(Hint1, &QAction::triggered, this, &HintControl::Hint1Click);
     connect(view, &QMenu::aboutToShow, this, &HintControl::refresh);
+    // The other seat's person stepping aside to watch frees the hint at once.
+    connect(session.game(), &ClientGame::seatChanged, this, &HintControl::refresh);
 }
 
 void HintControl::attach(TServer *server)
@@ -86,17 +89,11 @@ void HintControl::Hint1Click()
     ++m_taken;
 }
 
-QString HintControl::withHints(const QString &text, bool won) const
+QString HintControl::takenLine() const
 {
     if (m_taken == 0)
-        return text;
-    const QString hints = m_taken == 1 ? QStringLiteral("with 1 hint") : QStringLiteral("with %1 hints").arg(m_taken);
-    if (!won)
-        return text + QStringLiteral(" (") + hints + QLatin1Char(')');
-    QString plain = text;
-    if (plain.endsWith(QLatin1Char('!')))
-        plain.chop(1);
-    return plain + QLatin1Char(' ') + hints + QLatin1Char('!');
+        return {};
+    return m_taken == 1 ? QStringLiteral("You took 1 hint.") : QStringLiteral("You took %1 hints.").arg(m_taken);
 }
 
 } // namespace glyphon

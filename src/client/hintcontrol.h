@@ -34,8 +34,10 @@ public:
     void refresh();
 
     int hintsTaken() const { return m_taken; }
-    // The winner panel's text, telling the hints of this game if any.
-    QString withHints(const QString &text, bool won) const;
+    // A line about the user's hints this game ("You took 2 hints."), empty
+    // when none were taken; kept apart from the winner's line, which may be
+    // about somebody else.
+    QString takenLine() const;
 
 signals:
     // A line for the chat pane's status.

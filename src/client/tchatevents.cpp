@@ -77,11 +77,12 @@ void Tchat::winner(const glyphon::msg::Winner &m)
 
     const bool iWon = m_game->gameWon(m);
     const QString name = fromWire(m.name);
-    const QString text = m_hints->withHints(
-        iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!"), iWon);
+    const QString text = iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     m_board->showWinner(text);
     label_status->setText(QStringLiteral("Game Over!"));
     statusLine(text);
+    if (const QString hints = m_hints->takenLine(); !hints.isEmpty())
+        statusLine(hints);
     if (ishost())
         button_start->show();
     if (m_game->iPlay()) {

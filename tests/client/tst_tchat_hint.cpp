@@ -24,6 +24,7 @@ private slots:
     void initTestCase() { enterTemporaryWorkingFolder(); }
     void init() { useFreePort(); }
     void hintInASoloGame();
+    void greyedWhenAnotherPersonPlays_data();
     void greyedWhenAnotherPersonPlays();
 
 private:
@@ -72,16 +73,25 @@ void TestTchatHint::hintInASoloGame()
     QTest::keyClick(chat, Qt::Key_H, Qt::ControlModifier);
     QCOMPARE(chat->hintControl()->hintsTaken(), 1);
 
-    // The winner panel tells the hints taken.
+    // The hints taken are the user's, told on a line of their own.
     feed(chat, "CMD_winner+Rizi+");
     QTRY_VERIFY(chat->panel_winner->isVisible());
-    QCOMPARE(chat->label_winner1->text(), QStringLiteral("Rizi has Won the Game! (with 1 hint)"));
+    QCOMPARE(chat->label_winner1->text(), QStringLiteral("Rizi has Won the Game!"));
+    QVERIFY(chatText(chat).contains(QStringLiteral("Rizi has Won the Game!\nYou took 1 hint.")));
     startGame(*copy);
     QTRY_COMPARE(chat->hintControl()->hintsTaken(), 0);
 }
 
+void TestTchatHint::greyedWhenAnotherPersonPlays_data()
+{
+    QTest::addColumn<bool>("watching"); // the other seat's person only watches
+    QTest::newRow("another person plays") << false;
+    QTest::newRow("the other seat just watches: Rizi plays it") << true;
+}
+
 void TestTchatHint::greyedWhenAnotherPersonPlays()
 {
+    QFETCH(bool, watching);
     auto copy = startCopy({"Cid", "x", "true"}, 1000);
     Tchat *chat = copy->chat;
     QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
@@ -91,7 +101,11 @@ void TestTchatHint::greyedWhenAnotherPersonPlays()
     QTRY_VERIFY(chatHas(chat, QStringLiteral("Ann is Connected.")));
     startGame(*copy);
     QTRY_VERIFY(chat->myTurn());
-    QVERIFY(!chat->hintControl()->Hint1->isEnabled());
+    if (watching)
+        ann.send(glyphon::msg::JustWatch{ann.seat, true}.encode());
+    QTRY_COMPARE(chat->hintControl()->Hint1->isEnabled(), watching);
+    if (watching)
+        return;
     chat->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(chat));
     QTest::keyClick(chat, Qt::Key_H, Qt::ControlModifier);
