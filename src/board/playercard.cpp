@@ -38,7 +38,7 @@ PlayerCard::PlayerCard(QWidget *parent, int seat, int x, const QString &waiting)
     , name(rowLabel(parent, waiting, QRect(x + 31, 40, 80, 24), 15, QStringLiteral("label_playername%1").arg(seat)))
     , score(rowLabel(parent, QStringLiteral("0"), QRect(x + 115, 40, 30, 24), 15,
                      QStringLiteral("label_score%1").arg(seat)))
-    , bonus(rowLabel(parent, QString(), QRect(x + 149, 40, 30, 24), 13, QStringLiteral("label_bonus%1").arg(seat)))
+    , bonus(rowLabel(parent, QStringLiteral("0"), QRect(x + 149, 40, 30, 24), 13, QStringLiteral("label_bonus%1").arg(seat)))
     , words(new QPlainTextEdit(parent))
 {
     marker->setGeometry(x, 38, 168, 28);

@@ -33,7 +33,8 @@ ChatPane::ChatPane(QWidget *parent, QWidget *menuOwner)
     smileys->setObjectName(QStringLiteral("button_smilies"));
     smileys->setGeometry(730, 502, 25, 19);
     smileys->setAutoRaise(true);
-    smileys->setToolTip(QStringLiteral("Smileys"));
+    // The hint is the classic caption; a screen reader says what it inserts.
+    smileys->setToolTip(QStringLiteral("Chatter Sounds"));
     smileys->setAccessibleName(QStringLiteral("Smileys"));
     smileys->setIcon(smileyIcon(0));
     smileys->setIconSize(QSize(17, 16));

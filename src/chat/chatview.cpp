@@ -175,7 +175,9 @@ void ChatView::addLine(const QString &msg, quint32 colour)
     if (m_hasParagraph)
         cursor.insertBlock(QTextBlockFormat(), textFormat(style));
     m_hasParagraph = true;
-    cursor.insertText(head + QLatin1Char(' '), textFormat(style));
+    // A line without a speaker starts with its first word, not a blank.
+    if (!head.isEmpty())
+        cursor.insertText(head + QLatin1Char(' '), textFormat(style));
 
     const QLatin1String marker(":)#");
     qsizetype at;

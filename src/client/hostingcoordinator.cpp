@@ -9,7 +9,7 @@ namespace glyphon {
 
 namespace {
 
-const char SeeHelp[] = "see Help \u25B8 Connecting";
+const char16_t SeeHelp[] = u"see Help \u25B8 Connecting";
 
 // Addresses no one on the internet can reach: the router is itself behind
 // another router (the provider's), and the forwarding does not help.
@@ -93,7 +93,7 @@ void HostingCoordinator::setOpenPort(bool on)
     if (!on && m_mapper.state() == PortMapper::State::Unmapped) {
         emit statusLine(QStringLiteral("Open Port on Router is off: friends on the internet can join only if port "
                                        "%1 is forwarded to this computer by hand (%2).")
-                            .arg(m_port).arg(QLatin1String(SeeHelp)));
+                            .arg(m_port).arg(QStringView(SeeHelp)));
     }
     m_mapper.setEnabled(on);
 }
@@ -124,13 +124,13 @@ void HostingCoordinator::mappingChanged(PortMapper::State state)
         if (unreachableFromInternet(address))
             emit statusLine(QStringLiteral("But %1 is itself a private address: your provider puts another router in "
                                            "front of yours, so friends on the internet may still not reach you (%2).")
-                                .arg(address, QLatin1String(SeeHelp)));
+                                .arg(address, QStringView(SeeHelp)));
         break;
     }
     case PortMapper::State::Error:
         emit statusLine(QStringLiteral("Your router did not open port %1 (%2). Friends on the internet can join only "
                                        "if the port is forwarded to this computer by hand (%3).")
-                            .arg(port).arg(m_mapper.errorString(), QLatin1String(SeeHelp)));
+                            .arg(port).arg(m_mapper.errorString(), QStringView(SeeHelp)));
         break;
     case PortMapper::State::Unmapped:
         emit statusLine(QStringLiteral("Your router no longer forwards port %1.").arg(port));

@@ -201,7 +201,7 @@ void PlayWithOthersWindow::joinClick()
         chosen = list_games->topLevelItem(0); // nothing selected: the first row counts
     const int index = chosen ? list_games->indexOfTopLevelItem(chosen) : -1;
     if (index < 0 || index >= rows.size()) {
-        label_info->setText(QStringLiteral("No game on your network to join yet. Type an address below, or host a game."));
+        label_info->setText(QStringLiteral("No game on your network to join yet. Type an address above, or host a game."));
         return;
     }
     const LanRow &row = rows.at(index);

@@ -78,7 +78,7 @@ void TestChatView::rendering_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("chat") << "1+Ann chats: hello" << "T6[Ann chats:  hello ]";
-    QTest::newRow("status starts with a blank") << "0+You are Connected." << "T0[ You are Connected. ]";
+    QTest::newRow("status starts with its first word") << "0+You are Connected." << "T0[You are Connected. ]";
     QTest::newRow("action head ends at its colon") << "2+Ann says: hi" << "T7[Ann says:  hi ]";
     QTest::newRow("head is never a link") << "1+see www.x.com: now" << "T6[see www.x.com:  now ]";
     QTest::newRow("link keeps trailing comma")
@@ -99,8 +99,8 @@ void TestChatView::rendering_data()
     QTest::newRow("link before smiley") << "1+A: www.x.com:)#11" << "T6[A:  ]L[www.x.com ]T6[ ]S1";
     QTest::newRow("me smiley loses to head") << "1+Ann :)#12" << "T6[Ann : )#12 ]";
     QTest::newRow("seat beyond nine") << "12+x: y" << "T0[x:  y ]";
-    QTest::newRow("number unreadable") << "abc+x" << "T0[ x ]";
-    QTest::newRow("no plus at all") << "hello" << "T0[ hello ]";
+    QTest::newRow("number unreadable") << "abc+x" << "T0[x ]";
+    QTest::newRow("no plus at all") << "hello" << "T0[hello ]";
     QTest::newRow("line break stays in paragraph") << QString::fromUtf8("1+A: a\nb\u2029c") << "T6[A:  a b c ]";
 }
 
@@ -321,7 +321,7 @@ void TestChatView::copyGivesPlainText()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     view.selectAllAction()->trigger();
     view.copyAction()->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  hi   \n Bye. "));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ann chats:  hi   \nBye. "));
 }
 
 void TestChatView::textSizeAppliesToAllStyles()

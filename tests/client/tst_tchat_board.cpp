@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -106,6 +107,8 @@ private slots:
     void playersArrivingAndLeaving();
     void keyboardSpelling();
     void keyboardLeavesTheChatAlone();
+    void menusGiveTheKeyboardBack_data();
+    void menusGiveTheKeyboardBack();
     void smileyLeavesTheKeyboardInTheChat();
     void turnLeavesATypedLineInAnInactiveWindow();
     void quickInstructionsGiveTheKeyboardBack();
@@ -150,6 +153,8 @@ void TestTchatBoard::colourSlots()
     QFETCH(int, myseat);
     QFETCH(int, slotOfSeat1);
     QFETCH(int, slotOfSeat2);
+    // A fresh window shows no word's points yet, as a score of its own.
+    QCOMPARE(m_chat->label_bonus1->text() + m_chat->label_bonus2->text(), QStringLiteral("00"));
     m_chat->game()->loggedIn({myseat});
     feed(m_chat, "CMD_startgame+Cid+200+60+");
     feed(m_chat, "CMD_roundstart+1+");
@@ -392,6 +397,28 @@ void TestTchatBoard::keyboardSpelling()
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BEB"));
 }
 
+void TestTchatBoard::menusGiveTheKeyboardBack_data()
+{
+    QTest::addColumn<bool>("chatLine"); // the chat line had the keyboard, else the board
+    QTest::newRow("board") << false;
+    QTest::newRow("chat line") << true;
+}
+
+// A menu left with Escape hands the keyboard back; letters typed next are
+// no underlined letters of the menu bar.
+void TestTchatBoard::menusGiveTheKeyboardBack()
+{
+    QFETCH(bool, chatLine);
+    QWidget *had = chatLine ? static_cast<QWidget *>(m_chat->mychat) : m_chat->panel_board;
+    had->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), had);
+    QMenuBar *bar = m_chat->menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().constFirst()).center());
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_COMPARE(m_chat->focusWidget(), had);
+}
+
 void TestTchatBoard::keyboardLeavesTheChatAlone()
 {
     m_chat->game()->loggedIn({1});
@@ -562,6 +589,7 @@ void TestTchatBoard::tilesReadAloud()
     QCOMPARE(nameOf(m_chat->phraseRow()->button(3)), QStringLiteral("Well played"));
     QCOMPARE(nameOf(m_chat->phraseRow()->button(10)), QStringLiteral("Chatter sound"));
     QCOMPARE(nameOf(m_chat->button_smilies), QStringLiteral("Smileys"));
+    QCOMPARE(m_chat->button_smilies->toolTip(), QStringLiteral("Chatter Sounds"));
 }
 
 // After a reconnection the window shows what the host says at once: whose

@@ -76,7 +76,7 @@ void TestTchatConnection::soloStartConnectsAsYou()
     QVERIFY(chat->button_start->isVisible());
     QCOMPARE(chat->soundLog(), QStringList{QStringLiteral("entered")});
     // The status line has an empty head: its paragraph starts with a blank.
-    QVERIFY(chat->mainchat->toPlainText().contains(QStringLiteral("\n You are Connected.")));
+    QVERIFY(chat->mainchat->toPlainText().contains(QStringLiteral("\nYou are Connected.")));
 }
 
 void TestTchatConnection::commandLine_data()
