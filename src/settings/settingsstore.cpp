@@ -45,27 +45,35 @@ QRect placeOnWorkAreas(QRect outer, int titleHeight, const QList<QRect> &workAre
 {
     if (workAreas.isEmpty())
         return outer;
-    constexpr int TitleShown = 100; // enough of the title bar to take hold of
     titleHeight = std::max(titleHeight, 1);
+    // The screen that shows most of the window, or the nearest when none does.
     QRect area = workAreas.first();
     qint64 shownMost = 0;
+    qint64 nearest = std::numeric_limits<qint64>::max();
     for (const QRect &candidate : workAreas) {
         const QRect shown = candidate & outer;
         const qint64 size = qint64(shown.width()) * shown.height();
-        if (size > shownMost) {
+        const qint64 dx = std::max({qint64(candidate.left()) - outer.center().x(), 0LL,
+                                    qint64(outer.center().x()) - candidate.right()});
+        const qint64 dy = std::max({qint64(candidate.top()) - outer.center().y(), 0LL,
+                                    qint64(outer.center().y()) - candidate.bottom()});
+        const qint64 distance = dx * dx + dy * dy;
+        if (size > shownMost || (shownMost == 0 && size == 0 && distance < nearest)) {
             shownMost = size;
+            nearest = distance;
             area = candidate;
         }
     }
-    // A side cut to the area's fills it.
-    if (outer.width() > area.width())
-        outer.setRect(area.left(), outer.top(), area.width(), outer.height());
-    if (outer.height() > area.height())
-        outer.setRect(outer.left(), area.top(), outer.width(), area.height());
-    const int grip = std::min(TitleShown, outer.width());
-    const int left = std::clamp(outer.left(), area.left() + grip - outer.width(), area.right() + 1 - grip);
-    const int top = std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - titleHeight));
-    outer.moveTo(left, top);
+    // A side longer than the screen's is cut to it.
+    outer.setSize(outer.size().boundedTo(area.size()));
+    // Kept where it was only with the whole title bar and two thirds of the
+    // window on the screen; else the whole window comes onto it.
+    const QRect titleBar(outer.topLeft(), QSize(outer.width(), titleHeight));
+    const QRect shown = area & outer;
+    if (area.contains(titleBar) && 3 * qint64(shown.width()) * shown.height() >= 2 * qint64(outer.width()) * outer.height())
+        return outer;
+    outer.moveTo(std::clamp(outer.left(), area.left(), area.right() + 1 - outer.width()),
+                 std::clamp(outer.top(), area.top(), area.bottom() + 1 - outer.height()));
     return outer;
 }
 

@@ -33,10 +33,10 @@ struct WindowPlacement
 WindowPlacement fitToWorkArea(WindowPlacement placement, const QRect &workArea);
 
 // Where a window asked for at outer (frame included) may come: no larger
-// than the work area it lands on, and its title bar (the top titleHeight
-// pixels) on that area: below its top, above its bottom and at least partly
-// between its sides. The area showing most of the window wins; a place on
-// none of them goes to the first. A settings file may hold any numbers.
+// than the work area it lands on (the one showing most of it, or the
+// nearest), and left where it is only when its whole title bar (the top
+// titleHeight pixels) and two thirds of it are on that area; else moved
+// wholly onto it. A settings file may hold any numbers.
 QRect placeOnWorkAreas(QRect outer, int titleHeight, const QList<QRect> &workAreas);
 
 struct StoredSettings

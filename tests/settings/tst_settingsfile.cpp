@@ -332,10 +332,14 @@ void TestSettingsFile::placeOnWorkAreas_data()
     QTest::newRow("title bar above the top") << QRect(800, -17, 776, 565) << one << QRect(800, 0, 776, 565);
     QTest::newRow("huge size") << QRect(3, 3, 100000, 100000) << one << QRect(0, 0, 1920, 1040);
     QTest::newRow("huge width alone") << QRect(3, 3, 100000, 565) << one << QRect(0, 3, 1920, 565);
-    QTest::newRow("title bar below the bottom") << QRect(3, 1030, 776, 565) << one << QRect(3, 1016, 776, 565);
-    QTest::newRow("far right") << QRect(5000, 100, 776, 565) << one << QRect(1820, 100, 776, 565);
-    QTest::newRow("far left") << QRect(-5000, 100, 776, 565) << one << QRect(-676, 100, 776, 565);
-    QTest::newRow("partly off the side stays") << QRect(1500, 100, 776, 565) << one << QRect(1500, 100, 776, 565);
+    QTest::newRow("title bar below the bottom") << QRect(3, 1030, 776, 565) << one << QRect(3, 475, 776, 565);
+    QTest::newRow("a third below the bottom stays") << QRect(3, 600, 776, 565) << one << QRect(3, 600, 776, 565);
+    QTest::newRow("more than a third below") << QRect(3, 700, 776, 565) << one << QRect(3, 475, 776, 565);
+    QTest::newRow("far right") << QRect(5000, 100, 776, 565) << one << QRect(1144, 100, 776, 565);
+    QTest::newRow("far left") << QRect(-5000, 100, 776, 565) << one << QRect(0, 100, 776, 565);
+    QTest::newRow("title bar partly off the side") << QRect(1500, 100, 776, 565) << one << QRect(1144, 100, 776, 565);
+    QTest::newRow("far below and right") << QRect(3000, 2000, 776, 565) << one << QRect(1144, 475, 776, 565);
+    QTest::newRow("nearest of two screens") << QRect(4000, 100, 776, 565) << two << QRect(2424, 100, 776, 565);
     QTest::newRow("second screen") << QRect(2000, -30, 776, 565) << two << QRect(2000, 0, 776, 565);
     QTest::newRow("second screen is smaller") << QRect(2000, 10, 1400, 1100) << two << QRect(1920, 0, 1280, 1024);
 }
