@@ -13,6 +13,7 @@
 #include "client/hintcontrol.h"
 #include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
+#include "client/menufocus.h"
 #include "client/optionsmenu.h"
 #include "chat/phraserow.h"
 #include "client/seatcontrol.h"
@@ -214,6 +215,7 @@ void Tchat::createMenus()
     m_tileSets = new glyphon::TileSetMenu(m_context.art, m_context.config.files, this);
     grouptilesitem = m_tileSets->menu();
     m_menus.reset(new glyphon::MainMenus(menuBar(), grouptilesitem));
+    new glyphon::MenuFocus(menuBar(), panel_board, this);
     connect(m_menus->StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
     connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
     m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_context.config.discovery, m_windowSettings->store(), this);
