@@ -194,11 +194,14 @@ if [ -n "${NETLAB_SCREENSHOT:-}" ] && [ -n "${DISPLAY:-}" ]; then
 fi
 
 echo "== A router with NAT-PMP only"
-kill -TERM "$(cat "$work/miniupnpd.pid")" 2>/dev/null
-sleep 0.5
+old_router=$(cat "$work/miniupnpd.pid")
+kill -TERM "$old_router" 2>/dev/null
+# The new daemon binds the same ports: the old one must be gone first.
+for _ in $(seq 100); do kill -0 "$old_router" 2>/dev/null || break; sleep 0.1; done
 sed -i 's/^enable_upnp=yes/enable_upnp=no/' "$work/miniupnpd.conf"
 ip netns exec "$router" "${clean[@]}" miniupnpd -d -f "$work/miniupnpd.conf" -P "$work/miniupnpd.pid" >"$work/miniupnpd-natpmp.log" 2>&1 &
-sleep 1
+# A host that asks before the daemon listens gets no answer and gives up.
+wait_for_line "$work/miniupnpd-natpmp.log" 10 "NAT-PMP" || fail "miniupnpd (NAT-PMP only) did not start"
 started=$(date +%s%N)
 ip netns exec "$home" "${clean[@]}" "$server" --port 7773 --open-port >"$work/host-natpmp.log" 2>&1 &
 host_pid=$!

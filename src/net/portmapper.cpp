@@ -11,9 +11,15 @@ namespace glyphon {
 using Step = MappingProtocol::Step;
 
 PortMapper::PortMapper(QObject *parent)
+    : PortMapper(std::make_unique<UpnpMapping>(), std::make_unique<NatPmpMapping>(), parent)
+{
+}
+
+PortMapper::PortMapper(std::unique_ptr<MappingProtocol> first, std::unique_ptr<MappingProtocol> fallback,
+                       QObject *parent)
     : QObject(parent)
-    , m_upnp(std::make_unique<UpnpMapping>())
-    , m_natpmp(std::make_unique<NatPmpMapping>())
+    , m_first(std::move(first))
+    , m_fallback(std::move(fallback))
 {
     m_clock.start();
     m_pulse.setInterval(PulseMs);
@@ -73,9 +79,10 @@ void PortMapper::update()
     const bool wanted = m_enabled && m_port != 0;
     if (wanted && (m_state == State::Unmapped || m_state == State::Error)) {
         m_error.clear();
-        m_active = m_upnp.get();
+        m_active = m_first.get();
         m_active->map(m_port);
-        setState(State::Mapping, QStringLiteral("Asking the router to forward port %1 (UPnP)...").arg(m_port));
+        setState(State::Mapping,
+                 QStringLiteral("Asking the router to forward port %1 (%2)...").arg(m_port).arg(m_active->name()));
     } else if (!wanted && m_active && (m_state == State::Mapping || m_state == State::Mapped)) {
         m_active->unmap();
         setState(State::Unmapping, QStringLiteral("Asking the router to stop forwarding port %1...").arg(m_port));
@@ -98,13 +105,13 @@ void PortMapper::pulse()
         if (step == Step::Mapped) {
             setState(State::Mapped, QStringLiteral("The router forwards port %1 (%2); its public address is %3.")
                                         .arg(m_port).arg(m_active->name(), m_active->publicAddress()));
-        } else if (step == Step::Failed && m_active == m_upnp.get()) {
-            m_error = QStringLiteral("%1 (UPnP)").arg(m_upnp->error());
-            qCInfo(lcNet).noquote() << QStringLiteral("%1; trying NAT-PMP...").arg(m_error);
-            m_active = m_natpmp.get();
+        } else if (step == Step::Failed && m_active == m_first.get()) {
+            m_error = QStringLiteral("%1 (%2)").arg(m_first->error(), m_first->name());
+            qCInfo(lcNet).noquote() << QStringLiteral("%1; trying %2...").arg(m_error, m_fallback->name());
+            m_active = m_fallback.get();
             m_active->map(m_port);
         } else if (step == Step::Failed) {
-            m_error = QStringLiteral("%1; %2 (NAT-PMP)").arg(m_error, m_natpmp->error());
+            m_error = QStringLiteral("%1; %2 (%3)").arg(m_error, m_fallback->error(), m_fallback->name());
             m_active = nullptr;
             setState(State::Error, QStringLiteral("The router did not forward port %1 because %2.").arg(m_port).arg(m_error));
         }

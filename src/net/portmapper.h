@@ -24,7 +24,11 @@ public:
     Q_ENUM(State)
     static constexpr int PulseMs = 100;
 
+    // UPnP first, NAT-PMP where it finds no router.
     explicit PortMapper(QObject *parent = nullptr);
+    // The two ways tried, in order (tests hand in their own).
+    PortMapper(std::unique_ptr<MappingProtocol> first, std::unique_ptr<MappingProtocol> fallback,
+               QObject *parent = nullptr);
     // Removes a held forwarding first, waiting for the router a short while.
     ~PortMapper() override;
 
@@ -53,8 +57,8 @@ private:
     void update();
     void setState(State state, const QString &line);
 
-    std::unique_ptr<MappingProtocol> m_upnp;
-    std::unique_ptr<MappingProtocol> m_natpmp;
+    std::unique_ptr<MappingProtocol> m_first;
+    std::unique_ptr<MappingProtocol> m_fallback;
     MappingProtocol *m_active = nullptr; // the one that mapped, or is trying
     QTimer m_pulse;
     QElapsedTimer m_clock;

@@ -256,7 +256,10 @@ void tst_LanAnnouncement::closingAndAgeing()
     // A game not heard for six seconds goes; one heard meanwhile stays.
     browser.receive(lan::encode(sample()), Lan, 1000);
     QVERIFY(!browser.expire(1000 + LanBrowser::ExpireMs));
-    QVERIFY(browser.expire(1001 + LanBrowser::ExpireMs));
+    browser.receive(lan::encode(sample()), Lan, 4000); // the same again keeps it
+    QVERIFY(!browser.expire(1001 + LanBrowser::ExpireMs));
+    QCOMPARE(browser.rows().size(), 1);
+    QVERIFY(browser.expire(4001 + LanBrowser::ExpireMs));
     QVERIFY(browser.rows().isEmpty());
 }
 
