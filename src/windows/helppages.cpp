@@ -119,7 +119,13 @@ for example on a machine with no display. Players then join it with
 <li><code>--quit-after-game</code> &ndash; stop once a game has a winner</li>
 <li><code>--no-announce</code> &ndash; do not list the game on the local network</li>
 <li><code>--open-port</code> &ndash; ask the home router to forward the port while it runs</li>
+<li><code>--rizi LEVEL</code> &ndash; how Rizi plays: gentle, classic (default) or strong;
+<code>LEVEL1,LEVEL2</code> sets the two seats apart</li>
 <li><code>--login-timeout SECONDS</code> &ndash; time a new connection has to log in (default 20)</li>
+<li><code>--chat-limit LINES</code> &ndash; chat, action and sound lines one connection may send
+each second after a burst of five (default 1; 0 for no limit)</li>
+<li><code>--per-address N</code> &ndash; connections one address may hold at once, 1 to 9
+(default 4)</li>
 </ul>
 <p>The environment variable <code>GLYPHON_PORT</code> changes the port for both
 programs; a value that is no port (the window takes 1 to 65535) is refused
@@ -284,6 +290,9 @@ most to it, and prefers moves that lock its tiles: hard to beat.</li>
 <li><b>Scroll Chat Off</b> &ndash; stop the chat from scrolling to new lines.</li>
 <li><b>Clear Main Chat</b> &ndash; empty the chat pane. It keeps the last
 1,000 lines in any case.</li>
+<li><b>Open Port on Router</b> &ndash; while you host, ask your home router
+(UPnP or NAT-PMP) to forward the game's port so that friends on the internet
+can join; the chat pane says whether it did.</li>
 <li><b>Reset Screen Location</b> &ndash; put the window back at the top left
 in its normal size.</li>
 <li><b>Just Watch</b> &ndash; a player steps aside and watches; Rizi plays the
@@ -310,7 +319,7 @@ games against that player from now on. The tally is kept between runs.</li>
 <li><b>Hint</b> (Ctrl+H) &ndash; in a game against Rizi alone, during your
 turn: the tiles of a good word (the word Strong would play) go into your word,
 for you to submit, change or clear. It is greyed when another person plays.
-The winner panel says how many hints you took.</li>
+When the game ends, the chat says how many hints you took.</li>
 </ul>
 <p>The <b>Tiles</b> menu chooses a tile set from the <code>glyphontiles</code>
 folder. Three sets come with the game: <b>Wood</b>, <b>Ice</b> and

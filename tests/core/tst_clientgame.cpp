@@ -195,6 +195,9 @@ void TestClientGame::wordsTakeTilesAndMarkTheLastMove()
     QCOMPARE(game.round(), 2);
     QCOMPARE(game.board()[31], glyphon::TCell{});
     QCOMPARE(game.seat(1).score, 2); // scores run over the rounds
+    // ... but not into the next game.
+    game.gameStarted(decoded<msg::StartGame>("Cid+200+60+"));
+    QCOMPARE(game.seat(1).score + game.seat(2).score, 0);
 }
 
 void TestClientGame::newcomerGetsTheWholeBoard()
