@@ -193,9 +193,17 @@ void paintPicture(QPainter &p, const QRectF &rect, const QList<QImage> &pictures
 {
     if (index < 0 || index >= pictures.size() || pictures.at(index).isNull())
         return;
+    const QImage &picture = pictures.at(index);
+    // Scaled on its own rather than by the painter: a smooth scale averages
+    // the cell's pixels, where the painter's filter only samples them.
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const QSize device = (rect.size() * dpr).toSize();
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect, pictures.at(index));
+    if (device.isEmpty() || device == picture.size() || !p.transform().isIdentity())
+        p.drawImage(rect, picture);
+    else
+        p.drawImage(rect, picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     p.restore();
 }
 } // namespace
@@ -264,19 +272,20 @@ const TileArtwork &TilePainter::builtinArtwork()
     return *builtin();
 }
 
-QPixmap TilePainter::drawtile(const BoardTile &tile, int slot, qreal dpr, const TileArtwork &art)
+QPixmap TilePainter::drawtile(const BoardTile &tile, int slot, qreal dpr, const TileArtwork &art, int size)
 {
+    size = std::clamp(size, 1, 16 * TileSize);
     if (!(dpr > 0) || !std::isfinite(dpr))
         dpr = 1;
     const int value = tile.value >= 1 && tile.value <= 4 ? tile.value : 0;
     const int letter = tile.letter >= 1 && tile.letter <= 26 ? tile.letter : 0;
     const int shade = slot >= 0 && slot <= 2 ? slot : 3;
-    const int device = int(std::ceil(TileSize * std::min(dpr, 64.0) - 1e-6));
+    const int device = int(std::ceil(size * std::min(dpr, 64.0) - 1e-6));
     QPixmap pixmap(device, device);
     pixmap.setDevicePixelRatio(std::min(dpr, 64.0));
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    const QRectF rect(0, 0, TileSize, TileSize);
+    const QRectF rect(0, 0, size, size);
     art.paintBackground(p, rect, shade);
     art.paintLetter(p, rect, letter, shade);
     art.paintBonus(p, rect, value, shade);
@@ -296,8 +305,9 @@ void TileArt::setArtwork(std::shared_ptr<const TileArtwork> artwork)
     m_pictures.clear();
 }
 
-QPixmap TileArt::drawtile(const BoardTile &tile, int slot, qreal dpr) const
+QPixmap TileArt::drawtile(const BoardTile &tile, int slot, qreal dpr, int size) const
 {
+    size = std::clamp(size, 1, 16 * TilePainter::TileSize);
     if (!(dpr > 0) || !std::isfinite(dpr))
         dpr = 1;
     // Anything out of range draws as nothing, so it can share one cache entry.
@@ -307,10 +317,16 @@ QPixmap TileArt::drawtile(const BoardTile &tile, int slot, qreal dpr) const
     const int shade = slot >= 0 && slot <= 2 ? slot : 3;
     const quint64 dprKey = quint64(std::llround(std::min(dpr, 64.0) * 1000));
     const quint64 key = quint64(value) | quint64(letter) << 3 | quint64(locked) << 8
-            | quint64(shade) << 9 | dprKey << 12;
+            | quint64(shade) << 9 | quint64(size) << 12 | dprKey << 22;
+    if (size != m_size) {
+        // The board shows one size at a time; a window being resized would
+        // otherwise pile up pictures of every size it passed through.
+        m_pictures.clear();
+        m_size = size;
+    }
     if (const auto found = m_pictures.constFind(key); found != m_pictures.constEnd())
         return *found;
-    const QPixmap pixmap = TilePainter::drawtile(tile, slot, dpr, *m_artwork);
+    const QPixmap pixmap = TilePainter::drawtile(tile, slot, dpr, *m_artwork, size);
     if (m_pictures.size() >= MaxCached)
         m_pictures.clear();
     m_pictures.insert(key, pixmap);

@@ -39,7 +39,8 @@ public:
 };
 
 // Artwork from 44x44 pictures: 27 letters (0 empty, 1..26 A..Z), 3 backgrounds
-// and 4 value marks. Missing pictures paint nothing.
+// and 4 value marks. Missing pictures paint nothing. A picture painted at
+// another size is scaled smoothly first; callers keep the result.
 class PictureArtwork : public TileArtwork
 {
 public:
@@ -66,9 +67,10 @@ public:
     // grey, 2 other dark blue), the capital letter (1..26; 0 nothing), the mark
     // of value 1..4, and when locked the lock frame of the slot (1 dark frame,
     // 2 light frame; none on a neutral tile). The tile's owner does not count,
-    // only slot. A pixmap of 44x44 logical pixels at dpr.
+    // only slot. A pixmap of size x size logical pixels at dpr; the artwork
+    // is drawn for that size, so a tile is sharp at any scale of the board.
     static QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr,
-                            const TileArtwork &artwork = builtinArtwork());
+                            const TileArtwork &artwork = builtinArtwork(), int size = TileSize);
 
     // The slate-blue tray the tiles lie on, with its rim.
     static void paintTray(QPainter &painter, const QRectF &rect, qreal radius);
@@ -93,12 +95,13 @@ public:
     // kept pictures. Widgets show it from their next repaint on, so the
     // caller repaints the board and the turn markers.
     void setArtwork(std::shared_ptr<const TileArtwork> artwork);
-    // As TilePainter::drawtile with this artwork, kept.
-    QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr) const;
+    // As TilePainter::drawtile with this artwork, kept per size.
+    QPixmap drawtile(const BoardTile &tile, int slot, qreal dpr, int size = TilePainter::TileSize) const;
 
 private:
     std::shared_ptr<const TileArtwork> m_artwork;
     mutable QHash<quint64, QPixmap> m_pictures;
+    mutable int m_size = TilePainter::TileSize; // of the kept pictures
 };
 
 } // namespace glyphon

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 TileWidget::TileWidget(int position, QWidget *parent)
     : QWidget(parent), m_position(position)
 {
@@ -14,7 +16,8 @@ TileWidget::TileWidget(int position, QWidget *parent)
     setToolTip(name);
     // Without one, a reader falls back on the tooltip, a bare "11".
     setAccessibleDescription(QStringLiteral("Click to add its letter to your word; right-click submits the word."));
-    setFixedSize(glyphon::TilePainter::TileSize, glyphon::TilePainter::TileSize);
+    // The board panel scales it with the window.
+    resize(glyphon::TilePainter::TileSize, glyphon::TilePainter::TileSize);
     setCursor(Qt::PointingHandCursor);
     glyphon::installTileAccessibility();
     describe();
@@ -71,7 +74,9 @@ QPixmap TileWidget::picture(qreal dpr) const
 {
     if (m_gap)
         return {};
-    return m_art ? m_art->drawtile(m_tile, m_slot, dpr) : glyphon::TilePainter::drawtile(m_tile, m_slot, dpr);
+    const int size = std::min(width(), height());
+    return m_art ? m_art->drawtile(m_tile, m_slot, dpr, size)
+                 : glyphon::TilePainter::drawtile(m_tile, m_slot, dpr, glyphon::TilePainter::builtinArtwork(), size);
 }
 
 QSize TileWidget::sizeHint() const
@@ -96,17 +101,20 @@ void TileWidget::paintEvent(QPaintEvent *)
         const bool light = m_lastMoveSlot == 1;
         const QColor band = light ? QColor(236, 236, 240) : QColor(68, 65, 126);
         const QColor line = light ? QColor(20, 20, 40) : QColor(255, 255, 255);
-        const QRectF edge = QRectF(rect()).adjusted(2.2, 2.2, -2.2, -2.2);
+        // Drawn at the tile's size: pen widths scale, so the dashes (in
+        // units of the pen's width) keep their count along the edge.
+        const qreal scale = qreal(std::min(width(), height())) / glyphon::TilePainter::TileSize;
+        const QRectF edge = QRectF(rect()).adjusted(2.2 * scale, 2.2 * scale, -2.2 * scale, -2.2 * scale);
         p.setRenderHint(QPainter::Antialiasing);
         p.setBrush(Qt::NoBrush);
-        QPen outer(line, 4.4, Qt::CustomDashLine, Qt::FlatCap);
+        QPen outer(line, 4.4 * scale, Qt::CustomDashLine, Qt::FlatCap);
         outer.setDashPattern({1.6, 0.9});
         p.setPen(outer);
-        p.drawRoundedRect(edge, 6, 6);
-        QPen inner(band, 2.2, Qt::CustomDashLine, Qt::FlatCap);
+        p.drawRoundedRect(edge, 6 * scale, 6 * scale);
+        QPen inner(band, 2.2 * scale, Qt::CustomDashLine, Qt::FlatCap);
         inner.setDashPattern({3.2, 1.8}); // the same dashes at half the width
         p.setPen(inner);
-        p.drawRoundedRect(edge, 6, 6);
+        p.drawRoundedRect(edge, 6 * scale, 6 * scale);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 const QColor DarkBlue(68, 65, 126);
@@ -13,7 +14,7 @@ const QColor DarkBlue(68, 65, 126);
 
 TimeBar::TimeBar(QWidget *parent) : QWidget(parent)
 {
-    setFixedSize(FullWidth, Height);
+    resize(FullWidth, Height); // the board panel scales it with the window
 }
 
 void TimeBar::setBarWidth(int px)
@@ -30,7 +31,8 @@ void TimeBar::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const qreal radius = 4;
+    const qreal scale = qreal(height()) / Height;
+    const qreal radius = 4 * scale;
 
     // The groove stays in place so the used-up time remains visible.
     p.setPen(QPen(QColor(0, 0, 0, 60), 1));
@@ -42,7 +44,9 @@ void TimeBar::paintEvent(QPaintEvent *)
     QPainterPath groove;
     groove.addRoundedRect(track.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
     p.setClipPath(groove);
-    const QRectF bar(track.left() + 1, track.top() + 1, m_barWidth - 2, track.height() - 2);
+    // The width counts in pixels of the bar at its design size.
+    const qreal shown = qreal(m_barWidth) * width() / FullWidth;
+    const QRectF bar(track.left() + 1, track.top() + 1, shown - 2, track.height() - 2);
     QLinearGradient fill(bar.topLeft(), bar.bottomLeft());
     fill.setColorAt(0.0, DarkBlue.lighter(160));
     fill.setColorAt(0.5, DarkBlue.lighter(115));
@@ -76,7 +80,7 @@ void TurnMarker::paintEvent(QPaintEvent *)
 
 EyesPicture::EyesPicture(QWidget *parent) : QWidget(parent)
 {
-    setFixedSize(Width, Height);
+    resize(Width, Height);
 }
 
 void EyesPicture::paintEvent(QPaintEvent *)
@@ -104,7 +108,7 @@ void EyesPicture::paintEvent(QPaintEvent *)
 PictureButton::PictureButton(const QString &caption, QWidget *parent) : QAbstractButton(parent)
 {
     setText(caption);
-    setFixedSize(Width, Height);
+    resize(Width, Height); // the board panel scales it with the window
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -132,7 +136,8 @@ void PictureButton::paintEvent(QPaintEvent *)
         base = base.lighter(118);
 
     const QRectF body = QRectF(rect()).adjusted(1, 1, -1, -2);
-    const qreal radius = 7;
+    const qreal scale = qreal(height()) / Height;
+    const qreal radius = 7 * scale;
     // Shadow below; a pressed button sinks onto it.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 70));
@@ -161,8 +166,8 @@ void PictureButton::paintEvent(QPaintEvent *)
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("DejaVu Sans")});
     font.setBold(true);
-    font.setPixelSize(15);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    font.setPixelSize(std::max(1, int(std::lround(15 * scale))));
+    font.setLetterSpacing(QFont::AbsoluteSpacing, scale);
     p.setFont(font);
     p.setPen(QColor(0, 0, 0, 110));
     p.drawText(face.translated(0, 1), Qt::AlignCenter, text());

@@ -9,7 +9,9 @@ namespace glyphon {
 class TileArt;
 }
 
-// image_timer: 369x19; the bar shrinks from the right as the turn runs out.
+// image_timer: 369x19 at the board's design size; the bar shrinks from the
+// right as the turn runs out. Its width counts in pixels of that size, so
+// the clock need not know how large the board is shown.
 class TimeBar : public QWidget
 {
     Q_OBJECT

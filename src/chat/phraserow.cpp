@@ -159,12 +159,6 @@ PhraseRow::PhraseRow(QWidget *parent)
         button->setGeometry(RowX[n - 1], RowY, 25, 19);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        // Sharp on ordinary and high-resolution screens alike.
-        QIcon icon;
-        icon.addPixmap(picture(n, 1.0));
-        icon.addPixmap(picture(n, 2.0));
-        button->setIcon(icon);
-        button->setIconSize(QSize(PictureWidth, PictureHeight));
         if (n <= PhraseCount) {
             button->setToolTip(phrases.at(n - 1));
             // A picture button says nothing to a screen reader by itself.
@@ -179,6 +173,7 @@ PhraseRow::PhraseRow(QWidget *parent)
         }
         m_buttons[n - 1] = button;
     }
+    scalePictures(1.0);
 
     popup_sounds = new QMenu(parent);
     popup_sounds->setObjectName(QStringLiteral("popup_sounds"));
@@ -255,6 +250,23 @@ void PhraseRow::popUpSounds()
 {
     QToolButton *chatter = m_buttons[PhraseCount];
     popup_sounds->popup(chatter->mapToGlobal(QPoint(chatter->width(), chatter->height())));
+}
+
+void PhraseRow::scalePictures(qreal factor)
+{
+    const QSize shown(qRound(PictureWidth * factor), qRound(PictureHeight * factor));
+    for (int n = 1; n <= PhraseCount + 1; ++n) {
+        // Sharp on ordinary and high-resolution screens alike: an icon never
+        // enlarges its pictures, so each is drawn at the size shown.
+        QIcon icon;
+        for (const qreal ratio : {1.0, 2.0}) {
+            QPixmap pixmap = picture(n, factor * ratio);
+            pixmap.setDevicePixelRatio(ratio);
+            icon.addPixmap(pixmap);
+        }
+        m_buttons[n - 1]->setIcon(icon);
+        m_buttons[n - 1]->setIconSize(shown);
+    }
 }
 
 QPixmap PhraseRow::picture(int number, qreal devicePixelRatio)

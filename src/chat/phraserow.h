@@ -54,6 +54,9 @@ public:
     QMenu *popup_sounds = nullptr;
 
     static QPixmap picture(int number, qreal devicePixelRatio);
+    // The buttons' pictures drawn anew for a row shown factor times its
+    // designed size (their buttons are sized by the board around them).
+    void scalePictures(qreal factor);
 
 signals:
     // A phrase button was clicked (block or not: the window decides).

@@ -10,7 +10,8 @@ namespace glyphon {
 BoardPanel::BoardPanel(QWidget *parent)
     : QWidget(parent)
 {
-    setFixedSize(PanelWidth, PanelHeight);
+    setMinimumSize(boardscale::smallestPanel());
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -21,6 +22,9 @@ void BoardPanel::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
 
     glyphon::paintPaper(p, rect());
+    // The rest is drawn at the design size and scaled with the controls.
+    const qreal factor = boardscale::factorFor(size());
+    p.scale(factor, factor);
 
     // Word mark above the board.
     QFont mark(QStringLiteral("Arial"));
@@ -53,6 +57,17 @@ void BoardPanel::paintEvent(QPaintEvent *)
         p.setBrush(QColor(255, 255, 255, 80));
         p.drawRoundedRect(card, 8, 8);
     }
+}
+
+void BoardPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_layout.apply(size());
+}
+
+QRect BoardPanel::tray() const
+{
+    return boardscale::place(Tray, boardscale::factorFor(size()), boardscale::Design, size());
 }
 
 } // namespace glyphon

@@ -55,6 +55,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QToolButton>
 
 
@@ -87,9 +88,9 @@ Tchat::Tchat(GlyphonContext &context, const QStringList &params, QWidget *parent
     createCloser();
     bindGame();
 
-    // The default size; the board's minimum size wins where it is larger.
-    // The settings file places the window once the own seat is announced.
-    resize(m_windowSettings->savedPlacement().width, m_windowSettings->savedPlacement().height);
+    // The default size. The settings file places the window once the own
+    // seat is announced.
+    resize(m_windowSettings->startingSize());
 }
 
 Tchat::~Tchat()
@@ -103,20 +104,47 @@ void Tchat::createControls()
 {
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
-    central->setMinimumSize(glyphon::BoardPanel::PanelWidth + 4, glyphon::BoardPanel::PanelHeight + 4);
     central->setAutoFillBackground(true);
     QPalette pal = central->palette();
     pal.setColor(QPalette::Window, QColor(0xdc, 0xd0, 0xb6));
     central->setPalette(pal);
     setCentralWidget(central);
 
-    panel_board = new glyphon::BoardPanel(central);
+    auto *panel = new glyphon::BoardPanel(central);
+    panel_board = panel;
     panel_board->setObjectName(QStringLiteral("panel_board"));
-    panel_board->move(4, 2);
+    auto *fill = new QVBoxLayout(central);
+    fill->setContentsMargins(4, 2, 0, 2);
+    fill->addWidget(panel);
 
     createBoardControls();
     createPlayerControls();
     createChatControls();
+    scaleWithPanel(*panel);
+}
+
+void Tchat::scaleWithPanel(glyphon::BoardPanel &panel)
+{
+    using namespace glyphon::boardscale;
+    glyphon::ScaledLayout &scaling = panel.scaling();
+    // The chat pane takes the room the scaled board leaves; the instructions
+    // keep their own size.
+    const QList<QWidget *> chat{panel_chat, mychat, button_smilies};
+    for (QWidget *control : panel.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (control != panel_help && !chat.contains(control) && !control->isWindow()) // menus pop up
+            scaling.add(control);
+    scaling.add(panel_chat, KeepRight | KeepBottom);
+    scaling.add(mainchat, KeepTopLeft | KeepRight | KeepBottom); // fills its frame
+    scaling.add(mychat, KeepRight | KeepBottom | KeepHeight);
+    scaling.add(button_smilies, KeepRight | KeepBottom | KeepWidth | KeepHeight);
+    scaling.add(label_winner1);
+    scaling.add(label_winner2);
+    // The names, scores and points fit themselves to their texts.
+    scaling.setAfterRescale([this, &panel] {
+        for (int seat : {1, 2})
+            (*m_cards)[seat].realign();
+        m_phraseRow->scalePictures(panel.factor());
+    });
 }
 
 void Tchat::createPlayerControls()
@@ -141,7 +169,7 @@ void Tchat::createBoardControls()
             const int position = row * 10 + col;
             auto *tile = new TileWidget(position, panel_board);
             tile->setArt(&m_context.art);
-            tile->move(52 + 48 * (col - 1), 70 + 49 * (row - 1));
+            tile->setGeometry(glyphon::boardscale::tileCell(row, col));
             connect(tile, &TileWidget::mouseUp, this, &Tchat::image_word51MouseUp);
             image_word[position] = tile;
             drawtile(position); // a blank tile until the first board comes

@@ -40,6 +40,7 @@ enum class TSocketInfo;
 class GlyphonContext;
 
 namespace glyphon {
+class BoardPanel;
 class ChatInput;
 class ClosingCoordinator;
 class HostingCoordinator;
@@ -273,6 +274,7 @@ private:
     void createPlayerControls();
     void createBoardControls();
     void createChatControls();
+    void scaleWithPanel(glyphon::BoardPanel &panel);
     void createMenus();
     void bindSession();
     void bindGame();

@@ -32,7 +32,7 @@ bool Tchat::eventFilter(QObject *watched, QEvent *event)
         // Right-click anywhere on the tray submits, gaps and margin included,
         // as it does on a tile.
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::RightButton || !glyphon::BoardPanel::Tray.contains(mouse->position().toPoint()))
+        if (mouse->button() != Qt::RightButton || !static_cast<glyphon::BoardPanel *>(panel_board)->tray().contains(mouse->position().toPoint()))
             return QMainWindow::eventFilter(watched, event);
         if (event->type() == QEvent::MouseButtonRelease && !m_session->refuseWhileReconnecting() && myTurn())
             hitdone();

@@ -13,6 +13,23 @@
 
 namespace glyphon {
 
+namespace {
+
+// The board shrinks with a smaller window, and the default size counts the
+// menu bar in: at the default the board keeps its full design size.
+WindowPlacement withRoomForBoard(WindowPlacement where, const QWidget &window)
+{
+    const WindowPlacement standard;
+    if (where.width == standard.width && where.height == standard.height) {
+        const QSize natural = QSize(where.width, where.height).expandedTo(window.sizeHint());
+        where.width = natural.width();
+        where.height = natural.height();
+    }
+    return where;
+}
+
+} // namespace
+
 WindowSettings::WindowSettings(Tchat &window, GlyphonContext &context)
     : m_window(window)
     , m_context(context)
@@ -30,7 +47,7 @@ void WindowSettings::load()
     m_window.mainchat->setTextSize(stored.textSize);
     m_window.optionsMenu()->checkTextSize(stored.textSize);
 
-    m_placer.apply(stored.placement);
+    m_placer.apply(withRoomForBoard(stored.placement, m_window));
 
     settings.textColour = stored.textColour;
     m_window.mychat->setTextColour(stored.textColour);
@@ -73,6 +90,17 @@ void WindowSettings::load()
     m_loaded = true;
     if (tilesFellBack)
         save();
+}
+
+void WindowSettings::resetPlacement()
+{
+    m_placer.place(withRoomForBoard(WindowPlacement{}, m_window));
+}
+
+QSize WindowSettings::startingSize() const
+{
+    const WindowPlacement where = withRoomForBoard(m_placer.saved(), m_window);
+    return {where.width, where.height};
 }
 
 void WindowSettings::saveOnClose()

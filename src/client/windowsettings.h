@@ -18,7 +18,6 @@ public:
 
     // The settings file (the lobby and the phrases keep their keys there).
     SettingsStore &store() { return m_store; }
-    const WindowPlacement &savedPlacement() const { return m_placer.saved(); }
 
     // Reads the file and applies it; from then on saving is allowed.
     void load();
@@ -30,7 +29,9 @@ public:
     // The window moved (its frame may have come meanwhile).
     void moved() { m_placer.moved(); }
     // Back to the default place and size.
-    void resetPlacement() { m_placer.place(WindowPlacement{}); }
+    void resetPlacement();
+    // The size to start with, before the file is read.
+    QSize startingSize() const;
 
 private:
     void save(const WindowPlacement &where);

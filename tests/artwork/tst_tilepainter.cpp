@@ -146,6 +146,10 @@ private slots:
         QCOMPARE(art.drawtile({2, 7, 1, 1}, 2, 1).cacheKey(), first.cacheKey());
         QVERIFY(art.drawtile(tile, 2, 2).cacheKey() != first.cacheKey());
         QVERIFY(art.drawtile(tile, 1, 1).cacheKey() != first.cacheKey());
+        // A scaled board asks for another size: never the kept 44-pixel one.
+        QCOMPARE(art.drawtile(tile, 2, 1, 32).size(), QSize(32, 32));
+        QCOMPARE(art.drawtile(tile, 2, 2, 60).size(), QSize(120, 120));
+        QCOMPARE(art.drawtile(tile, 2, 1).size(), QSize(44, 44));
     }
 
     // A tile set replaces backgrounds, letters and marks; the cache must not

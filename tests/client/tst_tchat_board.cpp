@@ -4,6 +4,8 @@
 
 #include "tchat_support.h"
 
+#include "chat/chatview.h"
+
 #include "client/mainmenus.h"
 
 #include "chat/chatinput.h"
@@ -122,6 +124,7 @@ private slots:
     void enterAfterARefusedLetter();
     void rightClickOnTheTray_data();
     void rightClickOnTheTray();
+    void growsWithTheWindow();
 
 private:
     Tchat *m_chat = nullptr;
@@ -711,6 +714,33 @@ void TestTchatBoard::rightClickOnTheTray()
     clickTiles(m_chat, {11, 12});
     QTest::mouseClick(m_chat->panel_board, Qt::RightButton, {}, where);
     QCOMPARE(m_chat->myTurn(), !submits);
+}
+
+void TestTchatBoard::growsWithTheWindow()
+{
+    // The board panel at twice its design height, wider still: the board
+    // doubles, the chat pane takes the width left over.
+    QWidget *panel = m_chat->panel_board;
+    const QSize around = m_chat->size() - panel->size();
+    m_chat->resize(QSize(1800, 1052) + around);
+    QTRY_COMPARE(panel->size(), QSize(1800, 1052));
+    QCOMPARE(m_chat->tileAt(11)->geometry(), QRect(104, 140, 88, 88));
+    QCOMPARE(m_chat->tileAt(66)->geometry(), QRect(584, 630, 88, 88));
+    QCOMPARE(m_chat->label_word->font().pixelSize(), 48);
+    QCOMPARE(m_chat->panel_chat->geometry(), QRect(778, 510, 1800 - 9 - 778, 1052 - 28 - 510));
+    QCOMPARE(m_chat->mychat->geometry().bottom(), 1052 - 4 - 1);
+    QCOMPARE(m_chat->mainchat->width(), m_chat->panel_chat->width() - 4);
+    // The tray where it is shown now takes the right-click.
+    m_chat->game()->loggedIn({1});
+    feed(m_chat, loadstats(1, {}));
+    clickTiles(m_chat, {11, 12});
+    QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(680, 730));
+    QVERIFY(!m_chat->myTurn());
+
+    // Never smaller than a board of 32-pixel tiles.
+    m_chat->resize(100, 100);
+    QTRY_COMPARE(m_chat->tileAt(11)->width(), 32);
+    QVERIFY(m_chat->width() <= 940 && m_chat->height() <= 480);
 }
 
 QTEST_MAIN(TestTchatBoard)

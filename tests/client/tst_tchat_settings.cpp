@@ -191,6 +191,7 @@ void TestTchatSettings::closingSavesOnlyAfterAMoveOrResize()
 
 void TestTchatSettings::phraseButtons()
 {
+    writeSettings("[Glyphon]\nHelp=2\n"); // the default size: the row where it was designed
     startSolo();
     glyphon::PhraseRow *row = m_chat->phraseRow();
     qint64 now = 0;
