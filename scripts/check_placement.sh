@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Manual check of where the window comes back, under a real window manager:
 # Xvfb with openbox, several starts of a solo game, with and without a move
-# in between. Each start must put the frame where the last close left it,
-# and no start may put the title bar above the screen. Installs what it
+# in between. Each start must put the frame where the last close left it
+# (or wholly on the screen when it was left partly off), and no start may
+# put the title bar above the screen. Installs what it
 # lacks (as root). Usage: scripts/check_placement.sh [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,7 +54,7 @@ frame_corner() {
 
 failures=0
 run() {
-    local move="$1" damaged="${2:-}" id corner
+    local move="$1" damaged="${2:-}" partly="${3:-}" id corner
     (cd "$work" && ./glyphon) >/dev/null 2>&1 & app=$!
     id="$(xdotool search --sync --onlyvisible --name '^Glyphon$' | head -1)"
     sleep 2 # the settings are read once the own seat is announced
@@ -61,6 +62,10 @@ run() {
     local want="$(setting Left) $(setting Top)"
     if [ -z "$damaged" ] && [ -n "$(setting Top)" ] && [ "$corner" != "$want" ]; then
         echo "FAIL: came back at $corner, saved at $want"; failures=$((failures + 1))
+    fi
+    # A place partly off the screen comes back wholly on it.
+    if [ -n "$partly" ] && [ $(( ${corner% *} + $(setting Width) )) -gt 1280 ]; then
+        echo "FAIL: came back at $corner, partly off the screen"; failures=$((failures + 1))
     fi
     if [ "${corner#* }" -lt 0 ]; then
         echo "FAIL: title bar above the screen at $corner"; failures=$((failures + 1))
@@ -80,11 +85,12 @@ run() {
 }
 
 run ""           # first start at the default place
-run "800 23"     # a move, then the restart must come back there
+run "400 23"     # a move, then the restart must come back there
 run ""
 run "40 300"
 run ""
-run ""
+run "900 500"    # half off the screen: the restart brings it wholly on
+run "" damaged partly
 printf '[Glyphon]\nHelp=2\nTop=-17\nLeft=3\nWidth=100000\nHeight=100000\n' > "$work/marnetlobby.ini"
 run "" damaged   # a damaged place and size come back on the screen
 echo "failures: $failures"
