@@ -67,7 +67,10 @@ router's public address as in the second way.</li>
 <p>Glyphon remembers your name and the last five addresses you joined. An
 address may end in <code>:PORT</code> when the host uses another port than
 7772. A game on the list is only shown: Glyphon connects nowhere until you
-click <b>Join</b>.</p>
+click <b>Join</b>. Joining first asks the host (&ldquo;Connecting&hellip;&rdquo;);
+if it does not answer, or its game is full, the window says so and your solo
+game goes on. Your solo game uses no network port others need, so another
+copy or <code>glyphon-server</code> may host on this computer meanwhile.</p>
 <p>The same can be done from a terminal, as a lobby program does:</p>
 <table cellpadding="4">
 <tr><td>Host:</td><td><code>glyphon NAME ADDRESS true</code></td></tr>
@@ -96,7 +99,8 @@ seconds, for up to two minutes. Meanwhile Rizi plays your seat; clicks on the
 board and chat lines wait until you are back. When the seat is free again you
 get it back with its score, the board and the turn as they are now. If the
 host cannot be reached in time, the window says so and closes once you have
-read it. The host notices a connection that died without a word within about
+read it. A spectator's window comes back the same way; if it cannot, it says
+so and stays open, with the chat, until you close it. The host notices a connection that died without a word within about
 half a minute.</p>
 
 <h2>Network</h2>
