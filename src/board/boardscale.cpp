@@ -31,8 +31,16 @@ QRect place(const QRect &design, qreal factor, QSize parentDesign, QSize parent,
     auto scaled = [factor](int length) { return int(std::lround(length * factor)); };
     int left = room & KeepTopLeft ? design.x() : scaled(design.x());
     int top = room & KeepTopLeft ? design.y() : scaled(design.y());
-    int width = room & KeepWidth ? design.width() : scaled(design.width());
-    int height = room & KeepHeight ? design.height() : scaled(design.height());
+    int width = room & KeepWidth ? std::min(design.width(), parent.width()) : scaled(design.width());
+    int height = room & KeepHeight ? std::min(design.height(), parent.height()) : scaled(design.height());
+    // A control of its own size keeps its centre where the design's moves,
+    // and stays inside its parent.
+    if ((room & KeepWidth) && !(room & KeepRight))
+        left = std::clamp(int(std::lround((design.x() + design.width() / 2.0) * factor - width / 2.0)), 0,
+                          std::max(0, parent.width() - width));
+    if ((room & KeepHeight) && !(room & KeepBottom))
+        top = std::clamp(int(std::lround((design.y() + design.height() / 2.0) * factor - height / 2.0)), 0,
+                         std::max(0, parent.height() - height));
     if (room & KeepRight) {
         const int right = parent.width() - (parentDesign.width() - design.x() - design.width());
         if (room & KeepWidth)

@@ -28,13 +28,14 @@ inline constexpr qreal Largest = 6.0;
 // How a control stands beside the scaled design. By default its place and
 // size scale; the chat pane instead keeps its design distances to the right
 // and bottom edges, so it takes whatever room the scaled board leaves, and
-// its input line keeps the height its (unscaled) font needs.
+// its input line keeps the height its (unscaled) font needs. A control that
+// keeps its size and no edge keeps its centre where the scaled design has it.
 enum Room {
     Scaled = 0,
     KeepRight = 0x1,  // the right edge keeps its design distance to the parent's
     KeepBottom = 0x2, // the bottom edge likewise
-    KeepWidth = 0x4,  // the design width, unscaled
-    KeepHeight = 0x8, // the design height, unscaled
+    KeepWidth = 0x4,  // the design width, unscaled (never wider than the parent)
+    KeepHeight = 0x8, // the design height, unscaled (never taller than the parent)
     KeepTopLeft = 0x10, // the left and top edges stay where designed
 };
 Q_DECLARE_FLAGS(Rooms, Room)

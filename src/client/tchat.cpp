@@ -127,8 +127,7 @@ void Tchat::scaleWithPanel(glyphon::BoardPanel &panel)
 {
     using namespace glyphon::boardscale;
     glyphon::ScaledLayout &scaling = panel.scaling();
-    // The chat pane takes the room the scaled board leaves; the instructions
-    // keep their own size.
+    // The chat pane takes the room the scaled board leaves.
     const QList<QWidget *> chat{panel_chat, mychat, button_smilies};
     for (QWidget *control : panel.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (control != panel_help && !chat.contains(control) && !control->isWindow()) // menus pop up
@@ -137,6 +136,7 @@ void Tchat::scaleWithPanel(glyphon::BoardPanel &panel)
     scaling.add(mainchat, KeepTopLeft | KeepRight | KeepBottom); // fills its frame
     scaling.add(mychat, KeepRight | KeepBottom | KeepHeight);
     scaling.add(button_smilies, KeepRight | KeepBottom | KeepWidth | KeepHeight);
+    scaling.add(panel_help, KeepWidth | KeepHeight); // its texts keep their size too
     scaling.add(label_winner1);
     scaling.add(label_winner2);
     // The names, scores and points fit themselves to their texts.

@@ -62,6 +62,10 @@ private slots:
             << input << QSize(1800, 1052) << (chat | KeepHeight) << QRect(780, 1052 - 4 - 22, 1800 - 38 - 780, 22);
         QTest::newRow("wider: the smiley keeps its size in the corner")
             << smileys << QSize(1800, 1052) << (chat | KeepWidth | KeepHeight) << QRect(1800 - 34, 1052 - 24, 25, 19);
+        QTest::newRow("doubled: a panel of its own size keeps its centre")
+            << QRect(0, 0, 580, 340) << QSize(1528, 1052) << int(KeepWidth | KeepHeight) << QRect(290, 170, 580, 340);
+        QTest::newRow("smallest: a panel of its own size stays inside")
+            << QRect(0, 0, 580, 340) << QSize(556, 383) << int(KeepWidth | KeepHeight) << QRect(0, 0, 556, 340);
         QTest::newRow("smallest: the frame still ends above the input")
             << frame << QSize(556, 383) << chat
             << QRect(283, 186, 556 - 9 - 283, 383 - 28 - 186);
