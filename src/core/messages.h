@@ -67,7 +67,7 @@ struct ChatRequest
     static constexpr const char *Name = "CMD_chat";
     int seat = 0;
     QByteArray text;      // the rest: a ChatText
-    QByteArray seatField; // the seat as it came, for the relay; encode() writes seat
+    QByteArray seatField = {}; // the seat as it came, for the relay; encode() writes seat
     QByteArray encode() const;
     static std::optional<ChatRequest> decode(const QByteArray &data);
 };
@@ -77,7 +77,7 @@ struct ActionRequest
     static constexpr const char *Name = "CMD_action";
     int seat = 0;
     QByteArray text;      // the rest: a ChatText
-    QByteArray seatField; // the seat as it came, for the relay; encode() writes seat
+    QByteArray seatField = {}; // the seat as it came, for the relay; encode() writes seat
     QByteArray encode() const;
     static std::optional<ActionRequest> decode(const QByteArray &data);
 };
