@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -173,7 +174,7 @@ PhraseRow::PhraseRow(QWidget *parent)
         }
         m_buttons[n - 1] = button;
     }
-    scalePictures(1.0);
+    fitPictures();
 
     popup_sounds = new QMenu(parent);
     popup_sounds->setObjectName(QStringLiteral("popup_sounds"));
@@ -252,15 +253,26 @@ void PhraseRow::popUpSounds()
     popup_sounds->popup(chatter->mapToGlobal(QPoint(chatter->width(), chatter->height())));
 }
 
-void PhraseRow::scalePictures(qreal factor)
+void PhraseRow::fitPictures()
 {
+    // The button's frame takes 2 pixels on each side, whatever its size.
+    const QSize room = m_buttons[0]->size() - QSize(4, 4);
+    const qreal factor = std::max(0.25, std::min(qreal(room.width()) / PictureWidth, qreal(room.height()) / PictureHeight));
     const QSize shown(qRound(PictureWidth * factor), qRound(PictureHeight * factor));
     for (int n = 1; n <= PhraseCount + 1; ++n) {
         // Sharp on ordinary and high-resolution screens alike: an icon never
         // enlarges its pictures, so each is drawn at the size shown.
         QIcon icon;
         for (const qreal ratio : {1.0, 2.0}) {
-            QPixmap pixmap = picture(n, factor * ratio);
+            // Scaled by the painter: a device pixel ratio below 1 would not
+            // shrink the drawing, only cut it.
+            QPixmap pixmap(shown * ratio);
+            pixmap.fill(Qt::transparent);
+            QPainter p(&pixmap);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(factor * ratio, factor * ratio);
+            drawSymbol(p, n);
+            p.end();
             pixmap.setDevicePixelRatio(ratio);
             icon.addPixmap(pixmap);
         }

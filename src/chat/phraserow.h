@@ -54,9 +54,9 @@ public:
     QMenu *popup_sounds = nullptr;
 
     static QPixmap picture(int number, qreal devicePixelRatio);
-    // The buttons' pictures drawn anew for a row shown factor times its
-    // designed size (their buttons are sized by the board around them).
-    void scalePictures(qreal factor);
+    // Draws the buttons' pictures anew to fit the buttons as they are sized
+    // now (the board around them scales them with the window).
+    void fitPictures();
 
 signals:
     // A phrase button was clicked (block or not: the window decides).

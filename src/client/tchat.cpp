@@ -140,10 +140,10 @@ void Tchat::scaleWithPanel(glyphon::BoardPanel &panel)
     scaling.add(label_winner1);
     scaling.add(label_winner2);
     // The names, scores and points fit themselves to their texts.
-    scaling.setAfterRescale([this, &panel] {
+    scaling.setAfterRescale([this] {
         for (int seat : {1, 2})
             (*m_cards)[seat].realign();
-        m_phraseRow->scalePictures(panel.factor());
+        m_phraseRow->fitPictures();
     });
 }
 
