@@ -7,7 +7,7 @@ set(GLYPHON_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/glyphon)
 # Manual pages, the changelog and the service units name the programs' path;
 # manual pages and the changelog are installed compressed, as Debian expects.
 set(glyphon_gzipped)
-foreach(file IN ITEMS glyphon.6 glyphon-server.6 debian/changelog)
+foreach(file IN ITEMS glyphon.6 glyphon-server.6 glyphon-lobby.6 debian/changelog)
     get_filename_component(name ${file} NAME)
     set(source ${GLYPHON_PACKAGING_DIR}/${file})
     if(EXISTS ${source}.in)
@@ -21,6 +21,7 @@ foreach(file IN ITEMS glyphon.6 glyphon-server.6 debian/changelog)
 endforeach()
 add_custom_target(glyphon_gzipped_docs ALL DEPENDS ${glyphon_gzipped})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/glyphon.6.gz ${CMAKE_CURRENT_BINARY_DIR}/glyphon-server.6.gz
+              ${CMAKE_CURRENT_BINARY_DIR}/glyphon-lobby.6.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${GLYPHON_PACKAGING_DIR}/org.example.glyphon.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -60,7 +61,8 @@ player, or host a game over the network that a friend joins, with up to
 seven spectators who watch and chat.
 
 The package also holds glyphon-server, the host without a window, with
-systemd services for a dedicated game host or one host per port.")
+systemd services for a dedicated game host or one host per port, and
+glyphon-lobby, an internet lobby that game hosts register with.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -1,0 +1,130 @@
+#pragma once
+// LobbyStore: the lobby's list of games, in memory. A plain class guarded by
+// one mutex: the HTTP server's thread registers and lists, the Qt thread
+// probes and expires, and tests drive it with a clock of their own (every
+// call takes the monotonic time in milliseconds).
+//
+// A game is listed only once a probe of its address and port was greeted by
+// a game host; it goes when it is deleted, when it is not renewed in time,
+// or when a later probe is not greeted.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QString>
+
+namespace glyphon {
+
+struct LobbyLimits
+{
+    qint64 expireMs = 90000;       // not renewed for this long: gone
+    qint64 reprobeMs = 60000;      // a game is probed at most once per this
+    int perAddress = 3;            // games one address may register
+    int maxGames = 10000;          // games in all; more get 503
+    int registrationsPerMinute = 10; // new registrations one address may make
+    int maxAddresses = 65536;      // addresses whose rate is remembered
+};
+
+// What a host says about its game, already checked and cleaned.
+struct LobbyGameInfo
+{
+    QString name;
+    quint16 port = 0;
+    int players = 0;
+    int spectators = 0;
+    bool running = false;
+    QString version;
+
+    bool operator==(const LobbyGameInfo &) const = default;
+};
+
+struct LobbyListing
+{
+    QString id;
+    QString address;
+    LobbyGameInfo info;
+};
+
+struct LobbyProbeTask
+{
+    QString id;
+    QString address;
+    quint16 port = 0;
+};
+
+class LobbyStore
+{
+public:
+    enum class Status {
+        Ok,
+        Created,
+        BadSecret,      // 403
+        UnknownGame,    // 404
+        AddressFull,    // 429: this address has its games
+        TooFast,        // 429: this address registers too often
+        LobbyFull,      // 503
+    };
+
+    explicit LobbyStore(const LobbyLimits &limits = {});
+
+    struct Registration
+    {
+        Status status = Status::Created;
+        QString id;
+        QString secret;
+    };
+    Registration registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs);
+    Status renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs);
+    Status remove(const QString &id, const QString &secret, qint64 nowMs);
+
+    // The listed games, ordered by id, and a tag over exactly what is listed.
+    struct List
+    {
+        QList<LobbyListing> games;
+        QByteArray etag;
+    };
+    List list(qint64 nowMs);
+
+    // Games due for a probe (new, or changed port, or renewed past the reprobe
+    // time), marked as being probed so they are not handed out twice.
+    QList<LobbyProbeTask> takeProbes(qint64 nowMs, int max);
+    // What a probe found; a game probed for an old port is probed again.
+    void probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs);
+
+    // Drops the games not renewed in time; returns how many went.
+    int expire(qint64 nowMs);
+    int size() const;
+
+private:
+    struct Game
+    {
+        QString address;
+        QByteArray secretHash;
+        LobbyGameInfo info;
+        qint64 renewedMs = 0;
+        qint64 probedMs = 0;
+        bool greeted = false;
+        bool probing = false;
+        bool probeDue = true;
+    };
+    struct Rate
+    {
+        qint64 windowStartMs = 0;
+        int count = 0;
+    };
+
+    int expireLocked(qint64 nowMs);
+    bool secretMatches(const Game &game, const QString &secret) const;
+    void changed() { m_etag.clear(); }
+
+    mutable QMutex m_mutex;
+    LobbyLimits m_limits;
+    QHash<QString, Game> m_games;
+    QHash<QString, int> m_perAddress;
+    QHash<QString, Rate> m_rates;
+    QByteArray m_etag; // empty: to be worked out again
+    qint64 m_nextExpiryMs = 0; // no game goes before this
+};
+
+} // namespace glyphon

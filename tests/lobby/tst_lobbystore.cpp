@@ -1,0 +1,222 @@
+// The lobby's list without sockets: a clock of the test's own drives expiry
+// and rates, probe results are handed in directly.
+
+#include "lobby/lobbystore.h"
+
+#include <QTest>
+
+using namespace glyphon;
+using Status = LobbyStore::Status;
+
+namespace {
+
+LobbyGameInfo game(quint16 port = 7772, int players = 1)
+{
+    LobbyGameInfo info;
+    info.name = QStringLiteral("Ann");
+    info.port = port;
+    info.players = players;
+    info.version = QStringLiteral("1.0.2");
+    return info;
+}
+
+// Registers and greets, so the game is listed.
+LobbyStore::Registration listed(LobbyStore &store, const QString &address, qint64 now, quint16 port = 7772)
+{
+    const LobbyStore::Registration r = store.registerGame(address, game(port), now);
+    for (const LobbyProbeTask &task : store.takeProbes(now, 100))
+        store.probed(task, true, now);
+    return r;
+}
+
+QStringList ids(LobbyStore &store, qint64 now)
+{
+    QStringList result;
+    for (const LobbyListing &g : store.list(now).games)
+        result << g.id;
+    return result;
+}
+
+} // namespace
+
+class TestLobbyStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void secrets_data();
+    void secrets();
+    void listing_data();
+    void listing();
+    void caps_data();
+    void caps();
+    void etag_data();
+    void etag();
+};
+
+void TestLobbyStore::secrets_data()
+{
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<QString>("which"); // own, other (another game's), empty, unknown
+    QTest::addColumn<Status>("expected");
+    QTest::newRow("renew own") << false << "own" << Status::Ok;
+    QTest::newRow("renew with another game's secret") << false << "other" << Status::BadSecret;
+    QTest::newRow("renew without secret") << false << "empty" << Status::BadSecret;
+    QTest::newRow("renew unknown id") << false << "unknown" << Status::UnknownGame;
+    QTest::newRow("delete own") << true << "own" << Status::Ok;
+    QTest::newRow("delete with another game's secret") << true << "other" << Status::BadSecret;
+    QTest::newRow("delete without secret") << true << "empty" << Status::BadSecret;
+}
+
+void TestLobbyStore::secrets()
+{
+    QFETCH(bool, remove);
+    QFETCH(QString, which);
+    QFETCH(Status, expected);
+    LobbyStore store;
+    const auto mine = listed(store, QStringLiteral("192.0.2.1"), 0);
+    const auto other = listed(store, QStringLiteral("192.0.2.2"), 0);
+    QString id = mine.id, secret = mine.secret;
+    if (which == u"other")
+        secret = other.secret;
+    else if (which == u"empty")
+        secret.clear();
+    else if (which == u"unknown")
+        id = QStringLiteral("0123456789abcdef");
+    const Status status = remove ? store.remove(id, secret, 1) : store.renew(id, secret, game(), 1);
+    QCOMPARE(status, expected);
+    // A refused request leaves both games listed.
+    QCOMPARE(ids(store, 1).size(), remove && status == Status::Ok ? 1 : 2);
+}
+
+void TestLobbyStore::listing_data()
+{
+    // After registering at 0: what happens, then is the game listed at 'at'?
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<qint64>("at");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("greeted") << "greet" << qint64(1) << true;
+    QTest::newRow("not yet probed") << "none" << qint64(1) << false;
+    QTest::newRow("nobody greeted") << "refuse" << qint64(1) << false;
+    QTest::newRow("greeted, then not renewed") << "greet" << qint64(1000) << false;
+    QTest::newRow("greeted, renewed in time") << "greet,renew@900" << qint64(1500) << true;
+    QTest::newRow("moved to another port: probed again first") << "greet,port@500" << qint64(600) << false;
+    QTest::newRow("probe of the old port is no greeting for the new")
+        << "take,port@100,greet-taken" << qint64(200) << false;
+    QTest::newRow("renewed past the reprobe time, not greeted now")
+        << "greet,renew@700,refuse" << qint64(800) << false;
+    QTest::newRow("renewed before the reprobe time: no probe") << "greet,renew@300,refuse" << qint64(400) << true;
+}
+
+void TestLobbyStore::listing()
+{
+    QFETCH(QString, step);
+    QFETCH(qint64, at);
+    QFETCH(bool, expected);
+    LobbyLimits limits;
+    limits.expireMs = 1000;
+    limits.reprobeMs = 500;
+    LobbyStore store(limits);
+    const auto r = store.registerGame(QStringLiteral("192.0.2.1"), game(), 0);
+    QList<LobbyProbeTask> taken;
+    for (const QString &part : step.split(u',')) {
+        const qint64 when = part.contains(u'@') ? part.section(u'@', 1).toLongLong() : 0;
+        const QString what = part.section(u'@', 0, 0);
+        if (what == u"greet" || what == u"refuse") {
+            for (const LobbyProbeTask &task : store.takeProbes(when, 10))
+                store.probed(task, what == u"greet", when);
+        } else if (what == u"take") {
+            taken = store.takeProbes(when, 10);
+        } else if (what == u"greet-taken") {
+            for (const LobbyProbeTask &task : std::as_const(taken))
+                store.probed(task, true, when);
+        } else if (what == u"renew") {
+            QCOMPARE(store.renew(r.id, r.secret, game(), when), Status::Ok);
+        } else if (what == u"port") {
+            QCOMPARE(store.renew(r.id, r.secret, game(7773), when), Status::Ok);
+        }
+    }
+    QCOMPARE(ids(store, at).contains(r.id), expected);
+}
+
+void TestLobbyStore::caps_data()
+{
+    // Registrations from these addresses at these times; the last one's status.
+    QTest::addColumn<QStringList>("from");
+    QTest::addColumn<Status>("expected");
+    QTest::newRow("fourth game of one address") << QStringList{"a", "a", "a", "a"} << Status::AddressFull;
+    QTest::newRow("another address is not held back") << QStringList{"a", "a", "a", "b"} << Status::Created;
+    QTest::newRow("a deleted game frees its place") << QStringList{"a", "a", "a", "-a", "a"} << Status::Created;
+    QTest::newRow("an expired game frees its place") << QStringList{"a", "a", "a", "a@5000"} << Status::Created;
+    QTest::newRow("the lobby is full") << QStringList{"a", "b", "c", "d", "e"} << Status::LobbyFull;
+    QTest::newRow("registering again and again is too fast")
+        << QStringList{"r", "-r", "r", "-r", "r", "-r", "r", "-r", "r"} << Status::TooFast;
+    QTest::newRow("the rate comes back after a minute")
+        << QStringList{"r", "-r", "r", "-r", "r", "-r", "r", "-r", "r@61000"} << Status::Created;
+}
+
+void TestLobbyStore::caps()
+{
+    QFETCH(QStringList, from);
+    QFETCH(Status, expected);
+    LobbyLimits limits;
+    limits.perAddress = 3;
+    limits.maxGames = 4;
+    limits.registrationsPerMinute = 4;
+    limits.expireMs = 4000;
+    LobbyStore store(limits);
+    QList<LobbyStore::Registration> made;
+    Status last = Status::Ok;
+    for (const QString &entry : std::as_const(from)) {
+        const qint64 when = entry.contains(u'@') ? entry.section(u'@', 1).toLongLong() : 0;
+        QString address = entry.section(u'@', 0, 0);
+        if (address.startsWith(u'-')) {
+            address.remove(0, 1);
+            QCOMPARE(store.remove(made.last().id, made.last().secret, when), Status::Ok);
+            made.removeLast();
+            continue;
+        }
+        const auto r = store.registerGame(address, game(), when);
+        last = r.status;
+        if (r.status == Status::Created)
+            made << r;
+    }
+    QCOMPARE(last, expected);
+}
+
+void TestLobbyStore::etag_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("renewal that changes nothing") << "renew" << true;
+    QTest::newRow("a player more") << "players" << false;
+    QTest::newRow("a game registered but not greeted") << "unlisted" << true;
+    QTest::newRow("a game deleted") << "delete" << false;
+    QTest::newRow("a game expired") << "expire" << false;
+}
+
+void TestLobbyStore::etag()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, same);
+    LobbyLimits limits;
+    limits.expireMs = 1000;
+    LobbyStore store(limits);
+    const auto r = listed(store, QStringLiteral("192.0.2.1"), 0);
+    listed(store, QStringLiteral("192.0.2.2"), 500);
+    const QByteArray before = store.list(600).etag;
+    qint64 at = 600;
+    if (change == u"renew")
+        store.renew(r.id, r.secret, game(), 700);
+    else if (change == u"players")
+        store.renew(r.id, r.secret, game(7772, 2), 700);
+    else if (change == u"unlisted")
+        store.registerGame(QStringLiteral("192.0.2.3"), game(), 700);
+    else if (change == u"delete")
+        store.remove(r.id, r.secret, 700);
+    else if (change == u"expire")
+        at = 1200;
+    QCOMPARE(store.list(at).etag == before, same);
+}
+
+QTEST_GUILESS_MAIN(TestLobbyStore)
+#include "tst_lobbystore.moc"
