@@ -4,6 +4,7 @@
 #include "app/quitsignals.h"
 #include "protocol/wire.h"
 #include "net/lanannouncement.h"
+#include "net/lobbyregistration.h"
 #include "net/portmapper.h"
 #include "server/closelog.h"
 #include "server/seatnames.h"
@@ -14,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -111,8 +113,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption perAddressOption(QStringLiteral("per-address"),
         QStringLiteral("Connections one address may have at once, 1 to 9 (default 4)."), QStringLiteral("N"),
         QString::number(glyphon::HostConfig::DefaultPerAddress));
+    const QCommandLineOption lobbyOption(QStringLiteral("lobby"),
+        QStringLiteral("List the game on the internet lobby at URL (such as https://lobby.example.org) while "
+                       "the server runs."),
+        QStringLiteral("URL"));
     parser.addOptions({portOption, botSpeedOption, seedOption, startOption, tickOption, quitOption, riziOption,
-                       noAnnounceOption, openPortOption, loginTimeoutOption, chatLimitOption, perAddressOption});
+                       noAnnounceOption, openPortOption, loginTimeoutOption, chatLimitOption, perAddressOption,
+                       lobbyOption});
     parser.process(app);
 
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
@@ -175,6 +182,16 @@ int main(int argc, char *argv[])
             return 2;
         }
         config.seed = seed;
+    }
+    QUrl lobbyUrl;
+    if (parser.isSet(lobbyOption)) {
+        lobbyUrl = QUrl(parser.value(lobbyOption), QUrl::StrictMode);
+        if (!lobbyUrl.isValid() || (lobbyUrl.scheme() != u"http" && lobbyUrl.scheme() != u"https")
+            || lobbyUrl.host().isEmpty()) {
+            fail(QStringLiteral("glyphon-server: --lobby wants an http or https address, such as "
+                                "https://lobby.example.org"));
+            return 2;
+        }
     }
     std::optional<glyphon::msg::StartGame> start;
     if (parser.isSet(startOption)) {
@@ -306,6 +323,32 @@ int main(int argc, char *argv[])
         }
     }
 
+    // The lobby hears of every change the local network hears of, and is
+    // told only what it would probe anyway: the port and the seats.
+    glyphon::LobbyRegistration lobby(lobbyUrl);
+    if (!lobbyUrl.isEmpty()) {
+        lobby.setVersion(QCoreApplication::applicationVersion());
+        const QString machine = QSysInfo::machineHostName();
+        lobby.setFallbackName(machine.isEmpty() ? QStringLiteral("Glyphon") : machine);
+        const auto refresh = [&] { lobby.setGame(glyphon::describeGame(server)); };
+        QObject::connect(&server, &TServer::playerArrived, &app, refresh, Qt::QueuedConnection);
+        QObject::connect(&server, &TServer::gameStarted, &app, refresh, Qt::QueuedConnection);
+        QObject::connect(&server, &TServer::seatFreed, &app, refresh, Qt::QueuedConnection);
+        QObject::connect(&server, &TServer::gameWon, &app, refresh, Qt::QueuedConnection);
+        const QString where = lobbyUrl.toDisplayString(QUrl::RemoveUserInfo);
+        QObject::connect(&lobby, &glyphon::LobbyRegistration::registered, &app, [where](const QString &id) {
+            say(QStringLiteral("Listed on the lobby %1 as game %2").arg(where, id));
+        });
+        // One line per reason until the lobby takes the game again.
+        QObject::connect(&lobby, &glyphon::LobbyRegistration::refused, &app,
+                         [where, last = QString()](const QString &why) mutable {
+            if (why != std::exchange(last, why))
+                say(QStringLiteral("The lobby %1 does not list the game: %2").arg(where, glyphon::logText(why)));
+        });
+        refresh();
+        lobby.start();
+    }
+
     if (start)
         server.startgame(TServer::LocalRequest, *start);
 
@@ -313,6 +356,7 @@ int main(int argc, char *argv[])
     // The last datagram removes the game from others' lists at once, and
     // the router is asked to close the port before the program goes.
     announcement.stop();
+    lobby.finish(3000);
     mapper.finish(3000);
     return status;
 }

@@ -26,11 +26,13 @@ namespace {
 constexpr int TickMs = 250;
 constexpr int MaxVersionLength = 32;
 constexpr int MaxSpectators = 9999;
+constexpr qint64 DrainBytes = 64 * 1024;
 
 // What one request has sent so far; freed when MHD is done with it.
 struct Request
 {
     QByteArray body;
+    qint64 discarded = 0;
     bool tooLarge = false;
 };
 
@@ -132,14 +134,19 @@ MHD_Result answer(void *cls, MHD_Connection *connection, const char *url, const 
         return MHD_YES;
     }
     if (*uploadSize > 0) {
-        if (!request->tooLarge) {
-            if (request->body.size() + qint64(*uploadSize) > server->maxBodyBytes())
-                request->tooLarge = true;
-            else
-                request->body.append(uploadData, qsizetype(*uploadSize));
+        const qint64 size = qint64(*uploadSize);
+        if (request->body.size() + size > server->maxBodyBytes())
+            request->tooLarge = true;
+        request->discarded += request->tooLarge ? size : 0;
+        // A body somewhat too large is read to its end and thrown away, so the
+        // client reads the 413 rather than a reset; a huge one is answered at
+        // once, and the connection closes under what is left of it.
+        if (request->discarded <= DrainBytes) {
+            if (!request->tooLarge)
+                request->body.append(uploadData, qsizetype(size));
+            *uploadSize = 0;
+            return MHD_YES;
         }
-        *uploadSize = 0;
-        return MHD_YES;
     }
     const LobbyReply reply = server->handle(connection, QByteArray(method), QByteArray(url), request->body,
                                             request->tooLarge);
