@@ -40,10 +40,13 @@ bool WindowPlacer::place(const WindowPlacement &where)
     // title bar must stay where the user can take hold of it.
     constexpr int TitleBarGuess = 24; // until the window manager has framed the window
     constexpr int Far = 1 << 20; // beyond any screen, and far from overflowing
+    // Unframed, the window is sized with room for a title bar still to come,
+    // or a window as tall as a small screen would get its title bar above it.
+    const QMargins frameMargins = margins.isNull() ? QMargins(0, TitleBarGuess, 0, 0) : margins;
     const QRect wanted(QPoint(std::clamp(where.left, -Far, Far), std::clamp(where.top, -Far, Far)),
-                       QSize(std::clamp(where.width, 1, Far), std::clamp(where.height, 1, Far)).grownBy(margins));
+                       QSize(std::clamp(where.width, 1, Far), std::clamp(where.height, 1, Far)).grownBy(frameMargins));
     const QRect outer = placeOnWorkAreas(wanted, std::max(margins.top(), TitleBarGuess), areas);
-    m_window->resize(outer.size().shrunkBy(margins));
+    m_window->resize(outer.size().shrunkBy(frameMargins));
     m_window->move(outer.topLeft());
     // Framed later, a window manager may keep the inside where the frame was
     // asked to go (its title bar then above the screen): the frame is moved

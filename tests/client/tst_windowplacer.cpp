@@ -18,6 +18,7 @@ class TestWindowPlacer : public QObject
 private slots:
     void placeAndSave_data();
     void placeAndSave();
+    void roomForATitleBarBeforeFraming();
 };
 
 void TestWindowPlacer::placeAndSave_data()
@@ -46,6 +47,16 @@ void TestWindowPlacer::placeAndSave()
     QCOMPARE(saved.has_value(), saves);
     if (saves)
         QCOMPARE(*saved, placer.current()); // where it is now, never the place it was loaded at
+}
+
+void TestWindowPlacer::roomForATitleBarBeforeFraming()
+{
+    // A window as tall as the screen (the default on 960 x 540 logical
+    // pixels) would have its title bar above the screen once framed.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    glyphon::WindowPlacer(&window).apply({0, 0, 300, screen.height()});
+    QVERIFY(window.height() <= screen.height() - 20);
 }
 
 QTEST_MAIN(TestWindowPlacer)
