@@ -5,11 +5,14 @@
 #include "windows/playwithothers.h"
 
 #include <QCoreApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QUrl>
 
 namespace glyphon {
 
@@ -41,6 +44,9 @@ LobbySettings LobbySettings::load(const SettingsStore &store)
             s.recentHosts.append(h);
     }
     s.openPort = text.value(section(), QString::fromLatin1(OpenPortKey)).value_or(QString()) != QLatin1String("false");
+    const QString lobby = text.value(section(), QString::fromLatin1(LobbyAddressKey)).value_or(QString()).trimmed();
+    if (validLobbyAddress(lobby))
+        s.lobbyAddress = lobby;
     return s;
 }
 
@@ -57,6 +63,20 @@ bool LobbySettings::saveRecentHosts(const SettingsStore &store, const QStringLis
 bool LobbySettings::saveOpenPort(const SettingsStore &store, bool on)
 {
     return saveOne(store, OpenPortKey, on ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+bool LobbySettings::saveLobbyAddress(const SettingsStore &store, const QString &address)
+{
+    return saveOne(store, LobbyAddressKey, address);
+}
+
+bool LobbySettings::validLobbyAddress(const QString &address)
+{
+    if (address.isEmpty())
+        return true;
+    const QUrl url(address, QUrl::StrictMode);
+    return address.size() <= 255 && url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https")
+        && !url.host().isEmpty() && !url.hasQuery() && !url.hasFragment();
 }
 
 QStringList LobbySettings::remember(QStringList hosts, const QString &address)
@@ -94,9 +114,31 @@ void PlayWithOthers::open()
     const LobbySettings stored = LobbySettings::load(m_store);
     m_window->setPlayerName(stored.name.isEmpty() ? PlayWithOthersWindow::accountName() : stored.name);
     m_window->setRecentHosts(stored.recentHosts);
+    m_window->setLobbyAddress(stored.lobbyAddress);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void PlayWithOthers::askLobbyAddress()
+{
+    QString address = LobbySettings::load(m_store).lobbyAddress;
+    QString note;
+    for (;;) {
+        bool ok = false;
+        address = QInputDialog::getText(m_parent, QStringLiteral("Glyphon - Internet Lobby"),
+                                        note + QStringLiteral("The internet lobby's address, such as "
+                                                              "https://lobby.example.org\n(empty: no lobby is contacted):"),
+                                        QLineEdit::Normal, address, &ok).trimmed();
+        if (!ok)
+            return;
+        if (LobbySettings::validLobbyAddress(address))
+            break;
+        note = QStringLiteral("That is no http or https address.\n");
+    }
+    LobbySettings::saveLobbyAddress(m_store, address);
+    if (m_window)
+        m_window->setLobbyAddress(address);
 }
 
 bool PlayWithOthers::launchProgram(const QStringList &args, quint16 port)

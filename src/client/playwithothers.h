@@ -28,15 +28,21 @@ struct LobbySettings
     static constexpr const char *NameKey = "Name";
     static constexpr const char *RecentHostsKey = "RecentHosts";
     static constexpr const char *OpenPortKey = "OpenPortOnRouter";
+    static constexpr const char *LobbyAddressKey = "LobbyAddress";
 
     QString name;            // empty: never chosen
     QStringList recentHosts; // newest first, at most five
     bool openPort = true;
+    QString lobbyAddress;    // the internet lobby; empty: none is contacted
 
     static LobbySettings load(const SettingsStore &store);
     static bool saveName(const SettingsStore &store, const QString &name);
     static bool saveRecentHosts(const SettingsStore &store, const QStringList &hosts);
     static bool saveOpenPort(const SettingsStore &store, bool on);
+    static bool saveLobbyAddress(const SettingsStore &store, const QString &address);
+    // An internet lobby's whole address, with its scheme: http or https and
+    // a host. Empty text is no lobby, and valid.
+    static bool validLobbyAddress(const QString &address);
     // address put first, an older copy of it removed, cut to five.
     static QStringList remember(QStringList hosts, const QString &address);
 };
@@ -65,6 +71,8 @@ public:
     void setAnswerTimeMs(int ms) { m_answerTimeMs = ms; }
     // Shows the window (made on first use) with the remembered name and addresses.
     void open();
+    // Options > Internet Lobby...: asks for the lobby's address and keeps it.
+    void askLobbyAddress();
     PlayWithOthersWindow *window() const { return m_window; }
 
     static bool launchProgram(const QStringList &args, quint16 port);

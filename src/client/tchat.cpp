@@ -284,6 +284,10 @@ void Tchat::createMenus()
         if (m_hosting)
             m_hosting->setOpenPort(on);
     });
+    connect(m_options->menu()->addAction(QStringLiteral("Internet Lobby...")), &QAction::triggered, this, [this] {
+        if (m_lobby)
+            m_lobby->askLobbyAddress();
+    });
     m_options->menu()->addSeparator();
     m_options->menu()->addAction(JustWatch1);
 

@@ -64,6 +64,13 @@ settings (often called &ldquo;port forwarding&rdquo; or &ldquo;virtual
 server&rdquo;), and allow it in the host's firewall. Friends then join the
 router's public address as in the second way.</li>
 </ol>
+<p><b>Games on the internet</b>: when an internet lobby is set (Options
+&#9656; <b>Internet Lobby...</b>, a whole address such as
+<code>https://lobby.example.org</code>), the window also lists the games of
+your version that hosts registered there, polled every few seconds while it is
+open; choose one and click <b>Join</b>. No lobby is set at first, and none is
+contacted until you set one. A dedicated host registers with
+<code>glyphon-server --lobby URL</code>.</p>
 <p>Glyphon remembers your name and the last five addresses you joined. An
 address may end in <code>:PORT</code> when the host uses another port than
 7772. A game on the list is only shown: Glyphon connects nowhere until you
@@ -297,6 +304,8 @@ most to it, and prefers moves that lock its tiles: hard to beat.</li>
 <li><b>Open Port on Router</b> &ndash; while you host, ask your home router
 (UPnP or NAT-PMP) to forward the game's port so that friends on the internet
 can join; the chat pane says whether it did.</li>
+<li><b>Internet Lobby...</b> &ndash; the address of the internet lobby whose
+games Play with Others lists; empty, none is contacted.</li>
 <li><b>Reset Screen Location</b> &ndash; put the window back at the top left
 in its normal size.</li>
 <li><b>Just Watch</b> &ndash; a player steps aside and watches; Rizi plays the

@@ -1,6 +1,7 @@
 #include "windows/playwithothers.h"
 
 #include "net/lanbrowser.h"
+#include "net/lobbybrowser.h"
 #include "protocol/wire.h"
 
 #include <QComboBox>
@@ -29,6 +30,7 @@ enum Column { HostColumn, PlayersColumn, WatchingColumn, GameColumn, AddressColu
 PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery, QWidget *parent)
     : QDialog(parent)
     , m_browser(new LanBrowser(discovery, this))
+    , m_lobby(new LobbyBrowser(QString::fromLatin1(VersionText), this))
 {
     setWindowTitle(QStringLiteral("Glyphon - Play with Others"));
 
@@ -46,6 +48,27 @@ PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery
     list_games->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_games->header()->setStretchLastSection(true);
     gamesLabel->setBuddy(list_games);
+
+    auto *internetLabel = new QLabel(QStringLiteral("Games on the internet"), this);
+    list_internet = new QTreeWidget(this);
+    list_internet->setRootIsDecorated(false);
+    list_internet->setUniformRowHeights(true);
+    list_internet->setHeaderLabels({QStringLiteral("Host"), QStringLiteral("Players"), QStringLiteral("Watching"),
+                                    QStringLiteral("Game"), QStringLiteral("Address")});
+    list_internet->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_internet->header()->setStretchLastSection(true);
+    internetLabel->setBuddy(list_internet);
+    label_lobby = new QLabel(this);
+    label_lobby->setWordWrap(true);
+    // One chosen game across both lists: Join takes the one chosen last.
+    connect(list_games, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!list_games->selectedItems().isEmpty())
+            list_internet->clearSelection();
+    });
+    connect(list_internet, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!list_internet->selectedItems().isEmpty())
+            list_games->clearSelection();
+    });
 
     button_join = new QPushButton(QStringLiteral("Join"), this);
     button_host = new QPushButton(QStringLiteral("Host a Game"), this);
@@ -83,11 +106,14 @@ PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery
     layout->addSpacing(6);
     layout->addWidget(gamesLabel);
     layout->addWidget(list_games, 1);
+    layout->addWidget(internetLabel);
+    layout->addWidget(list_internet, 1);
+    layout->addWidget(label_lobby);
     layout->addLayout(buttons);
     layout->addSpacing(6);
     layout->addLayout(addressRow);
     layout->addWidget(label_info);
-    resize(560, 380);
+    resize(560, 500);
 
     connect(button_join, &QPushButton::clicked, this, &PlayWithOthersWindow::joinClick);
     // Double-click and Enter on a row.
@@ -97,6 +123,50 @@ PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery
     connect(button_joinaddress, &QPushButton::clicked, this, &PlayWithOthersWindow::joinAddressClick);
     connect(edit_address->lineEdit(), &QLineEdit::returnPressed, this, &PlayWithOthersWindow::joinAddressClick);
     connect(m_browser, &LanBrowser::rowsChanged, this, &PlayWithOthersWindow::refreshList);
+    connect(list_internet, &QTreeWidget::itemActivated, this, &PlayWithOthersWindow::joinClick);
+    connect(m_lobby, &LobbyBrowser::rowsChanged, this, &PlayWithOthersWindow::refreshInternetList);
+    connect(m_lobby, &LobbyBrowser::errorChanged, this, &PlayWithOthersWindow::showLobbyState);
+    showLobbyState();
+}
+
+void PlayWithOthersWindow::setLobbyAddress(const QString &address)
+{
+    m_lobby->setLobby(QUrl(address.trimmed()));
+    if (isVisible())
+        m_lobby->start();
+    showLobbyState();
+}
+
+void PlayWithOthersWindow::showLobbyState()
+{
+    if (m_lobby->lobby().isEmpty()) {
+        label_lobby->setText(QStringLiteral("No internet lobby is set: Options \u25B8 Internet Lobby\u2026 sets one."));
+    } else if (!m_lobby->errorString().isEmpty()) {
+        label_lobby->setText(QStringLiteral("The lobby %1 cannot be read: %2.")
+                                 .arg(m_lobby->lobby().toDisplayString(QUrl::RemoveUserInfo), m_lobby->errorString()));
+    } else {
+        label_lobby->setText(QStringLiteral("Games listed on %1.").arg(m_lobby->lobby().toDisplayString(QUrl::RemoveUserInfo)));
+    }
+}
+
+void PlayWithOthersWindow::refreshInternetList()
+{
+    const QString chosen = list_internet->currentItem() && list_internet->currentItem()->isSelected()
+        ? list_internet->currentItem()->data(HostColumn, Qt::UserRole).toString() : QString();
+    list_internet->clear();
+    for (const LobbyRow &row : m_lobby->rows()) {
+        auto *item = new QTreeWidgetItem(list_internet);
+        item->setText(HostColumn, row.name);
+        item->setText(PlayersColumn, QStringLiteral("%1 of 2").arg(row.players));
+        item->setText(WatchingColumn, QString::number(row.spectators));
+        item->setText(GameColumn, row.running ? QStringLiteral("running") : QStringLiteral("not started"));
+        item->setText(AddressColumn, addressText(row.address, row.port));
+        item->setData(HostColumn, Qt::UserRole, row.id);
+        if (!chosen.isEmpty() && row.id == chosen) {
+            list_internet->setCurrentItem(item);
+            item->setSelected(true);
+        }
+    }
 }
 
 void PlayWithOthersWindow::setPlayerName(const QString &name)
@@ -195,6 +265,14 @@ void PlayWithOthersWindow::joinClick()
 {
     if (!checkName())
         return;
+    if (QTreeWidgetItem *item = list_internet->currentItem(); item && item->isSelected()) {
+        const int index = list_internet->indexOfTopLevelItem(item);
+        if (index >= 0 && index < m_lobby->rows().size()) {
+            const LobbyRow &row = m_lobby->rows().at(index);
+            emit joinRequested(playerName(), row.address, row.port);
+            return;
+        }
+    }
     const auto &rows = m_browser->rows();
     QTreeWidgetItem *chosen = list_games->currentItem();
     if (!chosen || !chosen->isSelected())
@@ -261,11 +339,14 @@ void PlayWithOthersWindow::showEvent(QShowEvent *event)
         label_info->clear();
     }
     refreshList();
+    m_lobby->start();
+    showLobbyState();
 }
 
 void PlayWithOthersWindow::hideEvent(QHideEvent *event)
 {
     m_browser->stop();
+    m_lobby->stop();
     QDialog::hideEvent(event);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// "Glyphon - Play with Others": join a game found on the local network or at
-// an address, or host one. The window only lists and asks; starting the
+// "Glyphon - Play with Others": join a game found on the local network, on an
+// internet lobby or at an address, or host one. The window only lists and asks; starting the
 // program again with the chosen role is its owner's business. It listens
-// for announcements only while it is shown.
+// for announcements, and polls the lobby, only while it is shown.
 
 #include "net/lanannouncement.h"
 
@@ -18,6 +18,7 @@ class QTreeWidget;
 namespace glyphon {
 
 class LanBrowser;
+class LobbyBrowser;
 
 class PlayWithOthersWindow : public QDialog
 {
@@ -33,6 +34,10 @@ public:
     QString playerName() const;
     void setRecentHosts(const QStringList &hosts);
     LanBrowser *browser() const { return m_browser; }
+    LobbyBrowser *lobbyBrowser() const { return m_lobby; }
+    // The internet lobby's address (settings key LobbyAddress); empty: no
+    // lobby is contacted.
+    void setLobbyAddress(const QString &address);
 
     // "host", "host:port", "[v6]:port"; the port is DefaultPort when none is
     // given. false for anything else (blanks, a port out of range).
@@ -44,6 +49,8 @@ public:
 
     QLineEdit *edit_name;
     QTreeWidget *list_games;
+    QTreeWidget *list_internet;
+    QLabel *label_lobby;
     QPushButton *button_join;
     QPushButton *button_host;
     QPushButton *button_cancel;
@@ -67,8 +74,11 @@ protected:
 private:
     bool checkName();
     void refreshList();
+    void refreshInternetList();
+    void showLobbyState();
 
     LanBrowser *m_browser;
+    LobbyBrowser *m_lobby;
 };
 
 } // namespace glyphon

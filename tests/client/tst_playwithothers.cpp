@@ -32,6 +32,8 @@ private slots:
     void initTestCase();
     void addresses_data();
     void addresses();
+    void lobbyAddresses_data();
+    void lobbyAddresses();
     void rememberedSettings();
     void hostFoundAndJoinedThroughTheWindow();
     void failedChoicesKeepTheSoloGame();
@@ -91,6 +93,27 @@ void TestPlayWithOthers::addresses()
     }
 }
 
+void TestPlayWithOthers::lobbyAddresses_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("none") << "" << true;
+    QTest::newRow("https") << "https://lobby.example.org" << true;
+    QTest::newRow("http with port and slash") << "http://192.0.2.1:7780/" << true;
+    QTest::newRow("no scheme") << "lobby.example.org" << false;
+    QTest::newRow("other scheme") << "ftp://lobby.example.org" << false;
+    QTest::newRow("no host") << "https://" << false;
+    QTest::newRow("script") << "javascript:alert(1)" << false;
+    QTest::newRow("blank in host") << "https://lobby example.org" << false;
+}
+
+void TestPlayWithOthers::lobbyAddresses()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, valid);
+    QCOMPARE(glyphon::LobbySettings::validLobbyAddress(typed), valid);
+}
+
 void TestPlayWithOthers::rememberedSettings()
 {
     using glyphon::LobbySettings;
@@ -107,6 +130,11 @@ void TestPlayWithOthers::rememberedSettings()
     QVERIFY(!LobbySettings::load(store).openPort);
     QVERIFY(LobbySettings::saveOpenPort(store, true));
     QVERIFY(LobbySettings::saveRecentHosts(store, {}));
+    // No lobby is contacted until one is set, and never one edited in badly.
+    QCOMPARE(LobbySettings::load(store).lobbyAddress, QString());
+    QVERIFY(LobbySettings::saveLobbyAddress(store, "ftp://lobby.example.org"));
+    QCOMPARE(LobbySettings::load(store).lobbyAddress, QString());
+    QVERIFY(LobbySettings::saveLobbyAddress(store, {}));
 }
 
 void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()

@@ -1,0 +1,91 @@
+// Play with Others lists the games of a real lobby on loopback beside those
+// of the local network, and joins one.
+
+#include "lobby/lobbyserver.h"
+#include "net/lobbybrowser.h"
+#include "net/lobbyregistration.h"
+#include "protocol/wire.h"
+#include "windows/playwithothers.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUdpSocket>
+
+using namespace glyphon;
+
+class TestLobbyWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listsAndJoinsGamesOfItsVersion();
+};
+
+void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
+{
+    QTcpServer host;
+    connect(&host, &QTcpServer::newConnection, &host, [&host] {
+        while (QTcpSocket *socket = host.nextPendingConnection())
+            socket->write(QByteArray("CMD_sendlogininfo+1\xFF", 20));
+    });
+    QVERIFY(host.listen(QHostAddress::AnyIPv4));
+    LobbyConfig config;
+    config.port = 0;
+    LobbyServer lobby(config);
+    QVERIFY(lobby.start());
+    const QString url = QStringLiteral("http://127.0.0.1:%1").arg(lobby.port());
+
+    // A game the window can join, and one of another version it cannot.
+    LanGame game;
+    game.hostName = QStringLiteral("Ann");
+    game.port = host.serverPort();
+    LobbyRegistration ours{QUrl(url)}, other{QUrl(url)};
+    ours.setVersion(QString::fromLatin1(VersionText));
+    other.setVersion(QStringLiteral("0.9"));
+    ours.setGame(game);
+    game.hostName = QStringLiteral("Old");
+    other.setGame(game);
+    ours.start();
+    other.start();
+    QTRY_COMPARE(lobby.store().list(0).games.size(), 2);
+
+    QUdpSocket spare;
+    spare.bind(QHostAddress::LocalHost, 0);
+    PlayWithOthersWindow window({spare.localPort(), true});
+    QVERIFY(window.label_lobby->text().contains("No internet lobby"));
+    window.lobbyBrowser()->setPollMs(50);
+    window.setLobbyAddress(url);
+    window.setPlayerName(QStringLiteral("Bob"));
+    window.show();
+    QTRY_COMPARE(window.list_internet->topLevelItemCount(), 1);
+    QCOMPARE(window.list_internet->topLevelItem(0)->text(0), "Ann");
+
+    // A change at the lobby reaches the list at the next poll.
+    LanGame two = game;
+    two.hostName = QStringLiteral("Ann");
+    two.seatsTaken = 2;
+    ours.setGame(two);
+    QTRY_COMPARE(window.list_internet->topLevelItem(0)->text(1), "2 of 2");
+
+    QSignalSpy join(&window, &PlayWithOthersWindow::joinRequested);
+    window.list_internet->setCurrentItem(window.list_internet->topLevelItem(0));
+    window.button_join->click();
+    QCOMPARE(join.size(), 1);
+    QCOMPARE(join.first().at(1).toString(), "127.0.0.1");
+    QCOMPARE(join.first().at(2).value<quint16>(), host.serverPort());
+
+    // Hidden, the window stops asking the lobby.
+    window.hide();
+    ours.finish(3000);
+    QTest::qWait(200);
+    QCOMPARE(window.list_internet->topLevelItemCount(), 1);
+    other.finish(3000);
+}
+
+QTEST_MAIN(TestLobbyWindow)
+#include "tst_lobbywindow.moc"
