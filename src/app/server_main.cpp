@@ -325,12 +325,14 @@ int main(int argc, char *argv[])
 
     // The lobby hears of every change the local network hears of, and is
     // told only what it would probe anyway: the port and the seats.
-    glyphon::LobbyRegistration lobby(lobbyUrl);
+    std::unique_ptr<glyphon::LobbyRegistration> lobbyOwner;
     if (!lobbyUrl.isEmpty()) {
+        lobbyOwner = std::make_unique<glyphon::LobbyRegistration>(lobbyUrl);
+        glyphon::LobbyRegistration &lobby = *lobbyOwner;
         lobby.setVersion(QCoreApplication::applicationVersion());
         const QString machine = QSysInfo::machineHostName();
         lobby.setFallbackName(machine.isEmpty() ? QStringLiteral("Glyphon") : machine);
-        const auto refresh = [&] { lobby.setGame(glyphon::describeGame(server)); };
+        const auto refresh = [&lobby, &server] { lobby.setGame(glyphon::describeGame(server)); };
         QObject::connect(&server, &TServer::playerArrived, &app, refresh, Qt::QueuedConnection);
         QObject::connect(&server, &TServer::gameStarted, &app, refresh, Qt::QueuedConnection);
         QObject::connect(&server, &TServer::seatFreed, &app, refresh, Qt::QueuedConnection);
@@ -356,7 +358,8 @@ int main(int argc, char *argv[])
     // The last datagram removes the game from others' lists at once, and
     // the router is asked to close the port before the program goes.
     announcement.stop();
-    lobby.finish(3000);
+    if (lobbyOwner)
+        lobbyOwner->finish(3000);
     mapper.finish(3000);
     return status;
 }
