@@ -54,6 +54,17 @@ QUrl smileyUrl(int image)
     return QUrl(SmileyScheme + QLatin1Char(':') + QString::number(image));
 }
 
+// Punctuation that may touch an address in a sentence but is no part of it.
+const QString TrailingPunctuation = QStringLiteral(".,;:!?'\")]}>");
+
+qsizetype withoutTrailingPunctuation(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && TrailingPunctuation.contains(text.at(end - 1)))
+        --end;
+    return end;
+}
+
 QUrl webUrl(const QString &address)
 {
     const QUrl url(address, QUrl::TolerantMode);
@@ -82,10 +93,7 @@ QUrl webAddress(const QString &linkText)
         // Punctuation that touched the address ("www.x.com,") stays in the
         // link text, but a host name cannot hold it: open the address
         // without it rather than not at all.
-        static const QString trailing = QStringLiteral(".,;:!?'\")]}>");
-        qsizetype end = address.size();
-        while (end > 0 && trailing.contains(address.at(end - 1)))
-            --end;
+            const qsizetype end = withoutTrailingPunctuation(address);
         if (end < address.size())
             url = webUrl(address.left(end));
     }
@@ -162,7 +170,11 @@ void ChatView::addLine(const QString &msg, quint32 colour)
             style = int(*number) + 5;
     }
 
-    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    qsizetype colon = line.indexOf(QLatin1Char(':'));
+    // "glyphon://..." or "https://..." in a line without a speaker (the
+    // host's own lines): that colon belongs to the link, not to a name.
+    if (colon >= 0 && QStringView(line).mid(colon + 1).startsWith(QLatin1String("//")))
+        colon = -1;
     const QString head = colon < 0 ? QString() : line.left(colon + 1);
     QString body = colon < 0 ? line : line.mid(colon + 1);
 
@@ -451,7 +463,7 @@ bool checkforlink(const QString &word)
 {
     // Drawn as a link exactly when it would open: "(www.x.org)" is no
     // address, and a link that refuses to open only confuses.
-    return glyphon::isSafeWebAddress(word);
+    return glyphon::isSafeWebAddress(word) || glyphon::chatGameLink(word);
 }
 
 namespace glyphon {
@@ -459,6 +471,14 @@ namespace glyphon {
 bool isSafeWebAddress(const QString &linkText)
 {
     return !webAddress(linkText).isEmpty();
+}
+
+std::optional<GameAddress> chatGameLink(const QString &linkText)
+{
+    const QString text = withoutTrailingBlanks(linkText);
+    if (auto address = parseGameLink(text))
+        return address;
+    return parseGameLink(text.left(withoutTrailingPunctuation(text)));
 }
 
 bool openChatLink(const QString &linkText)

@@ -19,6 +19,7 @@
 // chatCleared() so that the owner can give the chat input the focus.
 
 #include "protocol/colourtext.h"
+#include "protocol/gamelink.h"
 #include "chat/smileys.h"
 
 #include <QList>
@@ -29,6 +30,7 @@
 
 #include <array>
 #include <deque>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -137,7 +139,8 @@ private:
     QMenu *m_menu = nullptr;
 };
 
-// true when the word is a web address that opens: glyphon::isSafeWebAddress.
+// true when the word is a web address that opens (glyphon::isSafeWebAddress)
+// or a game's link (glyphon::chatGameLink).
 bool checkforlink(const QString &word);
 
 namespace glyphon {
@@ -147,6 +150,9 @@ namespace glyphon {
 // trailing blanks removed. Anything else, which a remote player could use
 // to start a local program or open a local file, is refused.
 bool isSafeWebAddress(const QString &linkText);
+// The game a glyphon:// link in the chat points at, punctuation that touched
+// it left out. Never opened here: the window offers to join it.
+std::optional<GameAddress> chatGameLink(const QString &linkText);
 // Opens a safe web address with QDesktopServices::openUrl. false when it is
 // not one or cannot be opened: the caller shows "Cannot open Webpage".
 bool openChatLink(const QString &linkText);

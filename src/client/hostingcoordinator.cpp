@@ -1,5 +1,6 @@
 #include "client/hostingcoordinator.h"
 
+#include "protocol/gamelink.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
 
@@ -60,7 +61,7 @@ QString HostingCoordinator::localAddress()
 QString HostingCoordinator::withPort(const QString &address) const
 {
     // No colon: the chat pane sets off what comes before a line's first
-    // colon as a speaker's name.
+    // colon as a speaker's name (a link's "://" it knows to leave alone).
     const quint16 port = m_port;
     return port == 7772 ? address : QStringLiteral("%1, port %2").arg(address).arg(port);
 }
@@ -76,8 +77,9 @@ void HostingCoordinator::start(bool openPort)
     if (local.isEmpty())
         emit statusLine(QStringLiteral("This computer has no network address: only players on this computer can join."));
     else
-        emit statusLine(QStringLiteral("Players on your network find this game in Play with Others, or join at %1.")
-                            .arg(withPort(local)));
+        emit statusLine(QStringLiteral("Players on your network find this game in Play with Others, or join at %1 "
+                                       "or by the link %2")
+                            .arg(withPort(local), gameLink(local, m_port)));
     m_mapper.setPort(m_port);
     setOpenPort(openPort);
 }
@@ -120,7 +122,8 @@ void HostingCoordinator::mappingChanged(PortMapper::State state)
         break;
     case PortMapper::State::Mapped: {
         const QString address = m_mapper.publicAddress();
-        emit statusLine(QStringLiteral("Friends on the internet can join at %1").arg(withPort(address)));
+        emit statusLine(QStringLiteral("Friends on the internet can join at %1 or by the link %2")
+                            .arg(withPort(address), gameLink(address, port)));
         if (unreachableFromInternet(address))
             emit statusLine(QStringLiteral("But %1 is itself a private address: your provider puts another router in "
                                            "front of yours, so friends on the internet may still not reach you (%2).")

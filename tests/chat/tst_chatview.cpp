@@ -89,6 +89,9 @@ void TestChatView::rendering_data()
     QTest::newRow("https link") << "1+A: https://x.org/a" << "T6[A:  ]L[https://x.org/a ]";
     QTest::newRow("address in brackets") << "1+A: (www.x.org)" << "T6[A:  (www.x.org) ]";
     QTest::newRow("marker inside a word") << "1+A: xhttp://x.org" << "T6[A:  xhttp://x.org ]";
+    QTest::newRow("game link in the host's line")
+        << "0+Join at 10.0.0.2 or glyphon://10.0.0.2:7773." << "T0[Join at 10.0.0.2 or ]L[glyphon://10.0.0.2:7773. ]";
+    QTest::newRow("game link with a path is no link") << "1+A: glyphon://x.org/run" << "T6[A:  glyphon://x.org/run ]";
     QTest::newRow("blanks in a row") << "1+A: x  y" << "T6[A:  x  y ]";
     QTest::newRow("smiley 12") << "1+Ann chats: hi :)#12 there" << "T6[Ann chats:  hi   ]S2T6[ there ]";
     QTest::newRow("code 28") << "1+A: :)#28" << "T6[A:    ]S0";
