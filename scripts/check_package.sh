@@ -83,7 +83,7 @@ echo "== programs where the menu entry, the manual pages and the units look for 
 for program in glyphon glyphon-server; do
     [ -x "$root/usr/games/$program" ] || { echo "FAIL: no /usr/games/$program" >&2; exit 1; }
 done
-grep -qx 'Exec=/usr/games/glyphon' "$root/usr/share/applications/glyphon.desktop" \
+grep -qx 'Exec=/usr/games/glyphon %u' "$root/usr/share/applications/glyphon.desktop" \
     || { echo "FAIL: the menu entry does not start /usr/games/glyphon" >&2; exit 1; }
 for page in glyphon glyphon-server; do
     in_root env MANWIDTH=200 man -P cat 6 "$page" 2>/dev/null | grep -q "/usr/games/$page" \

@@ -1,5 +1,6 @@
 // glyphon: the desktop program. Without parameters a solo game against the
-// computer player; "name address true" hosts, "name address other" joins.
+// computer player; "name address true" hosts, "name address other" joins;
+// a glyphon:// link offers to join the game it names.
 
 #include "app/glyphonapplication.h"
 #include "app/quitsignals.h"
@@ -15,11 +16,14 @@
 namespace {
 
 const char usage[] =
-    "Usage: glyphon [name address role]\n"
+    "Usage: glyphon [name address role | glyphon://address[:port]]\n"
     "\n"
     "  (no parameters)     play a solo game against the computer player Rizi\n"
     "  name address true   host a game as name (others join this computer)\n"
     "  name address other  join the game hosted at address as name\n"
+    "  glyphon://address[:port]\n"
+    "                      play solo and offer to join the game at address\n"
+    "                      (port 7772 when none is given) in Play with Others\n"
     "\n"
     "Options:\n"
     "  --help              show this text and exit\n"

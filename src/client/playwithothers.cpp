@@ -4,10 +4,11 @@
 #include "settings/settingsstore.h"
 #include "windows/playwithothers.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
@@ -115,6 +116,7 @@ void PlayWithOthers::open()
     m_window->setPlayerName(stored.name.isEmpty() ? PlayWithOthersWindow::accountName() : stored.name);
     m_window->setRecentHosts(stored.recentHosts);
     m_window->setLobbyAddress(stored.lobbyAddress);
+    m_window->button_joinaddress->setDefault(false);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -139,6 +141,31 @@ void PlayWithOthers::askLobbyAddress()
     LobbySettings::saveLobbyAddress(m_store, address);
     if (m_window)
         m_window->setLobbyAddress(address);
+}
+
+void PlayWithOthers::openAt(const GameAddress &address)
+{
+    open();
+    const QString shown = PlayWithOthersWindow::addressText(address.host, address.port);
+    m_window->edit_address->setCurrentText(shown);
+    // The name is what is asked: Enter in it joins.
+    m_window->button_joinaddress->setDefault(true);
+    m_window->edit_name->setFocus(Qt::OtherFocusReason);
+    m_window->edit_name->selectAll();
+    m_window->label_info->setText(QStringLiteral("Check your name, then choose Join Address to join the game at %1.")
+                                      .arg(shown));
+}
+
+void PlayWithOthers::openLink(const QString &link)
+{
+    if (const std::optional<GameAddress> address = parseGameLink(link)) {
+        openAt(*address);
+        return;
+    }
+    open();
+    // The link itself is not repeated: it may be long or made to mislead.
+    m_window->label_info->setText(QStringLiteral("The game's link could not be read (a link looks like "
+                                                 "glyphon://address:port). Type the address below, or host a game."));
 }
 
 bool PlayWithOthers::launchProgram(const QStringList &args, quint16 port)

@@ -8,6 +8,7 @@
 // joined in the settings file.
 
 #include "net/lanannouncement.h"
+#include "protocol/gamelink.h"
 #include "session/hostprobe.h"
 #include "settings/settingsstore.h"
 
@@ -73,6 +74,12 @@ public:
     void open();
     // Options > Internet Lobby...: asks for the lobby's address and keeps it.
     void askLobbyAddress();
+    // Shows the window with the game at address filled in and the name to confirm;
+    // nothing is joined before the user chooses Join Address.
+    void openAt(const GameAddress &address);
+    // The same for a glyphon:// link the program was started with; one that
+    // cannot be read is said so in the window.
+    void openLink(const QString &link);
     PlayWithOthersWindow *window() const { return m_window; }
 
     static bool launchProgram(const QStringList &args, quint16 port);

@@ -4,6 +4,8 @@
 
 #include "client/tchat.h"
 
+#include "client/closingcoordinator.h"
+#include "client/playwithothers.h"
 #include "session/clientsession.h"
 
 #include "chat/chatinput.h"
@@ -58,6 +60,13 @@ void Tchat::statusLine(const QString &text)
 
 void Tchat::mainchatJump(int, const QString &text)
 {
+    if (const std::optional<glyphon::GameAddress> game = glyphon::chatGameLink(text)) {
+        // Another game: offered in Play with Others, which the menu also
+        // opens only once leaving this one is agreed.
+        if (m_closer->confirmLeaving())
+            m_lobby->openAt(*game);
+        return;
+    }
     if (!glyphon::openChatLink(text))
         showMessageBox(QStringLiteral("Cannot open Webpage"));
 }

@@ -33,11 +33,19 @@ void Tchat::processparams()
 {
     button_start->hide();
     m_menus->StartGame1->setEnabled(false);
+    // One parameter with a colon is a glyphon:// link from a web page or the
+    // desktop: a solo game starts as without one, and Play with Others asks
+    // for the name to join with (or says the link cannot be read). A name
+    // alone still leaves the window idle.
+    const bool link = m_params.size() == 1 && m_params.constFirst().contains(QLatin1Char(':'));
+    const QString linkText = link ? m_params.takeFirst() : QString();
     if (m_params.isEmpty()) {
         statusLine(QStringLiteral("Loading Solo Game..Please wait."));
         m_context.download->show();
         m_session->setSolo();
         hostpress();
+        if (link)
+            m_lobby->openLink(linkText);
         return;
     }
     statusLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));

@@ -78,6 +78,13 @@ click <b>Join</b>. Joining first asks the host (&ldquo;Connecting&hellip;&rdquo;
 if it does not answer, or its game is full, the window says so and your solo
 game goes on. Your solo game uses no network port others need, so another
 copy or <code>glyphon-server</code> may host on this computer meanwhile.</p>
+<p><b>Game links.</b> The host's chat pane also gives a link such as
+<code>glyphon://203.0.113.7:7772</code> beside its address, to send to
+friends. A click on such a link, in a web page or in the chat pane, opens
+Play with Others with that address filled in (a link in a web page starts
+Glyphon first, with a solo game); check your name and click <b>Join
+Address</b>. Nothing is joined before you do. A link that cannot be read is
+said so in the window.</p>
 <p>The same can be done from a terminal, as a lobby program does:</p>
 <table cellpadding="4">
 <tr><td>Host:</td><td><code>glyphon NAME ADDRESS true</code></td></tr>

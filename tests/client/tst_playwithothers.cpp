@@ -37,6 +37,8 @@ private slots:
     void rememberedSettings();
     void hostFoundAndJoinedThroughTheWindow();
     void failedChoicesKeepTheSoloGame();
+    void startedByALink_data();
+    void startedByALink();
 
 private:
     glyphon::ClientConfig config() const;
@@ -273,6 +275,43 @@ void TestPlayWithOthers::failedChoicesKeepTheSoloGame()
     QVERIFY(window->isVisible());
     QVERIFY(solo->chat->isVisible());
     QVERIFY(solo->chat->isconnected());
+    QVERIFY(boxes.texts.isEmpty());
+}
+
+void TestPlayWithOthers::startedByALink_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("address"); // empty: unreadable
+    QTest::newRow("address and port") << "glyphon://127.0.0.1:7800/" << "127.0.0.1:7800";
+    QTest::newRow("port past 65535") << "glyphon://127.0.0.1:65536" << "";
+}
+
+// A link from a browser or the chat pane only fills in the window: the solo
+// game goes on, and nothing is joined before the user's Join Address.
+void TestPlayWithOthers::startedByALink()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, address);
+    useFreePort();
+    BoxAnswerer boxes;
+    auto copy = startCopy({link}, 10, config());
+    int launched = 0;
+    copy->chat->playWithOthers()->setLauncher([&](const QStringList &, quint16) { return ++launched, true; });
+    QTRY_VERIFY(chatHas(copy->chat, QStringLiteral("You are Connected.")));
+    PlayWithOthersWindow *window = copy->chat->playWithOthers()->window();
+    QVERIFY(window && window->isVisible());
+    if (address.isEmpty()) {
+        QVERIFY2(window->label_info->text().contains(QStringLiteral("could not be read")),
+                 qPrintable(window->label_info->text()));
+    } else {
+        QCOMPARE(window->edit_address->currentText(), address);
+        QVERIFY(window->button_joinaddress->isDefault());
+        // A game's link in the chat pane fills in the same window.
+        copy->chat->mainchatJump(0, QStringLiteral("glyphon://Example.ORG:7801. "));
+        QCOMPARE(window->edit_address->currentText(), QStringLiteral("example.org:7801"));
+    }
+    QCOMPARE(launched, 0);
+    QVERIFY(copy->chat->isconnected());
     QVERIFY(boxes.texts.isEmpty());
 }
 
