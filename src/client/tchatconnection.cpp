@@ -41,7 +41,10 @@ void Tchat::processparams()
     const QString linkText = link ? m_params.takeFirst() : QString();
     if (m_params.isEmpty()) {
         statusLine(QStringLiteral("Loading Solo Game..Please wait."));
-        m_context.download->show();
+        // The lobby's window stays on top: it would hide the one a link
+        // opens, which offers the same choices.
+        if (!link)
+            m_context.download->show();
         m_session->setSolo();
         hostpress();
         if (link)

@@ -9,6 +9,7 @@
 #include "client/playwithothers.h"
 #include "net/lanbrowser.h"
 #include "server/tserver.h"
+#include "windows/download.h"
 #include "windows/playwithothers.h"
 
 #include <QComboBox>
@@ -300,6 +301,7 @@ void TestPlayWithOthers::startedByALink()
     QTRY_VERIFY(chatHas(copy->chat, QStringLiteral("You are Connected.")));
     PlayWithOthersWindow *window = copy->chat->playWithOthers()->window();
     QVERIFY(window && window->isVisible());
+    QVERIFY(!copy->download->isVisible()); // it stays on top and would hide the window
     if (address.isEmpty()) {
         QVERIFY2(window->label_info->text().contains(QStringLiteral("could not be read")),
                  qPrintable(window->label_info->text()));
