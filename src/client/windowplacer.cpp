@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -51,9 +52,27 @@ bool WindowPlacer::place(const WindowPlacement &where)
     // Framed later, a window manager may keep the inside where the frame was
     // asked to go (its title bar then above the screen): the frame is moved
     // where it belongs once the frame is known.
-    if (margins.isNull())
+    if (margins.isNull()) {
         m_frameCornerWanted = outer.topLeft();
+        watchForFrame(FrameWaitTries);
+    }
     return outer == wanted;
+}
+
+void WindowPlacer::watchForFrame(int triesLeft)
+{
+    // The frame can come without a move of the inside, so no moveEvent tells
+    // of it: look again a while, until it is known or the wait is over.
+    QTimer::singleShot(FrameWaitStepMs, m_window, [this, triesLeft] {
+        if (!m_frameCornerWanted)
+            return;
+        if (m_window->frameGeometry() != m_window->geometry())
+            moved();
+        else if (triesLeft > 1)
+            watchForFrame(triesLeft - 1);
+        else
+            m_frameCornerWanted.reset(); // no window manager frames it
+    });
 }
 
 void WindowPlacer::moved()

@@ -37,6 +37,10 @@ public:
     std::optional<WindowPlacement> toSaveOnClose() const;
 
 private:
+    static constexpr int FrameWaitStepMs = 50;
+    static constexpr int FrameWaitTries = 60; // three seconds
+    void watchForFrame(int triesLeft);
+
     QWidget *m_window;
     WindowPlacement m_saved;
     std::optional<QPoint> m_frameCornerWanted; // placed before the window manager framed the window
