@@ -1,10 +1,7 @@
 #pragma once
-// Tchat: the client main window. It reads the command line, hosts or joins,
-// logs in, and hands each message its line to the host delivers (one per
-// tick of Timer1) to the handler named by it; it draws the board, lets
-// the user build and submit words during the own turn, shows the game
-// events and runs the chat pane. The server decides everything that counts;
-// this window renders what it is told and sends the user's requests.
+// Tchat: the client main window, a view on the client session. It binds the
+// named controls and handlers to the session's signals and commands;
+// the host decides everything that counts, the session keeps the state.
 
 #include "core/clientgame.h"
 #include "settings/clientsettings.h"
@@ -22,7 +19,6 @@
 class QAction;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTimer;
@@ -109,13 +105,11 @@ public:
     QLabel *label_winner1 = nullptr;
     QLabel *label_winner2 = nullptr;
     QuickInstructionsPanel *panel_help = nullptr;
-
     QFrame *panel_chat = nullptr;
     ChatView *mainchat = nullptr;
     glyphon::ChatInput *mychat = nullptr;
     QToolButton *button_smilies = nullptr;
     QMenu *popup_smilies = nullptr;
-
     QAction *OpenPortOnRouter1 = nullptr; // Options > Open Port on Router
     // The chat view's menu and the Options menu share one action each.
     QAction *ScrollChatOff1 = nullptr;
@@ -128,13 +122,12 @@ public:
     QAction *JustWatch1 = nullptr; // Options > Just Watch; checked while the server says so
     QMenu *popup_kick = nullptr;   // the player names' menu, for the host
     QMenu *grouptilesitem = nullptr; // Tiles
-
     TSock *sock = nullptr;   // the line to the host, owned by the session
     TSock *Sock11 = nullptr; // the lobby's idle line
     QTimer *Timer1 = nullptr; // the message pump's tick
     QTimer *turntime = nullptr; // the turn's countdown, owned by clock()
 
-    // --- Per-seat controls (seat 1 or 2; nullptr otherwise) --------------
+    // Per-seat controls (seat 1 or 2; nullptr otherwise).
     QLabel *playerNameLabel(int seat) const;
     QLabel *scoreLabel(int seat) const;
     // What a player seat's name label shows: the name, else "<Waiting>".
@@ -151,7 +144,6 @@ public:
     // Leaving, the boxes that hold the messages back, and the end.
     glyphon::ClosingCoordinator *closer() const { return m_closer; }
 
-    // --- Playing with others without a lobby program ------------------------
     // File > Play with Others...: asks first during a running game.
     void PlayWithOthers1Click();
     glyphon::PlayWithOthers *playWithOthers() const { return m_lobby; }
@@ -162,26 +154,20 @@ public:
     void mainchatJump(int index, const QString &text);
     void button_smiliesClick();
 
-    // --- Sounds and settings (smallest pieces) ------------------------------
+    // --- Sounds, options, phrase buttons and chatter sounds -------------------
     void playsounds(const QString &name);
     void playasound(const glyphon::msg::PlayASound &m);
     // Every game sound asked for, in order; tests read it.
     QStringList soundLog() const;
     void clearSoundLog();
-
-    // --- Options menu -------------------------------------------------------
     glyphon::OptionsMenu *optionsMenu() const { return m_options; }
-
-    // --- Phrase buttons and chatter sounds -----------------------------------
     void wave4Click(int number);
     glyphon::PhraseRow *phraseRow() const { return m_phraseRow; }
 
     // --- Tile sets (TileSetMenu does the work) ------------------------------
     void grouptilesmenu();
-    // Loads the set ("Classic": the built-in pictures) and repaints the
-    // tiles and turn markers; returns whether its pictures are now in use. A
-    // name without a file, or a file that cannot be read, keeps the pictures
-    // in use; only the latter says so.
+    // Loads the set ("Classic": built in) and repaints; false keeps the
+    // pictures in use (a file that cannot be read says so).
     bool loadgrouptiles(const QString &name);
     glyphon::TileSetMenu *tileSets() const { return m_tileSets; }
 
@@ -206,13 +192,11 @@ public:
     // The tally window's list of the other players of this game.
     void loadchecklist();
     void ViewTally1Click();
-
     // Wires the side windows once the context has created them all.
     void connectSideWindows();
 
 private:
-    // The named handlers: thin, bound to the session's signals and the
-    // controls.
+    // The named handlers: thin, bound to the session's signals and controls.
     void processparams();
     void hostpress();
     void joinpress();
