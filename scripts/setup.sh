@@ -2,7 +2,7 @@
 # Installs the Debian packages Glyphon needs to build, run and test, if any is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
-          libminiupnpc-dev libnatpmp-dev libmicrohttpd-dev
+          libminiupnpc-dev libnatpmp-dev libmicrohttpd-dev libhiredis-dev redis-server
           libbenchmark-dev xvfb xdotool imagemagick
           clang-14 libclang-rt-14-dev libfuzzer-14-dev)
 # Callers may name more, e.g. the packaging tools.

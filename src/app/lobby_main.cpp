@@ -54,7 +54,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption maxGamesOption(QStringLiteral("max-games"),
         QStringLiteral("Games listed in all; registrations beyond get 503 (default 10000)."), QStringLiteral("N"),
         QStringLiteral("10000"));
-    parser.addOptions({portOption, proxyOption, renewOption, expireOption, perAddressOption, maxGamesOption});
+    const QCommandLineOption redisOption(QStringLiteral("redis"),
+        QStringLiteral("Keep the list in Redis at HOST:PORT, shared with other lobby nodes (default: in memory)."),
+        QStringLiteral("HOST:PORT"));
+    parser.addOptions({portOption, proxyOption, renewOption, expireOption, perAddressOption, maxGamesOption,
+                       redisOption});
     parser.process(app);
 
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
@@ -90,6 +94,19 @@ int main(int argc, char *argv[])
             return 2;
         }
         config.trustedProxies.append(proxy);
+    }
+
+    if (parser.isSet(redisOption)) {
+        const QString text = parser.value(redisOption);
+        const qsizetype colon = text.lastIndexOf(u':');
+        const std::optional<int> redisPort = colon > 0 ? glyphon::parseInt(text.mid(colon + 1).toUtf8())
+                                                       : std::optional<int>();
+        if (!redisPort || *redisPort < 1 || *redisPort > 65535) {
+            fail(QStringLiteral("glyphon-lobby: --redis wants HOST:PORT, not %1").arg(text));
+            return 2;
+        }
+        config.redisHost = text.left(colon);
+        config.redisPort = quint16(*redisPort);
     }
 
     glyphon::quitOnTerminationSignals(&app, [] { QCoreApplication::quit(); });

@@ -1,5 +1,7 @@
 #include "lobby/lobbyserver.h"
 
+#include "lobby/redislobbystore.h"
+
 #include "protocol/codepage.h"
 #include "server/logthrottle.h"
 #include "server/seatnames.h"
@@ -175,7 +177,9 @@ void completed(void *, MHD_Connection *, void **state, MHD_RequestTerminationCod
 LobbyServer::LobbyServer(const LobbyConfig &config, QObject *parent)
     : QObject(parent)
     , m_config(config)
-    , m_store(config.limits)
+    , m_store(config.redisPort ? std::unique_ptr<LobbyStorage>(std::make_unique<RedisLobbyStore>(
+                                     config.redisHost, config.redisPort, config.limits, config.redisTimeoutMs))
+                               : std::make_unique<LobbyStore>(config.limits))
     , m_ticker(new QTimer(this))
     , m_throttle(std::make_unique<LogThrottle>())
 {
@@ -296,7 +300,7 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
         }
     }
     if (method == "POST") {
-        const LobbyStore::Registration registration = m_store.registerGame(address, info, now());
+        const LobbyStore::Registration registration = m_store->registerGame(address, info, now());
         switch (registration.status) {
         case LobbyStore::Status::Created:
             log(address + QStringLiteral(" new"), QStringLiteral("Game %1 from %2, port %3: %4")
@@ -311,6 +315,8 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
         case LobbyStore::Status::TooFast:
             log(address + QStringLiteral(" rate"), QStringLiteral("Refused a game from %1: too many registrations").arg(address));
             return errorReply(MHD_HTTP_TOO_MANY_REQUESTS, QStringLiteral("Too many registrations: try again in a minute."));
+        case LobbyStore::Status::Unavailable:
+            return unavailable();
         default:
             log(QStringLiteral("full"), QStringLiteral("Refused a game from %1: the lobby is full").arg(address));
             return errorReply(MHD_HTTP_SERVICE_UNAVAILABLE, QStringLiteral("The lobby is full."));
@@ -319,14 +325,16 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
     const QByteArray authorization = header(connection, MHD_HTTP_HEADER_AUTHORIZATION);
     const QString secret = authorization.startsWith("Bearer ") ? QString::fromLatin1(authorization.mid(7).trimmed())
                                                                : QString();
-    const LobbyStore::Status status = method == "PUT" ? m_store.renew(id, secret, info, now())
-                                                      : m_store.remove(id, secret, now());
+    const LobbyStore::Status status = method == "PUT" ? m_store->renew(id, secret, info, now())
+                                                      : m_store->remove(id, secret, now());
     switch (status) {
     case LobbyStore::Status::Ok:
         if (method == "DELETE")
             log(address + QStringLiteral(" gone"), QStringLiteral("Game %1 from %2 ended").arg(id, address));
         return jsonReply(MHD_HTTP_OK, QJsonObject{{QStringLiteral("id"), id},
                                                   {QStringLiteral("renew"), m_config.renewSeconds}});
+    case LobbyStore::Status::Unavailable:
+        return unavailable();
     case LobbyStore::Status::UnknownGame:
         return errorReply(MHD_HTTP_NOT_FOUND, QStringLiteral("No such game: register it again."));
     default:
@@ -337,7 +345,9 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
 
 LobbyReply LobbyServer::listGames(MHD_Connection *connection)
 {
-    const LobbyStore::List list = m_store.list(now());
+    const LobbyStore::List list = m_store->list(now());
+    if (list.status == LobbyStore::Status::Unavailable)
+        return unavailable();
     const QByteArray asked = header(connection, MHD_HTTP_HEADER_IF_NONE_MATCH);
     if (!asked.isEmpty()) {
         for (const QByteArray &tag : asked.split(',')) {
@@ -367,7 +377,9 @@ LobbyReply LobbyServer::listGames(MHD_Connection *connection)
 
 LobbyReply LobbyServer::page()
 {
-    const LobbyStore::List list = m_store.list(now());
+    const LobbyStore::List list = m_store->list(now());
+    if (list.status == LobbyStore::Status::Unavailable)
+        return unavailable();
     QString html = QStringLiteral(
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
@@ -397,9 +409,16 @@ LobbyReply LobbyServer::page()
     return reply;
 }
 
+LobbyReply LobbyServer::unavailable()
+{
+    log(QStringLiteral("redis"), QStringLiteral("Redis at %1:%2 cannot be reached: answering 503")
+            .arg(m_config.redisHost).arg(m_config.redisPort));
+    return errorReply(MHD_HTTP_SERVICE_UNAVAILABLE, QStringLiteral("The list cannot be reached: try again soon."));
+}
+
 void LobbyServer::tick()
 {
-    const int gone = m_store.expire(now());
+    const int gone = m_store->expire(now());
     if (gone > 0)
         log(QStringLiteral("expired"), QStringLiteral("%1 games were not renewed and went").arg(gone));
     {
@@ -410,13 +429,13 @@ void LobbyServer::tick()
     const int room = m_config.maxProbes - m_probesRunning;
     if (room <= 0)
         return;
-    for (const LobbyProbeTask &task : m_store.takeProbes(now(), room)) {
+    for (const LobbyProbeTask &task : m_store->takeProbes(now(), room)) {
         auto *probe = new HostProbe(this);
         ++m_probesRunning;
         connect(probe, &HostProbe::finished, this, [this, probe, task](HostProbe::Result result) {
             --m_probesRunning;
             const bool greeted = result == HostProbe::Result::Greeted || result == HostProbe::Result::Full;
-            m_store.probed(task, greeted, now());
+            m_store->probed(task, greeted, now());
             if (!greeted)
                 log(task.address + QStringLiteral(" probe"), QStringLiteral("Game %1: no game host greets at %2, port %3")
                         .arg(task.id, task.address).arg(task.port));

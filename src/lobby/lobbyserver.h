@@ -39,6 +39,10 @@ struct LobbyConfig
     int memoryPerConnection = 16 * 1024; // request line and headers must fit
     int maxProbes = 32;                  // probes running at once
     int probeTimeoutMs = 5000;
+    // With a port, the list lives in Redis there, shared with other nodes.
+    QString redisHost = QStringLiteral("127.0.0.1");
+    quint16 redisPort = 0;
+    int redisTimeoutMs = 500;
 };
 
 struct LobbyReply
@@ -61,7 +65,7 @@ public:
     bool start();
     void stop();
     quint16 port() const { return m_port; }
-    LobbyStore &store() { return m_store; }
+    LobbyStorage &store() { return *m_store; }
     qint64 maxBodyBytes() const { return m_config.maxBodyBytes; }
     int probesRunning() const { return m_probesRunning; }
 
@@ -74,12 +78,13 @@ private:
     QString peerAddress(MHD_Connection *connection, bool *ipv6) const;
     LobbyReply listGames(MHD_Connection *connection);
     LobbyReply page();
+    LobbyReply unavailable();
     LobbyReply store(MHD_Connection *connection, const QByteArray &method, const QString &id, const QByteArray &body);
     void log(const QString &subject, const QString &line);
     void tick();
 
     LobbyConfig m_config;
-    LobbyStore m_store;
+    std::unique_ptr<LobbyStorage> m_store;
     QElapsedTimer m_clock;
     MHD_Daemon *m_daemon = nullptr;
     quint16 m_port = 0;

@@ -28,6 +28,21 @@ QByteArray secretHash(const QString &secret)
 
 } // namespace
 
+QByteArray lobbyListTag(const QList<LobbyListing> &games)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const LobbyListing &game : games) {
+        const QStringList fields{game.id, game.info.name, game.address, QString::number(game.info.port),
+                                 QString::number(game.info.players), QString::number(game.info.spectators),
+                                 game.info.running ? QStringLiteral("1") : QStringLiteral("0"), game.info.version};
+        for (const QString &field : fields) {
+            hash.addData(field.toUtf8());
+            hash.addData(QByteArrayView("\0", 1));
+        }
+    }
+    return '"' + hash.result().toHex().left(32) + '"';
+}
+
 LobbyStore::LobbyStore(const LobbyLimits &limits)
     : m_limits(limits)
 {
@@ -144,19 +159,8 @@ LobbyStore::List LobbyStore::list(qint64 nowMs)
     }
     std::sort(result.games.begin(), result.games.end(),
               [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
-    if (m_etag.isEmpty()) {
-        QCryptographicHash hash(QCryptographicHash::Sha1);
-        for (const LobbyListing &game : std::as_const(result.games)) {
-            const QStringList fields{game.id, game.info.name, game.address, QString::number(game.info.port),
-                                     QString::number(game.info.players), QString::number(game.info.spectators),
-                                     game.info.running ? QStringLiteral("1") : QStringLiteral("0"), game.info.version};
-            for (const QString &field : fields) {
-                hash.addData(field.toUtf8());
-                hash.addData(QByteArrayView("\0", 1));
-            }
-        }
-        m_etag = '"' + hash.result().toHex().left(32) + '"';
-    }
+    if (m_etag.isEmpty())
+        m_etag = lobbyListTag(result.games);
     result.etag = m_etag;
     return result;
 }

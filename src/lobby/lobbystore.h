@@ -53,7 +53,9 @@ struct LobbyProbeTask
     quint16 port = 0;
 };
 
-class LobbyStore
+// Where the list lives: in this process (LobbyStore) or shared by several
+// lobby nodes (RedisLobbyStore). Every call may come from either thread.
+class LobbyStorage
 {
 public:
     enum class Status {
@@ -64,9 +66,8 @@ public:
         AddressFull,    // 429: this address has its games
         TooFast,        // 429: this address registers too often
         LobbyFull,      // 503
+        Unavailable,    // 503: the shared list cannot be reached
     };
-
-    explicit LobbyStore(const LobbyLimits &limits = {});
 
     struct Registration
     {
@@ -74,27 +75,45 @@ public:
         QString id;
         QString secret;
     };
-    Registration registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs);
-    Status renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs);
-    Status remove(const QString &id, const QString &secret, qint64 nowMs);
-
     // The listed games, ordered by id, and a tag over exactly what is listed.
     struct List
     {
         QList<LobbyListing> games;
         QByteArray etag;
+        Status status = Status::Ok;
     };
-    List list(qint64 nowMs);
 
+    virtual ~LobbyStorage() = default;
+    virtual Registration registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs) = 0;
+    virtual Status renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs) = 0;
+    virtual Status remove(const QString &id, const QString &secret, qint64 nowMs) = 0;
+    virtual List list(qint64 nowMs) = 0;
     // Games due for a probe (new, or changed port, or renewed past the reprobe
     // time), marked as being probed so they are not handed out twice.
-    QList<LobbyProbeTask> takeProbes(qint64 nowMs, int max);
+    virtual QList<LobbyProbeTask> takeProbes(qint64 nowMs, int max) = 0;
     // What a probe found; a game probed for an old port is probed again.
-    void probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs);
-
+    virtual void probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs) = 0;
     // Drops the games not renewed in time; returns how many went.
-    int expire(qint64 nowMs);
-    int size() const;
+    virtual int expire(qint64 nowMs) = 0;
+    virtual int size() const = 0;
+};
+
+// The tag two nodes agree on: a hash of the listed fields in id order.
+QByteArray lobbyListTag(const QList<LobbyListing> &games);
+
+class LobbyStore : public LobbyStorage
+{
+public:
+    explicit LobbyStore(const LobbyLimits &limits = {});
+
+    Registration registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs) override;
+    Status renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs) override;
+    Status remove(const QString &id, const QString &secret, qint64 nowMs) override;
+    List list(qint64 nowMs) override;
+    QList<LobbyProbeTask> takeProbes(qint64 nowMs, int max) override;
+    void probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs) override;
+    int expire(qint64 nowMs) override;
+    int size() const override;
 
 private:
     struct Game

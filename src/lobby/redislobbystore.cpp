@@ -1,0 +1,399 @@
+#include "lobby/redislobbystore.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <QRandomGenerator>
+
+#include <hiredis/hiredis.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace glyphon {
+
+namespace {
+
+constexpr qint64 RateWindowMs = 60000;
+constexpr qint64 ReconnectMs = 1000;
+const QByteArray Prefix = "glyphon:lobby:";
+const QByteArray IndexKey = Prefix + "games";
+
+QByteArray gameKey(const QByteArray &id) { return Prefix + "game:" + id; }
+QByteArray addressKey(const QString &address) { return Prefix + "address:" + address.toLatin1(); }
+QByteArray rateKey(const QString &address) { return Prefix + "rate:" + address.toLatin1(); }
+
+QString randomHex(int words)
+{
+    QByteArray bytes(words * 4, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), words);
+    return QString::fromLatin1(bytes.toHex());
+}
+
+QByteArray secretHash(const QString &secret)
+{
+    return QCryptographicHash::hash(secret.toUtf8(), QCryptographicHash::Sha256).toHex();
+}
+
+bool sameHash(const QByteArray &a, const QByteArray &b)
+{
+    if (a.size() != b.size())
+        return false;
+    unsigned char diff = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return diff == 0;
+}
+
+// Probe times are compared across nodes, so they are wall-clock times.
+qint64 wallMs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+// A game's record: what is listed, who owns it, and what its last probe found.
+struct Record
+{
+    QString address;
+    QByteArray secretHash;
+    LobbyGameInfo info;
+    bool greeted = false;
+    qint64 probedWallMs = 0;
+
+    QByteArray toJson() const
+    {
+        return QJsonDocument(QJsonObject{{QStringLiteral("address"), address},
+                                         {QStringLiteral("secret"), QString::fromLatin1(secretHash)},
+                                         {QStringLiteral("name"), info.name},
+                                         {QStringLiteral("port"), info.port},
+                                         {QStringLiteral("players"), info.players},
+                                         {QStringLiteral("spectators"), info.spectators},
+                                         {QStringLiteral("running"), info.running},
+                                         {QStringLiteral("version"), info.version},
+                                         {QStringLiteral("greeted"), greeted},
+                                         {QStringLiteral("probed"), double(probedWallMs)}})
+            .toJson(QJsonDocument::Compact);
+    }
+    static bool fromJson(const QByteArray &json, Record *record)
+    {
+        const QJsonObject o = QJsonDocument::fromJson(json).object();
+        if (o.isEmpty())
+            return false;
+        record->address = o.value(QStringLiteral("address")).toString();
+        record->secretHash = o.value(QStringLiteral("secret")).toString().toLatin1();
+        record->info.name = o.value(QStringLiteral("name")).toString();
+        record->info.port = quint16(o.value(QStringLiteral("port")).toInt());
+        record->info.players = o.value(QStringLiteral("players")).toInt();
+        record->info.spectators = o.value(QStringLiteral("spectators")).toInt();
+        record->info.running = o.value(QStringLiteral("running")).toBool();
+        record->info.version = o.value(QStringLiteral("version")).toString();
+        record->greeted = o.value(QStringLiteral("greeted")).toBool();
+        record->probedWallMs = qint64(o.value(QStringLiteral("probed")).toDouble());
+        return true;
+    }
+};
+
+} // namespace
+
+struct RedisLobbyStore::Reply
+{
+    std::unique_ptr<redisReply, void (*)(void *)> reply{nullptr, freeReplyObject};
+    // False when Redis could not be asked or refused the command.
+    bool ok() const { return reply && reply->type != REDIS_REPLY_ERROR; }
+    bool isNil() const { return reply && reply->type == REDIS_REPLY_NIL; }
+    long long integer() const { return reply && reply->type == REDIS_REPLY_INTEGER ? reply->integer : 0; }
+    QByteArray string() const
+    {
+        return reply && reply->type == REDIS_REPLY_STRING ? QByteArray(reply->str, qsizetype(reply->len)) : QByteArray();
+    }
+    QList<QByteArray> strings() const
+    {
+        QList<QByteArray> out;
+        if (!reply || reply->type != REDIS_REPLY_ARRAY)
+            return out;
+        out.reserve(qsizetype(reply->elements));
+        for (size_t i = 0; i < reply->elements; ++i) {
+            const redisReply *element = reply->element[i];
+            // A missing key reads as a null, kept apart from an empty value.
+            out.append(element->type == REDIS_REPLY_STRING ? QByteArray(element->str, qsizetype(element->len))
+                                                            : QByteArray());
+        }
+        return out;
+    }
+};
+
+RedisLobbyStore::RedisLobbyStore(const QString &host, quint16 port, const LobbyLimits &limits, int timeoutMs)
+    : m_host(host.toLatin1())
+    , m_port(port)
+    , m_limits(limits)
+    , m_timeoutMs(timeoutMs)
+{
+}
+
+RedisLobbyStore::~RedisLobbyStore()
+{
+    if (m_context)
+        redisFree(m_context);
+}
+
+bool RedisLobbyStore::connectLocked() const
+{
+    if (m_context)
+        return true;
+    if (m_lastAttempt.isValid() && m_lastAttempt.elapsed() < ReconnectMs)
+        return false;
+    m_lastAttempt.start();
+    const timeval timeout{m_timeoutMs / 1000, (m_timeoutMs % 1000) * 1000};
+    redisContext *context = redisConnectWithTimeout(m_host.constData(), m_port, timeout);
+    if (!context || context->err || redisSetTimeout(context, timeout) != REDIS_OK) {
+        if (context)
+            redisFree(context);
+        return false;
+    }
+    m_context = context;
+    return true;
+}
+
+RedisLobbyStore::Reply RedisLobbyStore::command(const QList<QByteArray> &args) const
+{
+    Reply result;
+    if (!connectLocked())
+        return result;
+    std::vector<const char *> argv;
+    std::vector<size_t> lengths;
+    for (const QByteArray &arg : args) {
+        argv.push_back(arg.constData());
+        lengths.push_back(size_t(arg.size()));
+    }
+    result.reply.reset(static_cast<redisReply *>(
+        redisCommandArgv(m_context, int(argv.size()), argv.data(), lengths.data())));
+    if (!result.reply) {
+        // The connection is broken or timed out: start afresh next time.
+        redisFree(m_context);
+        m_context = nullptr;
+    }
+    return result;
+}
+
+// Reads the records of the ids in a set and drops the ids whose key went.
+bool RedisLobbyStore::pruneLocked(const QByteArray &setKey, const QList<QByteArray> &ids, Records *records)
+{
+    records->clear();
+    if (ids.isEmpty())
+        return true;
+    QList<QByteArray> get{"MGET"};
+    for (const QByteArray &id : ids)
+        get.append(gameKey(id));
+    const Reply values = command(get);
+    if (!values.ok())
+        return false;
+    const QList<QByteArray> found = values.strings();
+    QList<QByteArray> gone{"SREM", setKey};
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (i < found.size() && !found[i].isEmpty())
+            records->append({ids[i], found[i]});
+        else
+            gone.append(ids[i]);
+    }
+    if (gone.size() > 2 && !command(gone).ok())
+        return false;
+    return true;
+}
+
+void RedisLobbyStore::queueProbeLocked(const QString &id, const QString &address, quint16 port)
+{
+    Probe &probe = m_probes[id];
+    probe.address = address;
+    probe.port = port;
+    probe.due = true;
+}
+
+LobbyStorage::Registration RedisLobbyStore::registerGame(const QString &address, const LobbyGameInfo &info, qint64)
+{
+    QMutexLocker lock(&m_mutex);
+    Registration result;
+    result.status = Status::Unavailable;
+    const Reply count = command({"SCARD", IndexKey});
+    if (!count.ok())
+        return result;
+    if (count.integer() >= m_limits.maxGames) {
+        const Reply ids = command({"SMEMBERS", IndexKey});
+        Records records;
+        if (!ids.ok() || !pruneLocked(IndexKey, ids.strings(), &records))
+            return result;
+        if (records.size() >= m_limits.maxGames) {
+            result.status = Status::LobbyFull;
+            return result;
+        }
+    }
+    const QByteArray perAddressKey = addressKey(address);
+    const Reply mine = command({"SMEMBERS", perAddressKey});
+    Records records;
+    if (!mine.ok() || !pruneLocked(perAddressKey, mine.strings(), &records))
+        return result;
+    if (records.size() >= m_limits.perAddress) {
+        result.status = Status::AddressFull;
+        return result;
+    }
+    const Reply rate = command({"INCR", rateKey(address)});
+    if (!rate.ok())
+        return result;
+    if (rate.integer() == 1 && !command({"PEXPIRE", rateKey(address), QByteArray::number(RateWindowMs)}).ok())
+        return result;
+    if (rate.integer() > m_limits.registrationsPerMinute) {
+        result.status = Status::TooFast;
+        return result;
+    }
+
+    result.secret = randomHex(4);
+    Record record;
+    record.address = address;
+    record.secretHash = secretHash(result.secret);
+    record.info = info;
+    const QByteArray value = record.toJson();
+    const QByteArray ttl = QByteArray::number(m_limits.expireMs);
+    for (;;) {
+        result.id = randomHex(2);
+        const Reply set = command({"SET", gameKey(result.id.toLatin1()), value, "PX", ttl, "NX"});
+        if (!set.ok())
+            return result;
+        if (!set.isNil())
+            break;
+    }
+    const QByteArray id = result.id.toLatin1();
+    if (!command({"SADD", IndexKey, id}).ok() || !command({"SADD", perAddressKey, id}).ok()
+        || !command({"PEXPIRE", perAddressKey, ttl}).ok())
+        return result;
+    queueProbeLocked(result.id, address, info.port);
+    result.status = Status::Created;
+    return result;
+}
+
+LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64)
+{
+    QMutexLocker lock(&m_mutex);
+    const QByteArray key = gameKey(id.toLatin1());
+    const Reply got = command({"GET", key});
+    if (!got.ok())
+        return Status::Unavailable;
+    Record record;
+    if (got.isNil() || !Record::fromJson(got.string(), &record))
+        return Status::UnknownGame;
+    if (!sameHash(record.secretHash, secretHash(secret)))
+        return Status::BadSecret;
+    if (info.port != record.info.port) {
+        // Nobody has greeted on the new port yet.
+        record.greeted = false;
+        queueProbeLocked(id, record.address, info.port);
+    } else if (wallMs() - record.probedWallMs >= m_limits.reprobeMs) {
+        queueProbeLocked(id, record.address, info.port);
+    }
+    record.info = info;
+    const QByteArray ttl = QByteArray::number(m_limits.expireMs);
+    const Reply set = command({"SET", key, record.toJson(), "PX", ttl, "XX"});
+    if (!set.ok())
+        return Status::Unavailable;
+    if (set.isNil())
+        return Status::UnknownGame; // went between the two calls
+    if (!command({"PEXPIRE", addressKey(record.address), ttl}).ok())
+        return Status::Unavailable;
+    return Status::Ok;
+}
+
+LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &secret, qint64)
+{
+    QMutexLocker lock(&m_mutex);
+    const QByteArray key = gameKey(id.toLatin1());
+    const Reply got = command({"GET", key});
+    if (!got.ok())
+        return Status::Unavailable;
+    Record record;
+    if (got.isNil() || !Record::fromJson(got.string(), &record))
+        return Status::UnknownGame;
+    if (!sameHash(record.secretHash, secretHash(secret)))
+        return Status::BadSecret;
+    m_probes.remove(id);
+    if (!command({"DEL", key}).ok() || !command({"SREM", IndexKey, id.toLatin1()}).ok()
+        || !command({"SREM", addressKey(record.address), id.toLatin1()}).ok())
+        return Status::Unavailable;
+    return Status::Ok;
+}
+
+LobbyStorage::List RedisLobbyStore::list(qint64)
+{
+    QMutexLocker lock(&m_mutex);
+    List result;
+    QList<QByteArray> ids;
+    Records records;
+    const Reply members = command({"SMEMBERS", IndexKey});
+    if (members.ok())
+        ids = members.strings();
+    if (!members.ok() || !pruneLocked(IndexKey, ids, &records)) {
+        result.status = Status::Unavailable;
+        return result;
+    }
+    for (const auto &[id, json] : std::as_const(records)) {
+        Record record;
+        if (Record::fromJson(json, &record) && record.greeted)
+            result.games.append(LobbyListing{QString::fromLatin1(id), record.address, record.info});
+    }
+    std::sort(result.games.begin(), result.games.end(),
+              [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
+    result.etag = lobbyListTag(result.games);
+    return result;
+}
+
+QList<LobbyProbeTask> RedisLobbyStore::takeProbes(qint64, int max)
+{
+    QMutexLocker lock(&m_mutex);
+    QList<LobbyProbeTask> tasks;
+    for (auto it = m_probes.begin(); it != m_probes.end() && tasks.size() < max; ++it) {
+        if (!it->due || it->probing)
+            continue;
+        it->due = false;
+        it->probing = true;
+        tasks.append(LobbyProbeTask{it.key(), it->address, it->port});
+    }
+    return tasks;
+}
+
+void RedisLobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64)
+{
+    QMutexLocker lock(&m_mutex);
+    const auto probe = m_probes.find(task.id);
+    if (probe == m_probes.end())
+        return;
+    probe->probing = false;
+    const QByteArray key = gameKey(task.id.toLatin1());
+    const Reply got = command({"GET", key});
+    if (!got.ok()) {
+        probe->due = true; // Redis is away: try once it is back
+        return;
+    }
+    Record record;
+    if (got.isNil() || !Record::fromJson(got.string(), &record)) {
+        m_probes.erase(probe);
+        return;
+    }
+    if (record.info.port != task.port) {
+        queueProbeLocked(task.id, record.address, record.info.port);
+        return;
+    }
+    m_probes.erase(probe);
+    record.greeted = greeted;
+    record.probedWallMs = wallMs();
+    command({"SET", key, record.toJson(), "KEEPTTL", "XX"});
+}
+
+int RedisLobbyStore::expire(qint64)
+{
+    return 0;
+}
+
+int RedisLobbyStore::size() const
+{
+    QMutexLocker lock(&m_mutex);
+    const Reply count = command({"SCARD", IndexKey});
+    return count.ok() ? int(count.integer()) : -1;
+}
+
+} // namespace glyphon

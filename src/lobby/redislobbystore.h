@@ -1,0 +1,66 @@
+#pragma once
+// RedisLobbyStore: the lobby's list shared by several lobby nodes in one
+// Redis. One key per game carrying its time to live (Redis expires it), an
+// index set of ids pruned of keys that went, and per-address game sets and
+// registration counters, so any node answers like any other. What a node
+// keeps for itself is only the probes it owes for registrations it took.
+//
+// hiredis blocks: every call runs under the mutex with a short connect and
+// command time-out, so a dead Redis costs a request half a second, not more.
+// A lost connection answers Unavailable and is tried again at most once a
+// second, on the next call.
+
+#include "lobby/lobbystore.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <utility>
+
+struct redisContext;
+struct redisReply;
+
+namespace glyphon {
+
+class RedisLobbyStore : public LobbyStorage
+{
+public:
+    RedisLobbyStore(const QString &host, quint16 port, const LobbyLimits &limits = {}, int timeoutMs = 500);
+    ~RedisLobbyStore() override;
+
+    Registration registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs) override;
+    Status renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs) override;
+    Status remove(const QString &id, const QString &secret, qint64 nowMs) override;
+    List list(qint64 nowMs) override;
+    QList<LobbyProbeTask> takeProbes(qint64 nowMs, int max) override;
+    void probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs) override;
+    int expire(qint64 nowMs) override; // Redis expires: nothing to do
+    int size() const override;         // games in the index, -1 without Redis
+
+private:
+    struct Reply;
+    struct Probe
+    {
+        QString address;
+        quint16 port = 0;
+        bool probing = false;
+        bool due = true;
+    };
+
+    bool connectLocked() const;
+    Reply command(const QList<QByteArray> &args) const;
+    using Records = QList<std::pair<QByteArray, QByteArray>>; // id, record
+    bool pruneLocked(const QByteArray &setKey, const QList<QByteArray> &ids, Records *records);
+    void queueProbeLocked(const QString &id, const QString &address, quint16 port);
+
+    mutable QMutex m_mutex;
+    QByteArray m_host;
+    quint16 m_port;
+    LobbyLimits m_limits;
+    int m_timeoutMs;
+    mutable redisContext *m_context = nullptr;
+    mutable QElapsedTimer m_lastAttempt;
+    QHash<QString, Probe> m_probes; // registrations this node took and owes a probe
+};
+
+} // namespace glyphon
