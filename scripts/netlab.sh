@@ -13,7 +13,12 @@
 # refuses to forward from a private or documentation address. It exists only
 # between these namespaces, which have no route out of this computer.
 #
-# Usage: netlab.sh GLYPHON_SERVER LABPLAYER
+# Then a lobby on the internet side: the host at home registers with it
+# through the router, a player there finds the game in the lobby's list under
+# the router's outside address, joins and plays a word, and the game leaves
+# the list when the host ends.
+#
+# Usage: netlab.sh GLYPHON_SERVER LABPLAYER [GLYPHON_LOBBY]
 # With NETLAB_SCREENSHOT=FILE.png and DISPLAY set (an X server such as Xvfb),
 # the desktop program beside GLYPHON_SERVER also hosts in "home" and a
 # picture of the screen is taken once the router has opened its port.
@@ -23,6 +28,7 @@ set -uo pipefail
 
 server=$(realpath "${1:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}")
 player=$(realpath "${2:?usage: netlab.sh GLYPHON_SERVER LABPLAYER}")
+lobby=$(realpath "${3:-$(dirname "$server")/glyphon-lobby}")
 
 # Debian 12's libminiupnpc reads a router's HTTP status with strtol from a
 # buffer without a terminating zero (mended upstream since); the strict string
@@ -176,6 +182,42 @@ wait "$host_pid" 2>/dev/null
 grep -q "The router no longer forwards port 7772" "$work/host.log" || fail "the host did not remove the forwarding"
 [ "$(mapped_rules)" -eq 0 ] || fail "the router still forwards port 7772 after the host ended"
 echo "the router no longer forwards port 7772"
+
+echo "== A host at home lists its game on a lobby on the internet"
+[ -x "$lobby" ] || fail "no lobby program at $lobby"
+command -v curl >/dev/null || fail "curl is missing"
+command -v jq >/dev/null || fail "jq is missing"
+ip netns exec "$internet" "${clean[@]}" "$lobby" --port 7780 --renew-seconds 2 --expire-seconds 6 >"$work/lobby.log" 2>&1 &
+lobby_url=http://11.77.0.2:7780
+games() { ip netns exec "$internet" curl -sf --max-time 5 "$lobby_url/v1/games"; }
+# Prints "ADDRESS PORT" of the listed games, one a line.
+listed() { games | jq -r '.games[] | "\(.address) \(.port)"'; }
+listed_within() { # seconds, wanted line (empty: the list is empty)
+    local deadline=$((SECONDS + $1)) now
+    while [ $SECONDS -lt $deadline ]; do
+        if now=$(listed); then
+            if [ -z "$2" ]; then [ -z "$now" ] && return 0
+            else grep -qx -- "$2" <<<"$now" && return 0; fi
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+listed_within 10 "" || fail "the lobby did not start"
+ip netns exec "$home" "${clean[@]}" "$server" --port 7775 --open-port --lobby "$lobby_url" --bot-speed 500 >"$work/lobby-host.log" 2>&1 &
+host_pid=$!
+wait_for_line "$work/lobby-host.log" 20 "Listed on the lobby" || fail "the host was not listed on the lobby"
+listed_within 20 "11.77.0.1 7775" || fail "the lobby does not list the game under the router's outside address"
+games | jq -c '.games[]'
+read -r address port < <(listed | head -n 1)
+ip netns exec "$internet" "${clean[@]}" "$player" "$address" "$port" Bea >"$work/lobby-player.log" 2>&1 \
+    || fail "the player did not play a word in the game the lobby listed"
+cat "$work/lobby-player.log"
+grep -q "Seat 1: Bea arrived" "$work/lobby-host.log" || fail "the host did not see the player from the lobby arrive"
+kill -TERM "$host_pid"
+wait "$host_pid" 2>/dev/null
+listed_within 5 "" || fail "the game is still listed after the host ended"
+echo "the game left the lobby's list when the host ended"
 
 if [ -n "${NETLAB_SCREENSHOT:-}" ] && [ -n "${DISPLAY:-}" ]; then
     echo "== The desktop program hosts in home (screenshot)"

@@ -332,7 +332,13 @@ int main(int argc, char *argv[])
         lobby.setVersion(QCoreApplication::applicationVersion());
         const QString machine = QSysInfo::machineHostName();
         lobby.setFallbackName(machine.isEmpty() ? QStringLiteral("Glyphon") : machine);
-        const auto refresh = [&lobby, &server] { lobby.setGame(glyphon::describeGame(server)); };
+        const bool announced = !parser.isSet(noAnnounceOption);
+        const auto refresh = [&lobby, &server, &announcement, announced] {
+            glyphon::LanGame game = glyphon::describeGame(server);
+            if (announced)
+                game.id = announcement.announcer().id();
+            lobby.setGame(game);
+        };
         QObject::connect(&server, &TServer::playerArrived, &app, refresh, Qt::QueuedConnection);
         QObject::connect(&server, &TServer::gameStarted, &app, refresh, Qt::QueuedConnection);
         QObject::connect(&server, &TServer::seatFreed, &app, refresh, Qt::QueuedConnection);
@@ -348,7 +354,18 @@ int main(int argc, char *argv[])
                 say(QStringLiteral("The lobby %1 does not list the game: %2").arg(where, glyphon::logText(why)));
         });
         refresh();
-        lobby.start();
+        // Behind a router the lobby's probe would find nothing until the
+        // port is forwarded: register once the router has answered either way
+        // (a machine with a public address is still reachable without it).
+        if (mapper.enabled()) {
+            QObject::connect(&mapper, &glyphon::PortMapper::stateChanged, &app,
+                             [&lobby](glyphon::PortMapper::State state) {
+                if (state == glyphon::PortMapper::State::Mapped || state == glyphon::PortMapper::State::Error)
+                    lobby.start();
+            });
+        } else {
+            lobby.start();
+        }
     }
 
     if (start)

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QLoggingCategory>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -99,6 +100,13 @@ QString readInfo(const QByteArray &body, LobbyGameInfo *info)
     info->version = object.value(QLatin1String("version")).toString();
     if (!cleanVersion(info->version))
         return QStringLiteral("\"version\" must be a version number such as 1.0.2.");
+    const QJsonValue lan = object.value(QLatin1String("lan"));
+    if (!lan.isUndefined()) {
+        static const QRegularExpression lanId(QStringLiteral("^[0-9a-f]{16}$"));
+        info->lan = lan.toString();
+        if (!lan.isString() || !lanId.match(info->lan).hasMatch())
+            return QStringLiteral("\"lan\" must be 16 lower-case hex digits.");
+    }
     info->name = cleanName(object.value(QLatin1String("name")).toString());
     if (info->name.isEmpty())
         return QStringLiteral("\"name\" must name the host.");
@@ -368,7 +376,8 @@ LobbyReply LobbyServer::listGames(MHD_Connection *connection)
                                  {QStringLiteral("players"), game.info.players},
                                  {QStringLiteral("spectators"), game.info.spectators},
                                  {QStringLiteral("running"), game.info.running},
-                                 {QStringLiteral("version"), game.info.version}});
+                                 {QStringLiteral("version"), game.info.version},
+                                 {QStringLiteral("lan"), game.info.lan}});
     }
     LobbyReply reply = jsonReply(MHD_HTTP_OK, QJsonObject{{QStringLiteral("games"), games}});
     reply.etag = list.etag;

@@ -69,6 +69,7 @@ struct Record
                                          {QStringLiteral("spectators"), info.spectators},
                                          {QStringLiteral("running"), info.running},
                                          {QStringLiteral("version"), info.version},
+                                         {QStringLiteral("lan"), info.lan},
                                          {QStringLiteral("greeted"), greeted},
                                          {QStringLiteral("probed"), double(probedWallMs)}})
             .toJson(QJsonDocument::Compact);
@@ -86,6 +87,7 @@ struct Record
         record->info.spectators = o.value(QStringLiteral("spectators")).toInt();
         record->info.running = o.value(QStringLiteral("running")).toBool();
         record->info.version = o.value(QStringLiteral("version")).toString();
+        record->info.lan = o.value(QStringLiteral("lan")).toString();
         record->greeted = o.value(QStringLiteral("greeted")).toBool();
         record->probedWallMs = qint64(o.value(QStringLiteral("probed")).toDouble());
         return true;

@@ -30,6 +30,8 @@ public:
     void stop();
     bool active() const { return m_timer.isActive(); }
     const LanGame &game() const { return m_game; }
+    // The ID every datagram of this announcer carries.
+    QByteArray id() const { return m_id; }
 
     // Where each datagram goes, asked anew each time (interfaces come and go).
     QList<QHostAddress> targets() const;

@@ -123,6 +123,7 @@ void LobbyBrowser::answered(QNetworkReply *reply)
         row.players = qBound(0, game.value(QStringLiteral("players")).toInt(), 2);
         row.spectators = qBound(0, game.value(QStringLiteral("spectators")).toInt(), 9999);
         row.running = game.value(QStringLiteral("running")).toBool();
+        row.lan = game.value(QStringLiteral("lan")).toString().left(16).toLatin1();
         if (row.address.isEmpty() || port < 1 || port > 65535)
             continue;
         row.port = quint16(port);

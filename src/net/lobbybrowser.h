@@ -27,6 +27,7 @@ struct LobbyRow
     int players = 0;
     int spectators = 0;
     bool running = false;
+    QByteArray lan; // the LAN announcement ID of the same game, or empty
 
     bool operator==(const LobbyRow &) const = default;
 };

@@ -58,13 +58,16 @@ void LobbyRegistration::start()
 QByteArray LobbyRegistration::body() const
 {
     const QString name = m_game.hostName.isEmpty() ? m_fallbackName : m_game.hostName;
-    return QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
-                                     {QStringLiteral("port"), m_game.port},
-                                     {QStringLiteral("players"), m_game.seatsTaken},
-                                     {QStringLiteral("spectators"), m_game.watchers},
-                                     {QStringLiteral("running"), m_game.running},
-                                     {QStringLiteral("version"), m_version}})
-        .toJson(QJsonDocument::Compact);
+    QJsonObject object{{QStringLiteral("name"), name},
+                       {QStringLiteral("port"), m_game.port},
+                       {QStringLiteral("players"), m_game.seatsTaken},
+                       {QStringLiteral("spectators"), m_game.watchers},
+                       {QStringLiteral("running"), m_game.running},
+                       {QStringLiteral("version"), m_version}};
+    // The ID the local network hears: a window that hears both shows one row.
+    if (!m_game.id.isEmpty())
+        object.insert(QStringLiteral("lan"), QString::fromLatin1(m_game.id));
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
 void LobbyRegistration::send()

@@ -31,7 +31,7 @@ public:
     ~LobbyRegistration() override;
 
     // What the lobby lists: hostName is the game's name; an empty one is
-    // listed as fallbackName.
+    // listed as fallbackName; a non-empty id is the game's LAN announcement ID.
     void setGame(const LanGame &game);
     void setFallbackName(const QString &name) { m_fallbackName = name; }
     void setVersion(const QString &version) { m_version = version; }

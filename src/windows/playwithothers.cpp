@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -125,6 +126,8 @@ PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery
     connect(m_browser, &LanBrowser::rowsChanged, this, &PlayWithOthersWindow::refreshList);
     connect(list_internet, &QTreeWidget::itemActivated, this, &PlayWithOthersWindow::joinClick);
     connect(m_lobby, &LobbyBrowser::rowsChanged, this, &PlayWithOthersWindow::refreshInternetList);
+    // A game heard on the network leaves the internet list, and comes back when it goes quiet.
+    connect(m_browser, &LanBrowser::rowsChanged, this, &PlayWithOthersWindow::refreshInternetList);
     connect(m_lobby, &LobbyBrowser::errorChanged, this, &PlayWithOthersWindow::showLobbyState);
     showLobbyState();
 }
@@ -154,7 +157,13 @@ void PlayWithOthersWindow::refreshInternetList()
     const QString chosen = list_internet->currentItem() && list_internet->currentItem()->isSelected()
         ? list_internet->currentItem()->data(HostColumn, Qt::UserRole).toString() : QString();
     list_internet->clear();
+    // A game on both lists is shown once, on the network list, where it is nearer.
+    QSet<QByteArray> heard;
+    for (const LanRow &row : m_browser->rows())
+        heard.insert(row.game.id);
     for (const LobbyRow &row : m_lobby->rows()) {
+        if (!row.lan.isEmpty() && heard.contains(row.lan))
+            continue;
         auto *item = new QTreeWidgetItem(list_internet);
         item->setText(HostColumn, row.name);
         item->setText(PlayersColumn, QStringLiteral("%1 of 2").arg(row.players));
@@ -266,11 +275,13 @@ void PlayWithOthersWindow::joinClick()
     if (!checkName())
         return;
     if (QTreeWidgetItem *item = list_internet->currentItem(); item && item->isSelected()) {
-        const int index = list_internet->indexOfTopLevelItem(item);
-        if (index >= 0 && index < m_lobby->rows().size()) {
-            const LobbyRow &row = m_lobby->rows().at(index);
-            emit joinRequested(playerName(), row.address, row.port);
-            return;
+        // Some lobby rows are not shown: find the chosen one by its id.
+        const QString id = item->data(HostColumn, Qt::UserRole).toString();
+        for (const LobbyRow &row : m_lobby->rows()) {
+            if (row.id == id) {
+                emit joinRequested(playerName(), row.address, row.port);
+                return;
+            }
         }
     }
     const auto &rows = m_browser->rows();

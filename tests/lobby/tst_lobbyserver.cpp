@@ -196,6 +196,7 @@ void TestLobbyServer::refused_data()
     QTest::newRow("port as text") << gameBody(7772, "Ann", 1, {{"port", "7772"}}) << 10 << 10 << 400;
     QTest::newRow("three players") << gameBody(7772, "Ann", 3) << 10 << 10 << 400;
     QTest::newRow("name of control characters only") << gameBody(7772, "\t\n") << 10 << 10 << 400;
+    QTest::newRow("LAN id with markup") << gameBody(7772, "Ann", 1, {{"lan", "<a href=x>"}}) << 10 << 10 << 400;
     QTest::newRow("version with markup") << gameBody(7772, "Ann", 1, {{"version", "<b>"}}) << 10 << 10 << 400;
     QTest::newRow("lobby full") << good << 1 << 10 << 503;
     QTest::newRow("address has its games") << good << 10 << 1 << 429;

@@ -2,6 +2,7 @@
 // of the local network, and joins one.
 
 #include "lobby/lobbyserver.h"
+#include "net/lanannouncer.h"
 #include "net/lobbybrowser.h"
 #include "net/lobbyregistration.h"
 #include "protocol/wire.h"
@@ -56,7 +57,9 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
 
     QUdpSocket spare;
     spare.bind(QHostAddress::LocalHost, 0);
-    PlayWithOthersWindow window({spare.localPort(), true});
+    const quint16 discoveryPort = spare.localPort();
+    spare.close(); // a port nobody else announces on, free for the window
+    PlayWithOthersWindow window({discoveryPort, true});
     QVERIFY(window.label_lobby->text().contains("No internet lobby"));
     window.lobbyBrowser()->setPollMs(50);
     window.setLobbyAddress(url);
@@ -78,6 +81,16 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
     QCOMPARE(join.size(), 1);
     QCOMPARE(join.first().at(1).toString(), "127.0.0.1");
     QCOMPARE(join.first().at(2).value<quint16>(), host.serverPort());
+
+    // The same game heard on the network is shown once, there, until its bye.
+    LanAnnouncer announcer({discoveryPort, true});
+    two.id = announcer.id();
+    ours.setGame(two);
+    announcer.announce(two);
+    QTRY_COMPARE(window.list_games->topLevelItemCount(), 1);
+    QTRY_COMPARE(window.list_internet->topLevelItemCount(), 0);
+    announcer.stop();
+    QTRY_COMPARE(window.list_internet->topLevelItemCount(), 1);
 
     // Hidden, the window stops asking the lobby.
     window.hide();
