@@ -1,10 +1,14 @@
 #include "client/hostingcoordinator.h"
 
+#include "net/lobbyregistration.h"
 #include "protocol/gamelink.h"
+#include "protocol/wire.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"
 
 #include <QNetworkInterface>
+
+#include <utility>
 
 namespace glyphon {
 
@@ -36,6 +40,11 @@ HostingCoordinator::HostingCoordinator(TServer &server, const lan::DiscoveryConf
     // The program's server may go before the window that owns this: hosting
     // ends with it, and nothing here may reach for it afterwards.
     connect(&server, &QObject::destroyed, this, &HostingCoordinator::stop);
+    // Queued: the server signals from inside its handler, mid-change.
+    connect(&server, &TServer::playerArrived, this, &HostingCoordinator::refreshLobby, Qt::QueuedConnection);
+    connect(&server, &TServer::gameStarted, this, &HostingCoordinator::refreshLobby, Qt::QueuedConnection);
+    connect(&server, &TServer::seatFreed, this, &HostingCoordinator::refreshLobby, Qt::QueuedConnection);
+    connect(&server, &TServer::gameWon, this, &HostingCoordinator::refreshLobby, Qt::QueuedConnection);
 }
 
 HostingCoordinator::~HostingCoordinator()
@@ -82,6 +91,75 @@ void HostingCoordinator::start(bool openPort)
                             .arg(withPort(local), gameLink(local, m_port)));
     m_mapper.setPort(m_port);
     setOpenPort(openPort);
+    listWhenReachable();
+}
+
+std::optional<QString> HostingCoordinator::whyNotReachable(const QString &localAddress, PortMapper::State state,
+                                                           const QString &publicAddress)
+{
+    if (!localAddress.isEmpty() && !unreachableFromInternet(localAddress))
+        return QString();
+    switch (state) {
+    case PortMapper::State::Mapping:
+        return std::nullopt;
+    case PortMapper::State::Mapped:
+        if (!unreachableFromInternet(publicAddress))
+            return QString();
+        return QStringLiteral("your router's own outside address %1 is private, so players on the internet could "
+                              "not reach the game").arg(publicAddress);
+    case PortMapper::State::Error:
+        return QStringLiteral("your router did not open the port, and this computer has no public address");
+    case PortMapper::State::Unmapped:
+    case PortMapper::State::Unmapping:
+        break;
+    }
+    return QStringLiteral("this computer has no public address and the router has not opened the port "
+                          "(Options \u25B8 Open Port on Router)");
+}
+
+bool HostingCoordinator::listedOnLobby() const
+{
+    return m_registration && m_registration->listed();
+}
+
+// The lobby lists only what it can reach: registering sooner would only be
+// refused, and the chat pane says which of the two is missing.
+void HostingCoordinator::listWhenReachable()
+{
+    if (!m_started || m_lobby.isEmpty() || m_registration)
+        return;
+    const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper.state(), m_mapper.publicAddress());
+    if (!whyNot)
+        return; // the router's answer decides
+    if (!whyNot->isEmpty()) {
+        if (*whyNot != std::exchange(m_lobbyWhyNot, *whyNot))
+            emit statusLine(QStringLiteral("The game is not listed on the internet lobby: %1.").arg(*whyNot));
+        return;
+    }
+    m_registration = std::make_unique<LobbyRegistration>(m_lobby);
+    m_registration->setVersion(QString::fromLatin1(VersionText));
+    m_registration->setFallbackName(QStringLiteral("Glyphon"));
+    const QString where = m_lobby.toDisplayString(QUrl::RemoveUserInfo);
+    connect(m_registration.get(), &LobbyRegistration::registered, this, [this, where] {
+        m_lobbyWhyNot.clear();
+        emit statusLine(QStringLiteral("The game is listed on the internet lobby %1: players anywhere find it in "
+                                       "Play with Others.").arg(where));
+    });
+    connect(m_registration.get(), &LobbyRegistration::refused, this, [this, where](const QString &why) {
+        if (why != std::exchange(m_lobbyWhyNot, why))
+            emit statusLine(QStringLiteral("The internet lobby %1 does not list the game (%2).").arg(where, why));
+    });
+    refreshLobby();
+    m_registration->start();
+}
+
+void HostingCoordinator::refreshLobby()
+{
+    if (!m_registration || !m_started)
+        return;
+    LanGame game = describeGame(m_server);
+    game.id = m_announcement->announcer().id(); // one row where both lists are heard
+    m_registration->setGame(game);
 }
 
 void HostingCoordinator::setOpenPort(bool on)
@@ -106,6 +184,10 @@ void HostingCoordinator::stop()
         return;
     m_started = false;
     m_announcement->stop();
+    if (m_registration) {
+        m_registration->finish(3000);
+        m_registration.reset();
+    }
     m_mapper.finish(3000);
 }
 
@@ -128,12 +210,14 @@ void HostingCoordinator::mappingChanged(PortMapper::State state)
             emit statusLine(QStringLiteral("But %1 is itself a private address: your provider puts another router in "
                                            "front of yours, so friends on the internet may still not reach you (%2).")
                                 .arg(address, QStringView(SeeHelp)));
+        listWhenReachable();
         break;
     }
     case PortMapper::State::Error:
         emit statusLine(QStringLiteral("Your router did not open port %1 (%2). Friends on the internet can join only "
                                        "if the port is forwarded to this computer by hand (%3).")
                             .arg(port).arg(m_mapper.errorString(), QStringView(SeeHelp)));
+        listWhenReachable();
         break;
     case PortMapper::State::Unmapped:
         emit statusLine(QStringLiteral("Your router no longer forwards port %1.").arg(port));

@@ -3,17 +3,22 @@
 // announces the game on the local network, asks the home router to forward
 // the port (when Options > Open Port on Router is checked), and tells the
 // host in the chat pane what friends should use, or plainly why they cannot.
+// With a lobby set it also lists the game there, once players on the
+// internet can reach it, and says when it is listed or why not.
 
 #include "net/lanannouncement.h"
 #include "net/portmapper.h"
 
 #include <QObject>
+#include <QUrl>
 #include <memory>
+#include <optional>
 
 class TServer;
 
 namespace glyphon {
 
+class LobbyRegistration;
 class ServerAnnouncement;
 
 class HostingCoordinator : public QObject
@@ -28,6 +33,13 @@ public:
     // Hosting ends: the closing datagram, and the forwarding removed.
     void stop();
     void setOpenPort(bool on);
+    // The internet lobby to list the game on (before start); empty: none.
+    void setLobby(const QUrl &lobby) { m_lobby = lobby; }
+    bool listedOnLobby() const;
+    // Whether players on the internet can reach the game: empty when they
+    // can, the reason in words when not, nothing while the router is asked.
+    static std::optional<QString> whyNotReachable(const QString &localAddress, PortMapper::State state,
+                                                  const QString &publicAddress);
 
     PortMapper &mapper() { return m_mapper; }
     // This computer's first network address, for players on the same network.
@@ -39,11 +51,16 @@ signals:
 private:
     void mappingChanged(PortMapper::State state);
     QString withPort(const QString &address) const;
+    void listWhenReachable();
+    void refreshLobby();
 
     TServer &m_server;
     const lan::DiscoveryConfig m_discovery;
     std::unique_ptr<ServerAnnouncement> m_announcement;
     PortMapper m_mapper;
+    QUrl m_lobby;
+    std::unique_ptr<LobbyRegistration> m_registration;
+    QString m_lobbyWhyNot; // said once per reason
     bool m_started = false;
     quint16 m_port = 0; // the listening port when hosting started
 };

@@ -4,6 +4,7 @@
 #include "settings/settingsstore.h"
 #include "windows/playwithothers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QInputDialog>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QUrl>
@@ -48,6 +50,7 @@ LobbySettings LobbySettings::load(const SettingsStore &store)
     const QString lobby = text.value(section(), QString::fromLatin1(LobbyAddressKey)).value_or(QString()).trimmed();
     if (validLobbyAddress(lobby))
         s.lobbyAddress = lobby;
+    s.listOnLobby = text.value(section(), QString::fromLatin1(ListOnLobbyKey)).value_or(QString()) == QLatin1String("true");
     return s;
 }
 
@@ -69,6 +72,11 @@ bool LobbySettings::saveOpenPort(const SettingsStore &store, bool on)
 bool LobbySettings::saveLobbyAddress(const SettingsStore &store, const QString &address)
 {
     return saveOne(store, LobbyAddressKey, address);
+}
+
+bool LobbySettings::saveListOnLobby(const SettingsStore &store, bool on)
+{
+    return saveOne(store, ListOnLobbyKey, on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 bool LobbySettings::validLobbyAddress(const QString &address)
@@ -111,11 +119,17 @@ void PlayWithOthers::open()
             setAsking(false);
         });
         connect(&m_probe, &HostProbe::finished, this, &PlayWithOthers::hostAnswered);
+        connect(m_window->check_lobby, &QCheckBox::toggled, this,
+                [this](bool on) { LobbySettings::saveListOnLobby(m_store, on); });
     }
     const LobbySettings stored = LobbySettings::load(m_store);
     m_window->setPlayerName(stored.name.isEmpty() ? PlayWithOthersWindow::accountName() : stored.name);
     m_window->setRecentHosts(stored.recentHosts);
     m_window->setLobbyAddress(stored.lobbyAddress);
+    {
+        const QSignalBlocker quiet(m_window->check_lobby);
+        m_window->check_lobby->setChecked(stored.listOnLobby);
+    }
     m_window->button_joinaddress->setDefault(false);
     m_window->show();
     m_window->raise();

@@ -30,17 +30,20 @@ struct LobbySettings
     static constexpr const char *RecentHostsKey = "RecentHosts";
     static constexpr const char *OpenPortKey = "OpenPortOnRouter";
     static constexpr const char *LobbyAddressKey = "LobbyAddress";
+    static constexpr const char *ListOnLobbyKey = "ListOnLobby";
 
     QString name;            // empty: never chosen
     QStringList recentHosts; // newest first, at most five
     bool openPort = true;
     QString lobbyAddress;    // the internet lobby; empty: none is contacted
+    bool listOnLobby = false; // a hosted game is listed there (its address becomes public)
 
     static LobbySettings load(const SettingsStore &store);
     static bool saveName(const SettingsStore &store, const QString &name);
     static bool saveRecentHosts(const SettingsStore &store, const QStringList &hosts);
     static bool saveOpenPort(const SettingsStore &store, bool on);
     static bool saveLobbyAddress(const SettingsStore &store, const QString &address);
+    static bool saveListOnLobby(const SettingsStore &store, bool on);
     // An internet lobby's whole address, with its scheme: http or https and
     // a host. Empty text is no lobby, and valid.
     static bool validLobbyAddress(const QString &address);

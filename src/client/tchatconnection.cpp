@@ -8,6 +8,7 @@
 #include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
 #include "client/playwithothers.h"
+#include "client/windowsettings.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
 #include "client/soloport.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QTimer>
+#include <QUrl>
 
 
 using glyphon::fromWire;
@@ -89,6 +91,12 @@ void Tchat::hostpress()
     if (!m_params.isEmpty() && !m_hosting) {
         m_hosting = new glyphon::HostingCoordinator(*m_context.server, m_context.config.discovery, this);
         connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
+        const glyphon::LobbySettings lobby = glyphon::LobbySettings::load(m_windowSettings->store());
+        if (lobby.listOnLobby && lobby.lobbyAddress.isEmpty())
+            statusLine(QStringLiteral("The game is not listed on the internet lobby: no lobby is set "
+                                      "(Options \u25B8 Internet Lobby...)."));
+        else if (lobby.listOnLobby)
+            m_hosting->setLobby(QUrl(lobby.lobbyAddress));
         m_hosting->start(OpenPortOnRouter1->isChecked());
     }
     m_session->connectToOwnHost(QString::number(listener->localPort()));

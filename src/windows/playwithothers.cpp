@@ -4,6 +4,7 @@
 #include "net/lobbybrowser.h"
 #include "protocol/wire.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -76,6 +77,7 @@ PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery
     button_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     for (QPushButton *b : {button_join, button_host, button_cancel})
         b->setAutoDefault(false);
+    check_lobby = new QCheckBox(QStringLiteral("List this game on the internet lobby (your address becomes public)"), this);
 
     auto *addressLabel = new QLabel(QStringLiteral("Address:"), this);
     edit_address = new QComboBox(this);
@@ -111,6 +113,7 @@ PlayWithOthersWindow::PlayWithOthersWindow(const lan::DiscoveryConfig &discovery
     layout->addWidget(list_internet, 1);
     layout->addWidget(label_lobby);
     layout->addLayout(buttons);
+    layout->addWidget(check_lobby);
     layout->addSpacing(6);
     layout->addLayout(addressRow);
     layout->addWidget(label_info);

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -53,6 +54,7 @@ public:
     QLabel *label_lobby;
     QPushButton *button_join;
     QPushButton *button_host;
+    QCheckBox *check_lobby;
     QPushButton *button_cancel;
     QComboBox *edit_address;
     QPushButton *button_joinaddress;

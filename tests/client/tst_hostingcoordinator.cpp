@@ -15,7 +15,39 @@ class TestHostingCoordinator : public QObject
 
 private slots:
     void portLeftClosedPointsToHelp();
+    void listedOnlyWhenReachable_data();
+    void listedOnlyWhenReachable();
 };
+
+using State = glyphon::PortMapper::State;
+Q_DECLARE_METATYPE(State)
+
+// A game listed where nobody can reach it only fills the lobby's refusals;
+// one reachable but never listed is the user's check box ignored.
+void TestHostingCoordinator::listedOnlyWhenReachable_data()
+{
+    QTest::addColumn<QString>("local");
+    QTest::addColumn<State>("state");
+    QTest::addColumn<QString>("outside");
+    QTest::addColumn<int>("verdict"); // 0 list, 1 say why not, 2 wait
+    QTest::newRow("public address, no router") << "11.77.0.5" << State::Unmapped << "" << 0;
+    QTest::newRow("home network, port opened") << "192.168.1.4" << State::Mapped << "11.77.0.1" << 0;
+    QTest::newRow("router still asked") << "192.168.1.4" << State::Mapping << "" << 2;
+    QTest::newRow("router behind the provider's") << "192.168.1.4" << State::Mapped << "100.64.3.9" << 1;
+    QTest::newRow("router refused") << "10.0.0.7" << State::Error << "" << 1;
+    QTest::newRow("port left closed") << "172.16.0.2" << State::Unmapped << "" << 1;
+    QTest::newRow("no network") << "" << State::Unmapped << "" << 1;
+}
+
+void TestHostingCoordinator::listedOnlyWhenReachable()
+{
+    QFETCH(QString, local);
+    QFETCH(State, state);
+    QFETCH(QString, outside);
+    QFETCH(int, verdict);
+    const std::optional<QString> why = glyphon::HostingCoordinator::whyNotReachable(local, state, outside);
+    QCOMPARE(why ? (why->isEmpty() ? 0 : 1) : 2, verdict);
+}
 
 void TestHostingCoordinator::portLeftClosedPointsToHelp()
 {

@@ -138,6 +138,11 @@ void TestPlayWithOthers::rememberedSettings()
     QVERIFY(LobbySettings::saveLobbyAddress(store, "ftp://lobby.example.org"));
     QCOMPARE(LobbySettings::load(store).lobbyAddress, QString());
     QVERIFY(LobbySettings::saveLobbyAddress(store, {}));
+    // Listing makes the address public: off until chosen, and kept once chosen.
+    QVERIFY(!LobbySettings::load(store).listOnLobby);
+    QVERIFY(LobbySettings::saveListOnLobby(store, true));
+    QVERIFY(LobbySettings::load(store).listOnLobby);
+    QVERIFY(LobbySettings::saveListOnLobby(store, false));
 }
 
 void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
