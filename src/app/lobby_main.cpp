@@ -1,6 +1,8 @@
 // glyphon-lobby: the internet lobby. Game hosts register their games over
-// HTTP, windows and browsers list them; the list is kept in memory.
+// HTTP, windows and browsers list them; the list is kept in memory, or in
+// Redis for several nodes.
 
+#include "app/consolelines.h"
 #include "app/quitsignals.h"
 #include "lobby/lobbyserver.h"
 #include "protocol/wire.h"
@@ -12,25 +14,9 @@
 #include <cstdio>
 #include <optional>
 
-namespace {
-
-void writeLogLine(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    std::FILE *to = (type == QtInfoMsg || type == QtDebugMsg) ? stdout : stderr;
-    std::fputs(qPrintable(message + QLatin1Char('\n')), to);
-    std::fflush(to);
-}
-
-void fail(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    qInstallMessageHandler(writeLogLine);
+    qInstallMessageHandler(glyphon::writeLogLine);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("glyphon-lobby"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(glyphon::VersionText));
@@ -64,7 +50,7 @@ int main(int argc, char *argv[])
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
         const std::optional<int> n = glyphon::parseInt(parser.value(option).toUtf8());
         if (!n || *n < min || *n > max) {
-            fail(QStringLiteral("glyphon-lobby: --%1 wants a number from %2 to %3")
+            glyphon::writeError(QStringLiteral("glyphon-lobby: --%1 wants a number from %2 to %3")
                      .arg(option.names().constFirst()).arg(min).arg(max));
             return std::nullopt;
         }
@@ -78,7 +64,7 @@ int main(int argc, char *argv[])
     if (!port || !renew || !expire || !perAddress || !maxGames)
         return 2;
     if (*expire <= *renew) {
-        fail(QStringLiteral("glyphon-lobby: --expire-seconds must be longer than --renew-seconds"));
+        glyphon::writeError(QStringLiteral("glyphon-lobby: --expire-seconds must be longer than --renew-seconds"));
         return 2;
     }
     glyphon::LobbyConfig config;
@@ -90,7 +76,7 @@ int main(int argc, char *argv[])
     for (const QString &text : parser.values(proxyOption)) {
         const QHostAddress proxy(text);
         if (proxy.isNull()) {
-            fail(QStringLiteral("glyphon-lobby: --trusted-proxy wants an address, not %1").arg(text));
+            glyphon::writeError(QStringLiteral("glyphon-lobby: --trusted-proxy wants an address, not %1").arg(text));
             return 2;
         }
         config.trustedProxies.append(proxy);
@@ -102,7 +88,7 @@ int main(int argc, char *argv[])
         const std::optional<int> redisPort = colon > 0 ? glyphon::parseInt(text.mid(colon + 1).toUtf8())
                                                        : std::optional<int>();
         if (!redisPort || *redisPort < 1 || *redisPort > 65535) {
-            fail(QStringLiteral("glyphon-lobby: --redis wants HOST:PORT, not %1").arg(text));
+            glyphon::writeError(QStringLiteral("glyphon-lobby: --redis wants HOST:PORT, not %1").arg(text));
             return 2;
         }
         config.redisHost = text.left(colon);
@@ -112,7 +98,7 @@ int main(int argc, char *argv[])
     glyphon::quitOnTerminationSignals(&app, [] { QCoreApplication::quit(); });
     glyphon::LobbyServer lobby(config);
     if (!lobby.start()) {
-        fail(QStringLiteral("glyphon-lobby: cannot listen on port %1").arg(config.port));
+        glyphon::writeError(QStringLiteral("glyphon-lobby: cannot listen on port %1").arg(config.port));
         return 1;
     }
     std::fprintf(stdout, "glyphon-lobby %s listening on port %u\n", glyphon::VersionText, unsigned(lobby.port()));

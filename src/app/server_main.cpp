@@ -1,6 +1,7 @@
 // glyphon-server: the game server without a window, for hosting on a
 // machine with no display, and for tests and demos.
 
+#include "app/consolelines.h"
 #include "app/quitsignals.h"
 #include "protocol/wire.h"
 #include "net/lanannouncement.h"
@@ -33,18 +34,6 @@ void say(const QString &line)
 // Every room's log, in its own words and without a prefix: information on
 // standard output, where tests and benchmarks read it line by line, and
 // warnings on standard error.
-void writeLogLine(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    std::FILE *to = (type == QtInfoMsg || type == QtDebugMsg) ? stdout : stderr;
-    std::fputs(qPrintable(message + QLatin1Char('\n')), to);
-    std::fflush(to);
-}
-
-void fail(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
-}
-
 QString playerLabel(const TServer &server, int seat)
 {
     QString name = glyphon::fromWire(server.seats[seat].shownName());
@@ -72,7 +61,7 @@ QString reasonText(int reason)
 
 int main(int argc, char *argv[])
 {
-    qInstallMessageHandler(writeLogLine);
+    qInstallMessageHandler(glyphon::writeLogLine);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("glyphon-server"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(glyphon::VersionText));
@@ -125,7 +114,7 @@ int main(int argc, char *argv[])
     auto number = [&](const QCommandLineOption &option, int min, int max) -> std::optional<int> {
         const std::optional<int> n = glyphon::parseInt(parser.value(option).toUtf8());
         if (!n || *n < min || *n > max) {
-            fail(QStringLiteral("glyphon-server: --%1 wants a number from %2 to %3")
+            glyphon::writeError(QStringLiteral("glyphon-server: --%1 wants a number from %2 to %3")
                      .arg(option.names().constFirst()).arg(min).arg(max));
             return std::nullopt;
         }
@@ -142,7 +131,7 @@ int main(int argc, char *argv[])
         // The environment is read here, once; the host is handed the number.
         const std::optional<int> port = glyphon::parseInt(text);
         if (!port || *port < 0 || *port > 65535) {
-            fail(QStringLiteral("glyphon-server: GLYPHON_PORT wants a number from 0 to 65535"));
+            glyphon::writeError(QStringLiteral("glyphon-server: GLYPHON_PORT wants a number from 0 to 65535"));
             return 2;
         }
         config.port = quint16(*port);
@@ -157,7 +146,7 @@ int main(int argc, char *argv[])
     if (!botSpeed || !tickMs || !loginTimeout || !chatLimit || !perAddress)
         return 2;
     if (*botSpeed != 500 && *botSpeed != 1000 && *botSpeed != 2000) {
-        fail(QStringLiteral("glyphon-server: --bot-speed is 500 (fast), 1000 (normal) or 2000 (slow)"));
+        glyphon::writeError(QStringLiteral("glyphon-server: --bot-speed is 500 (fast), 1000 (normal) or 2000 (slow)"));
         return 2;
     }
     std::array<glyphon::RiziLevel, 2> levels{};
@@ -169,7 +158,7 @@ int main(int argc, char *argv[])
         if (names.size() == 2)
             first = glyphon::riziLevelFromName(names[0]), second = glyphon::riziLevelFromName(names[1]);
         if (!first || !second) {
-            fail(QStringLiteral("glyphon-server: --rizi wants gentle, classic or strong, or two of them as LEVEL1,LEVEL2"));
+            glyphon::writeError(QStringLiteral("glyphon-server: --rizi wants gentle, classic or strong, or two of them as LEVEL1,LEVEL2"));
             return 2;
         }
         levels = {*first, *second};
@@ -178,7 +167,7 @@ int main(int argc, char *argv[])
         bool ok = false;
         const quint32 seed = parser.value(seedOption).toUInt(&ok);
         if (!ok) {
-            fail(QStringLiteral("glyphon-server: --seed wants a whole number"));
+            glyphon::writeError(QStringLiteral("glyphon-server: --seed wants a whole number"));
             return 2;
         }
         config.seed = seed;
@@ -188,7 +177,7 @@ int main(int argc, char *argv[])
         lobbyUrl = QUrl(parser.value(lobbyOption), QUrl::StrictMode);
         if (!lobbyUrl.isValid() || (lobbyUrl.scheme() != u"http" && lobbyUrl.scheme() != u"https")
             || lobbyUrl.host().isEmpty()) {
-            fail(QStringLiteral("glyphon-server: --lobby wants an http or https address, such as "
+            glyphon::writeError(QStringLiteral("glyphon-server: --lobby wants an http or https address, such as "
                                 "https://lobby.example.org"));
             return 2;
         }
@@ -197,7 +186,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(startOption)) {
         const QStringList parts = parser.value(startOption).split(QLatin1Char(','));
         if (parts.size() != 2) {
-            fail(QStringLiteral("glyphon-server: --start-game wants SCORE,SECONDS"));
+            glyphon::writeError(QStringLiteral("glyphon-server: --start-game wants SCORE,SECONDS"));
             return 2;
         }
         // Texts that are not numbers fall back to 200 and 30, as in any game start.
@@ -219,7 +208,7 @@ int main(int argc, char *argv[])
         config.perAddress = *perAddress;
         owner = std::make_unique<TServer>(config);
     } catch (const std::exception &e) {
-        fail(QStringLiteral("glyphon-server: %1").arg(QString::fromLocal8Bit(e.what())));
+        glyphon::writeError(QStringLiteral("glyphon-server: %1").arg(QString::fromLocal8Bit(e.what())));
         return 1;
     }
     TServer &server = *owner;
@@ -228,7 +217,7 @@ int main(int argc, char *argv[])
     try {
         server.Sock1->setListen(true);
     } catch (const std::exception &e) {
-        fail(QStringLiteral("glyphon-server: cannot listen on port %1: %2")
+        glyphon::writeError(QStringLiteral("glyphon-server: cannot listen on port %1: %2")
                  .arg(server.Sock1->PortName(), QString::fromLocal8Bit(e.what())));
         return 1;
     }

@@ -35,7 +35,7 @@ struct LobbyGameInfo
     int spectators = 0;
     bool running = false;
     QString version;
-    QString lan; // the game's LAN announcement ID, or empty
+    QString lan = {}; // the game's LAN announcement ID, or empty
 
     bool operator==(const LobbyGameInfo &) const = default;
 };
