@@ -91,9 +91,9 @@ clean=(env -u GLYPHON_LOOPBACK_ONLY -u GLYPHON_PORT)
 
 make_ns "$home"
 
-# The router's tools: installed here, since only this lab needs them.
+# The router's tools and the lobby check's: installed here, since only this lab needs them.
 need=()
-for p in miniupnpd miniupnpd-nftables miniupnpc nftables; do
+for p in miniupnpd miniupnpd-nftables miniupnpc nftables curl jq; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
