@@ -2,6 +2,7 @@
 // loopback, with a host keeping its game listed through them.
 
 #include "lobby/lobbyserver.h"
+#include "lobby_support.h"
 #include "net/lobbyregistration.h"
 
 #include <QEventLoop>
@@ -22,21 +23,7 @@ using namespace glyphon;
 
 namespace {
 
-// Greets every connection as a game host offering a seat.
-class FakeHost : public QTcpServer
-{
-public:
-    FakeHost()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                socket->write(QByteArray("CMD_sendlogininfo+1\xFF", 20));
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-        listen(QHostAddress::AnyIPv4);
-    }
-};
+using glyphon::test::FakeHost;
 
 struct Listing
 {

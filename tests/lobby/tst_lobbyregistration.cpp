@@ -1,6 +1,7 @@
 // A host keeping its game listed on a real lobby on loopback.
 
 #include "lobby/lobbyserver.h"
+#include "lobby_support.h"
 #include "net/lobbyregistration.h"
 
 #include <QJsonArray>
@@ -15,20 +16,7 @@ using namespace glyphon;
 
 namespace {
 
-class FakeHost : public QTcpServer
-{
-public:
-    FakeHost()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                socket->write(QByteArray("CMD_sendlogininfo+1\xFF", 20));
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-        listen(QHostAddress::AnyIPv4);
-    }
-};
+using glyphon::test::FakeHost;
 
 LanGame game(quint16 port, int players = 1)
 {

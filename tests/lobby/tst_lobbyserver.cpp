@@ -2,6 +2,7 @@
 // does (or speak something else, or nothing).
 
 #include "lobby/lobbyserver.h"
+#include "lobby_support.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -19,21 +20,7 @@ using namespace glyphon;
 
 namespace {
 
-// Writes its line to every connection, as a host offers a seat.
-class FakeHost : public QTcpServer
-{
-public:
-    explicit FakeHost(const QByteArray &line = QByteArray("CMD_sendlogininfo+1\xFF", 20))
-    {
-        connect(this, &QTcpServer::newConnection, this, [this, line] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                socket->write(line);
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-        listen(QHostAddress::AnyIPv4);
-    }
-};
+using glyphon::test::FakeHost;
 
 struct Answer
 {
