@@ -402,12 +402,16 @@ LobbyReply LobbyServer::page()
         html += QStringLiteral("<ul>\n");
         for (const LobbyListing &game : list.games) {
             const QString link = QStringLiteral("glyphon://%1:%2").arg(game.address).arg(game.info.port);
-            html += QStringLiteral("<li><a href=\"%1\">%2</a><br><span class=\"d\">%3 playing, %4 watching%5, version %6</span></li>\n")
+            // The address too: two hosts may share a name, and a phone without
+            // the game can still pass it on.
+            html += QStringLiteral("<li><a href=\"%1\">%2</a><br><span class=\"d\">%3 playing, %4 watching%5, "
+                                   "version %6, at %7:%8</span></li>\n")
                         .arg(link.toHtmlEscaped(), game.info.name.toHtmlEscaped())
                         .arg(game.info.players)
                         .arg(game.info.spectators)
                         .arg(game.info.running ? QStringLiteral(", game on") : QString(),
-                             game.info.version.toHtmlEscaped());
+                             game.info.version.toHtmlEscaped(), game.address.toHtmlEscaped())
+                        .arg(game.info.port);
         }
         html += QStringLiteral("</ul>\n");
     }

@@ -291,6 +291,7 @@ void TestLobbyServer::pageEscapesNames()
     QVERIFY2(page.body.contains("&lt;b&gt;Ann &amp; &quot;Bo&quot;&lt;/b&gt;"), page.body.constData());
     QVERIFY(!page.body.contains("<b>"));
     QVERIFY(page.body.contains(QStringLiteral("href=\"glyphon://127.0.0.1:%1\"").arg(host.serverPort()).toUtf8()));
+    QVERIFY(page.body.contains(QStringLiteral("at 127.0.0.1:%1<").arg(host.serverPort()).toUtf8())); // readable too
     QVERIFY(!page.body.contains("<script"));
 }
 
