@@ -312,8 +312,10 @@ Result poll(const Options &options, const std::vector<quint16> &targets, const s
     const auto send = [&](Connection &c) {
         c.request(c.conditional ? listRequest + "If-None-Match: " + c.etag + "\r\n\r\n" : listRequest + "\r\n");
     };
-    for (auto &c : pollers)
-        send(*c);
+    for (auto &c : pollers) {
+        if (!c->busy) // a slow server may not have given its first answer yet
+            send(*c);
+    }
     long renewalsSent = 0;
     size_t nextGame = 0;
     std::vector<pollfd> fds;
