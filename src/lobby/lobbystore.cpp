@@ -109,13 +109,10 @@ LobbyStore::Registration LobbyStore::registerGame(const QString &address, const 
 LobbyStore::Status LobbyStore::renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
-    expireLocked(nowMs);
-    const auto it = m_games.find(id);
-    if (it == m_games.end())
-        return Status::UnknownGame;
-    if (!secretMatches(*it, secret))
-        return Status::BadSecret;
-    Game &game = *it;
+    Game *found = nullptr;
+    if (const Status status = ownedLocked(id, secret, nowMs, &found); status != Status::Ok)
+        return status;
+    Game &game = *found;
     game.renewedMs = nowMs;
     if (info.port != game.info.port) {
         // Nobody has greeted on the new port yet.
@@ -135,17 +132,26 @@ LobbyStore::Status LobbyStore::renew(const QString &id, const QString &secret, c
 LobbyStore::Status LobbyStore::remove(const QString &id, const QString &secret, qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
+    Game *found = nullptr;
+    if (const Status status = ownedLocked(id, secret, nowMs, &found); status != Status::Ok)
+        return status;
+    if (found->greeted)
+        changed();
+    if (--m_perAddress[found->address] <= 0)
+        m_perAddress.remove(found->address);
+    m_games.remove(id);
+    return Status::Ok;
+}
+
+LobbyStore::Status LobbyStore::ownedLocked(const QString &id, const QString &secret, qint64 nowMs, Game **game)
+{
     expireLocked(nowMs);
     const auto it = m_games.find(id);
     if (it == m_games.end())
         return Status::UnknownGame;
     if (!secretMatches(*it, secret))
         return Status::BadSecret;
-    if (it->greeted)
-        changed();
-    if (--m_perAddress[it->address] <= 0)
-        m_perAddress.remove(it->address);
-    m_games.erase(it);
+    *game = &*it;
     return Status::Ok;
 }
 

@@ -136,6 +136,8 @@ private:
 
     int expireLocked(qint64 nowMs);
     bool secretMatches(const Game &game, const QString &secret) const;
+    // After expiring what is due: the game with that id, if the secret is its own.
+    Status ownedLocked(const QString &id, const QString &secret, qint64 nowMs, Game **game);
     void changed() { m_etag.clear(); }
 
     mutable QMutex m_mutex;

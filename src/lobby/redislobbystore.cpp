@@ -50,8 +50,10 @@ bool sameHash(const QByteArray &a, const QByteArray &b)
 // Probe times are compared across nodes, so they are wall-clock times.
 qint64 wallMs() { return QDateTime::currentMSecsSinceEpoch(); }
 
+} // namespace
+
 // A game's record: what is listed, who owns it, and what its last probe found.
-struct Record
+struct RedisLobbyStore::Record
 {
     QString address;
     QByteArray secretHash;
@@ -93,8 +95,6 @@ struct Record
         return true;
     }
 };
-
-} // namespace
 
 struct RedisLobbyStore::Reply
 {
@@ -270,18 +270,25 @@ LobbyStorage::Registration RedisLobbyStore::registerGame(const QString &address,
     return result;
 }
 
+LobbyStorage::Status RedisLobbyStore::ownedLocked(const QByteArray &key, const QString &secret, Record *record) const
+{
+    const Reply got = command({"GET", key});
+    if (!got.ok())
+        return Status::Unavailable;
+    if (got.isNil() || !Record::fromJson(got.string(), record))
+        return Status::UnknownGame;
+    if (!sameHash(record->secretHash, secretHash(secret)))
+        return Status::BadSecret;
+    return Status::Ok;
+}
+
 LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64)
 {
     QMutexLocker lock(&m_mutex);
     const QByteArray key = gameKey(id.toLatin1());
-    const Reply got = command({"GET", key});
-    if (!got.ok())
-        return Status::Unavailable;
     Record record;
-    if (got.isNil() || !Record::fromJson(got.string(), &record))
-        return Status::UnknownGame;
-    if (!sameHash(record.secretHash, secretHash(secret)))
-        return Status::BadSecret;
+    if (const Status status = ownedLocked(key, secret, &record); status != Status::Ok)
+        return status;
     if (info.port != record.info.port) {
         // Nobody has greeted on the new port yet.
         record.greeted = false;
@@ -305,14 +312,9 @@ LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &s
 {
     QMutexLocker lock(&m_mutex);
     const QByteArray key = gameKey(id.toLatin1());
-    const Reply got = command({"GET", key});
-    if (!got.ok())
-        return Status::Unavailable;
     Record record;
-    if (got.isNil() || !Record::fromJson(got.string(), &record))
-        return Status::UnknownGame;
-    if (!sameHash(record.secretHash, secretHash(secret)))
-        return Status::BadSecret;
+    if (const Status status = ownedLocked(key, secret, &record); status != Status::Ok)
+        return status;
     m_probes.remove(id);
     if (!command({"DEL", key}).ok() || !command({"SREM", IndexKey, id.toLatin1()}).ok()
         || !command({"SREM", addressKey(record.address), id.toLatin1()}).ok())

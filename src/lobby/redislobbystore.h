@@ -39,6 +39,7 @@ public:
 
 private:
     struct Reply;
+    struct Record;
     struct Probe
     {
         QString address;
@@ -49,6 +50,8 @@ private:
 
     bool connectLocked() const;
     Reply command(const QList<QByteArray> &args) const;
+    // The game's record at key, if the secret is its own.
+    Status ownedLocked(const QByteArray &key, const QString &secret, Record *record) const;
     using Records = QList<std::pair<QByteArray, QByteArray>>; // id, record
     bool pruneLocked(const QByteArray &setKey, const QList<QByteArray> &ids, Records *records);
     void queueProbeLocked(const QString &id, const QString &address, quint16 port);
