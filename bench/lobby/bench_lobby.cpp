@@ -215,6 +215,7 @@ struct Game
 {
     std::string id;
     std::string secret;
+    quint16 port = 0; // where its host greets
 };
 
 qint64 residentKb(qint64 pid)
@@ -227,6 +228,38 @@ qint64 residentKb(qint64 pid)
             return line.mid(6).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+// CPU time a process has used so far, user and system.
+double cpuMs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // Fields after the command name, which may hold blanks: state is the first.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// With its children (nginx serves from a worker process).
+double cpuMs(const std::vector<QProcess *> &processes)
+{
+    double sum = 0;
+    for (QProcess *p : processes) {
+        const qint64 pid = p->processId();
+        sum += cpuMs(pid);
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+        if (children.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &child : children.readAll().split(' ')) {
+                if (!child.trimmed().isEmpty())
+                    sum += cpuMs(child.trimmed().toLongLong());
+            }
+        }
+    }
+    return sum;
 }
 
 qint64 redisUsedMemory(quint16 port)
@@ -262,6 +295,8 @@ struct Result
     std::vector<long> perTarget;
     long renewed = 0;
     long failed = 0;
+    double serverCpuMs = 0; // the servers' CPU time during the run (Redis not counted)
+    double fullBytes = 0; // body bytes of the 200 answers
     double seconds = 0;
 };
 
@@ -289,9 +324,10 @@ Result poll(const Options &options, const std::vector<quint16> &targets, const s
             std::fprintf(stderr, "bench_lobby: cannot open a poller\n");
         pollers.push_back(std::move(c));
     }
-    // Renewals: a handful of connections, each from its own address.
+    // Renewals: enough connections, each from its own address, to keep the
+    // asked rate with answers taking up to 200 ms.
     std::vector<std::unique_ptr<Connection>> renewers;
-    const int renewerCount = renewTargets.empty() ? 0 : 8;
+    const int renewerCount = renewTargets.empty() ? 0 : std::clamp(options.renewals / 5, 8, 250);
     for (int i = 0; i < renewerCount; ++i) {
         auto c = std::make_unique<Connection>();
         c->target = i % int(renewTargets.size());
@@ -327,7 +363,7 @@ Result poll(const Options &options, const std::vector<quint16> &targets, const s
                 const Game &game = games[nextGame++ % games.size()];
                 r->request(withBody("PUT /v1/games/" + game.id + " HTTP/1.1\r\nAuthorization: Bearer " + game.secret
                                         + "\r\n",
-                                    gameBody(7999)));
+                                    gameBody(game.port))); // as registered: the list stays
                 ++renewalsSent;
             }
         }
@@ -352,8 +388,10 @@ Result poll(const Options &options, const std::vector<quint16> &targets, const s
                 c.status == 200 ? ++result.renewed : ++result.failed;
                 continue;
             }
-            if (c.status == 200)
+            if (c.status == 200) {
                 result.full.push_back(ms);
+                result.fullBytes += double(c.body.size());
+            }
             else if (c.status == 304)
                 result.unchanged.push_back(ms);
             else
@@ -381,6 +419,9 @@ void printRow(const char *what, Result &r, int targets, const std::string &memor
         total += n;
     std::printf("%-22s | %7.2f %7.2f | %7.2f %7.2f | %8.0f | %6ld %5ld | %s\n", what, full50, full99, same50, same99,
                 double(total) / r.seconds / targets, r.renewed, r.failed, memory.c_str());
+    std::printf("%-22s   %zu full answers of %.0f bytes on average, %zu unchanged; server CPU %.2f ms a request\n", "",
+                r.full.size(), r.full.empty() ? 0.0 : r.fullBytes / double(r.full.size()), r.unchanged.size(),
+                total ? r.serverCpuMs / double(total) : 0.0);
     std::fflush(stdout);
 }
 
@@ -459,7 +500,7 @@ std::vector<Game> registerGames(const Options &options, quint16 lobbyPort, quint
                     continue;
                 }
                 games.push_back({answer.value(QLatin1String("id")).toString().toStdString(),
-                                 answer.value(QLatin1String("secret")).toString().toStdString()});
+                                 answer.value(QLatin1String("secret")).toString().toStdString(), greeterPort});
             }
         }
         for (Connection *c : open)
@@ -631,7 +672,14 @@ int main(int argc, char **argv)
                 "req/s/node", "renew fail", "memory");
 
     std::vector<Result> results;
-    Result one = poll(options, {portA}, "/v1/games", games, {portA});
+    // Polls and notes what the servers spent doing it.
+    const auto measured = [&](const std::vector<QProcess *> &servers, auto &&run) {
+        const double before = cpuMs(servers);
+        Result r = run();
+        r.serverCpuMs = cpuMs(servers) - before;
+        return r;
+    };
+    Result one = measured({lobbyA}, [&] { return poll(options, {portA}, "/v1/games", games, {portA}); });
     printRow("lobby, 1 node", one, 1, memory({lobbyA}));
     std::vector<std::pair<std::string, Result>> lobbyRuns;
     lobbyRuns.emplace_back("1 node", one);
@@ -640,7 +688,8 @@ int main(int argc, char **argv)
         QProcess *lobbyB = startLobby(children, portB, options, redisPort);
         if (!lobbyB)
             return 1;
-        Result two = poll(options, {portA, portB}, "/v1/games", games, {portA, portB});
+        Result two = measured({lobbyA, lobbyB},
+                              [&] { return poll(options, {portA, portB}, "/v1/games", games, {portA, portB}); });
         printRow("lobby, 2 nodes", two, 2, memory({lobbyA, lobbyB}));
         lobbyRuns.emplace_back("2 nodes", two);
     }
@@ -648,7 +697,7 @@ int main(int argc, char **argv)
     QProcess *nginx = startNginx(children, dir.path(), nginxPort, list);
     if (!nginx)
         return 1;
-    Result floor = poll(options, {nginxPort}, "/games.json", {}, {});
+    Result floor = measured({nginx}, [&] { return poll(options, {nginxPort}, "/games.json", {}, {}); });
     printRow("nginx static file", floor, 1, "rss " + std::to_string(residentKb(nginx->processId()) / 1024) + " MB");
     const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     std::printf("\n");

@@ -113,6 +113,57 @@ QString readInfo(const QByteArray &body, LobbyGameInfo *info)
     return {};
 }
 
+// GET /v1/games: the listed games as JSON.
+QByteArray listJson(const QList<LobbyListing> &listed)
+{
+    QJsonArray games;
+    for (const LobbyListing &game : listed) {
+        games.append(QJsonObject{{QStringLiteral("id"), game.id},
+                                 {QStringLiteral("name"), game.info.name},
+                                 {QStringLiteral("address"), game.address},
+                                 {QStringLiteral("port"), game.info.port},
+                                 {QStringLiteral("players"), game.info.players},
+                                 {QStringLiteral("spectators"), game.info.spectators},
+                                 {QStringLiteral("running"), game.info.running},
+                                 {QStringLiteral("version"), game.info.version},
+                                 {QStringLiteral("lan"), game.info.lan}});
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("games"), games}}).toJson(QJsonDocument::Compact);
+}
+
+// GET /: a plain page with a glyphon:// link per game, readable on a phone.
+QByteArray listPage(const QList<LobbyListing> &listed)
+{
+    QString html = QStringLiteral(
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+        "<title>Glyphon games</title><style>"
+        "body{font-family:sans-serif;margin:1em;max-width:40em}"
+        "li{margin:.6em 0;font-size:1.1em}a{display:inline-block;padding:.2em 0}"
+        ".d{color:#555;font-size:.9em}</style></head><body>\n<h1>Glyphon games</h1>\n");
+    if (listed.isEmpty()) {
+        html += QStringLiteral("<p>No open games right now.</p>\n");
+    } else {
+        html += QStringLiteral("<ul>\n");
+        for (const LobbyListing &game : listed) {
+            const QString link = QStringLiteral("glyphon://%1:%2").arg(game.address).arg(game.info.port);
+            // The address too: two hosts may share a name, and a phone without
+            // the game can still pass it on.
+            html += QStringLiteral("<li><a href=\"%1\">%2</a><br><span class=\"d\">%3 playing, %4 watching%5, "
+                                   "version %6, at %7:%8</span></li>\n")
+                        .arg(link.toHtmlEscaped(), game.info.name.toHtmlEscaped())
+                        .arg(game.info.players)
+                        .arg(game.info.spectators)
+                        .arg(game.info.running ? QStringLiteral(", game on") : QString(),
+                             game.info.version.toHtmlEscaped(), game.address.toHtmlEscaped())
+                        .arg(game.info.port);
+        }
+        html += QStringLiteral("</ul>\n");
+    }
+    html += QStringLiteral("</body></html>\n");
+    return html.toUtf8();
+}
+
 QByteArray header(MHD_Connection *connection, const char *name)
 {
     return QByteArray(MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name));
@@ -160,11 +211,16 @@ MHD_Result answer(void *cls, MHD_Connection *connection, const char *url, const 
     }
     const LobbyReply reply = server->handle(connection, QByteArray(method), QByteArray(url), request->body,
                                             request->tooLarge);
-    MHD_Response *response = MHD_create_response_from_buffer(size_t(reply.body.size()),
-                                                              const_cast<char *>(reply.body.constData()),
-                                                              MHD_RESPMEM_MUST_COPY);
-    if (!response)
+    // The list's body is shared with the rendered copy rather than copied:
+    // MHD holds a reference until it has sent it.
+    auto *kept = new QByteArray(reply.body);
+    MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
+        size_t(kept->size()), const_cast<char *>(kept->constData()),
+        [](void *body) { delete static_cast<QByteArray *>(body); }, kept);
+    if (!response) {
+        delete kept;
         return MHD_NO;
+    }
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.constData());
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
     if (!reply.etag.isEmpty())
@@ -367,19 +423,8 @@ LobbyReply LobbyServer::listGames(MHD_Connection *connection)
             }
         }
     }
-    QJsonArray games;
-    for (const LobbyListing &game : list.games) {
-        games.append(QJsonObject{{QStringLiteral("id"), game.id},
-                                 {QStringLiteral("name"), game.info.name},
-                                 {QStringLiteral("address"), game.address},
-                                 {QStringLiteral("port"), game.info.port},
-                                 {QStringLiteral("players"), game.info.players},
-                                 {QStringLiteral("spectators"), game.info.spectators},
-                                 {QStringLiteral("running"), game.info.running},
-                                 {QStringLiteral("version"), game.info.version},
-                                 {QStringLiteral("lan"), game.info.lan}});
-    }
-    LobbyReply reply = jsonReply(MHD_HTTP_OK, QJsonObject{{QStringLiteral("games"), games}});
+    LobbyReply reply;
+    reply.body = rendered(list, false);
     reply.etag = list.etag;
     return reply;
 }
@@ -389,37 +434,24 @@ LobbyReply LobbyServer::page()
     const LobbyStore::List list = m_store->list(now());
     if (list.status == LobbyStore::Status::Unavailable)
         return unavailable();
-    QString html = QStringLiteral(
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-        "<title>Glyphon games</title><style>"
-        "body{font-family:sans-serif;margin:1em;max-width:40em}"
-        "li{margin:.6em 0;font-size:1.1em}a{display:inline-block;padding:.2em 0}"
-        ".d{color:#555;font-size:.9em}</style></head><body>\n<h1>Glyphon games</h1>\n");
-    if (list.games.isEmpty()) {
-        html += QStringLiteral("<p>No open games right now.</p>\n");
-    } else {
-        html += QStringLiteral("<ul>\n");
-        for (const LobbyListing &game : list.games) {
-            const QString link = QStringLiteral("glyphon://%1:%2").arg(game.address).arg(game.info.port);
-            // The address too: two hosts may share a name, and a phone without
-            // the game can still pass it on.
-            html += QStringLiteral("<li><a href=\"%1\">%2</a><br><span class=\"d\">%3 playing, %4 watching%5, "
-                                   "version %6, at %7:%8</span></li>\n")
-                        .arg(link.toHtmlEscaped(), game.info.name.toHtmlEscaped())
-                        .arg(game.info.players)
-                        .arg(game.info.spectators)
-                        .arg(game.info.running ? QStringLiteral(", game on") : QString(),
-                             game.info.version.toHtmlEscaped(), game.address.toHtmlEscaped())
-                        .arg(game.info.port);
-        }
-        html += QStringLiteral("</ul>\n");
-    }
-    html += QStringLiteral("</body></html>\n");
     LobbyReply reply;
     reply.contentType = "text/html; charset=utf-8";
-    reply.body = html.toUtf8();
+    reply.body = rendered(list, true);
     return reply;
+}
+
+QByteArray LobbyServer::rendered(const LobbyStorage::List &list, bool page)
+{
+    QMutexLocker lock(&m_renderMutex);
+    if (m_renderedTag != list.etag) {
+        m_renderedTag = list.etag;
+        m_renderedJson.clear();
+        m_renderedPage.clear();
+    }
+    QByteArray &body = page ? m_renderedPage : m_renderedJson;
+    if (body.isEmpty())
+        body = page ? listPage(list.games) : listJson(list.games);
+    return body;
 }
 
 LobbyReply LobbyServer::unavailable()
@@ -439,6 +471,12 @@ void LobbyServer::tick()
         for (const auto &[subject, held] : m_throttle->takeHeld(now()))
             qCInfo(lcLobby).noquote() << QStringLiteral("%1 more lines about %2 were held back").arg(held).arg(subject);
     }
+    startProbes();
+}
+
+void LobbyServer::startProbes()
+{
+    m_probesQueued = false;
     const int room = m_config.maxProbes - m_probesRunning;
     if (room <= 0)
         return;
@@ -453,6 +491,12 @@ void LobbyServer::tick()
                 log(task.address + QStringLiteral(" probe"), QStringLiteral("Game %1: no game host greets at %2, port %3")
                         .arg(task.id, task.address).arg(task.port));
             probe->deleteLater();
+            // The free place goes to the next game at once, not at the next
+            // tick: many hosts registering together are listed in seconds.
+            if (!m_probesQueued) {
+                m_probesQueued = true;
+                QTimer::singleShot(0, this, &LobbyServer::startProbes);
+            }
         });
         probe->start(task.address, task.port, m_config.probeTimeoutMs);
     }

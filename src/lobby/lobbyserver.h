@@ -78,10 +78,13 @@ private:
     QString peerAddress(MHD_Connection *connection, bool *ipv6) const;
     LobbyReply listGames(MHD_Connection *connection);
     LobbyReply page();
+    // The list's JSON or page as rendered for its tag, rendered once per tag.
+    QByteArray rendered(const LobbyStorage::List &list, bool page);
     LobbyReply unavailable();
     LobbyReply store(MHD_Connection *connection, const QByteArray &method, const QString &id, const QByteArray &body);
     void log(const QString &subject, const QString &line);
     void tick();
+    void startProbes();
 
     LobbyConfig m_config;
     std::unique_ptr<LobbyStorage> m_store;
@@ -90,6 +93,11 @@ private:
     quint16 m_port = 0;
     QTimer *m_ticker;
     int m_probesRunning = 0;
+    bool m_probesQueued = false; // startProbes is due on the event loop
+    QMutex m_renderMutex;
+    QByteArray m_renderedTag;
+    QByteArray m_renderedJson; // empty: not rendered for this tag yet
+    QByteArray m_renderedPage;
     QMutex m_logMutex;
     std::unique_ptr<LogThrottle> m_throttle;
 };

@@ -159,15 +159,20 @@ LobbyStore::List LobbyStore::list(qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     expireLocked(nowMs);
-    List result;
-    for (auto it = m_games.cbegin(); it != m_games.cend(); ++it) {
-        if (it->greeted)
-            result.games.append(LobbyListing{it.key(), it->address, it->info});
+    if (m_dirty && (m_builtMs == std::numeric_limits<qint64>::min() || nowMs - m_builtMs >= m_limits.listRefreshMs)) {
+        m_listed.clear();
+        for (auto it = m_games.cbegin(); it != m_games.cend(); ++it) {
+            if (it->greeted)
+                m_listed.append(LobbyListing{it.key(), it->address, it->info});
+        }
+        std::sort(m_listed.begin(), m_listed.end(),
+                  [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
+        m_etag = lobbyListTag(m_listed);
+        m_dirty = false;
+        m_builtMs = nowMs;
     }
-    std::sort(result.games.begin(), result.games.end(),
-              [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
-    if (m_etag.isEmpty())
-        m_etag = lobbyListTag(result.games);
+    List result;
+    result.games = m_listed;
     result.etag = m_etag;
     return result;
 }

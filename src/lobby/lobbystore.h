@@ -14,6 +14,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <limits>
+
 namespace glyphon {
 
 struct LobbyLimits
@@ -24,6 +26,10 @@ struct LobbyLimits
     int maxGames = 10000;          // games in all; more get 503
     int registrationsPerMinute = 10; // new registrations one address may make
     int maxAddresses = 65536;      // addresses whose rate is remembered
+    // A changed list is built again at most this often: every poll in between
+    // gets the list as built, so hosts changing their games as fast as they
+    // can cost one build a second, not one per poll.
+    qint64 listRefreshMs = 1000;
 };
 
 // What a host says about its game, already checked and cleaned.
@@ -76,7 +82,8 @@ public:
         QString id;
         QString secret;
     };
-    // The listed games, ordered by id, and a tag over exactly what is listed.
+    // The listed games, ordered by id, and a tag over exactly what is listed;
+    // built at most once per listRefreshMs (copies share the games).
     struct List
     {
         QList<LobbyListing> games;
@@ -138,14 +145,17 @@ private:
     bool secretMatches(const Game &game, const QString &secret) const;
     // After expiring what is due: the game with that id, if the secret is its own.
     Status ownedLocked(const QString &id, const QString &secret, qint64 nowMs, Game **game);
-    void changed() { m_etag.clear(); }
+    void changed() { m_dirty = true; }
 
     mutable QMutex m_mutex;
     LobbyLimits m_limits;
     QHash<QString, Game> m_games;
     QHash<QString, int> m_perAddress;
     QHash<QString, Rate> m_rates;
-    QByteArray m_etag; // empty: to be worked out again
+    QList<LobbyListing> m_listed; // as last built
+    QByteArray m_etag;
+    bool m_dirty = true;          // the list changed since it was built
+    qint64 m_builtMs = std::numeric_limits<qint64>::min();
     qint64 m_nextExpiryMs = 0; // no game goes before this
 };
 

@@ -10,6 +10,7 @@
 #include <hiredis/hiredis.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace glyphon {
@@ -20,6 +21,7 @@ constexpr qint64 RateWindowMs = 60000;
 constexpr qint64 ReconnectMs = 1000;
 const QByteArray Prefix = "glyphon:lobby:";
 const QByteArray IndexKey = Prefix + "games";
+const QByteArray VersionKey = Prefix + "version";
 
 QByteArray gameKey(const QByteArray &id) { return Prefix + "game:" + id; }
 QByteArray addressKey(const QString &address) { return Prefix + "address:" + address.toLatin1(); }
@@ -60,6 +62,7 @@ struct RedisLobbyStore::Record
     LobbyGameInfo info;
     bool greeted = false;
     qint64 probedWallMs = 0;
+    qint64 renewedWallMs = 0; // 0 in a record written before it was kept
 
     QByteArray toJson() const
     {
@@ -73,7 +76,8 @@ struct RedisLobbyStore::Record
                                          {QStringLiteral("version"), info.version},
                                          {QStringLiteral("lan"), info.lan},
                                          {QStringLiteral("greeted"), greeted},
-                                         {QStringLiteral("probed"), double(probedWallMs)}})
+                                         {QStringLiteral("probed"), double(probedWallMs)},
+                                         {QStringLiteral("renewed"), double(renewedWallMs)}})
             .toJson(QJsonDocument::Compact);
     }
     static bool fromJson(const QByteArray &json, Record *record)
@@ -92,6 +96,7 @@ struct RedisLobbyStore::Record
         record->info.lan = o.value(QStringLiteral("lan")).toString();
         record->greeted = o.value(QStringLiteral("greeted")).toBool();
         record->probedWallMs = qint64(o.value(QStringLiteral("probed")).toDouble());
+        record->renewedWallMs = qint64(o.value(QStringLiteral("renewed")).toDouble());
         return true;
     }
 };
@@ -251,6 +256,7 @@ LobbyStorage::Registration RedisLobbyStore::registerGame(const QString &address,
     record.address = address;
     record.secretHash = secretHash(result.secret);
     record.info = info;
+    record.renewedWallMs = wallMs();
     const QByteArray value = record.toJson();
     const QByteArray ttl = QByteArray::number(m_limits.expireMs);
     for (;;) {
@@ -289,6 +295,7 @@ LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &se
     Record record;
     if (const Status status = ownedLocked(key, secret, &record); status != Status::Ok)
         return status;
+    const bool wasListed = record.greeted;
     if (info.port != record.info.port) {
         // Nobody has greeted on the new port yet.
         record.greeted = false;
@@ -296,7 +303,9 @@ LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &se
     } else if (wallMs() - record.probedWallMs >= m_limits.reprobeMs) {
         queueProbeLocked(id, record.address, info.port);
     }
+    const bool listChanged = wasListed && (!record.greeted || info != record.info);
     record.info = info;
+    record.renewedWallMs = wallMs();
     const QByteArray ttl = QByteArray::number(m_limits.expireMs);
     const Reply set = command({"SET", key, record.toJson(), "PX", ttl, "XX"});
     if (!set.ok())
@@ -305,6 +314,8 @@ LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &se
         return Status::UnknownGame; // went between the two calls
     if (!command({"PEXPIRE", addressKey(record.address), ttl}).ok())
         return Status::Unavailable;
+    if (listChanged)
+        listChangedLocked();
     return Status::Ok;
 }
 
@@ -319,31 +330,68 @@ LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &s
     if (!command({"DEL", key}).ok() || !command({"SREM", IndexKey, id.toLatin1()}).ok()
         || !command({"SREM", addressKey(record.address), id.toLatin1()}).ok())
         return Status::Unavailable;
+    if (record.greeted)
+        listChangedLocked();
     return Status::Ok;
 }
 
-LobbyStorage::List RedisLobbyStore::list(qint64)
+void RedisLobbyStore::listChangedLocked() const
+{
+    // Random rather than counted: a Redis started afresh cannot hand out a
+    // version some node already built a different list for.
+    command({"SET", VersionKey, randomHex(4).toLatin1()});
+}
+
+LobbyStorage::List RedisLobbyStore::list(qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     List result;
+    const bool built = !m_version.isEmpty();
+    if (!built || nowMs - m_checkedMs >= m_limits.listRefreshMs) {
+        if (!buildListLocked()) {
+            result.status = Status::Unavailable;
+            return result;
+        }
+        m_checkedMs = nowMs;
+    }
+    result.games = m_listed;
+    result.etag = m_etag;
+    return result;
+}
+
+// Reads the whole list again unless the version and the times say it is
+// the one already built.
+bool RedisLobbyStore::buildListLocked()
+{
+    const Reply version = command({"GET", VersionKey});
+    if (!version.ok())
+        return false;
+    // A Redis that never saw a change has no version yet; any word will do.
+    const QByteArray current = version.isNil() ? QByteArrayLiteral("-") : version.string();
+    if (current == m_version && wallMs() < m_validUntilWallMs)
+        return true;
     QList<QByteArray> ids;
     Records records;
     const Reply members = command({"SMEMBERS", IndexKey});
     if (members.ok())
         ids = members.strings();
-    if (!members.ok() || !pruneLocked(IndexKey, ids, &records)) {
-        result.status = Status::Unavailable;
-        return result;
-    }
+    if (!members.ok() || !pruneLocked(IndexKey, ids, &records))
+        return false;
+    QList<LobbyListing> listed;
+    qint64 validUntil = std::numeric_limits<qint64>::max();
     for (const auto &[id, json] : std::as_const(records)) {
         Record record;
-        if (Record::fromJson(json, &record) && record.greeted)
-            result.games.append(LobbyListing{QString::fromLatin1(id), record.address, record.info});
+        if (!Record::fromJson(json, &record) || !record.greeted)
+            continue;
+        listed.append(LobbyListing{QString::fromLatin1(id), record.address, record.info});
+        validUntil = std::min(validUntil, record.renewedWallMs + m_limits.expireMs);
     }
-    std::sort(result.games.begin(), result.games.end(),
-              [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
-    result.etag = lobbyListTag(result.games);
-    return result;
+    std::sort(listed.begin(), listed.end(), [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
+    m_etag = lobbyListTag(listed);
+    m_listed = std::move(listed);
+    m_version = current;
+    m_validUntilWallMs = validUntil;
+    return true;
 }
 
 QList<LobbyProbeTask> RedisLobbyStore::takeProbes(qint64, int max)
@@ -383,9 +431,11 @@ void RedisLobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64)
         return;
     }
     m_probes.erase(probe);
+    const bool listChanged = record.greeted != greeted;
     record.greeted = greeted;
     record.probedWallMs = wallMs();
-    command({"SET", key, record.toJson(), "KEEPTTL", "XX"});
+    if (command({"SET", key, record.toJson(), "KEEPTTL", "XX"}).ok() && listChanged)
+        listChangedLocked();
 }
 
 int RedisLobbyStore::expire(qint64)

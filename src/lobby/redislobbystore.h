@@ -9,6 +9,12 @@
 // command time-out, so a dead Redis costs a request half a second, not more.
 // A lost connection answers Unavailable and is tried again at most once a
 // second, on the next call.
+//
+// Listing reads every game, so a node keeps the list it built and reads it
+// again only when it may have changed: every change to what is listed sets a
+// new random version key, and the list stays good until the first listed
+// game's time would run out. A node looks at the version and the time at
+// most once per listRefreshMs; a poll in between costs Redis nothing.
 
 #include "lobby/lobbystore.h"
 
@@ -55,6 +61,8 @@ private:
     using Records = QList<std::pair<QByteArray, QByteArray>>; // id, record
     bool pruneLocked(const QByteArray &setKey, const QList<QByteArray> &ids, Records *records);
     void queueProbeLocked(const QString &id, const QString &address, quint16 port);
+    void listChangedLocked() const;
+    bool buildListLocked();
 
     mutable QMutex m_mutex;
     QByteArray m_host;
@@ -64,6 +72,12 @@ private:
     mutable redisContext *m_context = nullptr;
     mutable QElapsedTimer m_lastAttempt;
     QHash<QString, Probe> m_probes; // registrations this node took and owes a probe
+    // The list as last built, and what it was built from.
+    QList<LobbyListing> m_listed;
+    QByteArray m_etag;
+    QByteArray m_version;           // empty: nothing built yet
+    qint64 m_checkedMs = 0;         // the version was last asked then
+    qint64 m_validUntilWallMs = 0;  // a listed game's time runs out then
 };
 
 } // namespace glyphon

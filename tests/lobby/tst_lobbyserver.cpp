@@ -46,6 +46,7 @@ public:
     explicit Lobby(LobbyConfig config = {})
     {
         config.port = 0;
+        config.limits.listRefreshMs = 0; // each call sees the last change
         server = std::make_unique<LobbyServer>(config);
         started = server->start();
     }

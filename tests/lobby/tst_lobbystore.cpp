@@ -51,6 +51,8 @@ private slots:
     void caps();
     void etag_data();
     void etag();
+    void changesWaitForTheRefresh_data();
+    void changesWaitForTheRefresh();
 };
 
 void TestLobbyStore::secrets_data()
@@ -200,6 +202,7 @@ void TestLobbyStore::etag()
     QFETCH(bool, same);
     LobbyLimits limits;
     limits.expireMs = 1000;
+    limits.listRefreshMs = 0;
     LobbyStore store(limits);
     const auto r = listed(store, QStringLiteral("192.0.2.1"), 0);
     listed(store, QStringLiteral("192.0.2.2"), 500);
@@ -216,6 +219,32 @@ void TestLobbyStore::etag()
     else if (change == u"expire")
         at = 1200;
     QCOMPARE(store.list(at).etag == before, same);
+}
+
+void TestLobbyStore::changesWaitForTheRefresh_data()
+{
+    // The list is built at 0 and a game registered at 100 is greeted at 200:
+    // is it listed when asked at 'at'?
+    QTest::addColumn<qint64>("at");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("within the refresh time: the list as built") << qint64(999) << false;
+    QTest::newRow("once the refresh time is up") << qint64(1000) << true;
+}
+
+void TestLobbyStore::changesWaitForTheRefresh()
+{
+    QFETCH(qint64, at);
+    QFETCH(bool, expected);
+    LobbyLimits limits;
+    limits.listRefreshMs = 1000;
+    LobbyStore store(limits);
+    const QByteArray empty = store.list(0).etag;
+    const auto r = store.registerGame(QStringLiteral("192.0.2.1"), game(), 100);
+    for (const LobbyProbeTask &task : store.takeProbes(200, 10))
+        store.probed(task, true, 200);
+    const LobbyStore::List list = store.list(at);
+    QCOMPARE(ids(store, at).contains(r.id), expected);
+    QCOMPARE(list.etag != empty, expected); // the tag always matches the list given
 }
 
 QTEST_GUILESS_MAIN(TestLobbyStore)
