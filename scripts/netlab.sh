@@ -209,10 +209,12 @@ host_pid=$!
 wait_for_line "$work/lobby-host.log" 20 "Listed on the lobby" || fail "the host was not listed on the lobby"
 listed_within 20 "11.77.0.1 7775" || fail "the lobby does not list the game under the router's outside address"
 games | jq -c '.games[]'
-read -r address port < <(listed | head -n 1)
-ip netns exec "$internet" "${clean[@]}" "$player" "$address" "$port" Bea >"$work/lobby-player.log" 2>&1 \
-    || fail "the player did not play a word in the game the lobby listed"
+# The player finds it as the window's internet list does, and joins it.
+ip netns exec "$internet" "${clean[@]}" "$player" --lobby "$lobby_url" Bea >"$work/lobby-player.log" 2>&1 \
+    || { cat "$work/lobby-player.log"; fail "the player did not play a word in the game the lobby listed"; }
 cat "$work/lobby-player.log"
+grep -q "the lobby lists the game of .* at 11.77.0.1:7775" "$work/lobby-player.log" \
+    || fail "the player's list did not show the game under the router's outside address"
 grep -q "Seat 1: Bea arrived" "$work/lobby-host.log" || fail "the host did not see the player from the lobby arrive"
 kill -TERM "$host_pid"
 wait "$host_pid" 2>/dev/null

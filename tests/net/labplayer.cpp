@@ -3,9 +3,12 @@
 // arrival), and plays one word on its first turn, found on the board it was
 // sent. Prints what happens; exit 0 once the server accepted its word.
 // With --find ADDRESS it only listens for game announcements and exits 0
-// once a game announced from ADDRESS is listed.
+// once a game announced from ADDRESS is listed. With --lobby URL NAME it
+// finds the game as the window's "Games on the internet" list does (the
+// same LobbyBrowser, polling the lobby) and joins the first game listed.
 
 #include "net/lanbrowser.h"
+#include "net/lobbybrowser.h"
 #include "protocol/wire.h"
 #include "core/board.h"
 #include "core/messages.h"
@@ -20,6 +23,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 using namespace glyphon;
 
@@ -71,6 +75,40 @@ int find(QCoreApplication &app, const QHostAddress &from, const lan::DiscoveryCo
     return app.exec();
 }
 
+int play(QCoreApplication &app, const QString &host, quint16 port, const QString &name);
+
+// The row the window would show, then the join its Join button makes.
+int joinFromLobby(QCoreApplication &app, const QUrl &lobby, const QString &name)
+{
+    LobbyBrowser browser(QString::fromLatin1(VersionText));
+    browser.setLobby(lobby);
+    browser.setPollMs(500);
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<LobbyRow> found;
+    QObject::connect(&browser, &LobbyBrowser::rowsChanged, &app, [&] {
+        if (browser.rows().isEmpty() || found)
+            return;
+        found = browser.rows().constFirst();
+        say(QStringLiteral("the lobby lists the game of %1 at %2:%3 after %4 ms")
+                .arg(found->name, found->address).arg(found->port).arg(clock.elapsed()));
+        app.exit(0);
+    });
+    QObject::connect(&browser, &LobbyBrowser::errorChanged, &app, [&] {
+        if (!browser.errorString().isEmpty())
+            say(QStringLiteral("the lobby: %1").arg(browser.errorString()));
+    });
+    browser.start();
+    QTimer::singleShot(20000, &app, [&] {
+        say(QStringLiteral("no game in the lobby's list within 20 s"));
+        app.exit(1);
+    });
+    if (app.exec() != 0 || !found)
+        return 1;
+    browser.stop();
+    return play(app, found->address, found->port, name);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -79,11 +117,19 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--find"))
         return find(app, QHostAddress(args[2]), lan::DiscoveryConfig::fromEnvironment());
+    if (args.size() == 4 && args[1] == QLatin1String("--lobby"))
+        return joinFromLobby(app, QUrl(args[2]), args[3]);
     if (args.size() != 4) {
-        std::fputs("usage: glyphon_labplayer HOST PORT NAME | --find ADDRESS\n", stderr);
+        std::fputs("usage: glyphon_labplayer HOST PORT NAME | --find ADDRESS | --lobby URL NAME\n", stderr);
         return 2;
     }
-    const QString name = args[3];
+    return play(app, args[1], quint16(args[2].toUInt()), args[3]);
+}
+
+namespace {
+
+int play(QCoreApplication &app, const QString &host, quint16 port, const QString &name)
+{
     QTcpSocket socket;
     FrameBuffer frames;
     Board board;
@@ -153,6 +199,8 @@ int main(int argc, char *argv[])
         say(QStringLiteral("gave up after 60 s"));
         app.exit(1);
     });
-    socket.connectToHost(args[1], quint16(args[2].toUInt()));
+    socket.connectToHost(host, port);
     return app.exec();
 }
+
+} // namespace
