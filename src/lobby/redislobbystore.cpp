@@ -19,6 +19,7 @@ namespace {
 
 constexpr qint64 RateWindowMs = 60000;
 constexpr qint64 ReconnectMs = 1000;
+constexpr int MaxAttempts = 3; // writes raced by another node, before giving up
 const QByteArray Prefix = "glyphon:lobby:";
 const QByteArray IndexKey = Prefix + "games";
 const QByteArray VersionKey = Prefix + "version";
@@ -107,6 +108,12 @@ struct RedisLobbyStore::Reply
     // False when Redis could not be asked or refused the command.
     bool ok() const { return reply && reply->type != REDIS_REPLY_ERROR; }
     bool isNil() const { return reply && reply->type == REDIS_REPLY_NIL; }
+    // A transaction's answer to its i-th command was nil.
+    bool isNilAt(size_t i) const
+    {
+        return reply && reply->type == REDIS_REPLY_ARRAY && i < reply->elements
+            && reply->element[i]->type == REDIS_REPLY_NIL;
+    }
     long long integer() const { return reply && reply->type == REDIS_REPLY_INTEGER ? reply->integer : 0; }
     QByteArray string() const
     {
@@ -292,31 +299,39 @@ LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &se
 {
     QMutexLocker lock(&m_mutex);
     const QByteArray key = gameKey(id.toLatin1());
-    Record record;
-    if (const Status status = ownedLocked(key, secret, &record); status != Status::Ok)
-        return status;
-    const bool wasListed = record.greeted;
-    if (info.port != record.info.port) {
-        // Nobody has greeted on the new port yet.
-        record.greeted = false;
-        queueProbeLocked(id, record.address, info.port);
-    } else if (wallMs() - record.probedWallMs >= m_limits.reprobeMs) {
-        queueProbeLocked(id, record.address, info.port);
+    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
+        if (!command({"WATCH", key}).ok())
+            return Status::Unavailable;
+        Record record;
+        if (const Status status = ownedLocked(key, secret, &record); status != Status::Ok) {
+            command({"UNWATCH"});
+            return status;
+        }
+        const bool wasListed = record.greeted;
+        if (info.port != record.info.port) {
+            // Nobody has greeted on the new port yet.
+            record.greeted = false;
+            queueProbeLocked(id, record.address, info.port);
+        } else if (wallMs() - record.probedWallMs >= m_limits.reprobeMs) {
+            queueProbeLocked(id, record.address, info.port);
+        }
+        const bool listChanged = wasListed && (!record.greeted || info != record.info);
+        record.info = info;
+        record.renewedWallMs = wallMs();
+        const QByteArray ttl = QByteArray::number(m_limits.expireMs);
+        switch (writeLocked({{"SET", key, record.toJson(), "PX", ttl, "XX"},
+                             {"PEXPIRE", addressKey(record.address), ttl}}, listChanged)) {
+        case Written::Done:
+            return Status::Ok;
+        case Written::Gone:
+            return Status::UnknownGame; // went between the two calls
+        case Written::Failed:
+            return Status::Unavailable;
+        case Written::Raced:
+            continue;
+        }
     }
-    const bool listChanged = wasListed && (!record.greeted || info != record.info);
-    record.info = info;
-    record.renewedWallMs = wallMs();
-    const QByteArray ttl = QByteArray::number(m_limits.expireMs);
-    const Reply set = command({"SET", key, record.toJson(), "PX", ttl, "XX"});
-    if (!set.ok())
-        return Status::Unavailable;
-    if (set.isNil())
-        return Status::UnknownGame; // went between the two calls
-    if (!command({"PEXPIRE", addressKey(record.address), ttl}).ok())
-        return Status::Unavailable;
-    if (listChanged)
-        listChangedLocked();
-    return Status::Ok;
+    return Status::Unavailable; // changed under us again and again: the host tries at its next renewal
 }
 
 LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &secret, qint64)
@@ -331,15 +346,36 @@ LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &s
         || !command({"SREM", addressKey(record.address), id.toLatin1()}).ok())
         return Status::Unavailable;
     if (record.greeted)
-        listChangedLocked();
+        command({"SET", VersionKey, newVersion()});
     return Status::Ok;
 }
 
-void RedisLobbyStore::listChangedLocked() const
+QByteArray RedisLobbyStore::newVersion()
 {
     // Random rather than counted: a Redis started afresh cannot hand out a
     // version some node already built a different list for.
-    command({"SET", VersionKey, randomHex(4).toLatin1()});
+    return randomHex(4).toLatin1();
+}
+
+RedisLobbyStore::Written RedisLobbyStore::writeLocked(const QList<QList<QByteArray>> &writes, bool listChanged) const
+{
+    if (!command({"MULTI"}).ok())
+        return Written::Failed;
+    QList<QList<QByteArray>> all = writes;
+    if (listChanged)
+        all.append({"SET", VersionKey, newVersion()});
+    for (const QList<QByteArray> &write : std::as_const(all)) {
+        if (!command(write).ok()) {
+            command({"DISCARD"});
+            return Written::Failed;
+        }
+    }
+    const Reply done = command({"EXEC"});
+    if (!done.ok())
+        return Written::Failed;
+    if (done.isNil())
+        return Written::Raced;
+    return done.isNilAt(0) ? Written::Gone : Written::Done;
 }
 
 LobbyStorage::List RedisLobbyStore::list(qint64 nowMs)
@@ -416,26 +452,37 @@ void RedisLobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64)
         return;
     probe->probing = false;
     const QByteArray key = gameKey(task.id.toLatin1());
-    const Reply got = command({"GET", key});
-    if (!got.ok()) {
-        probe->due = true; // Redis is away: try once it is back
+    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
+        if (!command({"WATCH", key}).ok())
+            break;
+        const Reply got = command({"GET", key});
+        if (!got.ok())
+            break;
+        Record record;
+        if (got.isNil() || !Record::fromJson(got.string(), &record)) {
+            command({"UNWATCH"});
+            m_probes.remove(task.id);
+            return;
+        }
+        if (record.info.port != task.port) {
+            command({"UNWATCH"});
+            queueProbeLocked(task.id, record.address, record.info.port);
+            return;
+        }
+        const bool listChanged = record.greeted != greeted;
+        record.greeted = greeted;
+        record.probedWallMs = wallMs();
+        const Written written = writeLocked({{"SET", key, record.toJson(), "KEEPTTL", "XX"}}, listChanged);
+        if (written == Written::Raced)
+            continue;
+        if (written == Written::Failed)
+            break;
+        m_probes.remove(task.id);
         return;
     }
-    Record record;
-    if (got.isNil() || !Record::fromJson(got.string(), &record)) {
-        m_probes.erase(probe);
-        return;
-    }
-    if (record.info.port != task.port) {
-        queueProbeLocked(task.id, record.address, record.info.port);
-        return;
-    }
-    m_probes.erase(probe);
-    const bool listChanged = record.greeted != greeted;
-    record.greeted = greeted;
-    record.probedWallMs = wallMs();
-    if (command({"SET", key, record.toJson(), "KEEPTTL", "XX"}).ok() && listChanged)
-        listChangedLocked();
+    // Redis is away or the record kept changing: probe again later.
+    if (const auto again = m_probes.find(task.id); again != m_probes.end())
+        again->due = true;
 }
 
 int RedisLobbyStore::expire(qint64)

@@ -5,6 +5,9 @@
 // registration counters, so any node answers like any other. What a node
 // keeps for itself is only the probes it owes for registrations it took.
 //
+// A record's read-modify-write (renewal, probe result) is one WATCH/MULTI
+// transaction, so two nodes writing one game never lose each other's part.
+//
 // hiredis blocks: every call runs under the mutex with a short connect and
 // command time-out, so a dead Redis costs a request half a second, not more.
 // A lost connection answers Unavailable and is tried again at most once a
@@ -61,7 +64,12 @@ private:
     using Records = QList<std::pair<QByteArray, QByteArray>>; // id, record
     bool pruneLocked(const QByteArray &setKey, const QList<QByteArray> &ids, Records *records);
     void queueProbeLocked(const QString &id, const QString &address, quint16 port);
-    void listChangedLocked() const;
+    // Writes a record read after WATCH in one transaction, with a new list
+    // version when what is listed changed; Raced when another node wrote the
+    // record in between (read it again), Gone when it expired.
+    enum class Written { Done, Gone, Raced, Failed };
+    Written writeLocked(const QList<QList<QByteArray>> &writes, bool listChanged) const;
+    static QByteArray newVersion();
     bool buildListLocked();
 
     mutable QMutex m_mutex;
