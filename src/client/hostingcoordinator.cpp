@@ -126,7 +126,7 @@ bool HostingCoordinator::listedOnLobby() const
 // refused, and the chat pane says which of the two is missing.
 void HostingCoordinator::listWhenReachable()
 {
-    if (!m_started || m_lobby.isEmpty() || m_registration)
+    if (!m_started || m_lobby.isEmpty() || (m_registration && m_registration->started()))
         return;
     const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper.state(), m_mapper.publicAddress());
     if (!whyNot)
@@ -136,21 +136,37 @@ void HostingCoordinator::listWhenReachable()
             emit statusLine(QStringLiteral("The game is not listed on the internet lobby: %1.").arg(*whyNot));
         return;
     }
-    m_registration = std::make_unique<LobbyRegistration>(m_lobby);
-    m_registration->setVersion(QString::fromLatin1(VersionText));
-    m_registration->setFallbackName(QStringLiteral("Glyphon"));
-    const QString where = m_lobby.toDisplayString(QUrl::RemoveUserInfo);
-    connect(m_registration.get(), &LobbyRegistration::registered, this, [this, where] {
-        m_lobbyWhyNot.clear();
-        emit statusLine(QStringLiteral("The game is listed on the internet lobby %1: players anywhere find it in "
-                                       "Play with Others.").arg(where));
-    });
-    connect(m_registration.get(), &LobbyRegistration::refused, this, [this, where](const QString &why) {
-        if (why != std::exchange(m_lobbyWhyNot, why))
-            emit statusLine(QStringLiteral("The internet lobby %1 does not list the game (%2).").arg(where, why));
-    });
+    if (!m_registration) {
+        m_registration = std::make_unique<LobbyRegistration>(m_lobby);
+        m_registration->setVersion(QString::fromLatin1(VersionText));
+        m_registration->setFallbackName(QStringLiteral("Glyphon"));
+        const QString where = m_lobby.toDisplayString(QUrl::RemoveUserInfo);
+        connect(m_registration.get(), &LobbyRegistration::registered, this, [this, where] {
+            m_lobbyWhyNot.clear();
+            emit statusLine(QStringLiteral("The game is listed on the internet lobby %1: players anywhere find it in "
+                                           "Play with Others.").arg(where));
+        });
+        connect(m_registration.get(), &LobbyRegistration::refused, this, [this, where](const QString &why) {
+            if (why != std::exchange(m_lobbyWhyNot, why))
+                emit statusLine(QStringLiteral("The internet lobby %1 does not list the game (%2).").arg(where, why));
+        });
+    }
     refreshLobby();
     m_registration->start();
+}
+
+// The router closed the port again: a game listed through it leaves the
+// lobby now, not at the lobby's next probe a minute later.
+void HostingCoordinator::withdrawWhenUnreachable()
+{
+    if (!m_registration || !m_registration->started())
+        return;
+    const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper.state(), m_mapper.publicAddress());
+    if (!whyNot || whyNot->isEmpty())
+        return;
+    m_registration->withdraw();
+    m_lobbyWhyNot = *whyNot;
+    emit statusLine(QStringLiteral("The game left the internet lobby: %1.").arg(*whyNot));
 }
 
 void HostingCoordinator::refreshLobby()
@@ -217,10 +233,12 @@ void HostingCoordinator::mappingChanged(PortMapper::State state)
         emit statusLine(QStringLiteral("Your router did not open port %1 (%2). Friends on the internet can join only "
                                        "if the port is forwarded to this computer by hand (%3).")
                             .arg(port).arg(m_mapper.errorString(), QStringView(SeeHelp)));
+        withdrawWhenUnreachable();
         listWhenReachable();
         break;
     case PortMapper::State::Unmapped:
         emit statusLine(QStringLiteral("Your router no longer forwards port %1.").arg(port));
+        withdrawWhenUnreachable();
         break;
     case PortMapper::State::Unmapping:
         break;

@@ -52,6 +52,7 @@ private:
     void mappingChanged(PortMapper::State state);
     QString withPort(const QString &address) const;
     void listWhenReachable();
+    void withdrawWhenUnreachable();
     void refreshLobby();
 
     TServer &m_server;

@@ -130,7 +130,7 @@ void LobbyRegistration::answered(QNetworkReply *reply)
         send();
 }
 
-void LobbyRegistration::finish(int timeoutMs)
+QNetworkReply *LobbyRegistration::sendDelete(int timeoutMs)
 {
     m_started = false;
     m_renew->stop();
@@ -139,7 +139,7 @@ void LobbyRegistration::finish(int timeoutMs)
         reply->abort();
     }
     if (m_id.isEmpty())
-        return;
+        return nullptr;
     QUrl url = m_lobby;
     QString path = url.path();
     if (path.endsWith(u'/'))
@@ -148,15 +148,29 @@ void LobbyRegistration::finish(int timeoutMs)
     QNetworkRequest request(url);
     request.setRawHeader("Authorization", "Bearer " + m_secret);
     request.setTransferTimeout(timeoutMs);
-    QNetworkReply *reply = m_network->deleteResource(request);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    m_id.clear();
+    m_secret.clear();
+    return m_network->deleteResource(request);
+}
+
+void LobbyRegistration::finish(int timeoutMs)
+{
+    QNetworkReply *reply = sendDelete(timeoutMs);
+    if (!reply)
+        return;
     QEventLoop loop;
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     reply->abort();
     reply->deleteLater();
-    m_id.clear();
-    m_secret.clear();
+}
+
+void LobbyRegistration::withdraw()
+{
+    if (QNetworkReply *reply = sendDelete(RequestTimeoutMs))
+        connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
 }
 
 } // namespace glyphon

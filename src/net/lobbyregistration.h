@@ -38,6 +38,10 @@ public:
     void start();
     // Deletes the game at the lobby, waiting at most timeoutMs for the answer.
     void finish(int timeoutMs);
+    // Deletes the game at the lobby without waiting, while the host goes on;
+    // start() lists it again.
+    void withdraw();
+    bool started() const { return m_started; }
 
     QString id() const { return m_id; }
     bool listed() const { return !m_id.isEmpty(); }
@@ -54,6 +58,9 @@ private:
     void send();
     void answered(QNetworkReply *reply);
     QByteArray body() const;
+    // Stops renewing and asks the lobby to delete the game; null when it was
+    // not listed.
+    QNetworkReply *sendDelete(int timeoutMs);
 
     QNetworkAccessManager *m_network;
     QTimer *m_renew;

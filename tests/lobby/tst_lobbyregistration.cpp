@@ -48,6 +48,7 @@ void TestLobbyRegistration::keepsTheGameListed()
     FakeHost host;
     LobbyConfig config;
     config.port = 0;
+    config.limits.listRefreshMs = 0; // the test reads the list on a clock of its own
     config.limits.expireMs = 60000;
     LobbyServer lobby(config);
     QVERIFY(lobby.start());
@@ -74,6 +75,16 @@ void TestLobbyRegistration::keepsTheGameListed()
     QTRY_VERIFY(!listed(lobby).isEmpty() && listed(lobby).first().id != first);
     QCOMPARE(listed(lobby).first().id, registration.id());
 
+    // The port closed while hosting goes on: withdrawn without waiting,
+    // and listed anew (a new id) once reachable again.
+    const QString beforeWithdraw = registration.id();
+    registration.withdraw();
+    QVERIFY(!registration.listed() && !registration.started());
+    QTRY_COMPARE(lobby.store().size(), 0);
+    registration.start();
+    QTRY_COMPARE(listed(lobby).size(), 1);
+    QVERIFY(registration.id() != beforeWithdraw);
+
     // Ending the host deletes it.
     registration.finish(5000);
     QCOMPARE(lobby.store().size(), 0);
@@ -84,6 +95,7 @@ void TestLobbyRegistration::renewsAsTheLobbyAsks()
     FakeHost host;
     LobbyConfig config;
     config.port = 0;
+    config.limits.listRefreshMs = 0; // the test reads the list on a clock of its own
     config.renewSeconds = 1;
     LobbyServer lobby(config);
     QVERIFY(lobby.start());
