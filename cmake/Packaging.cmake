@@ -35,16 +35,18 @@ file(WRITE ${GLYPHON_COPYRIGHT}
     "Glyphon\n\n${glyphon_licence}\n\nThe word list is made from SCOWL:\n\n${glyphon_scowl_licence}")
 install(FILES ${GLYPHON_COPYRIGHT} DESTINATION ${GLYPHON_DOC_DIR})
 
-# The services live where systemd looks for packaged units: one host, and a
-# template for one host per port; their options file in /etc (GNUInstallDirs
-# maps the sysconf folder of prefix /usr to /etc).
+# The services live where systemd looks for packaged units: one host, a
+# template for one host per port, and the internet lobby; their options files
+# in /etc (GNUInstallDirs maps the sysconf folder of prefix /usr to /etc).
 set(GLYPHON_SYSTEMD_UNIT_DIR lib/systemd/system CACHE STRING "Folder of systemd units, relative to the prefix")
-foreach(unit IN ITEMS glyphon-server.service glyphon-server@.service)
+foreach(unit IN ITEMS glyphon-server.service glyphon-server@.service glyphon-lobby.service)
     configure_file(${GLYPHON_PACKAGING_DIR}/${unit}.in ${CMAKE_CURRENT_BINARY_DIR}/${unit} @ONLY)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${unit} DESTINATION ${GLYPHON_SYSTEMD_UNIT_DIR})
 endforeach()
 install(FILES ${GLYPHON_PACKAGING_DIR}/glyphon-server.default
         DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default RENAME glyphon-server)
+install(FILES ${GLYPHON_PACKAGING_DIR}/glyphon-lobby.default
+        DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default RENAME glyphon-lobby)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME glyphon)
@@ -62,7 +64,8 @@ seven spectators who watch and chat.
 
 The package also holds glyphon-server, the host without a window, with
 systemd services for a dedicated game host or one host per port, and
-glyphon-lobby, an internet lobby that game hosts register with.")
+glyphon-lobby, an internet lobby that game hosts register with, with a
+systemd service of its own.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -97,7 +97,8 @@ echo "== service units"
 units="$root/usr/lib/systemd/system"
 # Any remark (an unknown key, a missing program or manual page) is a failure.
 if ! remarks=$(in_root systemd-analyze verify /usr/lib/systemd/system/glyphon-server.service \
-                   /usr/lib/systemd/system/glyphon-server@7773.service 2>&1) || [ -n "$remarks" ]; then
+                   /usr/lib/systemd/system/glyphon-server@7773.service \
+                   /usr/lib/systemd/system/glyphon-lobby.service 2>&1) || [ -n "$remarks" ]; then
     echo "FAIL: systemd-analyze verify: $remarks" >&2; exit 1
 fi
 echo "systemd-analyze verify: no remarks"
@@ -108,24 +109,25 @@ if ! diff <(grep -Ev "$per_host" "$units/glyphon-server.service") \
           <(grep -Ev "$per_host" "$units/glyphon-server@.service"); then
     echo "FAIL: glyphon-server@.service is not confined as glyphon-server.service is" >&2; exit 1
 fi
-for unit in glyphon-server.service glyphon-server@7773.service; do
+for unit in glyphon-server.service glyphon-server@7773.service glyphon-lobby.service; do
     echo "$unit: $(in_root systemd-analyze security --offline=true "$unit" | tail -n 1)"
 done
 
 echo "== two hosts of glyphon-server@.service side by side, started as systemd would"
 # Prints a setting of the unit (each line of it), the instance put for %i.
 unit_setting() { sed -n "s/^$2=//p" "$units/$1" | sed "s/%i/$3/g"; }
-# The shell command that does what systemd does for INSTANCE of the template:
-# reads the environment files (a leading "-": it may be missing), sets the
-# umask, enters the working directory and runs the command line, whose
-# unbraced $VARIABLE splits into words, as in systemd.
+# The shell command that does what systemd does for INSTANCE of UNIT (default
+# the template): reads the environment files (a leading "-": it may be
+# missing), sets the umask, enters the working directory if it has one and
+# runs the command line, whose unbraced $VARIABLE splits into words, as in systemd.
 unit_command() {
-    local instance=$1 unit=glyphon-server@.service script="set -a" file
+    local instance=$1 unit=${2:-glyphon-server@.service} script="set -a" file directory
     while read -r file; do
         if [[ $file == -* ]]; then script+="; [ ! -r ${file#-} ] || . ${file#-}"; else script+="; . $file"; fi
     done < <(unit_setting "$unit" EnvironmentFile "$instance")
     script+="; set +a; umask $(unit_setting "$unit" UMask "$instance")"
-    script+="; cd $(unit_setting "$unit" WorkingDirectory "$instance")"
+    directory=$(unit_setting "$unit" WorkingDirectory "$instance")
+    script+="; cd ${directory:-/}"
     script+=" && exec $(unit_setting "$unit" ExecStart "$instance")"
     printf '%s\n' "$script"
 }
@@ -182,11 +184,35 @@ for i in "${!ports[@]}"; do
 done
 [ "$status" -eq 0 ] || exit 1
 
+echo "== glyphon-lobby.service with its shipped options, started as systemd would"
+user=glyphon-lobby
+id_exists "$user" || in_root useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+command=$(unit_command "" glyphon-lobby.service)
+echo "glyphon-lobby as $user: $command"
+ip netns exec "$netns" chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin \
+    /usr/sbin/runuser -u "$user" -- bash -c "$command" >"$root/tmp/glyphon-lobby.log" 2>&1 &
+lobby_pid=$!
+answer=
+for i in $(seq 1 50); do
+    answer=$(ip netns exec "$netns" bash -c 'exec 3<>/dev/tcp/127.0.0.1/7780 &&
+        printf "GET /v1/games HTTP/1.0\r\n\r\n" >&3 && cat <&3' 2>/dev/null) && break
+    sleep 0.2
+done
+# The lobby itself, not the runuser in front of it.
+lobby=$(ip netns exec "$netns" ss -Hltnp "sport = :7780" | grep -o 'pid=[0-9]*' | head -n 1 | cut -d= -f2)
+[ -z "$lobby" ] || kill "$lobby" 2>/dev/null
+wait "$lobby_pid" 2>/dev/null || true
+printf '%s\n' "$answer" | head -n 1
+printf '%s\n' "$answer" | grep -q '{"games":\[\]}' \
+    || { echo "FAIL: glyphon-lobby did not list an empty lobby on port 7780" >&2; cat "$root/tmp/glyphon-lobby.log" >&2; exit 1; }
+rm -f "$root/tmp/glyphon-lobby.log"
+
 echo "== removal and purge"
 in_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq glyphon >/dev/null
 [ -f "$root/etc/default/glyphon-server" ] || { echo "FAIL: removal took the options file" >&2; exit 1; }
 in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq glyphon >/dev/null
-for gone in /usr/games/glyphon-server /etc/default/glyphon-server /var/lib/glyphon-server-7773; do
+for gone in /usr/games/glyphon-server /usr/games/glyphon-lobby /etc/default/glyphon-server /etc/default/glyphon-lobby \
+           /var/lib/glyphon-server-7773; do
     [ ! -e "$root$gone" ] || { echo "FAIL: $gone is left after the purge" >&2; exit 1; }
 done
 echo "ok"

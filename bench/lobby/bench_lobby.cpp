@@ -8,6 +8,8 @@
 // HTTP/1.1 generator: plain sockets and poll(), one thread, so the numbers
 // include its cost on a small machine; compare ratios more than times.
 
+#include "hostclient.h"
+
 #include <QCoreApplication>
 #include <QScopeGuard>
 #include <QDir>
@@ -230,32 +232,18 @@ qint64 residentKb(qint64 pid)
     return -1;
 }
 
-// CPU time a process has used so far, user and system.
-double cpuMs(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name, which may hold blanks: state is the first.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
 // With its children (nginx serves from a worker process).
 double cpuMs(const std::vector<QProcess *> &processes)
 {
     double sum = 0;
     for (QProcess *p : processes) {
         const qint64 pid = p->processId();
-        sum += cpuMs(pid);
+        sum += glyphon::bench::cpuSeconds(pid) * 1000.0;
         QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
         if (children.open(QIODevice::ReadOnly)) {
             for (const QByteArray &child : children.readAll().split(' ')) {
                 if (!child.trimmed().isEmpty())
-                    sum += cpuMs(child.trimmed().toLongLong());
+                    sum += glyphon::bench::cpuSeconds(child.trimmed().toLongLong()) * 1000.0;
             }
         }
     }
