@@ -16,12 +16,14 @@ namespace {
 
 const char16_t SeeHelp[] = u"see Help \u25B8 Connecting";
 
-// Addresses no one on the internet can reach: the router is itself behind
-// another router (the provider's), and the forwarding does not help.
+// Addresses no one on the internet can reach: private, shared by a
+// provider's own router (the forwarding then does not help), link-local, or
+// kept for documentation and test networks, which the internet never routes.
 bool unreachableFromInternet(const QString &text)
 {
     const QHostAddress a(text);
-    for (const char *net : {"10.0.0.0/8", "100.64.0.0/10", "172.16.0.0/12", "192.168.0.0/16", "169.254.0.0/16"}) {
+    for (const char *net : {"10.0.0.0/8", "100.64.0.0/10", "172.16.0.0/12", "192.168.0.0/16", "169.254.0.0/16",
+                            "192.0.2.0/24", "198.51.100.0/24", "203.0.113.0/24"}) {
         if (a.isInSubnet(QHostAddress::parseSubnet(QString::fromLatin1(net))))
             return true;
     }
@@ -30,13 +32,16 @@ bool unreachableFromInternet(const QString &text)
 
 } // namespace
 
-HostingCoordinator::HostingCoordinator(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent)
+HostingCoordinator::HostingCoordinator(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent,
+                                       std::unique_ptr<PortMapper> mapper)
     : QObject(parent)
     , m_server(server)
     , m_discovery(discovery)
     , m_announcement(std::make_unique<ServerAnnouncement>(server, discovery))
+    , m_realRouter(!mapper)
+    , m_mapper(mapper ? std::move(mapper) : std::make_unique<PortMapper>())
 {
-    connect(&m_mapper, &PortMapper::stateChanged, this, &HostingCoordinator::mappingChanged);
+    connect(m_mapper.get(), &PortMapper::stateChanged, this, &HostingCoordinator::mappingChanged);
     // The program's server may go before the window that owns this: hosting
     // ends with it, and nothing here may reach for it afterwards.
     connect(&server, &QObject::destroyed, this, &HostingCoordinator::stop);
@@ -89,7 +94,7 @@ void HostingCoordinator::start(bool openPort)
         emit statusLine(QStringLiteral("Players on your network find this game in Play with Others, or join at %1 "
                                        "or by the link %2")
                             .arg(withPort(local), gameLink(local, m_port)));
-    m_mapper.setPort(m_port);
+    m_mapper->setPort(m_port);
     setOpenPort(openPort);
     listWhenReachable();
 }
@@ -128,7 +133,7 @@ void HostingCoordinator::listWhenReachable()
 {
     if (!m_started || m_lobby.isEmpty() || (m_registration && m_registration->started()))
         return;
-    const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper.state(), m_mapper.publicAddress());
+    const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper->state(), m_mapper->publicAddress());
     if (!whyNot)
         return; // the router's answer decides
     if (!whyNot->isEmpty()) {
@@ -161,7 +166,7 @@ void HostingCoordinator::withdrawWhenUnreachable()
 {
     if (!m_registration || !m_registration->started())
         return;
-    const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper.state(), m_mapper.publicAddress());
+    const std::optional<QString> whyNot = whyNotReachable(localAddress(), m_mapper->state(), m_mapper->publicAddress());
     if (!whyNot || whyNot->isEmpty())
         return;
     m_registration->withdraw();
@@ -182,16 +187,16 @@ void HostingCoordinator::setOpenPort(bool on)
 {
     if (!m_started)
         return;
-    if (on && m_discovery.loopbackOnly) {
+    if (on && m_discovery.loopbackOnly && m_realRouter) {
         emit statusLine(QStringLiteral("The router is not asked for a port here (GLYPHON_LOOPBACK_ONLY is set)."));
         return;
     }
-    if (!on && m_mapper.state() == PortMapper::State::Unmapped) {
+    if (!on && m_mapper->state() == PortMapper::State::Unmapped) {
         emit statusLine(QStringLiteral("Open Port on Router is off: friends on the internet can join only if port "
                                        "%1 is forwarded to this computer by hand (%2).")
                             .arg(m_port).arg(QStringView(SeeHelp)));
     }
-    m_mapper.setEnabled(on);
+    m_mapper->setEnabled(on);
 }
 
 void HostingCoordinator::stop()
@@ -204,7 +209,7 @@ void HostingCoordinator::stop()
         m_registration->finish(3000);
         m_registration.reset();
     }
-    m_mapper.finish(3000);
+    m_mapper->finish(3000);
 }
 
 void HostingCoordinator::mappingChanged(PortMapper::State state)
@@ -219,7 +224,7 @@ void HostingCoordinator::mappingChanged(PortMapper::State state)
         emit statusLine(QStringLiteral("Asking your router to open port %1 for friends on the internet...").arg(port));
         break;
     case PortMapper::State::Mapped: {
-        const QString address = m_mapper.publicAddress();
+        const QString address = m_mapper->publicAddress();
         emit statusLine(QStringLiteral("Friends on the internet can join at %1 or by the link %2")
                             .arg(withPort(address), gameLink(address, port)));
         if (unreachableFromInternet(address))
@@ -232,7 +237,7 @@ void HostingCoordinator::mappingChanged(PortMapper::State state)
     case PortMapper::State::Error:
         emit statusLine(QStringLiteral("Your router did not open port %1 (%2). Friends on the internet can join only "
                                        "if the port is forwarded to this computer by hand (%3).")
-                            .arg(port).arg(m_mapper.errorString(), QStringView(SeeHelp)));
+                            .arg(port).arg(m_mapper->errorString(), QStringView(SeeHelp)));
         withdrawWhenUnreachable();
         listWhenReachable();
         break;

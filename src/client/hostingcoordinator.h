@@ -25,7 +25,10 @@ class HostingCoordinator : public QObject
 {
     Q_OBJECT
 public:
-    HostingCoordinator(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent = nullptr);
+    // mapper: the one that asks the router; none, the real one (tests hand in
+    // one of their own, which loopback-only mode then does not hold back).
+    HostingCoordinator(TServer &server, const lan::DiscoveryConfig &discovery, QObject *parent = nullptr,
+                       std::unique_ptr<PortMapper> mapper = {});
     ~HostingCoordinator() override;
 
     // The server listens: announce it and, if wanted, open the port.
@@ -41,7 +44,7 @@ public:
     static std::optional<QString> whyNotReachable(const QString &localAddress, PortMapper::State state,
                                                   const QString &publicAddress);
 
-    PortMapper &mapper() { return m_mapper; }
+    PortMapper &mapper() { return *m_mapper; }
     // This computer's first network address, for players on the same network.
     static QString localAddress();
 
@@ -58,7 +61,8 @@ private:
     TServer &m_server;
     const lan::DiscoveryConfig m_discovery;
     std::unique_ptr<ServerAnnouncement> m_announcement;
-    PortMapper m_mapper;
+    const bool m_realRouter; // the mapper asks the network's own router
+    std::unique_ptr<PortMapper> m_mapper;
     QUrl m_lobby;
     std::unique_ptr<LobbyRegistration> m_registration;
     QString m_lobbyWhyNot; // said once per reason

@@ -37,6 +37,7 @@ void TestHostingCoordinator::listedOnlyWhenReachable_data()
     QTest::newRow("router refused") << "10.0.0.7" << State::Error << "" << 1;
     QTest::newRow("port left closed") << "172.16.0.2" << State::Unmapped << "" << 1;
     QTest::newRow("no network") << "" << State::Unmapped << "" << 1;
+    QTest::newRow("documentation network, port left closed") << "192.0.2.2" << State::Unmapped << "" << 1;
 }
 
 void TestHostingCoordinator::listedOnlyWhenReachable()
