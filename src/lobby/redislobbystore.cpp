@@ -1,7 +1,6 @@
 #include "lobby/redislobbystore.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace glyphon {
 
@@ -50,9 +50,6 @@ bool sameHash(const QByteArray &a, const QByteArray &b)
     return diff == 0;
 }
 
-// Probe times are compared across nodes, so they are wall-clock times.
-qint64 wallMs() { return QDateTime::currentMSecsSinceEpoch(); }
-
 } // namespace
 
 // A game's record: what is listed, who owns it, and what its last probe found.
@@ -62,8 +59,9 @@ struct RedisLobbyStore::Record
     QByteArray secretHash;
     LobbyGameInfo info;
     bool greeted = false;
-    qint64 probedWallMs = 0;
-    qint64 renewedWallMs = 0; // 0 in a record written before it was kept
+    // Times on Redis's clock, the one clock every node reads alike.
+    qint64 probedMs = 0;
+    qint64 renewedMs = 0; // 0 in a record written before it was kept
 
     QByteArray toJson() const
     {
@@ -77,8 +75,8 @@ struct RedisLobbyStore::Record
                                          {QStringLiteral("version"), info.version},
                                          {QStringLiteral("lan"), info.lan},
                                          {QStringLiteral("greeted"), greeted},
-                                         {QStringLiteral("probed"), double(probedWallMs)},
-                                         {QStringLiteral("renewed"), double(renewedWallMs)}})
+                                         {QStringLiteral("probed"), double(probedMs)},
+                                         {QStringLiteral("renewed"), double(renewedMs)}})
             .toJson(QJsonDocument::Compact);
     }
     static bool fromJson(const QByteArray &json, Record *record)
@@ -96,8 +94,8 @@ struct RedisLobbyStore::Record
         record->info.version = o.value(QStringLiteral("version")).toString();
         record->info.lan = o.value(QStringLiteral("lan")).toString();
         record->greeted = o.value(QStringLiteral("greeted")).toBool();
-        record->probedWallMs = qint64(o.value(QStringLiteral("probed")).toDouble());
-        record->renewedWallMs = qint64(o.value(QStringLiteral("renewed")).toDouble());
+        record->probedMs = qint64(o.value(QStringLiteral("probed")).toDouble());
+        record->renewedMs = qint64(o.value(QStringLiteral("renewed")).toDouble());
         return true;
     }
 };
@@ -263,7 +261,10 @@ LobbyStorage::Registration RedisLobbyStore::registerGame(const QString &address,
     record.address = address;
     record.secretHash = secretHash(result.secret);
     record.info = info;
-    record.renewedWallMs = wallMs();
+    const std::optional<qint64> now = timeLocked();
+    if (!now)
+        return result;
+    record.renewedMs = *now;
     const QByteArray value = record.toJson();
     const QByteArray ttl = QByteArray::number(m_limits.expireMs);
     for (;;) {
@@ -307,17 +308,22 @@ LobbyStorage::Status RedisLobbyStore::renew(const QString &id, const QString &se
             command({"UNWATCH"});
             return status;
         }
+        const std::optional<qint64> now = timeLocked();
+        if (!now) {
+            command({"UNWATCH"});
+            return Status::Unavailable;
+        }
         const bool wasListed = record.greeted;
         if (info.port != record.info.port) {
             // Nobody has greeted on the new port yet.
             record.greeted = false;
             queueProbeLocked(id, record.address, info.port);
-        } else if (wallMs() - record.probedWallMs >= m_limits.reprobeMs) {
+        } else if (*now - record.probedMs >= m_limits.reprobeMs) {
             queueProbeLocked(id, record.address, info.port);
         }
         const bool listChanged = wasListed && (!record.greeted || info != record.info);
         record.info = info;
-        record.renewedWallMs = wallMs();
+        record.renewedMs = *now;
         const QByteArray ttl = QByteArray::number(m_limits.expireMs);
         switch (writeLocked({{"SET", key, record.toJson(), "PX", ttl, "XX"},
                              {"PEXPIRE", addressKey(record.address), ttl}}, listChanged)) {
@@ -348,6 +354,15 @@ LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &s
     if (record.greeted)
         command({"SET", VersionKey, newVersion()});
     return Status::Ok;
+}
+
+std::optional<qint64> RedisLobbyStore::timeLocked() const
+{
+    const Reply time = command({"TIME"});
+    const QList<QByteArray> parts = time.ok() ? time.strings() : QList<QByteArray>();
+    if (parts.size() != 2)
+        return std::nullopt;
+    return parts[0].toLongLong() * 1000 + parts[1].toLongLong() / 1000;
 }
 
 QByteArray RedisLobbyStore::newVersion()
@@ -404,7 +419,10 @@ bool RedisLobbyStore::buildListLocked()
         return false;
     // A Redis that never saw a change has no version yet; any word will do.
     const QByteArray current = version.isNil() ? QByteArrayLiteral("-") : version.string();
-    if (current == m_version && wallMs() < m_validUntilWallMs)
+    const std::optional<qint64> now = timeLocked();
+    if (!now)
+        return false;
+    if (current == m_version && *now < m_validUntilMs)
         return true;
     QList<QByteArray> ids;
     Records records;
@@ -420,13 +438,13 @@ bool RedisLobbyStore::buildListLocked()
         if (!Record::fromJson(json, &record) || !record.greeted)
             continue;
         listed.append(LobbyListing{QString::fromLatin1(id), record.address, record.info});
-        validUntil = std::min(validUntil, record.renewedWallMs + m_limits.expireMs);
+        validUntil = std::min(validUntil, record.renewedMs + m_limits.expireMs);
     }
     std::sort(listed.begin(), listed.end(), [](const LobbyListing &a, const LobbyListing &b) { return a.id < b.id; });
     m_etag = lobbyListTag(listed);
     m_listed = std::move(listed);
     m_version = current;
-    m_validUntilWallMs = validUntil;
+    m_validUntilMs = validUntil;
     return true;
 }
 
@@ -469,9 +487,12 @@ void RedisLobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64)
             queueProbeLocked(task.id, record.address, record.info.port);
             return;
         }
+        const std::optional<qint64> now = timeLocked();
+        if (!now)
+            break;
         const bool listChanged = record.greeted != greeted;
         record.greeted = greeted;
-        record.probedWallMs = wallMs();
+        record.probedMs = *now;
         const Written written = writeLocked({{"SET", key, record.toJson(), "KEEPTTL", "XX"}}, listChanged);
         if (written == Written::Raced)
             continue;

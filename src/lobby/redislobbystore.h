@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 
+#include <optional>
 #include <utility>
 
 struct redisContext;
@@ -70,6 +71,8 @@ private:
     enum class Written { Done, Gone, Raced, Failed };
     Written writeLocked(const QList<QList<QByteArray>> &writes, bool listChanged) const;
     static QByteArray newVersion();
+    // Redis's own clock, in milliseconds: times compared across nodes.
+    std::optional<qint64> timeLocked() const;
     bool buildListLocked();
 
     mutable QMutex m_mutex;
@@ -85,7 +88,7 @@ private:
     QByteArray m_etag;
     QByteArray m_version;           // empty: nothing built yet
     qint64 m_checkedMs = 0;         // the version was last asked then
-    qint64 m_validUntilWallMs = 0;  // a listed game's time runs out then
+    qint64 m_validUntilMs = 0;  // a listed game's time runs out then
 };
 
 } // namespace glyphon
