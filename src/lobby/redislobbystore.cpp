@@ -50,6 +50,13 @@ bool sameHash(const QByteArray &a, const QByteArray &b)
     return diff == 0;
 }
 
+QByteArray newVersion()
+{
+    // Random rather than counted: a Redis started afresh cannot hand out a
+    // version some node already built a different list for.
+    return randomHex(4).toLatin1();
+}
+
 } // namespace
 
 // A game's record: what is listed, who owns it, and what its last probe found.
@@ -348,12 +355,13 @@ LobbyStorage::Status RedisLobbyStore::remove(const QString &id, const QString &s
     if (const Status status = ownedLocked(key, secret, &record); status != Status::Ok)
         return status;
     m_probes.remove(id);
-    if (!command({"DEL", key}).ok() || !command({"SREM", IndexKey, id.toLatin1()}).ok()
-        || !command({"SREM", addressKey(record.address), id.toLatin1()}).ok())
-        return Status::Unavailable;
-    if (record.greeted)
-        command({"SET", VersionKey, newVersion()});
-    return Status::Ok;
+    // Nothing watched: the transaction only keeps the key, its index entries
+    // and the list's version together.
+    const Written written = writeLocked({{"DEL", key},
+                                         {"SREM", IndexKey, id.toLatin1()},
+                                         {"SREM", addressKey(record.address), id.toLatin1()}},
+                                        record.greeted);
+    return written == Written::Failed ? Status::Unavailable : Status::Ok;
 }
 
 std::optional<qint64> RedisLobbyStore::timeLocked() const
@@ -363,13 +371,6 @@ std::optional<qint64> RedisLobbyStore::timeLocked() const
     if (parts.size() != 2)
         return std::nullopt;
     return parts[0].toLongLong() * 1000 + parts[1].toLongLong() / 1000;
-}
-
-QByteArray RedisLobbyStore::newVersion()
-{
-    // Random rather than counted: a Redis started afresh cannot hand out a
-    // version some node already built a different list for.
-    return randomHex(4).toLatin1();
 }
 
 RedisLobbyStore::Written RedisLobbyStore::writeLocked(const QList<QList<QByteArray>> &writes, bool listChanged) const

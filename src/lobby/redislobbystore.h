@@ -65,12 +65,12 @@ private:
     using Records = QList<std::pair<QByteArray, QByteArray>>; // id, record
     bool pruneLocked(const QByteArray &setKey, const QList<QByteArray> &ids, Records *records);
     void queueProbeLocked(const QString &id, const QString &address, quint16 port);
-    // Writes a record read after WATCH in one transaction, with a new list
-    // version when what is listed changed; Raced when another node wrote the
-    // record in between (read it again), Gone when it expired.
+    // Writes in one transaction (a record's after WATCH), with a new list
+    // version when what is listed changed; Raced when another node wrote a
+    // watched record in between (read it again), Gone when the first write,
+    // a SET … XX, found its key expired.
     enum class Written { Done, Gone, Raced, Failed };
     Written writeLocked(const QList<QList<QByteArray>> &writes, bool listChanged) const;
-    static QByteArray newVersion();
     // Redis's own clock, in milliseconds: times compared across nodes.
     std::optional<qint64> timeLocked() const;
     bool buildListLocked();

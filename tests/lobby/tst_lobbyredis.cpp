@@ -5,12 +5,9 @@
 #include "lobby_support.h"
 #include "net/lobbyregistration.h"
 
-#include <QEventLoop>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -35,18 +32,11 @@ struct Listing
 Listing listAt(LobbyServer &node)
 {
     static QNetworkAccessManager network;
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/v1/games").arg(node.port())));
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    QNetworkReply *reply = network.get(request);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    Listing listing;
-    listing.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    listing.etag = reply->rawHeader("ETag");
-    for (const QJsonValue &game : QJsonDocument::fromJson(reply->readAll()).object().value("games").toArray())
+    const glyphon::test::HttpAnswer answer = glyphon::test::httpCall(
+        network, "GET", QUrl(QStringLiteral("http://127.0.0.1:%1/v1/games").arg(node.port())));
+    Listing listing{answer.status, answer.etag, {}};
+    for (const QJsonValue &game : answer.json.value("games").toArray())
         listing.ids.append(game.toObject().value("id").toString());
-    reply->deleteLater();
     return listing;
 }
 

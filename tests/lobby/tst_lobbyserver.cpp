@@ -4,12 +4,10 @@
 #include "lobby/lobbyserver.h"
 #include "lobby_support.h"
 
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -21,14 +19,7 @@ using namespace glyphon;
 namespace {
 
 using glyphon::test::FakeHost;
-
-struct Answer
-{
-    int status = 0;
-    QJsonObject json;
-    QByteArray body;
-    QByteArray etag;
-};
+using Answer = glyphon::test::HttpAnswer;
 
 QByteArray gameBody(quint16 port, const QString &name = QStringLiteral("Ann"), int players = 1,
                     const QJsonObject &extra = {})
@@ -54,24 +45,10 @@ public:
     Answer call(const QByteArray &method, const QString &path, const QByteArray &body = {},
                 const QList<QPair<QByteArray, QByteArray>> &headers = {}, const QString &host = "127.0.0.1")
     {
-        QNetworkRequest request(QUrl(QStringLiteral("http://%1:%2%3")
-                                         .arg(host.contains(u':') ? u'[' + host + u']' : host)
-                                         .arg(server->port()).arg(path)));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-        for (const auto &[name, value] : headers)
-            request.setRawHeader(name, value);
-        QNetworkReply *reply = network.sendCustomRequest(request, method, body);
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        Answer answer;
-        answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        answer.body = reply->readAll();
-        answer.json = QJsonDocument::fromJson(answer.body).object();
-        answer.etag = reply->rawHeader("ETag");
-        reply->deleteLater();
-        return answer;
+        const QUrl url(QStringLiteral("http://%1:%2%3")
+                           .arg(host.contains(u':') ? u'[' + host + u']' : host)
+                           .arg(server->port()).arg(path));
+        return glyphon::test::httpCall(network, method, url, body, headers);
     }
 
     QJsonArray games() { return call("GET", "/v1/games").json.value("games").toArray(); }
