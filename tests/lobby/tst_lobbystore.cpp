@@ -170,9 +170,8 @@ void TestLobbyStore::caps()
     Status last = Status::Ok;
     for (const QString &entry : std::as_const(from)) {
         const qint64 when = entry.contains(u'@') ? entry.section(u'@', 1).toLongLong() : 0;
-        QString address = entry.section(u'@', 0, 0);
-        if (address.startsWith(u'-')) {
-            address.remove(0, 1);
+        const QString address = entry.section(u'@', 0, 0);
+        if (address.startsWith(u'-')) { // deletes the game made last
             QCOMPARE(store.remove(made.last().id, made.last().secret, when), Status::Ok);
             made.removeLast();
             continue;
