@@ -18,7 +18,6 @@ namespace {
 QLineEdit *makeValueEdit(QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
-    edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     edit->setFixedWidth(64);
     return edit;
@@ -100,8 +99,8 @@ void Tgamestart::FormCreate()
 
 void Tgamestart::setValues(int playtoscore, int timeperturn)
 {
-    UpDown1->setPosition(playtoscore);
-    UpDown2->setPosition(timeperturn);
+    UpDown1->setValue(playtoscore);
+    UpDown2->setValue(timeperturn);
 }
 
 int Tgamestart::playtoscore() const
@@ -116,6 +115,9 @@ int Tgamestart::timeperturn() const
 
 void Tgamestart::button_startClick()
 {
+    // A half-typed value gives way to the last good one before it is sent.
+    UpDown1->commitTyped();
+    UpDown2->commitTyped();
     const QString score = edit_playtoscore->text();
     const QString seconds = edit_creationtime->text();
     emit startRequested(score, seconds);

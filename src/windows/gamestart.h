@@ -24,8 +24,8 @@ public:
 
     explicit Tgamestart(QWidget *parent = nullptr);
 
-    // Values from the settings file are brought onto the arrows' range and
-    // steps, as if the user had set them with the arrows.
+    // Values from the settings file are brought into the arrows' range; a
+    // value within it stays as it was typed.
     void setValues(int playtoscore, int timeperturn);
     int playtoscore() const;
     int timeperturn() const;

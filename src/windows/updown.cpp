@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -44,14 +45,39 @@ void UpDown::setIncrement(int increment)
 
 void UpDown::setAssociate(QLineEdit *edit)
 {
-    if (m_associate)
+    if (m_associate) {
         m_associate->removeEventFilter(this);
+        m_associate->disconnect(this);
+    }
     m_associate = edit;
     if (m_associate) {
-        m_associate->setReadOnly(true);
+        // Digits only, and no more than the largest value needs: a pasted
+        // text of another kind does not get in at all. A regular expression
+        // rather than an integer validator, which would hold back the end of
+        // editing on a number still below the range.
+        const int digits = int(QString::number(qMax(qAbs(m_min), qAbs(m_max))).size());
+        m_associate->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), m_associate));
         m_associate->installEventFilter(this);
+        connect(m_associate, &QLineEdit::editingFinished, this, &UpDown::commitTyped);
         showPosition();
     }
+}
+
+void UpDown::commitTyped()
+{
+    // Only the value at the end counts: "1050" passes through 105 on its way.
+    bool ok = false;
+    const int value = m_associate ? m_associate->text().toInt(&ok) : 0;
+    if (ok && value >= m_min && value <= m_max)
+        m_position = value;
+    showPosition();
+}
+
+void UpDown::setValue(int value)
+{
+    m_position = std::clamp(value, m_min, m_max);
+    showPosition();
 }
 
 void UpDown::setPosition(int position)
@@ -75,7 +101,13 @@ void UpDown::stepDown()
 
 void UpDown::stepBy(int steps)
 {
-    const qint64 target = qint64(m_position) + qint64(steps) * m_increment;
+    // From a typed value between two steps, the first step goes to the
+    // neighbouring one on that side.
+    commitTyped();
+    const qint64 offset = qint64(m_position) - m_min;
+    const qint64 below = offset / m_increment;
+    const qint64 from = steps < 0 && offset % m_increment != 0 ? below + 1 : below;
+    const qint64 target = m_min + (from + steps) * m_increment;
     setPosition(int(std::clamp<qint64>(target, m_min, m_max)));
 }
 

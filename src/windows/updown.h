@@ -1,7 +1,8 @@
 #pragma once
-// A pair of up/down arrows that steps a number shown in an associated,
-// read-only line edit: the edit shows the value, the arrows (and the Up/Down
-// keys while the edit has focus) are the only way the user changes it.
+// A pair of up/down arrows that steps a number shown in an associated line
+// edit. The arrows (and the Up/Down keys and the wheel over the edit) step on
+// the increment; a number typed within the range is taken as typed, and
+// anything else typed gives way to the last good value when editing ends.
 
 #include <QWidget>
 
@@ -26,7 +27,12 @@ public:
     // given: within the range and on a step from its minimum. A settings file
     // may hold anything, and a game must not start with "-7" to play to.
     void setPosition(int position);
+    // Brought into the range only: a value the user typed need not lie on a
+    // step.
+    void setValue(int value);
     int position() const { return m_position; }
+    // Whatever the edit holds now becomes the position, or gives way to it.
+    void commitTyped();
 
     QToolButton *upButton() const { return m_up; }
     QToolButton *downButton() const { return m_down; }

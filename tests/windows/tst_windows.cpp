@@ -58,9 +58,11 @@ private slots:
 
     void gameStartArrows_data();
     void gameStartArrows();
-    void gameStartTakesLoadedValuesAsTheArrowsWould_data();
-    void gameStartTakesLoadedValuesAsTheArrowsWould();
-    void gameStartEditsIgnoreTyping();
+    void gameStartTakesLoadedValuesWithinItsRanges_data();
+    void gameStartTakesLoadedValuesWithinItsRanges();
+    void gameStartEditsTakeTypedValues_data();
+    void gameStartEditsTakeTypedValues();
+    void gameStartArrowsGoOnFromATypedValue();
     void gameStartSendsTheTextsShown();
 
     void helpPageButtons();
@@ -193,19 +195,19 @@ void TstWindows::gameStartArrows_data()
     QTest::newRow("time stops at 30") << false << 40 << false << 3 << "30";
 }
 
-void TstWindows::gameStartTakesLoadedValuesAsTheArrowsWould_data()
+void TstWindows::gameStartTakesLoadedValuesWithinItsRanges_data()
 {
     QTest::addColumn<int>("score");
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("shown"); // score and seconds as the edits show them
     QTest::newRow("below both ranges") << -7 << 0 << "50 30";
     QTest::newRow("above both ranges") << 5000 << 999999 << "1000 120";
-    QTest::newRow("between steps, nearest wins") << 333 << 93 << "350 95";
+    QTest::newRow("between steps, kept as typed") << 333 << 93 << "333 93";
     QTest::newRow("ends of int") << std::numeric_limits<int>::max() << std::numeric_limits<int>::min() << "1000 30";
     QTest::newRow("on a step stays") << 450 << 85 << "450 85";
 }
 
-void TstWindows::gameStartTakesLoadedValuesAsTheArrowsWould()
+void TstWindows::gameStartTakesLoadedValuesWithinItsRanges()
 {
     QFETCH(int, score);
     QFETCH(int, seconds);
@@ -239,28 +241,59 @@ void TstWindows::gameStartArrows()
     QCOMPARE(scoreArrows ? start.playtoscore() : start.timeperturn(), shown.toInt());
 }
 
-void TstWindows::gameStartEditsIgnoreTyping()
+void TstWindows::gameStartEditsTakeTypedValues_data()
+{
+    QTest::addColumn<bool>("scoreEdit");
+    QTest::addColumn<QString>("typed"); // after the edit was emptied with Backspace
+    QTest::addColumn<QString>("sent");  // what START sends for that edit
+    QTest::newRow("score within the range, off a step") << true << "275" << "275";
+    QTest::newRow("score at the lower end") << true << "50" << "50";
+    QTest::newRow("score below the range gives way") << true << "45" << "200";
+    QTest::newRow("score above the range gives way") << true << "1050" << "200";
+    QTest::newRow("score left empty gives way") << true << "" << "200";
+    QTest::newRow("letters do not get in") << true << "3x00" << "300";
+    QTest::newRow("seconds within the range") << false << "93" << "93";
+    QTest::newRow("seconds at the upper end") << false << "120" << "120";
+    QTest::newRow("seconds below the range give way") << false << "29" << "60";
+}
+
+void TstWindows::gameStartEditsTakeTypedValues()
+{
+    QFETCH(bool, scoreEdit);
+    QFETCH(QString, typed);
+    QFETCH(QString, sent);
+    Tgamestart start;
+    QSignalSpy started(&start, &Tgamestart::startRequested);
+    showAndWait(&start);
+    QLineEdit *edit = scoreEdit ? start.edit_playtoscore : start.edit_creationtime;
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_End);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, typed);
+    // Enter ends the editing and presses START, as the dialog's default.
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTRY_COMPARE(started.count(), 1);
+    QCOMPARE(started.at(0).at(scoreEdit ? 0 : 1).toString(), sent);
+    QCOMPARE(QString::number(scoreEdit ? start.playtoscore() : start.timeperturn()), sent);
+}
+
+void TstWindows::gameStartArrowsGoOnFromATypedValue()
 {
     Tgamestart start;
     showAndWait(&start);
-    QCOMPARE(start.edit_playtoscore->text(), QStringLiteral("200"));
-    QCOMPARE(start.edit_creationtime->text(), QStringLiteral("60"));
-
-    for (QLineEdit *edit : {start.edit_playtoscore, start.edit_creationtime}) {
-        const QString before = edit->text();
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_End);
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, QStringLiteral("75"));
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QCOMPARE(edit->text(), before);
-    }
-
-    // The arrow keys step like the arrow buttons.
+    start.setValues(275, 93);
     QTest::keyClick(start.edit_playtoscore, Qt::Key_Up);
-    QCOMPARE(start.edit_playtoscore->text(), QStringLiteral("250"));
+    QCOMPARE(start.edit_playtoscore->text(), QStringLiteral("300"));
+    QTest::keyClick(start.edit_playtoscore, Qt::Key_Down);
     QTest::keyClick(start.edit_creationtime, Qt::Key_Down);
-    QCOMPARE(start.edit_creationtime->text(), QStringLiteral("55"));
+    QCOMPARE(start.edit_playtoscore->text() + ' ' + start.edit_creationtime->text(), QStringLiteral("250 90"));
+    // Typed and not yet ended: the arrow button steps from what was typed.
+    start.edit_creationtime->setFocus();
+    start.edit_creationtime->selectAll();
+    QTest::keyClicks(start.edit_creationtime, QStringLiteral("42"));
+    QTest::mouseClick(start.UpDown2->upButton(), Qt::LeftButton);
+    QCOMPARE(start.edit_creationtime->text(), QStringLiteral("45"));
 }
 
 void TstWindows::gameStartSendsTheTextsShown()
