@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -248,11 +249,18 @@ void Tdownload::HttpCli1DocData(qint64 received)
 void Tdownload::HttpCli1RequestDone(bool succeeded)
 {
     const qint64 size = m_partFile ? m_partFile->size() : 0;
+    const bool stopped = m_state == 2; // Stop was pressed: its own words stay
     if (keepDownload(succeeded)) {
         infolabel->setText(QStringLiteral("Received %1 bytes").arg(size));
     } else {
         infolabel->setText(QStringLiteral("Download Aborted"));
         m_state = 2;
+        // Why, where the user can read it: a host that cannot be reached,
+        // a page not found, a file that could not be written.
+        if (!stopped) {
+            const QString why = HttpCli1->errorText();
+            infolabel3->setText(why.isEmpty() ? QStringLiteral("The file could not be written.") : why);
+        }
     }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
@@ -299,4 +307,13 @@ void Tdownload::showEvent(QShowEvent *event)
     // Shown with the main window at start: follow it to the place it is given.
     glyphon::centreOnParentWhilePlaced(this);
     QDialog::showEvent(event);
+    // Shown after the main window, it takes the keyboard: Escape and Enter
+    // are meant for it.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            return;
+        raise();
+        activateWindow();
+        Button1->setFocus(Qt::ActiveWindowFocusReason); // the default: closes
+    });
 }

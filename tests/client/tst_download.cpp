@@ -257,23 +257,32 @@ void TstDownload::failedDownloadLeavesNoInstaller_data()
     QTest::addColumn<qint64>("cap");
     QTest::addColumn<QString>("url"); // instead of the server's
     QTest::addColumn<bool>("hangUp"); // the server ends the connection after its reply
+    QTest::addColumn<QString>("why"); // part of the reason shown under the progress
 
     const QByteArray partial = QByteArray(400, 'x');
     const qint64 noCap = THttpCli::DefaultMaxBodySize;
-    QTest::newRow("stopped during a slow body") << head(1000) + partial << true << noCap << QString() << true;
-    QTest::newRow("not found") << head(9, "404 Not Found") + "not found" << false << noCap << QString() << true;
+    QTest::newRow("stopped during a slow body") << head(1000) + partial << true << noCap << QString() << true
+                                                << "Download Aborted";
+    QTest::newRow("not found") << head(9, "404 Not Found") + "not found" << false << noCap << QString() << true
+                               << "HTTP status 404";
     // Not an error to the network layer, yet no document either.
     QTest::newRow("choices without a target") << head(5, "300 Multiple Choices") + "pick!" << false << noCap
-                                              << QString() << true;
-    QTest::newRow("dropped half way") << head(1000) + partial << false << noCap << QString() << true;
+                                              << QString() << true << "HTTP status 300";
+    QTest::newRow("dropped half way") << head(1000) + partial << false << noCap << QString() << true
+                                      << "Connection closed";
     // Refused on its head alone: the server keeps the line open.
-    QTest::newRow("announced larger than the cap") << head(1000) + partial << false << qint64(999) << QString() << false;
+    QTest::newRow("announced larger than the cap") << head(1000) + partial << false << qint64(999) << QString() << false
+                                                   << "";
     QTest::newRow("sent larger than the cap") << "HTTP/1.0 200 OK\r\n\r\n" + partial << false << qint64(399)
-                                              << QString() << true;
+                                              << QString() << true << "";
     QTest::newRow("redirected to a file") << QByteArray("HTTP/1.1 302 Found\r\nLocation: file:///bin/sh\r\n"
                                                        "Content-Length: 0\r\n\r\n")
-                                           << false << noCap << QString() << true;
-    QTest::newRow("file address") << QByteArray() << false << noCap << QStringLiteral("file:///bin/sh") << true;
+                                           << false << noCap << QString() << true << "";
+    QTest::newRow("file address") << QByteArray() << false << noCap << QStringLiteral("file:///bin/sh") << true
+                                  << "Not an http or https address";
+    // Nobody listens there: the reason says the connection was refused.
+    QTest::newRow("cannot connect") << QByteArray() << false << noCap << QStringLiteral("http://127.0.0.1:1/setup")
+                                    << true << "refused";
 }
 
 void TstDownload::failedDownloadLeavesNoInstaller()
@@ -283,6 +292,7 @@ void TstDownload::failedDownloadLeavesNoInstaller()
     QFETCH(qint64, cap);
     QFETCH(QString, url);
     QFETCH(bool, hangUp);
+    QFETCH(QString, why);
 
     if (!url.isEmpty())
         openWindow({url, {}});
@@ -306,6 +316,10 @@ void TstDownload::failedDownloadLeavesNoInstaller()
 
     QTRY_VERIFY(w.getbutton->isEnabled());
     QCOMPARE(w.infolabel->text(), QStringLiteral("Download Aborted"));
+    // A reason is always given; the rows that know it check its words.
+    QVERIFY2(!w.infolabel3->text().isEmpty() && !w.infolabel3->text().startsWith(QLatin1String("Downloading")),
+             qPrintable(w.infolabel3->text()));
+    QVERIFY2(w.infolabel3->text().contains(why, Qt::CaseInsensitive), qPrintable(w.infolabel3->text()));
     QCOMPARE(w.downloadState(), 2);
     QVERIFY(!w.abortbutton->isEnabled());
     QCOMPARE(m_exit->count(), 0);
