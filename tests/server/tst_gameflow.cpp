@@ -189,6 +189,9 @@ void TstGameFlow::winnerTest_data()
     QTest::newRow("seat 2 alone over") << 190 << 205 << zoe2;
     QTest::newRow("tie over the target") << 210 << 210 << QByteArray();
     QTest::newRow("nobody at the target") << 150 << 180 << QByteArray();
+    // Reaching the target is enough: exactly 200 of 200 wins.
+    QTest::newRow("seat 1 exactly at the target") << 200 << 150 << zoe1;
+    QTest::newRow("seat 2 exactly at the target") << 150 << 200 << zoe2;
 }
 
 void TstGameFlow::winnerTest()
