@@ -52,6 +52,10 @@ void TstGameLink::reading_data()
     QTest::newRow("address as one number") << "glyphon://2130706433" << "" << 0;
     QTest::newRow("address part past 255") << "glyphon://10.0.0.256" << "" << 0;
     QTest::newRow("octal-looking address") << "glyphon://010.0.0.1" << "" << 0;
+    // A resolver reads a name ending in a number as an address of an odd form.
+    QTest::newRow("name ending in a number") << "glyphon://game.example.1" << "" << 0;
+    QTest::newRow("name, then an address") << "glyphon://x.127.0.0.1" << "" << 0;
+    QTest::newRow("digits inside a name are fine") << "glyphon://game1.example2.org" << "game1.example2.org" << 7772;
     QTest::newRow("non-ASCII host") << QString::fromUtf8("glyphon://b\u00fccher.de") << "" << 0;
     QTest::newRow("line break") << "glyphon://h\n" << "" << 0;
     QTest::newRow("longest host name")
