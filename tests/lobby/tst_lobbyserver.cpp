@@ -139,6 +139,8 @@ void TestLobbyServer::etagAndNotModified()
     const Answer same = lobby.call("GET", "/v1/games", {}, {{"If-None-Match", tag}});
     QCOMPARE(same.status, 304);
     QVERIFY(same.body.isEmpty());
+    // A client may send several tags, with blanks between them.
+    QCOMPARE(lobby.call("GET", "/v1/games", {}, {{"If-None-Match", "\"old\",  " + tag + " "}}).status, 304);
     // A renewal that changes nothing keeps the tag; a change does not.
     lobby.call("PUT", "/v1/games/" + id, gameBody(host.serverPort()), secret);
     QCOMPARE(lobby.call("GET", "/v1/games", {}, {{"If-None-Match", tag}}).status, 304);
@@ -154,17 +156,20 @@ void TestLobbyServer::refused_data()
     QTest::addColumn<int>("maxGames");
     QTest::addColumn<int>("perAddress");
     QTest::addColumn<int>("expected"); // the second registration's status
+    QTest::addColumn<int>("perMinute");
     const QByteArray good = gameBody(7772);
-    QTest::newRow("body past 4 KB") << gameBody(7772, QString(5000, u'x')) << 10 << 10 << 413;
-    QTest::newRow("not JSON") << QByteArray("name=Ann&port=7772") << 10 << 10 << 400;
-    QTest::newRow("port 0") << gameBody(0) << 10 << 10 << 400;
-    QTest::newRow("port as text") << gameBody(7772, "Ann", 1, {{"port", "7772"}}) << 10 << 10 << 400;
-    QTest::newRow("three players") << gameBody(7772, "Ann", 3) << 10 << 10 << 400;
-    QTest::newRow("name of control characters only") << gameBody(7772, "\t\n") << 10 << 10 << 400;
-    QTest::newRow("LAN id with markup") << gameBody(7772, "Ann", 1, {{"lan", "<a href=x>"}}) << 10 << 10 << 400;
-    QTest::newRow("version with markup") << gameBody(7772, "Ann", 1, {{"version", "<b>"}}) << 10 << 10 << 400;
-    QTest::newRow("lobby full") << good << 1 << 10 << 503;
-    QTest::newRow("address has its games") << good << 10 << 1 << 429;
+    QTest::newRow("body past 4 KB") << gameBody(7772, QString(5000, u'x')) << 10 << 10 << 413 << 10;
+    QTest::newRow("not JSON") << QByteArray("name=Ann&port=7772") << 10 << 10 << 400 << 10;
+    QTest::newRow("port 0") << gameBody(0) << 10 << 10 << 400 << 10;
+    QTest::newRow("port as text") << gameBody(7772, "Ann", 1, {{"port", "7772"}}) << 10 << 10 << 400 << 10;
+    QTest::newRow("three players") << gameBody(7772, "Ann", 3) << 10 << 10 << 400 << 10;
+    QTest::newRow("name of control characters only") << gameBody(7772, "\t\n") << 10 << 10 << 400 << 10;
+    QTest::newRow("LAN id with markup") << gameBody(7772, "Ann", 1, {{"lan", "<a href=x>"}}) << 10 << 10 << 400 << 10;
+    QTest::newRow("version with markup") << gameBody(7772, "Ann", 1, {{"version", "<b>"}}) << 10 << 10 << 400 << 10;
+    QTest::newRow("lobby full") << good << 1 << 10 << 503 << 10;
+    QTest::newRow("address has its games") << good << 10 << 1 << 429 << 10;
+    // A host that registers again and again is slowed, not told the lobby is full.
+    QTest::newRow("registering too often") << gameBody(7773) << 10 << 10 << 429 << 1;
 }
 
 void TestLobbyServer::refused()
@@ -173,9 +178,11 @@ void TestLobbyServer::refused()
     QFETCH(int, maxGames);
     QFETCH(int, perAddress);
     QFETCH(int, expected);
+    QFETCH(int, perMinute);
     LobbyConfig config;
     config.limits.maxGames = maxGames;
     config.limits.perAddress = perAddress;
+    config.limits.registrationsPerMinute = perMinute;
     Lobby lobby(config);
     QCOMPARE(lobby.call("POST", "/v1/games", gameBody(7772)).status, 201);
     const Answer answer = lobby.call("POST", "/v1/games", body);
