@@ -203,6 +203,7 @@ void tst_LanAnnouncement::rowsBelongToTheirAddress_data()
     QTest::newRow("this computer: loopback gives way to its network address")
         << QStringList{"L:1", "M:1w4", "L:1w3"} << "M:1:3";
     QTest::newRow("a stranger's game is not this computer's") << QStringList{"L:1", "A:1w4"} << "L:1:2 A:1:4";
+    QTest::newRow("this computer cannot rewrite a stranger's game") << QStringList{"A:1", "L:1w4"} << "A:1:2 L:1:4";
 }
 
 void tst_LanAnnouncement::rowsBelongToTheirAddress()
