@@ -78,14 +78,14 @@ void TestClientSession::malformedMessagesChangeNothing()
     // Tiles may be repainted as they were; nothing else may stir.
     QList<std::shared_ptr<QSignalSpy>> spies{
         std::make_shared<QSignalSpy>(&game, &ClientGame::seatChanged),
-        std::make_shared<QSignalSpy>(&game, &ClientGame::spectatorJoined),
+        std::make_shared<QSignalSpy>(&game, &ClientGame::spectatorChanged),
         std::make_shared<QSignalSpy>(&game, &ClientGame::runningChanged),
         std::make_shared<QSignalSpy>(&s, &ClientSession::statusLine),
         std::make_shared<QSignalSpy>(&s, &ClientSession::refusal),
-        std::make_shared<QSignalSpy>(&s, &ClientSession::loggedIn),
         std::make_shared<QSignalSpy>(&s, &ClientSession::wordChanged),
-        std::make_shared<QSignalSpy>(&s, &ClientSession::roundEnded),
-        std::make_shared<QSignalSpy>(&s, &ClientSession::winner),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::seatNews),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::turnNews),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::gameNews),
     };
     for (const QByteArray &junk : QList<QByteArray>{
              "CMD_theletters+99+1+1+0+5+5+", "CMD_hisword+7+X+1+1+11", "CMD_hisword+1+X+y+z+11",
@@ -218,7 +218,7 @@ void TestClientSession::floodingHostIsLeftForGood()
     glyphon::MessagePump *pump = s.link()->pump();
     // As while a box is open: nothing is handed out, everything waits.
     pump->setPaused(true);
-    QSignalSpy overflowed(&s, &glyphon::ClientSession::hostOverflowed);
+    QSignalSpy overflowed(&s, &glyphon::ClientSession::sessionEnded);
     const QByteArray message = "CMD_chat+1+" + QByteArray(bytes - 11, 'f') + glyphon::Terminator;
     QByteArray flood;
     for (int i = 0; i < messages; ++i)
