@@ -46,12 +46,10 @@ void Tchat::invalid(const glyphon::TurnNews &m)
     playsounds(QStringLiteral("badword"));
 }
 
-void Tchat::timeup(const glyphon::TurnNews &m)
+void Tchat::timeup(const glyphon::TurnNews &)
 {
     label_status->setText(QStringLiteral("Time is Up."));
     turntime->stop();
-    if (m.seat == m_game->mySeat())
-        hitclear();
     showTurnPause();
     playsounds(QStringLiteral("timeup"));
 }

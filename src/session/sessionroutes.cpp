@@ -129,6 +129,10 @@ struct SessionRoutes
     static void timeUp(ClientSession &s, const msg::TimeUp &m)
     {
         s.m_game->timeRanOut(m);
+        // The own tiles go back to the board; another seat's time leaves
+        // the own word alone.
+        if (m.seat == s.m_game->mySeat())
+            s.clearWord();
         emit s.turnNews(TurnNews::of(TurnNews::TimeUp, m.seat));
     }
 

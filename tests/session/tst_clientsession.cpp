@@ -19,6 +19,8 @@ class TestClientSession : public QObject
 private slots:
     void seatCommands_data();
     void seatCommands();
+    void startGoesAsTyped_data();
+    void startGoesAsTyped();
     void malformedMessagesChangeNothing();
     void dispatchAtRestIsImmediateThenPaced();
     void linesKeepTheHostsPace_data();
@@ -61,6 +63,28 @@ void TestClientSession::seatCommands()
     else
         host.session.justWatch(target, words.at(0) == u"watch");
     QCOMPARE(host.sent(), sent.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{sent});
+}
+
+void TestClientSession::startGoesAsTyped_data()
+{
+    QTest::addColumn<QString>("score");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("numbers") << "350" << "45" << QByteArray("CMD_startgame+Ann+350+45+");
+    // The host reads what is no number as its default; the window does not
+    // mend it on the way.
+    QTest::newRow("no numbers") << "lots" << "" << QByteArray("CMD_startgame+Ann+lots++");
+}
+
+void TestClientSession::startGoesAsTyped()
+{
+    QFETCH(QString, score);
+    QFETCH(QString, time);
+    QFETCH(QByteArray, sent);
+    LoopbackHost host;
+    QVERIFY(host.logIn(2));
+    host.session.requestStart(score, time);
+    QCOMPARE(host.sent(), QList<QByteArray>{sent});
 }
 
 // Junk from the host reaches neither the game nor the window.
