@@ -1,7 +1,8 @@
 #pragma once
-// Tchat: the client main window, a view on the client session. It binds the
-// named controls and handlers to the session's signals and commands;
-// the host decides everything that counts, the session keeps the state.
+// Tchat: the client main window, a view on the client session. Its named
+// handlers render the session's news and the game model on the controls,
+// and its controls call the session's commands; the host decides everything
+// that counts, the session keeps the state.
 
 #include "core/clientgame.h"
 #include "session/gamenews.h"
