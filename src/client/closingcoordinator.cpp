@@ -21,6 +21,8 @@ ClosingCoordinator::ClosingCoordinator(QWidget *window, ClientSession &session)
         if (m_connectionClosed)
             closeWhenConnectionEnds();
     });
+    // Leaving asks first while the game runs.
+    connect(session.game(), &ClientGame::runningChanged, this, [this](bool running) { m_leave.setGameRunning(running); });
     connect(&m_session, &ClientSession::reconnectionGaveUp, this, [this] {
         connectionFailed();
         if (!m_session.game()->iPlay()) {

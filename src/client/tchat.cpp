@@ -9,7 +9,7 @@
 #include "board/readabletext.h"
 #include "client/glyphoncontext.h"
 #include "client/hostingcoordinator.h"
-#include "client/playwithothers.h"
+#include "client/playwithotherscoordinator.h"
 #include "client/hintcontrol.h"
 #include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
@@ -193,7 +193,7 @@ void Tchat::createBoardControls()
     turntime = m_clock->turntime();
     connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
     connect(m_clock, &glyphon::TurnClock::ticking, this, [this] { playsounds(QStringLiteral("tick")); });
-    connect(m_clock, &glyphon::TurnClock::expired, this, [this] { m_game->closeInput(); });
+    connect(m_clock, &glyphon::TurnClock::expired, m_session, &glyphon::ClientSession::clockRanOut);
     label_word->installEventFilter(this);
     panel_board->installEventFilter(this); // right-clicks between the tiles
     connect(button_clear, &PictureButton::clicked, this, &Tchat::hitclear);
@@ -356,17 +356,12 @@ void Tchat::bindGame()
     using glyphon::ClientGame;
     connect(m_game, &ClientGame::seatChanged, this, &Tchat::showSeat);
     connect(m_game, &ClientGame::tilesChanged, this, &Tchat::redrawTiles);
-    connect(m_game, &ClientGame::runningChanged, this,
-            [this](bool running) { m_closer->leaveGuard()->setGameRunning(running); });
-    connect(m_game, &ClientGame::roundChanged, this,
-            [this](int round) { label_roundnum->setText(QStringLiteral("Round: %1").arg(round)); });
-    connect(m_game, &ClientGame::playToChanged, this,
-            [this](int score) { label_playtoscore->setText(QStringLiteral("Play to Score: %1").arg(score)); });
-    connect(m_game, &ClientGame::spectatorJoined, this, [this](const glyphon::msg::SeatEntry &entry) {
-        m_context.spylist->addEntry(QStringLiteral("%1: %2").arg(entry.seat).arg(glyphon::fromWire(entry.name)));
-    });
-    connect(m_game, &ClientGame::spectatorGone, this, [this](const glyphon::msg::SeatEntry &entry) {
-        m_context.spylist->removeEntry(QStringLiteral("%1: %2").arg(entry.seat).arg(glyphon::fromWire(entry.name)));
+    connect(m_game, &ClientGame::spectatorChanged, this, [this](const glyphon::msg::SeatEntry &entry, bool present) {
+        const QString line = QStringLiteral("%1: %2").arg(entry.seat).arg(glyphon::fromWire(entry.name));
+        if (present)
+            m_context.spylist->addEntry(line);
+        else
+            m_context.spylist->removeEntry(line);
     });
 }
 

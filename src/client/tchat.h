@@ -1,9 +1,11 @@
 #pragma once
-// Tchat: the client main window, a view on the client session. It binds the
-// named controls and handlers to the session's signals and commands;
-// the host decides everything that counts, the session keeps the state.
+// Tchat: the client main window, a view on the client session. Its named
+// handlers render the session's news and the game model on the controls,
+// and its controls call the session's commands; the host decides everything
+// that counts, the session keeps the state.
 
 #include "core/clientgame.h"
+#include "session/gamenews.h"
 #include "settings/clientsettings.h"
 #include "protocol/wire.h"
 
@@ -135,7 +137,6 @@ public:
     TileWidget *tileAt(int position) const;
 
     // --- Start-up, connection and dispatch ---------------------------------
-    void Timer1Timer();
     // Hands one message to the handler its name says; others are ignored.
     void processsocktimer(const QByteArray &message);
     void button_startClick();
@@ -188,7 +189,7 @@ public:
     glyphon::MainMenus *menus() const { return m_menus.get(); }
 
     // --- Game events ------------------------------------------------------
-    void winner(const glyphon::msg::Winner &m);
+    void winner(const glyphon::GameNews &m);
     // The tally window's list of the other players of this game.
     void loadchecklist();
     void ViewTally1Click();
@@ -196,18 +197,18 @@ public:
     void connectSideWindows();
 
 private:
-    // The named handlers: thin, bound to the session's signals and controls.
+    // The named handlers: thin, they render the session's news and the
+    // game model.
     void processparams();
     void hostpress();
     void joinpress();
-    void sendloginfo(const glyphon::msg::SendLoginInfo &m);
-    void sockRead();
+    void sendloginfo(const glyphon::SeatNews &news);
     void sockInfo(TSocketInfo info, const QString &msg);
-    // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
-    void newplayerinfo(const QList<glyphon::msg::SeatEntry> &players);
-    void playerdisconnected(const glyphon::msg::PlayerDisconnected &m);
+    // One seat of CMD_newplayerinfo or CMD_existingplayers.
+    void newplayerinfo(const glyphon::SeatNews &news);
+    void playerdisconnected(const glyphon::SeatNews &news);
     void gameisfull();
-    void justwatching(const glyphon::msg::JustWatching &m);
+    void justwatching(const glyphon::SeatNews &news);
     void Exit1Click();
     void chatrecieved(const QByteArray &data);
     void statusLine(const QString &text);
@@ -228,19 +229,19 @@ private:
     void PrhaseList1Click();
     void creategrouptilesmenu(const QString &name);
     void grouptilesmenuClick(QAction *item);
-    void startthegame(const glyphon::msg::StartGame &m);
-    void roundstart(const glyphon::msg::RoundStart &m);
-    void theletters(const glyphon::msg::TheLetters &m);
-    void getnextplayer(const glyphon::msg::NextPlayer &m);
-    void loadstats(const glyphon::msg::LoadStats &m);
+    void startthegame(const glyphon::GameNews &news);
+    void roundstart();
+    void getnextplayer(const glyphon::TurnNews &news);
+    void loadstats(const glyphon::TurnNews &news);
     void label_wordClick();
-    void hisword(const glyphon::msg::HisWord &m);
-    void invalid(const glyphon::msg::Invalid &m);
-    void lockthemup(const glyphon::msg::LockThemUp &m);
-    void timeup(const glyphon::msg::TimeUp &m);
+    void hisword(const glyphon::TurnNews &news);
+    void invalid(const glyphon::TurnNews &news);
+    void timeup(const glyphon::TurnNews &news);
     void endround();
-    // Sends one framed message on sock when it is connected.
-    void sendMessage(const QByteArray &message);
+    // Each news to the handler named for it.
+    void showSeatNews(const glyphon::SeatNews &news);
+    void showTurnNews(const glyphon::TurnNews &news);
+    void showGameNews(const glyphon::GameNews &news);
 
 signals:
     // The window has closed; the program ends with it.
@@ -263,7 +264,6 @@ private:
     void bindSession();
     void bindGame();
     void showSeat(int seat);
-    void playerArrived(const glyphon::msg::SeatEntry &entry);
     void showMessageBox(const QString &text);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void announceOwnTurnOrOther();

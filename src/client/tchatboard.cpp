@@ -57,35 +57,74 @@ void Tchat::redrawTiles(const QList<int> &positions)
         drawtile(position);
 }
 
-void Tchat::startthegame(const glyphon::msg::StartGame &m)
+void Tchat::startthegame(const glyphon::GameNews &news)
 {
     turntime->stop();
     button_start->hide();
     JustWatch1->setChecked(false);
     panel_winner->hide();
 
-    const QString starter = fromWire(m.starter);
-    if (m_game->holds(m_game->mySeat(), m.starter))
+    if (news.me)
         statusLine(QStringLiteral("You have started a game."));
     else
-        statusLine(starter + QStringLiteral(" has started a game."));
-    if (m_game->gameStarted(m))
+        statusLine(fromWire(news.name) + QStringLiteral(" has started a game."));
+    if (news.computerJoins)
         statusLine(QStringLiteral("I am Rizi the bot. Good Luck!"));
-
-    m_session->dropWord();
+    label_playtoscore->setText(QStringLiteral("Play to Score: %1").arg(m_game->playTo()));
     m_clock->setTurnLength(m_game->turnLength());
 }
 
-void Tchat::roundstart(const glyphon::msg::RoundStart &)
+void Tchat::roundstart()
 {
     turntime->stop();
+    label_roundnum->setText(QStringLiteral("Round: %1").arg(m_game->round()));
     memo_thewords1->clear();
     memo_thewords2->clear();
 }
 
-void Tchat::theletters(const glyphon::msg::TheLetters &)
+void Tchat::showGameNews(const glyphon::GameNews &news)
 {
-    // The game has the new tiles; its tilesChanged paints them.
+    switch (news.kind) {
+    case glyphon::GameNews::Started:
+        startthegame(news);
+        break;
+    case glyphon::GameNews::RoundStarted:
+        roundstart();
+        break;
+    case glyphon::GameNews::RoundEnded:
+        endround();
+        break;
+    case glyphon::GameNews::Won:
+        winner(news);
+        break;
+    case glyphon::GameNews::Full:
+        gameisfull();
+        break;
+    }
+}
+
+void Tchat::showTurnNews(const glyphon::TurnNews &news)
+{
+    switch (news.kind) {
+    case glyphon::TurnNews::Started:
+        getnextplayer(news);
+        break;
+    case glyphon::TurnNews::WordPlayed:
+        hisword(news);
+        break;
+    case glyphon::TurnNews::WordRefused:
+        invalid(news);
+        break;
+    case glyphon::TurnNews::TimeUp:
+        timeup(news);
+        break;
+    case glyphon::TurnNews::Restored:
+        loadstats(news);
+        break;
+    case glyphon::TurnNews::Paused:
+        turntime->stop();
+        break;
+    }
 }
 
 void Tchat::announceOwnTurnOrOther()
@@ -110,17 +149,17 @@ void Tchat::announceOwnTurnOrOther()
     }
 }
 
-void Tchat::getnextplayer(const glyphon::msg::NextPlayer &m)
+void Tchat::getnextplayer(const glyphon::TurnNews &news)
 {
     button_clear->hide();
     button_submit->hide();
-    m_cards->showTurnOf(m.seat, m_game->mySeat());
+    m_cards->showTurnOf(news.seat, m_game->mySeat());
     announceOwnTurnOrOther();
     m_clock->setTimeleft(m_game->turnLength());
     m_clock->restart();
 }
 
-void Tchat::loadstats(const glyphon::msg::LoadStats &m)
+void Tchat::loadstats(const glyphon::TurnNews &news)
 {
     // Whatever was on show belongs to before: the host's state replaces it
     // at once, buttons, clock and word included.
@@ -129,10 +168,12 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
     button_submit->hide();
     // A count at the bottom of the int range must not wrap round into a long turn.
     m_clock->setTimeleft(
-        int(std::max<qint64>(qint64(m.pauseTicks) - glyphon::TurnExtraTicks, std::numeric_limits<int>::min())));
+        int(std::max<qint64>(qint64(news.pauseTicks) - glyphon::TurnExtraTicks, std::numeric_limits<int>::min())));
     m_clock->setTurnLength(m_game->turnLength());
-    m_cards->showTurnOf(m.currentplayer, m_game->mySeat());
-    if (m.pending == glyphon::PaceAction::TimeUp) {
+    label_roundnum->setText(QStringLiteral("Round: %1").arg(m_game->round()));
+    label_playtoscore->setText(QStringLiteral("Play to Score: %1").arg(m_game->playTo()));
+    m_cards->showTurnOf(news.seat, m_game->mySeat());
+    if (news.turnRunning) {
         announceOwnTurnOrOther();
         m_clock->show();
         m_clock->restart();
@@ -144,8 +185,7 @@ void Tchat::loadstats(const glyphon::msg::LoadStats &m)
 
 void Tchat::showTurnPause()
 {
-    // Nobody plays until the next turn message.
-    m_game->closeInput();
+    // Nobody plays until the next turn message: the game knows it already.
     button_clear->hide();
     button_submit->hide();
     m_clock->showAtRest(m_game->turnLength());

@@ -5,7 +5,7 @@
 #include "client/tchat.h"
 
 #include "client/closingcoordinator.h"
-#include "client/playwithothers.h"
+#include "client/playwithotherscoordinator.h"
 #include "session/clientsession.h"
 
 #include "chat/chatinput.h"

@@ -7,7 +7,7 @@
 #include "client/hostingcoordinator.h"
 #include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
-#include "client/playwithothers.h"
+#include "client/playwithotherscoordinator.h"
 #include "client/windowsettings.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
@@ -121,20 +121,11 @@ void Tchat::PlayWithOthers1Click()
         m_lobby->open();
 }
 
-void Tchat::sendMessage(const QByteArray &message)
-{
-    m_session->send(message);
-}
-
 // The session has logged in at the seat offered.
-void Tchat::sendloginfo(const glyphon::msg::SendLoginInfo &m)
+// The session has logged in at the seat offered.
+void Tchat::sendloginfo(const glyphon::SeatNews &news)
 {
-    m_cards->paintMarkers(m.seat);
-}
-
-void Tchat::sockRead()
-{
-    m_session->link()->read();
+    m_cards->paintMarkers(news.who.seat);
 }
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)
@@ -145,53 +136,55 @@ void Tchat::sockInfo(TSocketInfo info, const QString &msg)
     m_closer->connectionReported(info == TSocketInfo::Error, msg == QLatin1String("Socket Closed"));
 }
 
-void Tchat::Timer1Timer()
-{
-    m_session->link()->pump()->tick();
-}
-
 void Tchat::processsocktimer(const QByteArray &message)
 {
     m_session->dispatch(message);
 }
 
-void Tchat::newplayerinfo(const QList<glyphon::msg::SeatEntry> &players)
+void Tchat::showSeatNews(const glyphon::SeatNews &news)
 {
-    for (const glyphon::msg::SeatEntry &entry : players)
-        playerArrived(entry);
-    playsounds(QStringLiteral("entered"));
+    switch (news.kind) {
+    case glyphon::SeatNews::LoggedIn:
+        sendloginfo(news);
+        break;
+    case glyphon::SeatNews::Arrived:
+        newplayerinfo(news);
+        break;
+    case glyphon::SeatNews::Left:
+        playerdisconnected(news);
+        break;
+    case glyphon::SeatNews::Watching:
+        justwatching(news);
+        break;
+    }
 }
 
-void Tchat::playerArrived(const glyphon::msg::SeatEntry &entry)
+// CMD_newplayerinfo and CMD_existingplayers: one for each seat listed.
+void Tchat::newplayerinfo(const glyphon::SeatNews &news)
 {
+    const glyphon::msg::SeatEntry &entry = news.who;
     const QString name = fromWire(entry.name);
-    const bool me = entry.seat == m_game->mySeat();
-    if (me) {
+    if (news.me) {
         statusLine(QStringLiteral("You are Connected."));
-        // Back after a lost connection, the window keeps its place and
-        // this session's choices; the file was read when it first came.
-        if (!m_session->takeRejoined())
+        if (news.firstTime)
             loadinifile();
         m_cards->showOwnListLight(m_game->mySeat());
+        if (glyphon::ClientGame::isPlayerSeat(entry.seat))
+            m_seats->setOwnJustWatching(entry.watching);
     } else {
         statusLine(name + QStringLiteral(" is Connected."));
     }
-    m_game->playerArrived(entry);
-    if (me && glyphon::ClientGame::isPlayerSeat(entry.seat))
-        m_seats->setOwnJustWatching(entry.watching);
     if (!glyphon::ClientGame::isPlayerSeat(entry.seat))
-        statusLine(me ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
+        statusLine(news.me ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
 }
 
-void Tchat::playerdisconnected(const glyphon::msg::PlayerDisconnected &m)
+void Tchat::playerdisconnected(const glyphon::SeatNews &news)
 {
-    const std::optional<QByteArray> name = m_game->playerLeft(m);
-    if (!name)
-        return;
-    if (glyphon::ClientGame::isPlayerSeat(m.seat))
-        statusLine(fromWire(*name) + QStringLiteral(" disconnected."));
+    const QString name = fromWire(news.who.name);
+    if (glyphon::ClientGame::isPlayerSeat(news.who.seat))
+        statusLine(name + QStringLiteral(" disconnected."));
     else
-        statusLine(fromWire(*name) + QStringLiteral(" has left."));
+        statusLine(name + QStringLiteral(" has left."));
 }
 
 void Tchat::gameisfull()
@@ -200,14 +193,12 @@ void Tchat::gameisfull()
     close();
 }
 
-void Tchat::justwatching(const glyphon::msg::JustWatching &m)
+void Tchat::justwatching(const glyphon::SeatNews &news)
 {
-    const QString name = shownName(m.seat);
-    if (!m_game->justWatching(m))
-        return;
-    if (m.seat == m_game->mySeat())
-        m_seats->setOwnJustWatching(m.watching);
-    if (m.watching)
+    const QString name = shownName(news.who.seat);
+    if (news.me)
+        m_seats->setOwnJustWatching(news.who.watching);
+    if (news.who.watching)
         statusLine(name + QStringLiteral(" is just watching"));
     else
         statusLine(name + QStringLiteral(" is now playing again"));
@@ -231,8 +222,7 @@ void Tchat::startGameRequested(const QString &scoreText, const QString &timeText
         settings.playToScore = *score;
     if (const auto time = glyphon::parseInt(timeText.toLatin1()))
         settings.timePerTurn = *time;
-    sendMessage(glyphon::buildMessage(glyphon::msg::StartGame::Name,
-                                      {toWire(myname()), toWire(scoreText), toWire(timeText), {}}));
+    m_session->requestStart(scoreText, timeText);
     saveinifile();
 }
 
@@ -249,42 +239,19 @@ void Tchat::bindSession()
     Sock11 = link->lobbySocket();
     Timer1 = link->pump()->timer();
     connect(m_session, &ClientSession::socketInfo, this, &Tchat::sockInfo);
-    connect(m_session, &ClientSession::hostUnreachable, this, [this] {
-        m_closer->endWithMessage(QStringLiteral("The host at %1 could not be reached.").arg(hostaddress()));
-    });
-    connect(m_session, &ClientSession::hostOverflowed, this, [this](const QString &text) { m_closer->endWithMessage(text); });
+    connect(m_session, &ClientSession::sessionEnded, this, [this](const QString &text) { m_closer->endWithMessage(text); });
     connect(m_session, &ClientSession::wordChanged, this, [this](const QList<int> &positions) {
         label_word->setText(m_session->wordText());
         redrawTiles(positions);
     });
     connect(m_session, &ClientSession::statusLine, this, &Tchat::statusLine);
-    connect(m_session, &ClientSession::turnPaused, turntime, &QTimer::stop);
     connect(m_session, &ClientSession::soundCue, this, &Tchat::playsounds);
     connect(m_session, &ClientSession::refusal, this, &Tchat::showMessageBox);
-    connect(m_session, &ClientSession::loggedIn, this, &Tchat::sendloginfo);
     connect(m_session, &ClientSession::chatLine, this, &Tchat::chatrecieved);
     connect(m_session, &ClientSession::soundPlayed, this, &Tchat::playasound);
-    connect(m_session, &ClientSession::playersListed, this, &Tchat::newplayerinfo);
-    connect(m_session, &ClientSession::otherHasWrongVersion, this, [this](const QByteArray &name) {
-        statusLine(fromWire(name) + QStringLiteral(" has a different version of the game then you."));
-    });
-    connect(m_session, &ClientSession::ownWrongVersion, this, [this] {
-        statusLine(QStringLiteral("You have a differnt version of the game then the host."));
-    });
-    connect(m_session, &ClientSession::playerLeft, this, &Tchat::playerdisconnected);
-    connect(m_session, &ClientSession::gameFull, this, &Tchat::gameisfull);
-    connect(m_session, &ClientSession::justWatching, this, &Tchat::justwatching);
-    connect(m_session, &ClientSession::gameStarted, this, &Tchat::startthegame);
-    connect(m_session, &ClientSession::nextPlayer, this, &Tchat::getnextplayer);
-    connect(m_session, &ClientSession::winner, this, &Tchat::winner);
-    connect(m_session, &ClientSession::roundStarted, this, &Tchat::roundstart);
-    connect(m_session, &ClientSession::lettersDealt, this, &Tchat::theletters);
-    connect(m_session, &ClientSession::wordRejected, this, &Tchat::invalid);
-    connect(m_session, &ClientSession::wordAccepted, this, &Tchat::hisword);
-    connect(m_session, &ClientSession::roundEnded, this, &Tchat::endround);
-    connect(m_session, &ClientSession::locksChanged, this, &Tchat::lockthemup);
-    connect(m_session, &ClientSession::timeUp, this, &Tchat::timeup);
-    connect(m_session, &ClientSession::statsLoaded, this, &Tchat::loadstats);
+    connect(m_session, &ClientSession::seatNews, this, &Tchat::showSeatNews);
+    connect(m_session, &ClientSession::turnNews, this, &Tchat::showTurnNews);
+    connect(m_session, &ClientSession::gameNews, this, &Tchat::showGameNews);
 }
 
 bool Tchat::isconnected() const

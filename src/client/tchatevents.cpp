@@ -19,7 +19,7 @@
 
 using glyphon::fromWire;
 
-void Tchat::hisword(const glyphon::msg::HisWord &m)
+void Tchat::hisword(const glyphon::TurnNews &m)
 {
     turntime->stop();
     button_clear->hide();
@@ -34,7 +34,7 @@ void Tchat::hisword(const glyphon::msg::HisWord &m)
     playsounds(QStringLiteral("goodword"));
 }
 
-void Tchat::invalid(const glyphon::msg::Invalid &m)
+void Tchat::invalid(const glyphon::TurnNews &m)
 {
     using glyphon::RejectReason;
     if (m.reason == RejectReason::NotAWord)
@@ -46,17 +46,10 @@ void Tchat::invalid(const glyphon::msg::Invalid &m)
     playsounds(QStringLiteral("badword"));
 }
 
-void Tchat::lockthemup(const glyphon::msg::LockThemUp &)
-{
-    // The game has changed the locks; its tilesChanged repaints them.
-}
-
-void Tchat::timeup(const glyphon::msg::TimeUp &m)
+void Tchat::timeup(const glyphon::TurnNews &)
 {
     label_status->setText(QStringLiteral("Time is Up."));
     turntime->stop();
-    if (m.seat == m_game->mySeat())
-        hitclear();
     showTurnPause();
     playsounds(QStringLiteral("timeup"));
 }
@@ -68,14 +61,14 @@ void Tchat::endround()
     playsounds(QStringLiteral("roundover"));
 }
 
-void Tchat::winner(const glyphon::msg::Winner &m)
+void Tchat::winner(const glyphon::GameNews &m)
 {
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
     playsounds(QStringLiteral("gameover"));
 
-    const bool iWon = m_game->gameWon(m);
+    const bool iWon = m.me;
     const QString name = fromWire(m.name);
     const QString text = iWon ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     m_board->showWinner(text);

@@ -57,13 +57,13 @@ void ClientGame::playerArrived(const msg::SeatEntry &entry)
         return;
     }
     m_spectators.append(entry);
-    emit spectatorJoined(entry);
+    emit spectatorChanged(entry, true);
 }
 
 void ClientGame::forgetSpectators()
 {
     while (!m_spectators.isEmpty())
-        emit spectatorGone(m_spectators.takeLast());
+        emit spectatorChanged(m_spectators.takeLast(), false);
 }
 
 std::optional<QByteArray> ClientGame::playerLeft(const msg::PlayerDisconnected &m)
@@ -76,7 +76,7 @@ std::optional<QByteArray> ClientGame::playerLeft(const msg::PlayerDisconnected &
             return std::nullopt;
         const msg::SeatEntry gone = *known;
         m_spectators.erase(known);
-        emit spectatorGone(gone);
+        emit spectatorChanged(gone, false);
         return gone.name;
     }
     std::optional<QByteArray> announce;
@@ -181,6 +181,8 @@ bool ClientGame::wordAccepted(const msg::HisWord &m)
     emit tilesChanged(changed);
     s->lastPoints = m.points;
     s->score = m.total;
+    // Nobody plays until the next turn.
+    m_turn = 0;
     emit seatChanged(m.seat);
     return true;
 }
@@ -236,6 +238,10 @@ void ClientGame::stateLoaded(const msg::LoadStats &m)
     for (int s = 1; s <= PlayerSeats; ++s)
         emit seatChanged(s);
     takeHintIfFree(m_turn);
+    // Between turns the seat only tells whose marker shows; nobody plays
+    // until the next turn.
+    if (m.pending != PaceAction::TimeUp)
+        m_turn = 0;
 }
 
 } // namespace glyphon

@@ -77,10 +77,13 @@ public:
     void roundStarted(const msg::RoundStart &m);
     void lettersDealt(const msg::TheLetters &m);
     void turnStarted(const msg::NextPlayer &m);
-    // False (and nothing changes) for a seat that does not play.
+    // False (and nothing changes) for a seat that does not play. No input
+    // until the next turn.
     bool wordAccepted(const msg::HisWord &m);
     void wordRejected(const msg::Invalid &m);
     void locksChanged(const msg::LockThemUp &m);
+    // Whoever's turn it was, no input until the next one.
+    void timeRanOut(const msg::TimeUp &) { closeInput(); }
     // Returns true when the own seat won.
     bool gameWon(const msg::Winner &m);
     void stateLoaded(const msg::LoadStats &m);
@@ -90,8 +93,8 @@ public:
 
 signals:
     void seatChanged(int seat);
-    void spectatorJoined(const msg::SeatEntry &entry);
-    void spectatorGone(const msg::SeatEntry &entry);
+    // A spectator came (present) or went.
+    void spectatorChanged(const msg::SeatEntry &entry, bool present);
     // Places to repaint: their tile or their last-word mark changed.
     void tilesChanged(const QList<int> &positions);
     void runningChanged(bool running);

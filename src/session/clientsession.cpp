@@ -23,26 +23,13 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
         m_closing = true;
         m_reconnector->stop();
         m_link->stopJoinLimit();
-        emit hostOverflowed(QStringLiteral("The host sent more than this window can take."));
+        emit sessionEnded(QStringLiteral("The host sent more than this window can take."));
     });
     connect(m_link, &ServerLink::joinTimedOut, this, [this] {
         if (!m_connected)
-            emit hostUnreachable();
+            emit sessionEnded(unreachableText());
     });
-    // The word being built ends with the turn, with a word the host took,
-    // with the host's state (its tiles go back in their holders' colours
-    // now) and for tiles dealt anew; connected first, so the view's
-    // handlers find it done.
     connect(this, &ClientSession::seatOffered, this, &ClientSession::logIn);
-    connect(this, &ClientSession::nextPlayer, this, &ClientSession::startTurn);
-    connect(this, &ClientSession::wordAccepted, this, &ClientSession::dropWord);
-    connect(this, &ClientSession::statsLoaded, this, &ClientSession::dropWord);
-    connect(this, &ClientSession::lettersDealt, this, [this](const msg::TheLetters &m) {
-        QList<int> dealt;
-        for (const msg::TileGroup &group : m.tiles)
-            dealt.append(group.position);
-        takeTiles(dealt);
-    });
 }
 
 ClientSession::~ClientSession()
@@ -50,6 +37,11 @@ ClientSession::~ClientSession()
     // The sockets report their close to their owner; the session is going,
     // so nobody may hear it.
     m_link->shutDown();
+}
+
+QString ClientSession::unreachableText() const
+{
+    return QStringLiteral("The host at %1 could not be reached.").arg(m_hostAddress);
 }
 
 void ClientSession::setSolo()

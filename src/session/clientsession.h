@@ -2,14 +2,15 @@
 // ClientSession: one window's session with a game host, free of widgets. It
 // owns the line to the host, what the window knows of the game, who this
 // copy is (its name, the host's address, whether it hosts) and whether it is
-// logged in. Each message from the host is decoded by its definition and
-// emitted as a signal; the window renders what the signals say and calls
-// the commands. A message that does not decode, or whose name the session
-// does not know, is ignored.
+// logged in. Each message from the host is decoded by its definition, taken
+// into the game model, and told as news in the game's words; the window
+// renders the news and the model and calls the commands. A message that does
+// not decode, or whose name the session does not know, is ignored.
 
 #include "core/clientgame.h"
 #include "core/linepace.h"
 #include "core/messages.h"
+#include "session/gamenews.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -59,10 +60,10 @@ public:
     // This copy hosts: its own window connects to its own server's port.
     void connectToOwnHost(const QString &port);
     // Joins hostaddress on the game port; a host that never gives a seat
-    // within the join time limit is reported by hostUnreachable.
+    // within the join time limit is reported by sessionEnded.
     void join();
-    // The host gave a seat: logs in with the name, and says loggedIn. False
-    // when the seat was handed back: while reconnecting, only the old seat
+    // The host gave a seat: logs in with the name, and tells the seat news.
+    // False when the seat was handed back: while reconnecting, only the old seat
     // will do.
     bool logIn(const msg::SendLoginInfo &m);
     // The connection cannot serve any more (it failed, or the host closed it).
@@ -78,6 +79,11 @@ public:
     bool takeRejoined() { return std::exchange(m_rejoined, false); }
     // Sends one framed message while connected.
     void send(const QByteArray &message);
+    // Start Game: the play-to score and the time per turn as the user typed
+    // them; the host reads a field that is no number as its default.
+    void requestStart(const QString &playToScore, const QString &timePerTurn);
+    // The own clock ran out: no input until the host says what comes next.
+    void clockRanOut() { m_game->closeInput(); }
 
     // --- Lines for everybody: chat, actions, chatter sounds -----------------
     // Said in the status line when a line would go faster than the host
@@ -139,44 +145,22 @@ signals:
 
     // The socket's news, as TSock reports it.
     void socketInfo(TSocketInfo info, const QString &text);
-    // A joiner got no seat in time, or its line failed before one came.
-    void hostUnreachable();
-    // The line was lost and the turn in progress is not this copy's now.
-    void turnPaused();
+    // The session cannot go on and the window closes once text is read: a
+    // joiner got no seat in time (or its line failed before one came), or
+    // the host sent more than may wait to be handled (the line is closed
+    // and never tried again: a hostile host would flood each new line too).
+    void sessionEnded(const QString &text);
     // Reconnecting has used its time; the session counts itself
     // disconnected. A player's window closes; a spectator's stays.
     void reconnectionGaveUp();
-    // The host sent more than may wait to be handled: the line is closed
-    // and never tried again (a hostile host would flood each new line
-    // too); text says so to the user.
-    void hostOverflowed(const QString &text);
 
-    // --- One per message from the host ------------------------------------
-    // The turn, the round, the board, the words and the host's state reach
-    // the game before their signal; a word for a seat that does not play
-    // is not emitted.
+    // --- What the host said, once the game model has taken it --------------
     void seatOffered(const msg::SendLoginInfo &m); // the session logs in itself
-    void loggedIn(const msg::SendLoginInfo &m);
     void chatLine(const QByteArray &data); // a chat or action line
     void soundPlayed(const msg::PlayASound &m);
-    // CMD_newplayerinfo and CMD_existingplayers: seat, name, watching groups.
-    void playersListed(const QList<msg::SeatEntry> &players);
-    void otherHasWrongVersion(const QByteArray &name);
-    void ownWrongVersion();
-    void playerLeft(const msg::PlayerDisconnected &m);
-    void gameFull();
-    void justWatching(const msg::JustWatching &m);
-    void gameStarted(const msg::StartGame &m);
-    void nextPlayer(const msg::NextPlayer &m);
-    void winner(const msg::Winner &m);
-    void roundStarted(const msg::RoundStart &m);
-    void lettersDealt(const msg::TheLetters &m);
-    void wordRejected(const msg::Invalid &m);
-    void wordAccepted(const msg::HisWord &m);
-    void roundEnded();
-    void locksChanged(const msg::LockThemUp &m);
-    void timeUp(const msg::TimeUp &m);
-    void statsLoaded(const msg::LoadStats &m);
+    void seatNews(const SeatNews &news);
+    void turnNews(const TurnNews &news);
+    void gameNews(const GameNews &news);
 
 public:
     // --- Commands over who plays ---------------------------------------------
@@ -187,6 +171,7 @@ public:
     void removeFromGame(int seat);
 
 private:
+    friend struct SessionRoutes;
     void startTurn();
     void createReconnector();
     // The socket's news; true when reconnecting took it.
@@ -195,6 +180,7 @@ private:
     bool takeLine();
     void socketReported(TSocketInfo info, const QString &text);
     void takeTiles(const QList<int> &positions);
+    QString unreachableText() const;
 
     ServerLink *m_link;
     ClientGame *m_game;

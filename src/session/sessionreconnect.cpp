@@ -53,7 +53,7 @@ bool ClientSession::reconnectionTook(TSocketInfo info)
     // The host sends the board and the turn again when the seat is back.
     dropWord();
     m_game->closeInput();
-    emit turnPaused();
+    emit turnNews(TurnNews::of(TurnNews::Paused));
     m_reconnector->connectionLost();
     return true;
 }
@@ -65,7 +65,7 @@ void ClientSession::socketReported(TSocketInfo info, const QString &text)
     // A joiner that never got a seat is told, rather than see the window go.
     if (info == TSocketInfo::Error && !m_host && !m_connected && m_link->awaitingSeat()) {
         m_link->stopJoinLimit();
-        emit hostUnreachable();
+        emit sessionEnded(unreachableText());
         return;
     }
     emit socketInfo(info, text);
@@ -91,7 +91,7 @@ bool ClientSession::logIn(const msg::SendLoginInfo &m)
     m_connected = true;
     m_link->stopJoinLimit();
     send(msg::LoginInfo{m.seat, VersionText, toWire(m_name)}.encode());
-    emit loggedIn(m);
+    emit seatNews({SeatNews::LoggedIn, {m.seat, toWire(m_name), false}, true});
     return true;
 }
 

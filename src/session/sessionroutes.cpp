@@ -1,101 +1,216 @@
-// Which signal each message from the host goes to: the message is decoded
-// by its definition and emitted; a message that does not decode, or whose
-// name the session does not know, is ignored.
+// Where each message from the host goes: the message is decoded by its
+// definition, taken into the game model, and told as news; a message that
+// does not decode, or whose name the session does not know, is ignored.
 
 #include "session/clientsession.h"
 
 #include "protocol/wire.h"
 
-#include <type_traits>
-
 namespace glyphon {
+
+struct SessionRoutes
+{
+    using Handler = void (*)(ClientSession &, const QByteArray &);
+    struct Route
+    {
+        const char *name;
+        Handler handler;
+    };
+
+    // Decodes the data as message M and hands it on; a message that does
+    // not decode is ignored.
+    template<typename M, void (*take)(ClientSession &, const M &)>
+    static Route on()
+    {
+        return {M::Name, [](ClientSession &s, const QByteArray &d) {
+                    if (const std::optional<M> m = M::decode(d))
+                        take(s, *m);
+                }};
+    }
+
+    static void seatOffered(ClientSession &s, const msg::SendLoginInfo &m) { emit s.seatOffered(m); }
+    static void soundPlayed(ClientSession &s, const msg::PlayASound &m) { emit s.soundPlayed(m); }
+
+    // CMD_newplayerinfo and CMD_existingplayers both list seat, name and
+    // watching groups.
+    static void playersArrived(ClientSession &s, const msg::ExistingPlayers &m)
+    {
+        for (const msg::SeatEntry &entry : m.players) {
+            SeatNews news{SeatNews::Arrived, entry, entry.seat == s.m_game->mySeat()};
+            s.m_game->playerArrived(entry);
+            // Back after a lost connection, the window keeps this session's
+            // choices; they were read when it first came.
+            if (news.me)
+                news.firstTime = !s.takeRejoined();
+            emit s.seatNews(news);
+        }
+        emit s.soundCue(QStringLiteral("entered"));
+    }
+
+    static void playerLeft(ClientSession &s, const msg::PlayerDisconnected &m)
+    {
+        // Nobody is announced for a free seat, the computer player or a
+        // spectator nobody knew.
+        if (const std::optional<QByteArray> name = s.m_game->playerLeft(m))
+            emit s.seatNews({SeatNews::Left, {m.seat, *name, false}, m.seat == s.m_game->mySeat()});
+    }
+
+    static void justWatching(ClientSession &s, const msg::JustWatching &m)
+    {
+        if (!s.m_game->justWatching(m))
+            return;
+        const ClientGame::Seat &seat = s.m_game->seat(m.seat);
+        emit s.seatNews({SeatNews::Watching, {m.seat, seat.name, m.watching}, m.seat == s.m_game->mySeat()});
+    }
+
+    static void gameStarted(ClientSession &s, const msg::StartGame &m)
+    {
+        // Asked before the computer player may take the second seat.
+        const bool mine = s.m_game->holds(s.m_game->mySeat(), m.starter);
+        const bool computerJoins = s.m_game->gameStarted(m);
+        s.dropWord();
+        GameNews news = GameNews::of(GameNews::Started, m.starter, mine);
+        news.computerJoins = computerJoins;
+        emit s.gameNews(news);
+    }
+
+    static void turnStarted(ClientSession &s, const msg::NextPlayer &m)
+    {
+        s.m_game->turnStarted(m);
+        s.startTurn();
+        emit s.turnNews(TurnNews::of(TurnNews::Started, m.seat));
+    }
+
+    static void gameWon(ClientSession &s, const msg::Winner &m)
+    {
+        const bool mine = s.m_game->gameWon(m);
+        emit s.gameNews(GameNews::of(GameNews::Won, m.name, mine));
+    }
+
+    static void roundStarted(ClientSession &s, const msg::RoundStart &m)
+    {
+        s.m_game->roundStarted(m);
+        emit s.gameNews(GameNews::of(GameNews::RoundStarted));
+    }
+
+    static void lettersDealt(ClientSession &s, const msg::TheLetters &m)
+    {
+        s.m_game->lettersDealt(m);
+        // A tile dealt anew leaves the word being built.
+        QList<int> dealt;
+        for (const msg::TileGroup &group : m.tiles)
+            dealt.append(group.position);
+        s.takeTiles(dealt);
+    }
+
+    static void wordRejected(ClientSession &s, const msg::Invalid &m)
+    {
+        s.m_game->wordRejected(m);
+        TurnNews news = TurnNews::of(TurnNews::WordRefused, m.seat);
+        news.word = m.word;
+        news.reason = m.reason;
+        emit s.turnNews(news);
+    }
+
+    static void wordAccepted(ClientSession &s, const msg::HisWord &m)
+    {
+        // A word for a seat that does not play is no news.
+        if (!s.m_game->wordAccepted(m))
+            return;
+        s.dropWord();
+        TurnNews news = TurnNews::of(TurnNews::WordPlayed, m.seat);
+        news.word = m.word;
+        news.points = m.points;
+        emit s.turnNews(news);
+    }
+
+    static void locksChanged(ClientSession &s, const msg::LockThemUp &m) { s.m_game->locksChanged(m); }
+
+    static void timeUp(ClientSession &s, const msg::TimeUp &m)
+    {
+        s.m_game->timeRanOut(m);
+        // The own tiles go back to the board; another seat's time leaves
+        // the own word alone.
+        if (m.seat == s.m_game->mySeat())
+            s.clearWord();
+        emit s.turnNews(TurnNews::of(TurnNews::TimeUp, m.seat));
+    }
+
+    static void stateLoaded(ClientSession &s, const msg::LoadStats &m)
+    {
+        s.m_game->stateLoaded(m);
+        // The tiles go back in their holders' colours now.
+        s.dropWord();
+        TurnNews news = TurnNews::of(TurnNews::Restored, m.currentplayer);
+        news.pauseTicks = m.pauseTicks;
+        news.turnRunning = m.pending == PaceAction::TimeUp;
+        emit s.turnNews(news);
+    }
+
+    static const Route *find(const QByteArray &name);
+};
 
 namespace {
 
-using Handler = void (*)(ClientSession &, const QByteArray &);
-struct Route
-{
-    const char *name;
-    Handler handler;
-};
+using R = SessionRoutes;
 
-// Decodes the data as message M and emits it; a message that does not
-// decode is ignored.
-template<typename M, void (ClientSession::*emitted)(const M &)>
-Route to()
-{
-    return {M::Name, [](ClientSession &s, const QByteArray &d) {
-                if (const std::optional<M> m = M::decode(d))
-                    (s.*emitted)(*m);
-            }};
-}
-
-// Decodes the data as message M, hands it to the game, then emits it; a
-// message the game does not take (feed returns false) goes no further.
-template<typename M, auto feed, void (ClientSession::*emitted)(const M &)>
-Route fed()
-{
-    return {M::Name, [](ClientSession &s, const QByteArray &d) {
-                const std::optional<M> m = M::decode(d);
-                if (!m)
-                    return;
-                if constexpr (std::is_same_v<decltype((s.game()->*feed)(*m)), bool>) {
-                    if (!(s.game()->*feed)(*m))
-                        return;
-                } else {
-                    (s.game()->*feed)(*m);
-                }
-                (s.*emitted)(*m);
-            }};
-}
-
-// Both list seat, name and watching flag groups; the session emits either
-// as a list.
-void players(ClientSession &s, const QByteArray &d)
-{
-    if (const std::optional<msg::ExistingPlayers> m = msg::ExistingPlayers::decode(d))
-        emit s.playersListed(m->players);
-}
-
-const Route routes[] = {
-    to<msg::SendLoginInfo, &ClientSession::seatOffered>(),
+const R::Route routes[] = {
+    R::on<msg::SendLoginInfo, R::seatOffered>(),
     {msg::Chat::Name, [](ClientSession &s, const QByteArray &d) { emit s.chatLine(d); }},
     {msg::Action::Name, [](ClientSession &s, const QByteArray &d) { emit s.chatLine(d); }},
-    to<msg::PlayASound, &ClientSession::soundPlayed>(),
-    {msg::NewPlayerInfo::Name, players},
-    {msg::HaveWrongVersion::Name, [](ClientSession &s, const QByteArray &d) { emit s.otherHasWrongVersion(d); }},
-    {msg::WrongVersion::Name, [](ClientSession &s, const QByteArray &) { emit s.ownWrongVersion(); }},
-    {msg::ExistingPlayers::Name, players},
-    to<msg::PlayerDisconnected, &ClientSession::playerLeft>(),
-    {msg::Full::Name, [](ClientSession &s, const QByteArray &) { emit s.gameFull(); }},
-    to<msg::JustWatching, &ClientSession::justWatching>(),
-    to<msg::StartGame, &ClientSession::gameStarted>(),
-    fed<msg::NextPlayer, &ClientGame::turnStarted, &ClientSession::nextPlayer>(),
-    to<msg::Winner, &ClientSession::winner>(),
-    fed<msg::RoundStart, &ClientGame::roundStarted, &ClientSession::roundStarted>(),
-    fed<msg::TheLetters, &ClientGame::lettersDealt, &ClientSession::lettersDealt>(),
-    fed<msg::Invalid, &ClientGame::wordRejected, &ClientSession::wordRejected>(),
-    fed<msg::HisWord, &ClientGame::wordAccepted, &ClientSession::wordAccepted>(),
-    {msg::EndRound::Name, [](ClientSession &s, const QByteArray &) { emit s.roundEnded(); }},
-    fed<msg::LockThemUp, &ClientGame::locksChanged, &ClientSession::locksChanged>(),
-    to<msg::TimeUp, &ClientSession::timeUp>(),
-    fed<msg::LoadStats, &ClientGame::stateLoaded, &ClientSession::statsLoaded>(),
+    R::on<msg::PlayASound, R::soundPlayed>(),
+    {msg::NewPlayerInfo::Name, [](ClientSession &s, const QByteArray &d) {
+         if (const std::optional<msg::ExistingPlayers> m = msg::ExistingPlayers::decode(d))
+             R::playersArrived(s, *m);
+     }},
+    {msg::HaveWrongVersion::Name, [](ClientSession &s, const QByteArray &d) {
+         emit s.statusLine(fromWire(d) + QStringLiteral(" has a different version of the game then you."));
+     }},
+    {msg::WrongVersion::Name, [](ClientSession &s, const QByteArray &) {
+         emit s.statusLine(QStringLiteral("You have a differnt version of the game then the host."));
+     }},
+    R::on<msg::ExistingPlayers, R::playersArrived>(),
+    R::on<msg::PlayerDisconnected, R::playerLeft>(),
+    {msg::Full::Name, [](ClientSession &s, const QByteArray &) { emit s.gameNews(GameNews::of(GameNews::Full)); }},
+    R::on<msg::JustWatching, R::justWatching>(),
+    R::on<msg::StartGame, R::gameStarted>(),
+    R::on<msg::NextPlayer, R::turnStarted>(),
+    R::on<msg::Winner, R::gameWon>(),
+    R::on<msg::RoundStart, R::roundStarted>(),
+    R::on<msg::TheLetters, R::lettersDealt>(),
+    R::on<msg::Invalid, R::wordRejected>(),
+    R::on<msg::HisWord, R::wordAccepted>(),
+    {msg::EndRound::Name, [](ClientSession &s, const QByteArray &) { emit s.gameNews(GameNews::of(GameNews::RoundEnded)); }},
+    R::on<msg::LockThemUp, R::locksChanged>(),
+    R::on<msg::TimeUp, R::timeUp>(),
+    R::on<msg::LoadStats, R::stateLoaded>(),
 };
 
 } // namespace
+
+const SessionRoutes::Route *SessionRoutes::find(const QByteArray &name)
+{
+    for (const Route &route : routes)
+        if (name == route.name)
+            return &route;
+    return nullptr;
+}
 
 bool ClientSession::dispatch(const QByteArray &message)
 {
     const Command command = splitCommand(message);
     if (command.name.isEmpty())
         return false;
-    for (const Route &route : routes) {
-        if (command.name == route.name) {
-            route.handler(*this, command.data);
-            return true;
-        }
-    }
-    return false;
+    const SessionRoutes::Route *route = SessionRoutes::find(command.name);
+    if (!route)
+        return false;
+    route->handler(*this, command.data);
+    return true;
+}
+
+void ClientSession::requestStart(const QString &playToScore, const QString &timePerTurn)
+{
+    send(buildMessage(msg::StartGameRequest::Name, {toWire(m_name), toWire(playToScore), toWire(timePerTurn), {}}));
 }
 
 } // namespace glyphon

@@ -6,11 +6,11 @@
 
 #include "client/hostingcoordinator.h"
 #include "client/leaveguard.h"
-#include "client/playwithothers.h"
+#include "client/playwithotherscoordinator.h"
 #include "net/lanbrowser.h"
 #include "server/tserver.h"
 #include "windows/download.h"
-#include "windows/playwithothers.h"
+#include "windows/playwithothersdialog.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

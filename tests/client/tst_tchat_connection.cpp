@@ -10,6 +10,7 @@
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "chat/phraserow.h"
+#include "core/messagepump.h"
 #include "session/clientsession.h"
 #include "session/serverlink.h"
 #include "board/turnwidgets.h"
@@ -445,19 +446,24 @@ void TestTchatConnection::messagesWaitWhileABoxIsOpen()
         auto *box = ann->findChild<QMessageBox *>();
         QVERIFY(box);
         boxText = box->text();
+        glyphon::MessagePump *pump = ann->session()->link()->pump();
         fake.send("CMD_chat+1+Cid chats: held.|clBlack\xFF");
-        queuedDuringBox = QTest::qWaitFor([&] { return ann->session()->link()->pump()->queued() == 1; }, 5000);
-        // Time enough for the immediate hand-out and many ticks; a slow
-        // machine can only make this pass, never fail.
-        QTest::qWait(30);
-        shownDuringBox = chatHas(ann, QStringLiteral("held."));
+        queuedDuringBox = QTest::qWaitFor([&] { return pump->queued() == 1; }, 5000);
+        // A second line that has come in too, and the pump's ticks after
+        // it: a pump that ran would have handed out the first by then.
+        fake.send("CMD_chat+1+Cid chats: later.|clBlack\xFF");
+        queuedDuringBox = queuedDuringBox && QTest::qWaitFor([&] { return pump->queued() == 2; }, 5000);
+        pump->tick();
+        pump->tick();
+        shownDuringBox = chatHas(ann, QStringLiteral("held.")) || chatHas(ann, QStringLiteral("later."));
         box->done(QMessageBox::Ok);
     }, Qt::QueuedConnection);
     ann->button_startClick(); // not logged in yet: a box says so
     QCOMPARE(boxText, QStringLiteral("You are not connected"));
     QVERIFY(queuedDuringBox);
     QVERIFY(!shownDuringBox);
-    QTRY_VERIFY(chatHas(ann, QStringLiteral("held.")));
+    QTRY_VERIFY(chatHas(ann, QStringLiteral("later.")));
+    QVERIFY(chatText(ann).endsWith(QStringLiteral("held.\nCid chats: later.")));
 }
 
 void TestTchatConnection::hostBreakingTheBoundsIsLeft_data()

@@ -6,7 +6,7 @@
 #include "net/lobbybrowser.h"
 #include "net/lobbyregistration.h"
 #include "protocol/wire.h"
-#include "windows/playwithothers.h"
+#include "windows/playwithothersdialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

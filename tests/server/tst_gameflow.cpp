@@ -59,6 +59,7 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn_data()
     QTest::addColumn<bool>("running"); // a game is under way, in round 3 with seat 1 in turn
     QTest::newRow("as given") << QByteArray("Bob+150+60+") << QByteArray("CMD_startgame+Bob+150+60+") << false;
     QTest::newRow("not numbers") << QByteArray("Bob+lots+ages+") << QByteArray("CMD_startgame+Bob+200+30+") << false;
+    QTest::newRow("empty fields") << QByteArray("Bob+++") << QByteArray("CMD_startgame+Bob+200+30+") << false;
     QTest::newRow("fields missing") << QByteArray("Bob") << QByteArray("CMD_startgame+Bob+200+30+") << false;
     QTest::newRow("while a game runs") << QByteArray("Bob+150+60+") << QByteArray("CMD_startgame+Bob+150+60+")
                                        << true;

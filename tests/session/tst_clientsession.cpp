@@ -19,6 +19,8 @@ class TestClientSession : public QObject
 private slots:
     void seatCommands_data();
     void seatCommands();
+    void startGoesAsTyped_data();
+    void startGoesAsTyped();
     void malformedMessagesChangeNothing();
     void dispatchAtRestIsImmediateThenPaced();
     void linesKeepTheHostsPace_data();
@@ -63,6 +65,28 @@ void TestClientSession::seatCommands()
     QCOMPARE(host.sent(), sent.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{sent});
 }
 
+void TestClientSession::startGoesAsTyped_data()
+{
+    QTest::addColumn<QString>("score");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("numbers") << "350" << "45" << QByteArray("CMD_startgame+Ann+350+45+");
+    // The host reads what is no number as its default; the window does not
+    // mend it on the way.
+    QTest::newRow("no numbers") << "lots" << "" << QByteArray("CMD_startgame+Ann+lots++");
+}
+
+void TestClientSession::startGoesAsTyped()
+{
+    QFETCH(QString, score);
+    QFETCH(QString, time);
+    QFETCH(QByteArray, sent);
+    LoopbackHost host;
+    QVERIFY(host.logIn(2));
+    host.session.requestStart(score, time);
+    QCOMPARE(host.sent(), QList<QByteArray>{sent});
+}
+
 // Junk from the host reaches neither the game nor the window.
 void TestClientSession::malformedMessagesChangeNothing()
 {
@@ -78,14 +102,14 @@ void TestClientSession::malformedMessagesChangeNothing()
     // Tiles may be repainted as they were; nothing else may stir.
     QList<std::shared_ptr<QSignalSpy>> spies{
         std::make_shared<QSignalSpy>(&game, &ClientGame::seatChanged),
-        std::make_shared<QSignalSpy>(&game, &ClientGame::spectatorJoined),
+        std::make_shared<QSignalSpy>(&game, &ClientGame::spectatorChanged),
         std::make_shared<QSignalSpy>(&game, &ClientGame::runningChanged),
         std::make_shared<QSignalSpy>(&s, &ClientSession::statusLine),
         std::make_shared<QSignalSpy>(&s, &ClientSession::refusal),
-        std::make_shared<QSignalSpy>(&s, &ClientSession::loggedIn),
         std::make_shared<QSignalSpy>(&s, &ClientSession::wordChanged),
-        std::make_shared<QSignalSpy>(&s, &ClientSession::roundEnded),
-        std::make_shared<QSignalSpy>(&s, &ClientSession::winner),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::seatNews),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::turnNews),
+        std::make_shared<QSignalSpy>(&s, &ClientSession::gameNews),
     };
     for (const QByteArray &junk : QList<QByteArray>{
              "CMD_theletters+99+1+1+0+5+5+", "CMD_hisword+7+X+1+1+11", "CMD_hisword+1+X+y+z+11",
@@ -218,7 +242,7 @@ void TestClientSession::floodingHostIsLeftForGood()
     glyphon::MessagePump *pump = s.link()->pump();
     // As while a box is open: nothing is handed out, everything waits.
     pump->setPaused(true);
-    QSignalSpy overflowed(&s, &glyphon::ClientSession::hostOverflowed);
+    QSignalSpy overflowed(&s, &glyphon::ClientSession::sessionEnded);
     const QByteArray message = "CMD_chat+1+" + QByteArray(bytes - 11, 'f') + glyphon::Terminator;
     QByteArray flood;
     for (int i = 0; i < messages; ++i)

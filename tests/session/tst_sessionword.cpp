@@ -77,6 +77,10 @@ void TestSessionWord::wordRules_data()
                                             << none << none << true;
     QTest::newRow("the host refused the word") << 1 << "11 12 submit CMD_invalid+1+1+lm+ 13"
                                                << QList<int>{11, 12, 13} << "LMN" << none << none << true;
+    QTest::newRow("own time up puts the tiles back") << 1 << "11 12 CMD_timeup+1+" << QList<int>{} << ""
+                                                     << QStringList{"clear"} << none << false;
+    QTest::newRow("another seat's time up leaves the word") << 1 << "11 12 CMD_timeup+2+" << QList<int>{11, 12}
+                                                            << "LM" << none << none << false;
     QTest::newRow("the next turn") << 1 << "11 12 CMD_nextplayer+1+" << QList<int>{} << "" << none << none << false;
     QTest::newRow("tiles dealt anew") << 1 << "11 12 CMD_theletters+12+5+0+" << QList<int>{11} << "L" << none
                                       << none << false;

@@ -1,8 +1,8 @@
-#include "client/playwithothers.h"
+#include "client/playwithotherscoordinator.h"
 
 #include "settings/profilefile.h"
 #include "settings/settingsstore.h"
-#include "windows/playwithothers.h"
+#include "windows/playwithothersdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -204,7 +204,7 @@ void PlayWithOthers::join(const QString &name, const QString &host, quint16 port
     m_pending = {name, host, port};
     setAsking(true);
     m_window->label_info->setText(QStringLiteral("Connecting\u2026"));
-    m_probe.start(host, port, m_answerTimeMs);
+    m_probe.start(host, port);
 }
 
 void PlayWithOthers::hostAnswered(HostProbe::Result result)

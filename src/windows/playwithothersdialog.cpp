@@ -1,4 +1,4 @@
-#include "windows/playwithothers.h"
+#include "windows/playwithothersdialog.h"
 
 #include "net/lanbrowser.h"
 #include "net/lobbybrowser.h"

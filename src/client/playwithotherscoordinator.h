@@ -71,8 +71,6 @@ public:
 
     void setLauncher(Launcher launcher) { m_launch = std::move(launcher); }
     void setPortCheck(PortCheck check) { m_portFree = std::move(check); }
-    // How long a host may take to answer before joining it is given up.
-    void setAnswerTimeMs(int ms) { m_answerTimeMs = ms; }
     // Shows the window (made on first use) with the remembered name and addresses.
     void open();
     // Options > Internet Lobby...: asks for the lobby's address and keeps it.
@@ -111,7 +109,6 @@ private:
     Launcher m_launch;
     PortCheck m_portFree;
     HostProbe m_probe;
-    int m_answerTimeMs = HostProbe::DefaultTimeoutMs;
     QPointer<QWidget> m_focusBefore; // had the keyboard when the try began
     struct Pending { QString name, host; quint16 port = 0; } m_pending; // the join being tried
 };
