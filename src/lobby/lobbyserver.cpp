@@ -3,9 +3,9 @@
 #include "lobby/redislobbystore.h"
 
 #include "protocol/codepage.h"
-#include "server/logthrottle.h"
-#include "server/seatnames.h"
-#include "session/hostprobe.h"
+#include "net/logthrottle.h"
+#include "protocol/peertext.h"
+#include "protocol/hostprobe.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -8,8 +8,8 @@
 // owner hears of each new connection, each message and each close by the
 // connection's id, and tags a connection with whatever it needs (a seat).
 
-#include "core/linepace.h"
-#include "core/messagepump.h"
+#include "protocol/linepace.h"
+#include "protocol/messagepump.h"
 #include "protocol/tsock.h"
 
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 
 #include "server/tserver.h"
 
-#include "core/linepace.h"
-#include "server/seatnames.h"
+#include "protocol/linepace.h"
+#include "protocol/peertext.h"
 
 using namespace glyphon;
 

@@ -8,7 +8,7 @@
 // does not know, is ignored.
 
 #include "core/clientgame.h"
-#include "core/linepace.h"
+#include "protocol/linepace.h"
 #include "core/messages.h"
 
 #include <QByteArray>

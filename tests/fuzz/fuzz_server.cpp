@@ -9,7 +9,7 @@
 
 #include "protocol/wire.h"
 #include "core/board.h"
-#include "server/seatnames.h"
+#include "protocol/peertext.h"
 #include "server/tserver.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 
 #include "server_support.h"
 
-#include "server/logthrottle.h"
+#include "net/logthrottle.h"
 
 #include <QDir>
 #include <QSignalSpy>

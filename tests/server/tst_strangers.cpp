@@ -7,7 +7,7 @@
 
 #include "core/messages.h"
 #include "core/rules.h"
-#include "server/seatnames.h"
+#include "protocol/peertext.h"
 
 #include <QSignalSpy>
 #include <QTest>

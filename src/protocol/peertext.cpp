@@ -1,4 +1,4 @@
-#include "server/seatnames.h"
+#include "protocol/peertext.h"
 
 #include "protocol/codepage.h"
 #include "protocol/wire.h"

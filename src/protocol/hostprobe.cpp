@@ -1,4 +1,4 @@
-#include "session/hostprobe.h"
+#include "protocol/hostprobe.h"
 
 #include "core/messages.h"
 #include "protocol/wire.h"
