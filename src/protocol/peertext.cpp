@@ -1,6 +1,5 @@
 #include "protocol/peertext.h"
 
-#include "protocol/codepage.h"
 #include "protocol/wire.h"
 
 namespace glyphon {
@@ -16,23 +15,6 @@ QByteArray cleanLoginName(const QByteArray &wireName)
     }
     // Blanks that the cut leaves at the end go too.
     return loginName(name.trimmed()).trimmed();
-}
-
-bool sameName(const QByteArray &a, const QByteArray &b)
-{
-    return a.size() == b.size() && fromAnsi(a).compare(fromAnsi(b), Qt::CaseInsensitive) == 0;
-}
-
-QByteArray uniqueName(const QByteArray &name, const std::function<bool(const QByteArray &)> &taken)
-{
-    if (!taken(name))
-        return name;
-    for (int n = 2;; ++n) {
-        const QByteArray suffix = ' ' + QByteArray::number(n);
-        const QByteArray candidate = name.left(MaxNameLength - suffix.size()).trimmed() + suffix;
-        if (!taken(candidate))
-            return candidate;
-    }
 }
 
 QString logText(const QString &text)

@@ -123,7 +123,6 @@ public:
 
     void setTag(ConnectionId id, int tag);
     int tag(ConnectionId id) const;
-    bool isLive(ConnectionId id) const;    // open and not being dropped
     bool isAdmitted(ConnectionId id) const;
     QString address(ConnectionId id) const; // the peer's, as accepted
     TSock *socket(ConnectionId id) const;   // null once closed

@@ -5,6 +5,7 @@
 
 #include "protocol/linepace.h"
 #include "protocol/peertext.h"
+#include "server/seatnames.h"
 
 using namespace glyphon;
 

@@ -9,7 +9,7 @@
 
 #include "protocol/wire.h"
 #include "core/board.h"
-#include "protocol/peertext.h"
+#include "server/seatnames.h"
 #include "server/tserver.h"
 
 #include <QCoreApplication>
