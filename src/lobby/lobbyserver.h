@@ -6,7 +6,7 @@
 // the store's mutex; probing the hosts and expiry run on this object's Qt
 // thread, so nothing of Qt's event loop is touched from the server's thread.
 
-#include "lobby/lobbystore.h"
+#include "lobby/memorylobbystore.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>

@@ -1,4 +1,4 @@
-#include "lobby/lobbystore.h"
+#include "lobby/memorylobbystore.h"
 
 #include <QCryptographicHash>
 #include <QMutexLocker>

@@ -1,7 +1,7 @@
 // The lobby's list without sockets: a clock of the test's own drives expiry
 // and rates, probe results are handed in directly.
 
-#include "lobby/lobbystore.h"
+#include "lobby/memorylobbystore.h"
 
 #include <QTest>
 
@@ -247,4 +247,4 @@ void TestLobbyStore::changesWaitForTheRefresh()
 }
 
 QTEST_GUILESS_MAIN(TestLobbyStore)
-#include "tst_lobbystore.moc"
+#include "tst_memorylobbystore.moc"
