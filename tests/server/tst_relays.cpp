@@ -290,10 +290,15 @@ void TstRelays::arrivalAtRestIsHandledAtOnceThenPaced()
     }
     QCOMPARE(s.queuedMessages(), 0);
 
-    // Handled less than a tick ago: a newcomer waits for the tick.
+    // Handled less than a tick ago: a newcomer waits for the tick. Let
+    // through, it would go on the event loop's next turn, before a call
+    // posted once it is queued.
     bob->send("CMD_chat", {"1", "soon|clBlack"});
     QVERIFY(spinUntil([&] { return s.queuedMessages() == 1; }));
-    QTest::qWait(20);
+    bool turned = false;
+    QMetaObject::invokeMethod(&s, [&turned] { turned = true; }, Qt::QueuedConnection);
+    QVERIFY(spinUntil([&] { return turned; }));
+    QCOMPARE(s.queuedMessages(), 1);
     QVERIFY(bob->unread().isEmpty());
     s.socktimerTimer();
     QCOMPARE(bob->next(), QByteArray("CMD_chat+1+Bob chats: soon|clBlack"));
