@@ -22,13 +22,10 @@ qsizetype countContaining(const QList<QByteArray> &messages, const QByteArray &t
 }
 } // namespace
 
-class TstRelays : public QObject
+class TstRelays : public HostTestCase
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
-    void cleanupTestCase() { m_words.reset(); }
-
     void relaysReachEveryone_data();
     void relaysReachEveryone();
     void requestsNamingAnotherSeatAreIgnored_data();
@@ -44,9 +41,6 @@ private slots:
     void dispatchRestsWhenIdle();
     void arrivalAtRestIsHandledAtOnceThenPaced();
     void peerThatNeverReadsIsClosed();
-
-private:
-    std::unique_ptr<WordFolder> m_words;
 };
 
 void TstRelays::relaysReachEveryone_data()
