@@ -8,7 +8,7 @@
 #include "net/lobbyregistration.h"
 #include "net/portmapper.h"
 #include "server/closelog.h"
-#include "server/seatnames.h"
+#include "protocol/peertext.h"
 #include "server/serverlog.h"
 #include "server/serverannouncement.h"
 #include "server/tserver.h"

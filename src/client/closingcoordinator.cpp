@@ -1,6 +1,6 @@
 #include "client/closingcoordinator.h"
 
-#include "core/messagepump.h"
+#include "protocol/messagepump.h"
 #include "protocol/tsock.h"
 #include "session/clientsession.h"
 #include "session/serverlink.h"

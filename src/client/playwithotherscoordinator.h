@@ -9,7 +9,7 @@
 
 #include "net/lanannouncement.h"
 #include "protocol/gamelink.h"
-#include "session/hostprobe.h"
+#include "protocol/hostprobe.h"
 #include "settings/settingsstore.h"
 
 #include <QObject>

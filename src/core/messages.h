@@ -21,6 +21,8 @@
 // reads it left to right; it answers nullopt when a field the receiver needs
 // is missing or not a number, and the receiver then ignores the message.
 
+#include "protocol/wire.h"
+
 #include <QByteArray>
 #include <QList>
 #include <optional>
@@ -142,7 +144,7 @@ struct SubmitIt
 
 struct SendLoginInfo
 {
-    static constexpr const char *Name = "CMD_sendlogininfo";
+    static constexpr const char *Name = greeting::SeatOffered;
     int seat = 0;
     QByteArray encode() const;
     static std::optional<SendLoginInfo> decode(const QByteArray &data);
@@ -150,7 +152,7 @@ struct SendLoginInfo
 
 struct Full
 {
-    static constexpr const char *Name = "CMD_full";
+    static constexpr const char *Name = greeting::Full;
     QByteArray encode() const;
     static std::optional<Full> decode(const QByteArray &data);
 };

@@ -1,11 +1,12 @@
 #include "lobby/lobbyserver.h"
 
+#include "lobby/memorylobbystore.h"
 #include "lobby/redislobbystore.h"
 
 #include "protocol/codepage.h"
-#include "server/logthrottle.h"
-#include "server/seatnames.h"
-#include "session/hostprobe.h"
+#include "net/logthrottle.h"
+#include "protocol/peertext.h"
+#include "protocol/hostprobe.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -243,7 +244,7 @@ LobbyServer::LobbyServer(const LobbyConfig &config, QObject *parent)
     , m_config(config)
     , m_store(config.redisPort ? std::unique_ptr<LobbyStorage>(std::make_unique<RedisLobbyStore>(
                                      config.redisHost, config.redisPort, config.limits, config.redisTimeoutMs))
-                               : std::make_unique<LobbyStore>(config.limits))
+                               : std::make_unique<MemoryLobbyStore>(config.limits))
     , m_ticker(new QTimer(this))
     , m_throttle(std::make_unique<LogThrottle>())
 {
@@ -364,22 +365,22 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
         }
     }
     if (method == "POST") {
-        const LobbyStore::Registration registration = m_store->registerGame(address, info, now());
+        const LobbyStorage::Registration registration = m_store->registerGame(address, info, now());
         switch (registration.status) {
-        case LobbyStore::Status::Created:
+        case LobbyStorage::Status::Created:
             log(address + QStringLiteral(" new"), QStringLiteral("Game %1 from %2, port %3: %4")
                     .arg(registration.id, address).arg(info.port).arg(logText(info.name)));
             return jsonReply(MHD_HTTP_CREATED, QJsonObject{{QStringLiteral("id"), registration.id},
                                                           {QStringLiteral("secret"), registration.secret},
                                                           {QStringLiteral("renew"), m_config.renewSeconds}});
-        case LobbyStore::Status::AddressFull:
+        case LobbyStorage::Status::AddressFull:
             log(address + QStringLiteral(" full"), QStringLiteral("Refused a game from %1: it has its games").arg(address));
             return errorReply(MHD_HTTP_TOO_MANY_REQUESTS,
                               QStringLiteral("This address has %1 games listed already.").arg(m_config.limits.perAddress));
-        case LobbyStore::Status::TooFast:
+        case LobbyStorage::Status::TooFast:
             log(address + QStringLiteral(" rate"), QStringLiteral("Refused a game from %1: too many registrations").arg(address));
             return errorReply(MHD_HTTP_TOO_MANY_REQUESTS, QStringLiteral("Too many registrations: try again in a minute."));
-        case LobbyStore::Status::Unavailable:
+        case LobbyStorage::Status::Unavailable:
             return unavailable();
         default:
             log(QStringLiteral("full"), QStringLiteral("Refused a game from %1: the lobby is full").arg(address));
@@ -389,17 +390,17 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
     const QByteArray authorization = header(connection, MHD_HTTP_HEADER_AUTHORIZATION);
     const QString secret = authorization.startsWith("Bearer ") ? QString::fromLatin1(authorization.mid(7).trimmed())
                                                                : QString();
-    const LobbyStore::Status status = method == "PUT" ? m_store->renew(id, secret, info, now())
+    const LobbyStorage::Status status = method == "PUT" ? m_store->renew(id, secret, info, now())
                                                       : m_store->remove(id, secret, now());
     switch (status) {
-    case LobbyStore::Status::Ok:
+    case LobbyStorage::Status::Ok:
         if (method == "DELETE")
             log(address + QStringLiteral(" gone"), QStringLiteral("Game %1 from %2 ended").arg(id, address));
         return jsonReply(MHD_HTTP_OK, QJsonObject{{QStringLiteral("id"), id},
                                                   {QStringLiteral("renew"), m_config.renewSeconds}});
-    case LobbyStore::Status::Unavailable:
+    case LobbyStorage::Status::Unavailable:
         return unavailable();
-    case LobbyStore::Status::UnknownGame:
+    case LobbyStorage::Status::UnknownGame:
         return errorReply(MHD_HTTP_NOT_FOUND, QStringLiteral("No such game: register it again."));
     default:
         log(address + QStringLiteral(" secret"), QStringLiteral("Wrong secret from %1").arg(address));
@@ -409,8 +410,8 @@ LobbyReply LobbyServer::store(MHD_Connection *connection, const QByteArray &meth
 
 LobbyReply LobbyServer::listGames(MHD_Connection *connection)
 {
-    const LobbyStore::List list = m_store->list(now());
-    if (list.status == LobbyStore::Status::Unavailable)
+    const LobbyStorage::List list = m_store->list(now());
+    if (list.status == LobbyStorage::Status::Unavailable)
         return unavailable();
     const QByteArray asked = header(connection, MHD_HTTP_HEADER_IF_NONE_MATCH);
     if (!asked.isEmpty()) {
@@ -431,8 +432,8 @@ LobbyReply LobbyServer::listGames(MHD_Connection *connection)
 
 LobbyReply LobbyServer::page()
 {
-    const LobbyStore::List list = m_store->list(now());
-    if (list.status == LobbyStore::Status::Unavailable)
+    const LobbyStorage::List list = m_store->list(now());
+    if (list.status == LobbyStorage::Status::Unavailable)
         return unavailable();
     LobbyReply reply;
     reply.contentType = "text/html; charset=utf-8";

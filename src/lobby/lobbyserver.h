@@ -2,11 +2,11 @@
 // LobbyServer: the lobby's HTTP side. libmicrohttpd serves on a thread of its
 // own, made for facing strangers: per-address and total connection caps, a
 // connection time-out and a memory cap per connection (which also caps the
-// headers). Its handler only parses, checks and asks the LobbyStore under
-// the store's mutex; probing the hosts and expiry run on this object's Qt
+// headers). Its handler only parses, checks and asks the store, which
+// guards itself; probing the hosts and expiry run on this object's Qt
 // thread, so nothing of Qt's event loop is touched from the server's thread.
 
-#include "lobby/lobbystore.h"
+#include "lobby/lobbystorage.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>

@@ -19,10 +19,11 @@
 // game's time would run out. A node looks at the version and the time at
 // most once per listRefreshMs; a poll in between costs Redis nothing.
 
-#include "lobby/lobbystore.h"
+#include "lobby/lobbystorage.h"
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QMutex>
 
 #include <optional>
 #include <utility>

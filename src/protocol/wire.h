@@ -81,6 +81,14 @@ inline QString fromWire(const QByteArray &bytes) { return fromAnsi(bytes); }
 QByteArray toWire(const QString &text);
 inline QByteArray number(int n) { return QByteArray::number(n); }
 
+// The host's first message to whoever connects: a seat offered, or every
+// seat taken. Named here too, so that the host probe knows a host without
+// the messages' codec, which takes these names.
+namespace greeting {
+inline constexpr const char *SeatOffered = "CMD_sendlogininfo";
+inline constexpr const char *Full = "CMD_full";
+} // namespace greeting
+
 // Names are cut to this many characters (bytes, in the code page) at login.
 inline constexpr qsizetype MaxNameLength = 20;
 // A login name as the host lists and relays it. A "+" would split the lists

@@ -5,7 +5,7 @@
 // what a storm that has stopped left unsaid is reported within about ten
 // seconds of its minute's end.
 
-#include "server/logthrottle.h"
+#include "net/logthrottle.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -319,12 +319,6 @@ int ConnectionHub::tag(ConnectionId id) const
     return conn ? conn->tag : 0;
 }
 
-bool ConnectionHub::isLive(ConnectionId id) const
-{
-    const ConnectionPtr conn = find(id);
-    return conn && conn->sock && !conn->closing;
-}
-
 bool ConnectionHub::isAdmitted(ConnectionId id) const
 {
     const ConnectionPtr conn = find(id);

@@ -8,8 +8,8 @@
 // owner hears of each new connection, each message and each close by the
 // connection's id, and tags a connection with whatever it needs (a seat).
 
-#include "core/linepace.h"
-#include "core/messagepump.h"
+#include "protocol/linepace.h"
+#include "protocol/messagepump.h"
 #include "protocol/tsock.h"
 
 #include <QElapsedTimer>
@@ -123,7 +123,6 @@ public:
 
     void setTag(ConnectionId id, int tag);
     int tag(ConnectionId id) const;
-    bool isLive(ConnectionId id) const;    // open and not being dropped
     bool isAdmitted(ConnectionId id) const;
     QString address(ConnectionId id) const; // the peer's, as accepted
     TSock *socket(ConnectionId id) const;   // null once closed

@@ -3,7 +3,7 @@
 // owns it (the headless host from its options, the window from its own
 // configuration), so that the host looks nothing up for itself.
 
-#include "core/linepace.h"
+#include "protocol/linepace.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -3,7 +3,8 @@
 
 #include "server/tserver.h"
 
-#include "core/linepace.h"
+#include "protocol/linepace.h"
+#include "protocol/peertext.h"
 #include "server/seatnames.h"
 
 using namespace glyphon;

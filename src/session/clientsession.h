@@ -8,7 +8,7 @@
 // not decode, or whose name the session does not know, is ignored.
 
 #include "core/clientgame.h"
-#include "core/linepace.h"
+#include "protocol/linepace.h"
 #include "core/messages.h"
 #include "session/gamenews.h"
 

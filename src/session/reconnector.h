@@ -34,7 +34,6 @@ public:
     // Milliseconds since the loss; a test may count them itself, so the
     // budget does not depend on how fast the machine is.
     void setClock(std::function<qint64()> elapsedMs) { m_clock = std::move(elapsedMs); }
-    int pauseUnitMs() const { return m_unitMs; }
     static constexpr int BudgetUnits = 120; // from the loss to giving up
     static constexpr int AttemptUnits = 15; // a seat must come within this
 

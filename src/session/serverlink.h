@@ -4,7 +4,7 @@
 // the time a joiner waits for its seat, and the lobby's idle line. What the
 // messages and the socket's news mean is the session's business.
 
-#include "core/messagepump.h"
+#include "protocol/messagepump.h"
 
 #include <QObject>
 #include <QString>

@@ -1,31 +1,15 @@
 #include "board/keyboardpicker.h"
 
+#include "board_support.h"
+
 #include <QTest>
 
 using glyphon::BoardTiles;
+using glyphon::test::tilesOf;
 
 class tst_KeyboardPicker : public QObject
 {
     Q_OBJECT
-
-    // A board of "z" tiles nobody holds, then the tiles of setup: space-separated
-    // tokens of position, letter, owner digit, an optional value digit and an
-    // optional "L" for locked, e.g. "23a1L" or "23a13".
-    static BoardTiles board(const QString &setup)
-    {
-        BoardTiles tiles{};
-        for (int r = 1; r <= 6; ++r)
-            for (int c = 1; c <= 6; ++c)
-                tiles[r * 10 + c].letter = 26;
-        for (const QString &token : setup.split(u' ', Qt::SkipEmptyParts)) {
-            auto &tile = tiles[token.left(2).toInt()];
-            tile.letter = token.at(2).unicode() - u'a' + 1;
-            tile.owner = token.at(3).digitValue();
-            tile.locked = token.endsWith(u'L') ? 1 : 0;
-            tile.value = token.size() > 4 && token.at(4).isDigit() ? token.at(4).digitValue() : 0;
-        }
-        return tiles;
-    }
 
 private slots:
     void picks_data()
@@ -83,13 +67,13 @@ private slots:
         QFETCH(QString, letter);
         QFETCH(int, myseat);
         QFETCH(int, expected);
-        QCOMPARE(glyphon::pickTileForLetter(board(setup), chosen, letter.at(0), myseat), expected);
+        QCOMPARE(glyphon::pickTileForLetter(tilesOf(setup), chosen, letter.at(0), myseat), expected);
     }
 
     // Typing a word letter by letter takes distinct tiles for repeated letters.
     void spellsWordWithRepeats()
     {
-        const BoardTiles tiles = board("11o0 12o2 13o1 14f0");
+        const BoardTiles tiles = tilesOf("11o0 12o2 13o1 14f0");
         QList<int> chosen;
         for (QChar ch : QStringLiteral("ooof"))
             chosen.append(glyphon::pickTileForLetter(tiles, chosen, ch, 1));

@@ -10,11 +10,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUdpSocket>
 
@@ -62,7 +65,8 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
     spare.close(); // a port nobody else announces on, free for the window
     PlayWithOthersWindow window({discoveryPort, true});
     QVERIFY(window.label_lobby->text().contains("No internet lobby"));
-    window.lobbyBrowser()->setPollMs(50);
+    const int pollMs = 50;
+    window.lobbyBrowser()->setPollMs(pollMs);
     window.setLobbyAddress(url);
     window.setPlayerName(QStringLiteral("Bob"));
     window.show();
@@ -93,10 +97,20 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
     announcer.stop();
     QTRY_COMPARE(window.list_internet->topLevelItemCount(), 1);
 
-    // Hidden, the window stops asking the lobby.
+    // Hidden, the window stops asking the lobby. A timer of twice the poll
+    // period, started after the hide, runs out after the browser's next poll
+    // would have been sent: by then no request of the window's may be under
+    // way or answered.
     window.hide();
     ours.finish(3000);
-    QTest::qWait(200);
+    auto *network = window.lobbyBrowser()->findChild<QNetworkAccessManager *>();
+    QVERIFY(network);
+    QSignalSpy answered(network, &QNetworkAccessManager::finished);
+    bool pollPassed = false;
+    QTimer::singleShot(2 * pollMs, Qt::PreciseTimer, &window, [&pollPassed] { pollPassed = true; });
+    QTRY_VERIFY(pollPassed);
+    QCOMPARE(network->findChildren<QNetworkReply *>().size(), 0);
+    QCOMPARE(answered.size(), 0);
     QCOMPARE(window.list_internet->topLevelItemCount(), 1);
     other.finish(3000);
 }

@@ -1,6 +1,5 @@
 #include "server_support.h"
 
-#include "board_support.h"
 #include "protocol/wire.h"
 
 #include <QDir>
@@ -243,13 +242,6 @@ WordFolder::WordFolder(const QStringList &words)
 WordFolder::~WordFolder()
 {
     QDir::setCurrent(m_previous);
-}
-
-void layBoard(Board &board, const QList<QPair<int, char>> &tiles, char fill)
-{
-    board = plainBoard(fill);
-    for (const auto &t : tiles)
-        setTile(board, t.first, t.second);
 }
 
 } // namespace glyphon::test

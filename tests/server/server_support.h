@@ -1,6 +1,7 @@
 #pragma once
 // A protocol client on a real loopback socket, a server fixture on a free
-// port, and a word file written for the test.
+// port, a word file written for the test, and the opening of a test class
+// that keeps one.
 
 #include "server/tserver.h"
 
@@ -120,7 +121,21 @@ private:
     QString m_previous;
 };
 
-// Letters on tiles, position by position; every other tile gets fill.
-void layBoard(Board &board, const QList<QPair<int, char>> &tiles, char fill = 'x');
+// The opening of a host test class: its cases run in a word folder of
+// words, made before the first case and gone after the last.
+class HostTestCase : public QObject
+{
+    Q_OBJECT
+protected:
+    explicit HostTestCase(const QStringList &words = {QStringLiteral("tea")}) : m_wordList(words) {}
+
+private slots:
+    void initTestCase() { m_words = std::make_unique<WordFolder>(m_wordList); }
+    void cleanupTestCase() { m_words.reset(); }
+
+private:
+    QStringList m_wordList;
+    std::unique_ptr<WordFolder> m_words;
+};
 
 } // namespace glyphon::test

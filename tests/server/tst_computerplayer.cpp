@@ -9,6 +9,7 @@ using glyphon::Board;
 using glyphon::ComputerPlayer;
 using glyphon::test::plainBoard;
 using glyphon::test::setTile;
+using glyphon::test::setTiles;
 using glyphon::test::spell;
 
 namespace {
@@ -31,14 +32,7 @@ Board catBoard()
     return b;
 }
 
-struct Tile
-{
-    int owner, value, locked;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Tile)
 
 class tst_ComputerPlayer : public QObject
 {
@@ -47,35 +41,35 @@ class tst_ComputerPlayer : public QObject
 private slots:
     void passPreference_data()
     {
-        // Two "a" tiles compete for the middle of "cat".
+        // Two "a" tiles compete for the middle of "cat"; each is a tile token
+        // without its position (board_support.h).
         QTest::addColumn<int>("seat");
-        QTest::addColumn<Tile>("preferred");
-        QTest::addColumn<Tile>("other");
+        QTest::addColumn<QString>("preferred");
+        QTest::addColumn<QString>("other");
         QTest::addColumn<bool>("fits");
-        QTest::newRow("free bonus over opponent's") << 1 << Tile{0, 3, 0} << Tile{2, 0, 0} << true;
-        QTest::newRow("opponent's bonus over opponent's") << 1 << Tile{2, 2, 0} << Tile{2, 0, 0} << true;
-        QTest::newRow("opponent's over free") << 1 << Tile{2, 1, 0} << Tile{0, 0, 0} << true;
-        QTest::newRow("value 1 is no bonus") << 1 << Tile{2, 0, 0} << Tile{0, 1, 0} << true;
-        QTest::newRow("free over own bonus") << 1 << Tile{0, 0, 0} << Tile{1, 4, 0} << true;
-        QTest::newRow("free over own locked") << 1 << Tile{0, 0, 0} << Tile{1, 0, 1} << true;
-        QTest::newRow("own over opponent's locked bonus") << 1 << Tile{1, 0, 0} << Tile{2, 4, 1} << true;
-        QTest::newRow("own locked as last resort") << 1 << Tile{1, 0, 1} << Tile{2, 3, 1} << true;
-        QTest::newRow("only opponent's locked") << 1 << Tile{2, 0, 1} << Tile{2, 3, 1} << false;
-        QTest::newRow("seat 2: seat 1's over free") << 2 << Tile{1, 0, 0} << Tile{0, 0, 0} << true;
-        QTest::newRow("seat 2: own over seat 1's locked") << 2 << Tile{2, 0, 0} << Tile{1, 2, 1} << true;
+        QTest::newRow("free bonus over opponent's") << 1 << "a03" << "a2" << true;
+        QTest::newRow("opponent's bonus over opponent's") << 1 << "a22" << "a2" << true;
+        QTest::newRow("opponent's over free") << 1 << "a21" << "a" << true;
+        QTest::newRow("value 1 is no bonus") << 1 << "a2" << "a01" << true;
+        QTest::newRow("free over own bonus") << 1 << "a" << "a14" << true;
+        QTest::newRow("free over own locked") << 1 << "a" << "a1L" << true;
+        QTest::newRow("own over opponent's locked bonus") << 1 << "a1" << "a24L" << true;
+        QTest::newRow("own locked as last resort") << 1 << "a1L" << "a23L" << true;
+        QTest::newRow("only opponent's locked") << 1 << "a2L" << "a23L" << false;
+        QTest::newRow("seat 2: seat 1's over free") << 2 << "a1" << "a" << true;
+        QTest::newRow("seat 2: own over seat 1's locked") << 2 << "a2" << "a12L" << true;
     }
     void passPreference()
     {
         QFETCH(int, seat);
-        QFETCH(Tile, preferred);
-        QFETCH(Tile, other);
+        QFETCH(QString, preferred);
+        QFETCH(QString, other);
         QFETCH(bool, fits);
         const ComputerPlayer player = playerFor({QStringLiteral("cat")});
         for (const auto &[at, otherAt] : {std::pair{34, 43}, std::pair{43, 34}}) { // scan order must not decide
             Board b = catBoard();
             setTile(b, 25, 'x');
-            setTile(b, at, 'a', preferred.owner, preferred.value, preferred.locked);
-            setTile(b, otherAt, 'a', other.owner, other.value, other.locked);
+            setTiles(b, QString::number(at) + preferred + u' ' + QString::number(otherAt) + other);
             for (quint32 seed = 1; seed <= 20; ++seed) {
                 std::mt19937 random(seed);
                 const auto move = player.computerplay(b, seat, nothingUsed, random);

@@ -18,7 +18,7 @@ namespace {
 // holder, so the word that takes them fills the board.
 void lastWordBoard(Board &board, int holder)
 {
-    layBoard(board, {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    board = boardOf("11t 12e 13a");
     for (int p : tilePositions()) {
         if (p > 13)
             board.cell(p).owner = holder;
@@ -27,13 +27,13 @@ void lastWordBoard(Board &board, int holder)
 
 } // namespace
 
-class TstGameFlow : public QObject
+class TstGameFlow : public HostTestCase
 {
     Q_OBJECT
-private slots:
-    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea", "eat", "tee"}); }
-    void cleanupTestCase() { m_words.reset(); }
+public:
+    TstGameFlow() : HostTestCase({"tea", "eat", "tee"}) {}
 
+private slots:
     void gameStartDealsAndGivesSeatOneTheTurn_data();
     void gameStartDealsAndGivesSeatOneTheTurn();
     void onlyTheHostStartsGames();
@@ -47,9 +47,6 @@ private slots:
     void watchingPlayerIsPlayedByComputer();
     void pauseBeforeWinnerTestSurvivesLeaving_data();
     void pauseBeforeWinnerTestSurvivesLeaving();
-
-private:
-    std::unique_ptr<WordFolder> m_words;
 };
 
 void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn_data()
@@ -77,7 +74,7 @@ void TstGameFlow::gameStartDealsAndGivesSeatOneTheTurn()
     if (running) {
         // In the pause before round 2, after Bob played "tea" in round 1.
         f.startGame(200, 30, bob);
-        layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+        s.board() = boardOf("11t 12e 13a");
         for (int p : tilePositions())
             if (p > 13)
                 s.board().cell(p).owner = 2;
@@ -166,7 +163,7 @@ void TstGameFlow::turnTimesOutInTicks()
     QCOMPARE(bob->next(), QByteArray("CMD_nextplayer+2+"));
 
     // An accepted word shortens the turn to a two-tick pause.
-    layBoard(f.server().board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    f.server().board() = boardOf("11t 12e 13a");
     f.server().submitit(2, "2+11+12+13");
     QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+TEA+3+3+11+12+13"));
     QCOMPARE(f.server().game().pendingAction(), PaceAction::NextTurn);
@@ -242,7 +239,7 @@ void TstGameFlow::winnerTest()
     QCOMPARE(s.game().score(1), score1);
     QCOMPARE(s.game().score(2), score2);
     // The word of the last round counts again.
-    layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    s.board() = boardOf("11t 12e 13a");
     s.submitit(s.game().currentPlayer(), QByteArray::number(s.game().currentPlayer()) + "+11+12+13");
     QCOMPARE(s.game().usedWords(), QStringList{"tea"});
 }
@@ -315,7 +312,7 @@ void TstGameFlow::computerPlaysEmptySeatOncePerTurn()
     QCOMPARE(s.botDelayMs(), 500);
     s.setTickMs(100000000);
 
-    layBoard(s.board(), {{21, 'a'}, {35, 'e'}, {64, 't'}});
+    s.board() = boardOf("21a 35e 64t");
     s.computertimerTimer();
     QVERIFY(!s.computertimer->isActive());
     QCOMPARE(bob->next(), QByteArray("CMD_hisword+2+TEA+3+3+64+35+21"));
@@ -355,7 +352,7 @@ void TstGameFlow::watchingPlayerIsPlayedByComputer()
     QVERIFY(s.computertimer->isActive());
     QCOMPARE(s.computertimer->interval(), s.botDelayMs());
 
-    layBoard(s.board(), {{11, 'e'}, {12, 'a'}, {13, 't'}});
+    s.board() = boardOf("11e 12a 13t");
     s.board().cell(12).value = 4;
     s.computertimerTimer();
     QCOMPARE(bob->waitFor("CMD_hisword+"), QByteArray("CMD_hisword+2+EAT+6+46+11+12+13"));

@@ -8,13 +8,10 @@
 
 using namespace glyphon::test;
 
-class TstLogin : public QObject
+class TstLogin : public HostTestCase
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
-    void cleanupTestCase() { m_words.reset(); }
-
     void newcomerLearnsTheOthers();
     void namesStayOneField_data();
     void namesStayOneField();
@@ -22,9 +19,6 @@ private slots:
     void wrongVersionWarnsBothSides();
     void loginForAnotherSeatIsIgnored();
     void loginOfConnectionGoneMeanwhile();
-
-private:
-    std::unique_ptr<WordFolder> m_words;
 };
 
 void TstLogin::newcomerLearnsTheOthers()
@@ -103,7 +97,7 @@ void TstLogin::duringGameStateComesLast()
     TestClient *bob = f.player("Bob");
     f.startGame(150, 45, bob);
     TServer &s = f.server();
-    layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}});
+    s.board() = boardOf("11t 12e 13a");
     setTile(s.board(), 14, 'q', 2, 3, 1);
     s.game().setScore(1, 12);
     s.game().setScore(2, 34);

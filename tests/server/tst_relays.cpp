@@ -22,13 +22,10 @@ qsizetype countContaining(const QList<QByteArray> &messages, const QByteArray &t
 }
 } // namespace
 
-class TstRelays : public QObject
+class TstRelays : public HostTestCase
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
-    void cleanupTestCase() { m_words.reset(); }
-
     void relaysReachEveryone_data();
     void relaysReachEveryone();
     void requestsNamingAnotherSeatAreIgnored_data();
@@ -44,9 +41,6 @@ private slots:
     void dispatchRestsWhenIdle();
     void arrivalAtRestIsHandledAtOnceThenPaced();
     void peerThatNeverReadsIsClosed();
-
-private:
-    std::unique_ptr<WordFolder> m_words;
 };
 
 void TstRelays::relaysReachEveryone_data()
@@ -290,10 +284,15 @@ void TstRelays::arrivalAtRestIsHandledAtOnceThenPaced()
     }
     QCOMPARE(s.queuedMessages(), 0);
 
-    // Handled less than a tick ago: a newcomer waits for the tick.
+    // Handled less than a tick ago: a newcomer waits for the tick. Let
+    // through, it would go on the event loop's next turn, before a call
+    // posted once it is queued.
     bob->send("CMD_chat", {"1", "soon|clBlack"});
     QVERIFY(spinUntil([&] { return s.queuedMessages() == 1; }));
-    QTest::qWait(20);
+    bool turned = false;
+    QMetaObject::invokeMethod(&s, [&turned] { turned = true; }, Qt::QueuedConnection);
+    QVERIFY(spinUntil([&] { return turned; }));
+    QCOMPARE(s.queuedMessages(), 1);
     QVERIFY(bob->unread().isEmpty());
     s.socktimerTimer();
     QCOMPARE(bob->next(), QByteArray("CMD_chat+1+Bob chats: soon|clBlack"));

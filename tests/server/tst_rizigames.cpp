@@ -63,7 +63,7 @@ void TstRiziGames::strongAndGentleTurns()
 
     // Bob's "g" makes "dog" worth 4; the strong seat finds it in the
     // host's dictionary, which Rizi's own list does not need to hold.
-    layBoard(s.board(), {{11, 'c'}, {12, 'a'}, {13, 't'}, {31, 'd'}, {32, 'o'}, {66, 'g'}});
+    s.board() = boardOf("11c 12a 13t 31d 32o 66g");
     s.board().cell(66).owner = 1;
     s.timeup();
     s.timer_breaksTimer();
@@ -91,7 +91,7 @@ void TstRiziGames::strongAndGentleTurns()
     s.timer_breaksTimer();
     QCOMPARE(bob->waitFor("CMD_nextplayer+"), QByteArray("CMD_nextplayer+2+"));
     s.setRiziLevel(2, RiziLevel::Gentle);
-    layBoard(s.board(), {}, 'x');
+    s.board() = plainBoard('x');
     s.computertimerTimer();
     QCOMPARE(bob->next(), QByteArray("CMD_timeup+2+"));
     QCOMPARE(s.game().pendingAction(), PaceAction::NextTurn);

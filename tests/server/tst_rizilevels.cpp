@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using namespace glyphon;
+using glyphon::test::boardOf;
 using glyphon::test::plainBoard;
 using glyphon::test::setTile;
 using glyphon::test::spell;
@@ -56,16 +57,7 @@ int bestScoreOf(const Board &b, int seat, const QString &word)
     return total;
 }
 
-struct Tile
-{
-    int position;
-    char letter;
-    int owner = 0, value = 0, locked = 0;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(QList<Tile>)
 
 class tst_RiziLevels : public QObject
 {
@@ -75,19 +67,17 @@ private slots:
     void strongFindsTheBestWord_data()
     {
         QTest::addColumn<int>("seat");
-        QTest::addColumn<QList<Tile>>("tiles"); // on a board of "x"s, which no word uses
+        QTest::addColumn<QString>("tiles"); // on a board of "x"s, which no word uses
         QTest::addColumn<QStringList>("played");
         QTest::addColumn<QString>("refused"); // by the dictionary
         QTest::addColumn<QString>("word");
         QTest::addColumn<QList<int>>("positions");
 
         // "cat" is free (3); "dog" needs the opponent's "g" (1 + 1 + 2).
-        const QList<Tile> catDog{{11, 'c'}, {12, 'a'}, {13, 't'}, {31, 'd'}, {32, 'o'}, {66, 'g', 2}};
+        const QString catDog = "11c 12a 13t 31d 32o 66g2";
         QTest::newRow("opponent's tile counts double") << 1 << catDog << QStringList() << "" << "dog" << QList<int>{31, 32, 66};
         QTest::newRow("seat 2: its own g scores nothing") << 2 << catDog << QStringList() << "" << "cat" << QList<int>{11, 12, 13};
-        QList<Tile> locked = catDog;
-        locked.last().locked = 1;
-        locked << Tile{21, 'g', 2, 4, 1}; // a locked bonus "g" is no better
+        const QString locked = "11c 12a 13t 31d 32o 66g2L 21g24L"; // a locked bonus "g" is no better
         QTest::newRow("locked g blocks dog") << 1 << locked << QStringList() << "" << "cat" << QList<int>{11, 12, 13};
         QTest::newRow("dog already played") << 1 << catDog << QStringList{"dog"} << "" << "cat" << QList<int>{11, 12, 13};
         QTest::newRow("dictionary refuses dog") << 1 << catDog << QStringList() << "dog" << "cat" << QList<int>{11, 12, 13};
@@ -95,34 +85,29 @@ private slots:
                                       << QList<int>();
 
         // Two "a"s: the bonus one makes "cat" (1 + 3 + 1) beat "dog" (4).
-        QList<Tile> bonus = catDog;
-        bonus << Tile{45, 'a', 0, 3};
-        QTest::newRow("bonus tile taken") << 1 << bonus << QStringList() << "" << "cat" << QList<int>{11, 45, 13};
+        QTest::newRow("bonus tile taken") << 1 << catDog + " 45a03" << QStringList() << "" << "cat" << QList<int>{11, 45, 13};
         // Held by the opponent, it is worth 6 and still taken, though the
         // plain "a" beside the "c" would leave the opponent less exposed.
-        bonus.last().owner = 2;
-        QTest::newRow("opponent's bonus") << 1 << bonus << QStringList() << "" << "cat" << QList<int>{11, 45, 13};
+        QTest::newRow("opponent's bonus") << 1 << catDog + " 45a23" << QStringList() << "" << "cat" << QList<int>{11, 45, 13};
 
         // "to" and "at" both score 2; taking the "o" at 11 locks it, as its
         // neighbours 12 and 21 are already seat 1's.
-        const QList<Tile> corner{{11, 'o'}, {12, 'y', 1}, {21, 'y', 1}, {34, 't'}, {56, 'a'}};
+        const QString corner = "11o 12y1 21y1 34t 56a";
         QTest::newRow("the move that locks") << 1 << corner << QStringList() << "" << "to" << QList<int>{34, 11};
         // Equal score and locks: the longer word, though its "s" scores nothing.
-        const QList<Tile> eats{{14, 'e'}, {15, 'a'}, {16, 't'}, {41, 's', 1}};
+        const QString eats = "14e 15a 16t 41s1";
         QTest::newRow("then the longer word") << 1 << eats << QStringList() << "" << "eats" << QList<int>{14, 15, 16, 41};
     }
     void strongFindsTheBestWord()
     {
         QFETCH(int, seat);
-        QFETCH(QList<Tile>, tiles);
+        QFETCH(QString, tiles);
         QFETCH(QStringList, played);
         QFETCH(QString, refused);
         QFETCH(QString, word);
         QFETCH(QList<int>, positions);
         const StrongIndex index(listOf({"at", "cat", "dog", "eat", "eats", "go", "to"}));
-        Board b = plainBoard('x');
-        for (const Tile &t : tiles)
-            setTile(b, t.position, t.letter, t.owner, t.value, t.locked);
+        const Board b = boardOf(tiles);
         const auto move = index.bestMove(b, seat, played, [&](const QString &w) { return w != refused; });
         QCOMPARE(move ? move->word : QString(), word);
         if (!move)
@@ -184,10 +169,7 @@ private slots:
         const auto index = StrongIndex::fromWordFile(file.fileName());
         QVERIFY(index);
         QCOMPARE(index->wordCount(), 3); // cat, do, eat
-        Board b = plainBoard('x');
-        const QList<Tile> tiles{{11, 'd'}, {12, 'o'}, {13, 'g'}, {14, 's'}, {21, 'c'}, {22, 'a'}, {23, 't'}};
-        for (const Tile &t : tiles)
-            setTile(b, t.position, t.letter);
+        const Board b = boardOf("11d 12o 13g 14s 21c 22a 23t");
         QCOMPARE(index->bestMove(b, 1, {})->word, QStringLiteral("cat"));
         QCOMPARE(index->bestMove(b, 1, {"cat"})->word, QStringLiteral("do"));
         QVERIFY(!StrongIndex::fromWordFile(dir.filePath(QStringLiteral("missing"))));

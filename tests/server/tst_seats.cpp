@@ -3,7 +3,7 @@
 
 #include "server_support.h"
 
-#include "server/logthrottle.h"
+#include "net/logthrottle.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -16,13 +16,10 @@
 
 using namespace glyphon::test;
 
-class TstSeats : public QObject
+class TstSeats : public HostTestCase
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea"}); }
-    void cleanupTestCase() { m_words.reset(); }
-
     void seatsInOrderThenFull();
     void hostingWindowKeepsSeatOne_data();
     void hostingWindowKeepsSeatOne();
@@ -42,9 +39,6 @@ private slots:
     void fewWaitingConnectionsPerAddress();
     void closeNotesOncePerSubjectAndMinute_data();
     void closeNotesOncePerSubjectAndMinute();
-
-private:
-    std::unique_ptr<WordFolder> m_words;
 };
 
 void TstSeats::seatsInOrderThenFull()

@@ -5,9 +5,10 @@
 
 #include "server_support.h"
 
+#include "board_support.h"
 #include "core/messages.h"
 #include "core/rules.h"
-#include "server/seatnames.h"
+#include "protocol/peertext.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -48,13 +49,13 @@ struct LimitedTable
 
 } // namespace
 
-class TstStrangers : public QObject
+class TstStrangers : public HostTestCase
 {
     Q_OBJECT
-private slots:
-    void initTestCase() { m_words = std::make_unique<WordFolder>(QStringList{"tea", "eats"}); }
-    void cleanupTestCase() { m_words.reset(); }
+public:
+    TstStrangers() : HostTestCase({"tea", "eats"}) {}
 
+private slots:
     void loginNames_data();
     void loginNames();
     void secondLoginIsIgnored();
@@ -67,9 +68,6 @@ private slots:
     void peerTextCannotStartALogLine_data();
     void peerTextCannotStartALogLine();
     void strangersShareATableWithAGame();
-
-private:
-    std::unique_ptr<WordFolder> m_words;
 };
 
 void TstStrangers::loginNames_data()
@@ -353,7 +351,7 @@ void TstStrangers::strangersShareATableWithAGame()
     t.rest();
     ann.sendRaw(msg::StartGame{"Ann", 4, 30}.encode());
     QVERIFY(!ann.waitFor("CMD_nextplayer+").isEmpty());
-    layBoard(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}, {14, 'e'}, {15, 'a'}, {16, 't'}, {26, 's'}});
+    s.board() = boardOf("11t 12e 13a 14e 15a 16t 26s");
     ann.sendRaw(msg::SubmitIt{1, {11, 12, 13}}.encode());
     QVERIFY(!bob.waitFor("CMD_hisword+1+TEA+").isEmpty());
     QVERIFY(spinUntil([&] {

@@ -13,22 +13,6 @@ using namespace glyphon::test;
 
 namespace {
 
-struct Tile
-{
-    int position;
-    char letter;
-    int owner = 0;
-    int value = 0;
-    int locked = 0;
-};
-
-void lay(Board &board, const QList<Tile> &tiles)
-{
-    board = plainBoard('x');
-    for (const Tile &t : tiles)
-        setTile(board, t.position, t.letter, t.owner, t.value, t.locked);
-}
-
 QList<int> owners(const Board &board)
 {
     QList<int> list;
@@ -52,17 +36,13 @@ QStringList letterPairs()
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<Tile>)
-
-class TstSubmit : public QObject
+class TstSubmit : public HostTestCase
 {
     Q_OBJECT
+public:
+    TstSubmit() : HostTestCase(QStringList{"tea", "team", "eat", "tee", "ate"} + letterPairs()) {}
+
 private slots:
-    void initTestCase()
-    {
-        m_words = std::make_unique<WordFolder>(QStringList{"tea", "team", "eat", "tee", "ate"} + letterPairs());
-    }
-    void cleanupTestCase() { m_words.reset(); }
     void init();
     void cleanup();
 
@@ -80,7 +60,6 @@ private slots:
     void roundHoldsMoreThan500Words();
 
 private:
-    std::unique_ptr<WordFolder> m_words;
     std::unique_ptr<ServerFixture> f;
     TestClient *bob = nullptr;
     TestClient *ann = nullptr;
@@ -102,35 +81,31 @@ void TstSubmit::cleanup()
 
 void TstSubmit::acceptedWordsScore_data()
 {
-    QTest::addColumn<QList<Tile>>("tiles");
+    QTest::addColumn<QString>("tiles"); // on a board of "x"s
     QTest::addColumn<QByteArray>("submission");
     QTest::addColumn<QByteArray>("hisword");
     QTest::newRow("free tiles, one bonus")
-        << QList<Tile>{{11, 't'}, {12, 'e', 0, 3}, {13, 'a'}} << QByteArray("1+11+12+13")
-        << QByteArray("CMD_hisword+1+TEA+5+5+11+12+13");
+        << "11t 12e03 13a" << QByteArray("1+11+12+13") << QByteArray("CMD_hisword+1+TEA+5+5+11+12+13");
     QTest::newRow("values 0, 1, 3 and the other's 2")
-        << QList<Tile>{{31, 't'}, {25, 'e', 0, 1}, {66, 'a', 0, 3}, {14, 'm', 2, 2}} << QByteArray("1+31+25+66+14")
-        << QByteArray("CMD_hisword+1+TEAM+9+9+31+25+66+14");
+        << "31t 25e01 66a03 14m22" << QByteArray("1+31+25+66+14") << QByteArray("CMD_hisword+1+TEAM+9+9+31+25+66+14");
     QTest::newRow("the other's value-4 tiles")
-        << QList<Tile>{{11, 't', 2, 4}, {12, 'e', 2, 4}, {13, 'a'}} << QByteArray("1+11+12+13")
-        << QByteArray("CMD_hisword+1+TEA+17+17+11+12+13");
+        << "11t24 12e24 13a" << QByteArray("1+11+12+13") << QByteArray("CMD_hisword+1+TEA+17+17+11+12+13");
     QTest::newRow("own tiles, one locked")
-        << QList<Tile>{{11, 't', 1, 4}, {12, 'e', 1, 0, 1}, {13, 'a', 1}} << QByteArray("1+11+12+13")
-        << QByteArray("CMD_hisword+1+TEA+0+0+11+12+13");
+        << "11t14 12e1L 13a1" << QByteArray("1+11+12+13") << QByteArray("CMD_hisword+1+TEA+0+0+11+12+13");
 }
 
 void TstSubmit::acceptedWordsScore()
 {
-    QFETCH(QList<Tile>, tiles);
+    QFETCH(QString, tiles);
     QFETCH(QByteArray, submission);
     QFETCH(QByteArray, hisword);
     TServer &s = f->server();
-    lay(s.board(), tiles);
+    s.board() = boardOf(tiles);
     bob->send("CMD_submitit", {submission});
     QCOMPARE(bob->next(), hisword);
     QCOMPARE(ann->next(), hisword);
-    for (const Tile &t : tiles)
-        QCOMPARE(s.board().cell(t.position).owner, 1);
+    for (int p : positionsOf(tiles))
+        QCOMPARE(s.board().cell(p).owner, 1);
     QCOMPARE(s.game().usedWords().size(), 1);
     // Accepted: the turn ends with the two-tick pause.
     QCOMPARE(s.game().pendingAction(), PaceAction::NextTurn);
@@ -139,35 +114,32 @@ void TstSubmit::acceptedWordsScore()
 
 void TstSubmit::rejectionsInOrder_data()
 {
-    QTest::addColumn<QList<Tile>>("tiles");
+    QTest::addColumn<QString>("tiles"); // on a board of "x"s
     QTest::addColumn<QByteArray>("submission");
     QTest::addColumn<QByteArray>("invalid");
-    QTest::newRow("not a word") << QList<Tile>{{11, 't'}, {12, 'q'}, {13, 'a'}} << QByteArray("1+11+12+13")
-                                << QByteArray("CMD_invalid+1+1+tqa+");
-    QTest::newRow("played this round") << QList<Tile>{{11, 't'}, {12, 'e'}, {13, 'a'}} << QByteArray("1+11+12+13")
+    QTest::newRow("not a word") << "11t 12q 13a" << QByteArray("1+11+12+13") << QByteArray("CMD_invalid+1+1+tqa+");
+    QTest::newRow("played this round") << "11t 12e 13a" << QByteArray("1+11+12+13")
                                        << QByteArray("CMD_invalid+1+2+tea+");
     QTest::newRow("locked tile before the dictionary")
-        << QList<Tile>{{11, 'q'}, {12, 'z'}, {13, 't', 2, 0, 1}, {14, 'x'}} << QByteArray("1+11+12+13+14")
-        << QByteArray("CMD_invalid+1+3+qz+");
-    QTest::newRow("locked tile first") << QList<Tile>{{11, 't', 2, 0, 1}, {12, 'e'}, {13, 'a'}}
-                                       << QByteArray("1+11+12+13") << QByteArray("CMD_invalid+1+3++");
-    QTest::newRow("empty submission") << QList<Tile>{} << QByteArray("1") << QByteArray("CMD_invalid+1+1++");
+        << "11q 12z 13t2L 14x" << QByteArray("1+11+12+13+14") << QByteArray("CMD_invalid+1+3+qz+");
+    QTest::newRow("locked tile first") << "11t2L 12e 13a" << QByteArray("1+11+12+13") << QByteArray("CMD_invalid+1+3++");
+    QTest::newRow("empty submission") << "" << QByteArray("1") << QByteArray("CMD_invalid+1+1++");
 }
 
 void TstSubmit::rejectionsInOrder()
 {
-    QFETCH(QList<Tile>, tiles);
+    QFETCH(QString, tiles);
     QFETCH(QByteArray, submission);
     QFETCH(QByteArray, invalid);
     TServer &s = f->server();
     // "tea" played earlier in the round, then Bob's turn again.
-    lay(s.board(), {{51, 't'}, {52, 'e'}, {53, 'a'}});
+    s.board() = boardOf("51t 52e 53a");
     bob->send("CMD_submitit", {"1", "51", "52", "53"});
     QVERIFY(!bob->waitFor("CMD_hisword+1+TEA").isEmpty());
     f->ticks(2 + 34 + 2);
     QCOMPARE(s.game().currentPlayer(), 1);
     f->settle();
-    lay(s.board(), tiles);
+    s.board() = boardOf(tiles);
     s.game().setScore(1, 7);
     const QList<int> before = owners(s.board());
     f->ticks(3);
@@ -212,7 +184,7 @@ void TstSubmit::unusablePositionsAreNotAWord()
     QFETCH(QByteArray, submission);
     QFETCH(QByteArray, word);
     TServer &s = f->server();
-    lay(s.board(), {{11, 't'}, {12, 'e'}, {13, 'e'}});
+    s.board() = boardOf("11t 12e 13e");
     bob->send("CMD_submitit", {submission});
     QCOMPARE(bob->next(), "CMD_invalid+1+1+" + word + '+');
     for (int p : tilePositions())
@@ -240,7 +212,7 @@ void TstSubmit::submissionsOutOfTurnAreIgnored()
     TServer &s = f->server();
     TestClient *spy = f->player("Spy");
     QList<TestClient *> clients = {bob, ann, spy};
-    lay(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}, {21, 'e'}, {22, 'a'}, {23, 't'}});
+    s.board() = boardOf("11t 12e 13a 21e 22a 23t");
     if (situation == 1) {
         bob->send("CMD_submitit", {"1", "21", "22", "23"});
         QVERIFY(!bob->waitFor("CMD_hisword+1+EAT").isEmpty());
@@ -270,7 +242,7 @@ void TstSubmit::submissionsOutOfTurnAreIgnored()
 void TstSubmit::locksFollowTheBoard()
 {
     TServer &s = f->server();
-    lay(s.board(), {{11, 't'}, {12, 'e'}, {21, 'a'}, {31, 'a'}, {32, 't'}});
+    s.board() = boardOf("11t 12e 21a 31a 32t");
     bob->send("CMD_submitit", {"1", "11", "12", "21"});
     QCOMPARE(ann->next(), QByteArray("CMD_hisword+1+TEA+3+3+11+12+21"));
     QCOMPARE(ann->next(), QByteArray("CMD_lockthemup+11+1"));
@@ -307,7 +279,7 @@ void TstSubmit::fullBoardEndsRound()
     QFETCH(char, elsewhere);
     QFETCH(bool, full);
     TServer &s = f->server();
-    lay(s.board(), {{11, 't'}, {12, 'e'}, {13, 'a'}, {14, 'q'}, {66, elsewhere}});
+    s.board() = boardOf(QStringLiteral("11t 12e 13a 14q 66") + QLatin1Char(elsewhere));
     for (int p : tilePositions()) {
         if (p > 14)
             s.board().cell(p).owner = 2;
@@ -327,7 +299,7 @@ void TstSubmit::roundHoldsMoreThan500Words()
     TServer &s = f->server();
     // Letters a to w on tiles 11 to 46 and 51; the rest stay free, so the
     // board never fills.
-    lay(s.board(), {});
+    s.board() = plainBoard('x');
     QHash<QChar, int> tileOf;
     int i = 0;
     for (char c = 'a'; c <= 'w'; ++c, ++i) {

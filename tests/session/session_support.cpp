@@ -85,12 +85,11 @@ QByteArray plainLettersMessage()
     return glyphon::buildMessage("CMD_theletters", fields).chopped(1);
 }
 
-QByteArray loadStatsMessage(int inTurn, const std::map<int, TileState> &tiles)
+QByteArray loadStatsMessage(int inTurn, const glyphon::TileGrid &tiles)
 {
     QList<QByteArray> f{"3", "12", "9", "60", "200", "2", "64", "4", glyphon::number(inTurn)};
     for (int p : glyphon::tilePositions()) {
-        const auto it = tiles.find(p);
-        const TileState t = it == tiles.end() ? TileState{} : it->second;
+        const glyphon::TCell &t = tiles[p];
         f << glyphon::number(p) << glyphon::number(t.letter) << glyphon::number(t.owner) << glyphon::number(t.value)
           << glyphon::number(t.locked);
     }

@@ -3,6 +3,7 @@
 // a listening socket the test plays host with. It logs in at the seat the
 // test gives, and whatever the session sends is read back message by message.
 
+#include "core/rules.h"
 #include "session/clientsession.h"
 
 #include <QByteArray>
@@ -10,7 +11,6 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <map>
 #include <memory>
 
 namespace testsupport {
@@ -48,16 +48,8 @@ private:
 // A board message for the session: every tile letter "a", value 0.
 QByteArray plainLettersMessage();
 
-struct TileState
-{
-    int letter = 1;
-    int owner = 0;
-    int value = 0;
-    int locked = 0;
-};
-
-// A running turn of seat inTurn (a 60-second turn) on a board of plain "a"
-// tiles, with the tiles given changed.
-QByteArray loadStatsMessage(int inTurn, const std::map<int, TileState> &tiles);
+// A running turn of seat inTurn (a 60-second turn) on the board of tiles
+// (board_support.h writes one).
+QByteArray loadStatsMessage(int inTurn, const glyphon::TileGrid &tiles);
 
 } // namespace testsupport

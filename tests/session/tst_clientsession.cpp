@@ -3,7 +3,7 @@
 
 #include "session_support.h"
 
-#include "core/messagepump.h"
+#include "protocol/messagepump.h"
 #include "session/serverlink.h"
 
 #include <QSignalSpy>

@@ -5,6 +5,7 @@
 
 #include "session_support.h"
 
+#include "board_support.h"
 #include "core/rules.h"
 
 #include <QSignalSpy>
@@ -99,11 +100,12 @@ void TestSessionWord::wordRules()
     LoopbackHost host;
     QVERIFY(host.logIn(1));
     ClientSession &s = host.session;
-    std::map<int, TileState> tiles;
-    for (int p : glyphon::tilePositions())
-        tiles[p] = {p % 26 + 1};
-    tiles[33] = {3, 1, 0, 1}; // own and locked: usable
-    tiles[44] = {4, 2, 0, 1}; // the other seat's, locked
+    // 33: own and locked, usable; 44: the other seat's, locked.
+    glyphon::TileGrid tiles = glyphon::test::tilesOf("33c1L 44d2L");
+    for (int p : glyphon::tilePositions()) {
+        if (p != 33 && p != 44)
+            tiles[p].letter = p % 26 + 1;
+    }
     host.feed(loadStatsMessage(turn, tiles));
 
     QStringList heard;

@@ -56,7 +56,6 @@ public:
     // A paused pump hands out nothing and rests; on resume it wakes if
     // messages wait.
     void setPaused(bool paused);
-    bool isPaused() const { return m_paused; }
 
 signals:
     // A tick found nothing queued and the pump went to rest.

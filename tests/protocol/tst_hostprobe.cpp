@@ -4,7 +4,7 @@
 
 #include "core/messages.h"
 #include "protocol/wire.h"
-#include "session/hostprobe.h"
+#include "protocol/hostprobe.h"
 
 #include <QPointer>
 #include <QSignalSpy>

@@ -1,6 +1,5 @@
-#include "session/hostprobe.h"
+#include "protocol/hostprobe.h"
 
-#include "core/messages.h"
 #include "protocol/wire.h"
 
 #include <QTcpSocket>
@@ -62,9 +61,9 @@ void HostProbe::read()
         return;
     }
     const QByteArray name = splitCommand(m_buffer.left(end)).name;
-    if (name == msg::SendLoginInfo::Name)
+    if (name == greeting::SeatOffered)
         finish(Result::Greeted);
-    else if (name == msg::Full::Name)
+    else if (name == greeting::Full)
         finish(Result::Full);
     else
         finish(Result::Unreachable); // something else speaks on that port

@@ -1,20 +1,15 @@
 #pragma once
-// LobbyStore: the lobby's list of games, in memory. A plain class guarded by
-// one mutex: the HTTP server's thread registers and lists, the Qt thread
-// probes and expires, and tests drive it with a clock of their own (every
-// call takes the monotonic time in milliseconds).
+// LobbyStorage: where the lobby's list of games lives, and what a game host
+// says about its game. Every call takes the monotonic time in milliseconds,
+// so tests drive a store with a clock of their own.
 //
 // A game is listed only once a probe of its address and port was greeted by
 // a game host; it goes when it is deleted, when it is not renewed in time,
 // or when a later probe is not greeted.
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QString>
-
-#include <limits>
 
 namespace glyphon {
 
@@ -60,8 +55,9 @@ struct LobbyProbeTask
     quint16 port = 0;
 };
 
-// Where the list lives: in this process (LobbyStore) or shared by several
-// lobby nodes (RedisLobbyStore). Every call may come from either thread.
+// Where the list lives: in this process (MemoryLobbyStore) or shared by
+// several lobby nodes (RedisLobbyStore). Every call may come from either
+// thread.
 class LobbyStorage
 {
 public:
@@ -108,55 +104,5 @@ public:
 
 // The tag two nodes agree on: a hash of the listed fields in id order.
 QByteArray lobbyListTag(const QList<LobbyListing> &games);
-
-class LobbyStore : public LobbyStorage
-{
-public:
-    explicit LobbyStore(const LobbyLimits &limits = {});
-
-    Registration registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs) override;
-    Status renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs) override;
-    Status remove(const QString &id, const QString &secret, qint64 nowMs) override;
-    List list(qint64 nowMs) override;
-    QList<LobbyProbeTask> takeProbes(qint64 nowMs, int max) override;
-    void probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs) override;
-    int expire(qint64 nowMs) override;
-    int size() const override;
-
-private:
-    struct Game
-    {
-        QString address;
-        QByteArray secretHash;
-        LobbyGameInfo info;
-        qint64 renewedMs = 0;
-        qint64 probedMs = 0;
-        bool greeted = false;
-        bool probing = false;
-        bool probeDue = true;
-    };
-    struct Rate
-    {
-        qint64 windowStartMs = 0;
-        int count = 0;
-    };
-
-    int expireLocked(qint64 nowMs);
-    bool secretMatches(const Game &game, const QString &secret) const;
-    // After expiring what is due: the game with that id, if the secret is its own.
-    Status ownedLocked(const QString &id, const QString &secret, qint64 nowMs, Game **game);
-    void changed() { m_dirty = true; }
-
-    mutable QMutex m_mutex;
-    LobbyLimits m_limits;
-    QHash<QString, Game> m_games;
-    QHash<QString, int> m_perAddress;
-    QHash<QString, Rate> m_rates;
-    QList<LobbyListing> m_listed; // as last built
-    QByteArray m_etag;
-    bool m_dirty = true;          // the list changed since it was built
-    qint64 m_builtMs = std::numeric_limits<qint64>::min();
-    qint64 m_nextExpiryMs = 0; // no game goes before this
-};
 
 } // namespace glyphon

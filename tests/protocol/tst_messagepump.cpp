@@ -1,7 +1,7 @@
 // The pump on its own: framing per connection, connections taking turns, a
 // closed connection's last messages, pausing, and the bounds.
 
-#include "core/messagepump.h"
+#include "protocol/messagepump.h"
 
 #include <QTest>
 

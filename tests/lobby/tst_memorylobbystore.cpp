@@ -1,12 +1,12 @@
 // The lobby's list without sockets: a clock of the test's own drives expiry
 // and rates, probe results are handed in directly.
 
-#include "lobby/lobbystore.h"
+#include "lobby/memorylobbystore.h"
 
 #include <QTest>
 
 using namespace glyphon;
-using Status = LobbyStore::Status;
+using Status = MemoryLobbyStore::Status;
 
 namespace {
 
@@ -21,15 +21,15 @@ LobbyGameInfo game(quint16 port = 7772, int players = 1)
 }
 
 // Registers and greets, so the game is listed.
-LobbyStore::Registration listed(LobbyStore &store, const QString &address, qint64 now, quint16 port = 7772)
+MemoryLobbyStore::Registration listed(MemoryLobbyStore &store, const QString &address, qint64 now, quint16 port = 7772)
 {
-    const LobbyStore::Registration r = store.registerGame(address, game(port), now);
+    const MemoryLobbyStore::Registration r = store.registerGame(address, game(port), now);
     for (const LobbyProbeTask &task : store.takeProbes(now, 100))
         store.probed(task, true, now);
     return r;
 }
 
-QStringList ids(LobbyStore &store, qint64 now)
+QStringList ids(MemoryLobbyStore &store, qint64 now)
 {
     QStringList result;
     for (const LobbyListing &g : store.list(now).games)
@@ -39,7 +39,7 @@ QStringList ids(LobbyStore &store, qint64 now)
 
 } // namespace
 
-class TestLobbyStore : public QObject
+class TestMemoryLobbyStore : public QObject
 {
     Q_OBJECT
 private slots:
@@ -55,7 +55,7 @@ private slots:
     void changesWaitForTheRefresh();
 };
 
-void TestLobbyStore::secrets_data()
+void TestMemoryLobbyStore::secrets_data()
 {
     QTest::addColumn<bool>("remove");
     QTest::addColumn<QString>("which"); // own, other (another game's), empty, unknown
@@ -69,12 +69,12 @@ void TestLobbyStore::secrets_data()
     QTest::newRow("delete without secret") << true << "empty" << Status::BadSecret;
 }
 
-void TestLobbyStore::secrets()
+void TestMemoryLobbyStore::secrets()
 {
     QFETCH(bool, remove);
     QFETCH(QString, which);
     QFETCH(Status, expected);
-    LobbyStore store;
+    MemoryLobbyStore store;
     const auto mine = listed(store, QStringLiteral("192.0.2.1"), 0);
     const auto other = listed(store, QStringLiteral("192.0.2.2"), 0);
     QString id = mine.id, secret = mine.secret;
@@ -90,7 +90,7 @@ void TestLobbyStore::secrets()
     QCOMPARE(ids(store, 1).size(), remove && status == Status::Ok ? 1 : 2);
 }
 
-void TestLobbyStore::listing_data()
+void TestMemoryLobbyStore::listing_data()
 {
     // After registering at 0: what happens, then is the game listed at 'at'?
     QTest::addColumn<QString>("step");
@@ -109,7 +109,7 @@ void TestLobbyStore::listing_data()
     QTest::newRow("renewed before the reprobe time: no probe") << "greet,renew@300,refuse" << qint64(400) << true;
 }
 
-void TestLobbyStore::listing()
+void TestMemoryLobbyStore::listing()
 {
     QFETCH(QString, step);
     QFETCH(qint64, at);
@@ -117,7 +117,7 @@ void TestLobbyStore::listing()
     LobbyLimits limits;
     limits.expireMs = 1000;
     limits.reprobeMs = 500;
-    LobbyStore store(limits);
+    MemoryLobbyStore store(limits);
     const auto r = store.registerGame(QStringLiteral("192.0.2.1"), game(), 0);
     QList<LobbyProbeTask> taken;
     for (const QString &part : step.split(u',')) {
@@ -140,7 +140,7 @@ void TestLobbyStore::listing()
     QCOMPARE(ids(store, at).contains(r.id), expected);
 }
 
-void TestLobbyStore::caps_data()
+void TestMemoryLobbyStore::caps_data()
 {
     // Registrations from these addresses at these times; the last one's status.
     QTest::addColumn<QStringList>("from");
@@ -156,7 +156,7 @@ void TestLobbyStore::caps_data()
         << QStringList{"r", "-r", "r", "-r", "r", "-r", "r", "-r", "r@61000"} << Status::Created;
 }
 
-void TestLobbyStore::caps()
+void TestMemoryLobbyStore::caps()
 {
     QFETCH(QStringList, from);
     QFETCH(Status, expected);
@@ -165,8 +165,8 @@ void TestLobbyStore::caps()
     limits.maxGames = 4;
     limits.registrationsPerMinute = 4;
     limits.expireMs = 4000;
-    LobbyStore store(limits);
-    QList<LobbyStore::Registration> made;
+    MemoryLobbyStore store(limits);
+    QList<MemoryLobbyStore::Registration> made;
     Status last = Status::Ok;
     for (const QString &entry : std::as_const(from)) {
         const qint64 when = entry.contains(u'@') ? entry.section(u'@', 1).toLongLong() : 0;
@@ -184,7 +184,7 @@ void TestLobbyStore::caps()
     QCOMPARE(last, expected);
 }
 
-void TestLobbyStore::etag_data()
+void TestMemoryLobbyStore::etag_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("same");
@@ -195,14 +195,14 @@ void TestLobbyStore::etag_data()
     QTest::newRow("a game expired") << "expire" << false;
 }
 
-void TestLobbyStore::etag()
+void TestMemoryLobbyStore::etag()
 {
     QFETCH(QString, change);
     QFETCH(bool, same);
     LobbyLimits limits;
     limits.expireMs = 1000;
     limits.listRefreshMs = 0;
-    LobbyStore store(limits);
+    MemoryLobbyStore store(limits);
     const auto r = listed(store, QStringLiteral("192.0.2.1"), 0);
     listed(store, QStringLiteral("192.0.2.2"), 500);
     const QByteArray before = store.list(600).etag;
@@ -220,7 +220,7 @@ void TestLobbyStore::etag()
     QCOMPARE(store.list(at).etag == before, same);
 }
 
-void TestLobbyStore::changesWaitForTheRefresh_data()
+void TestMemoryLobbyStore::changesWaitForTheRefresh_data()
 {
     // The list is built at 0 and a game registered at 100 is greeted at 200:
     // is it listed when asked at 'at'?
@@ -230,21 +230,21 @@ void TestLobbyStore::changesWaitForTheRefresh_data()
     QTest::newRow("once the refresh time is up") << qint64(1000) << true;
 }
 
-void TestLobbyStore::changesWaitForTheRefresh()
+void TestMemoryLobbyStore::changesWaitForTheRefresh()
 {
     QFETCH(qint64, at);
     QFETCH(bool, expected);
     LobbyLimits limits;
     limits.listRefreshMs = 1000;
-    LobbyStore store(limits);
+    MemoryLobbyStore store(limits);
     const QByteArray empty = store.list(0).etag;
     const auto r = store.registerGame(QStringLiteral("192.0.2.1"), game(), 100);
     for (const LobbyProbeTask &task : store.takeProbes(200, 10))
         store.probed(task, true, 200);
-    const LobbyStore::List list = store.list(at);
+    const MemoryLobbyStore::List list = store.list(at);
     QCOMPARE(ids(store, at).contains(r.id), expected);
     QCOMPARE(list.etag != empty, expected); // the tag always matches the list given
 }
 
-QTEST_GUILESS_MAIN(TestLobbyStore)
-#include "tst_lobbystore.moc"
+QTEST_GUILESS_MAIN(TestMemoryLobbyStore)
+#include "tst_memorylobbystore.moc"

@@ -1,4 +1,4 @@
-#include "server/logthrottle.h"
+#include "net/logthrottle.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/messagepump.h"
+#include "protocol/messagepump.h"
 
 #include <QMetaObject>
 #include <algorithm>

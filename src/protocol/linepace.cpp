@@ -1,4 +1,4 @@
-#include "core/linepace.h"
+#include "protocol/linepace.h"
 
 #include <algorithm>
 

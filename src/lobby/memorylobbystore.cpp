@@ -1,4 +1,4 @@
-#include "lobby/lobbystore.h"
+#include "lobby/memorylobbystore.h"
 
 #include <QCryptographicHash>
 #include <QMutexLocker>
@@ -28,28 +28,12 @@ QByteArray secretHash(const QString &secret)
 
 } // namespace
 
-QByteArray lobbyListTag(const QList<LobbyListing> &games)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const LobbyListing &game : games) {
-        const QStringList fields{game.id, game.info.name, game.address, QString::number(game.info.port),
-                                 QString::number(game.info.players), QString::number(game.info.spectators),
-                                 game.info.running ? QStringLiteral("1") : QStringLiteral("0"), game.info.version,
-                                 game.info.lan};
-        for (const QString &field : fields) {
-            hash.addData(field.toUtf8());
-            hash.addData(QByteArrayView("\0", 1));
-        }
-    }
-    return '"' + hash.result().toHex().left(32) + '"';
-}
-
-LobbyStore::LobbyStore(const LobbyLimits &limits)
+MemoryLobbyStore::MemoryLobbyStore(const LobbyLimits &limits)
     : m_limits(limits)
 {
 }
 
-bool LobbyStore::secretMatches(const Game &game, const QString &secret) const
+bool MemoryLobbyStore::secretMatches(const Game &game, const QString &secret) const
 {
     const QByteArray given = secretHash(secret);
     // Compared in full whatever differs first: the time tells nothing.
@@ -59,7 +43,7 @@ bool LobbyStore::secretMatches(const Game &game, const QString &secret) const
     return diff == 0;
 }
 
-LobbyStore::Registration LobbyStore::registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs)
+MemoryLobbyStore::Registration MemoryLobbyStore::registerGame(const QString &address, const LobbyGameInfo &info, qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     expireLocked(nowMs);
@@ -106,7 +90,7 @@ LobbyStore::Registration LobbyStore::registerGame(const QString &address, const 
     return result;
 }
 
-LobbyStore::Status LobbyStore::renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs)
+MemoryLobbyStore::Status MemoryLobbyStore::renew(const QString &id, const QString &secret, const LobbyGameInfo &info, qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     Game *found = nullptr;
@@ -129,7 +113,7 @@ LobbyStore::Status LobbyStore::renew(const QString &id, const QString &secret, c
     return Status::Ok;
 }
 
-LobbyStore::Status LobbyStore::remove(const QString &id, const QString &secret, qint64 nowMs)
+MemoryLobbyStore::Status MemoryLobbyStore::remove(const QString &id, const QString &secret, qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     Game *found = nullptr;
@@ -143,7 +127,7 @@ LobbyStore::Status LobbyStore::remove(const QString &id, const QString &secret, 
     return Status::Ok;
 }
 
-LobbyStore::Status LobbyStore::ownedLocked(const QString &id, const QString &secret, qint64 nowMs, Game **game)
+MemoryLobbyStore::Status MemoryLobbyStore::ownedLocked(const QString &id, const QString &secret, qint64 nowMs, Game **game)
 {
     expireLocked(nowMs);
     const auto it = m_games.find(id);
@@ -155,7 +139,7 @@ LobbyStore::Status LobbyStore::ownedLocked(const QString &id, const QString &sec
     return Status::Ok;
 }
 
-LobbyStore::List LobbyStore::list(qint64 nowMs)
+MemoryLobbyStore::List MemoryLobbyStore::list(qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     expireLocked(nowMs);
@@ -177,7 +161,7 @@ LobbyStore::List LobbyStore::list(qint64 nowMs)
     return result;
 }
 
-QList<LobbyProbeTask> LobbyStore::takeProbes(qint64 nowMs, int max)
+QList<LobbyProbeTask> MemoryLobbyStore::takeProbes(qint64 nowMs, int max)
 {
     QMutexLocker lock(&m_mutex);
     expireLocked(nowMs);
@@ -192,7 +176,7 @@ QList<LobbyProbeTask> LobbyStore::takeProbes(qint64 nowMs, int max)
     return tasks;
 }
 
-void LobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs)
+void MemoryLobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     const auto it = m_games.find(task.id);
@@ -209,13 +193,13 @@ void LobbyStore::probed(const LobbyProbeTask &task, bool greeted, qint64 nowMs)
     it->greeted = greeted;
 }
 
-int LobbyStore::expire(qint64 nowMs)
+int MemoryLobbyStore::expire(qint64 nowMs)
 {
     QMutexLocker lock(&m_mutex);
     return expireLocked(nowMs);
 }
 
-int LobbyStore::expireLocked(qint64 nowMs)
+int MemoryLobbyStore::expireLocked(qint64 nowMs)
 {
     // Renewals only move a game's end later, so the earliest end seen at the
     // last pass is a safe bound: most calls need no pass over the list.
@@ -239,7 +223,7 @@ int LobbyStore::expireLocked(qint64 nowMs)
     return gone;
 }
 
-int LobbyStore::size() const
+int MemoryLobbyStore::size() const
 {
     QMutexLocker lock(&m_mutex);
     return int(m_games.size());
