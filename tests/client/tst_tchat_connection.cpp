@@ -10,7 +10,7 @@
 #include "chat/chatview.h"
 #include "chat/colours.h"
 #include "chat/phraserow.h"
-#include "core/messagepump.h"
+#include "protocol/messagepump.h"
 #include "session/clientsession.h"
 #include "session/serverlink.h"
 #include "board/turnwidgets.h"
