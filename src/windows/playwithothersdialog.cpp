@@ -2,6 +2,7 @@
 
 #include "net/lanbrowser.h"
 #include "net/lobbybrowser.h"
+#include "protocol/gamelink.h"
 #include "protocol/wire.h"
 
 #include <QCheckBox>
@@ -15,6 +16,9 @@
 #include <QSet>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -210,11 +214,46 @@ QString PlayWithOthersWindow::accountName()
     return name.trimmed().left(MaxNameLength);
 }
 
+namespace {
+
+bool looksNumeric(const QString &host)
+{
+    return !host.isEmpty() && std::all_of(host.cbegin(), host.cend(), [](QChar c) {
+        return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    });
+}
+
+// Digits and dots are an address or nothing: a resolver would read
+// "127.0.0.999" or "2130706433" as a name or an odd form and go elsewhere.
+bool plainDottedQuad(const QString &host)
+{
+    const QStringList parts = host.split(QLatin1Char('.'));
+    return parts.size() == 4 && std::all_of(parts.cbegin(), parts.cend(), [](const QString &part) {
+        return !part.isEmpty() && part.size() <= 3 && part.toUInt() <= 255;
+    });
+}
+
+bool isGameLink(const QString &text)
+{
+    return text.startsWith(QLatin1String("glyphon:"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 bool PlayWithOthersWindow::parseAddress(const QString &input, QString *host, quint16 *port)
 {
     const QString text = input.trimmed();
     if (text.isEmpty() || text.size() > MaxAddressLength)
         return false;
+    // A link pasted from a page or a message joins the game it names.
+    if (isGameLink(text)) {
+        const std::optional<GameAddress> link = parseGameLink(text);
+        if (!link)
+            return false;
+        *host = link->host;
+        *port = link->port;
+        return true;
+    }
     QString h = text;
     QString portText;
     if (text.startsWith(QLatin1Char('['))) {
@@ -235,7 +274,7 @@ bool PlayWithOthersWindow::parseAddress(const QString &input, QString *host, qui
         if (portText.isEmpty())
             return false;
     }
-    if (h.isEmpty())
+    if (h.isEmpty() || (looksNumeric(h) && !plainDottedQuad(h)))
         return false;
     for (QChar c : h) {
         if (c.isSpace() || !c.isPrint() || c == QLatin1Char('/') || c == QLatin1Char('['))
@@ -313,7 +352,16 @@ void PlayWithOthersWindow::joinAddressClick()
     QString host;
     quint16 port = DefaultPort;
     if (!parseAddress(edit_address->currentText(), &host, &port)) {
-        label_info->setText(QStringLiteral("Type a host name or address, with \":port\" after it if the game is not on port 7772."));
+        const QString typed = edit_address->currentText().trimmed();
+        const QString typedHost = typed.section(QLatin1Char(':'), 0, 0);
+        if (isGameLink(typed))
+            label_info->setText(QStringLiteral("That glyphon:// link cannot be read: ask for it again, or type the "
+                                               "host's address."));
+        else if (looksNumeric(typedHost))
+            label_info->setText(QStringLiteral("%1 is no address: an address is four numbers from 0 to 255, such "
+                                               "as 192.168.1.5.").arg(typedHost.left(40)));
+        else
+            label_info->setText(QStringLiteral("Type a host name or address, with \":port\" after it if the game is not on port 7772."));
         edit_address->setFocus();
         return;
     }

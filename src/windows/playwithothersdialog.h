@@ -40,8 +40,9 @@ public:
     // lobby is contacted.
     void setLobbyAddress(const QString &address);
 
-    // "host", "host:port", "[v6]:port"; the port is DefaultPort when none is
-    // given. false for anything else (blanks, a port out of range).
+    // "host", "host:port", "[v6]:port" or a glyphon:// link; the port is
+    // DefaultPort when none is given. false for anything else (blanks, a port
+    // out of range, digits and dots that are no dotted address).
     static bool parseAddress(const QString &text, QString *host, quint16 *port);
     // The address as it is remembered and shown: ":port" only when not 7772.
     static QString addressText(const QString &host, quint16 port);

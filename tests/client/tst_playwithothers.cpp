@@ -80,6 +80,17 @@ void TestPlayWithOthers::addresses_data()
     QTest::newRow("empty port") << "host:" << "" << 0;
     QTest::newRow("a URL") << "http://host/" << "" << 0;
     QTest::newRow("unclosed bracket") << "[2001:db8::1:7800" << "" << 0;
+    // Digits and dots are looked up nowhere unless they are an address.
+    QTest::newRow("part over 255") << "127.0.0.999" << "" << 0;
+    QTest::newRow("part over 255, with port") << "10.0.300.1:7800" << "" << 0;
+    QTest::newRow("three parts") << "127.0.1" << "" << 0;
+    QTest::newRow("address as one number") << "2130706433" << "" << 0;
+    QTest::newRow("empty part") << "10..0.1" << "" << 0;
+    QTest::newRow("highest parts") << "255.255.255.254" << "255.255.255.254" << 7772;
+    // A link pasted from a message joins what it names, no more.
+    QTest::newRow("link") << "glyphon://Game.Example.org:7800" << "game.example.org" << 7800;
+    QTest::newRow("link without port") << "  glyphon://192.0.2.10/ " << "192.0.2.10" << 7772;
+    QTest::newRow("link with a path") << "glyphon://example.org/join" << "" << 0;
 }
 
 void TestPlayWithOthers::addresses()
@@ -264,6 +275,13 @@ void TestPlayWithOthers::failedChoicesKeepTheSoloGame()
     QTest::mouseClick(window->button_host, Qt::LeftButton);
     QVERIFY2(window->label_info->text().contains(QStringLiteral("already uses port %1").arg(gamePort)),
              qPrintable(window->label_info->text()));
+
+    // Digits and dots that are no address are said so at once, before any lookup.
+    window->edit_address->setEditText(QStringLiteral("127.0.0.999"));
+    QTest::mouseClick(window->button_joinaddress, Qt::LeftButton);
+    QCOMPARE(window->label_info->text(), QStringLiteral("127.0.0.999 is no address: an address is four numbers "
+                                                        "from 0 to 255, such as 192.168.1.5."));
+    QVERIFY(window->button_joinaddress->isEnabled());
 
     window->edit_address->setEditText(QStringLiteral("127.0.0.1:%1").arg(nobody));
     QTest::mouseClick(window->button_joinaddress, Qt::LeftButton);
