@@ -35,6 +35,7 @@ WindowSettings::WindowSettings(Tchat &window, GlyphonContext &context)
     , m_context(context)
     , m_store(context.config.files)
     , m_placer(&window)
+    , m_placeClaim(m_store.path())
 {
 }
 
@@ -47,7 +48,10 @@ void WindowSettings::load()
     m_window.mainchat->setTextSize(stored.textSize);
     m_window.optionsMenu()->checkTextSize(stored.textSize);
 
-    m_placer.apply(withRoomForBoard(stored.placement, m_window));
+    WindowPlacement where = stored.placement;
+    where.left += m_placeClaim.offset().x();
+    where.top += m_placeClaim.offset().y();
+    m_placer.apply(withRoomForBoard(where, m_window));
 
     settings.textColour = stored.textColour;
     m_window.mychat->setTextColour(stored.textColour);

@@ -4,6 +4,7 @@
 // server; saving writes the window's current choices with where it stands.
 
 #include "client/windowplacer.h"
+#include "settings/placeclaim.h"
 #include "settings/settingsstore.h"
 
 class GlyphonContext;
@@ -40,6 +41,7 @@ private:
     GlyphonContext &m_context;
     SettingsStore m_store;
     WindowPlacer m_placer;
+    PlaceClaim m_placeClaim; // another copy running: this one stands aside
     // Saving waits for the first load: until then the window runs on its own
     // starting values, which must not overwrite the user's file.
     bool m_loaded = false;

@@ -4,6 +4,7 @@
 #include "net/lobbybrowser.h"
 #include "protocol/gamelink.h"
 #include "protocol/wire.h"
+#include "windows/windowutil.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -393,6 +394,9 @@ void PlayWithOthersWindow::refreshList()
 
 void PlayWithOthersWindow::showEvent(QShowEvent *event)
 {
+    // Opened by a link at start, the main window is still being placed:
+    // follow it, as when the window is opened from the menu.
+    glyphon::centreOnParentWhilePlaced(this);
     QDialog::showEvent(event);
     if (!m_browser->start()) {
         label_info->setText(QStringLiteral("Cannot listen for games on your network (%1). You can still join an "
