@@ -95,10 +95,12 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
 
     // Hidden, the window stops asking the lobby.
     window.hide();
-    ours.finish(3000);
+    QSignalSpy oursGone(&ours, &LobbyRegistration::finished);
+    ours.finishAsync(3000);
+    QTRY_VERIFY(!oursGone.isEmpty());
     QTest::qWait(200);
     QCOMPARE(window.list_internet->topLevelItemCount(), 1);
-    other.finish(3000);
+    other.finishAsync(3000);
 }
 
 QTEST_MAIN(TestLobbyWindow)
