@@ -76,7 +76,9 @@ int main(int argc, char **argv)
     config.onMissingWordFile = [](const QString &text) { GlyphonApplication::showError(text); };
     GlyphonContext context(params, config);
     // The window is gone at once when closed; the program ends once the
-    // host's goodbyes to the network are done (a few seconds at most).
+    // host's goodbyes to the network are done (a few seconds at most), not
+    // with its last window.
+    app.setQuitOnLastWindowClosed(false);
     QObject::connect(context.hosting, &glyphon::Hosting::finished, &app, &QApplication::quit, Qt::QueuedConnection);
     // A session that ends, or a kill, closes the window like File > Exit, but
     // without asking: nobody may be there to answer.
