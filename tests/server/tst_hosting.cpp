@@ -7,6 +7,7 @@
 #include "net/mappingprotocol.h"
 #include "server/hosting.h"
 #include "server/tserver.h"
+#include "server_support.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -153,6 +154,8 @@ private slots:
     void lobbyRefusalSaidOnce();
     void goodbyes_data();
     void goodbyes();
+    void hintOnlyAgainstTheComputer_data();
+    void hintOnlyAgainstTheComputer();
 };
 
 // A game said to be reachable where nobody can reach it leaves its host
@@ -417,6 +420,65 @@ void TestHosting::goodbyes()
     hosting.shutDown();
     QTest::qWait(0);
     QCOMPARE(finished.size(), 1);
+}
+
+// View > Hint asks the host; it helps only against the computer, only in the
+// seat's own turn, and never a seat that just watches.
+void TestHosting::hintOnlyAgainstTheComputer_data()
+{
+    QTest::addColumn<bool>("bobPlays");    // a person takes seat 2
+    QTest::addColumn<bool>("bobWatches");  // ... and steps aside to watch
+    QTest::addColumn<bool>("annWatches");  // seat 1's own person watches
+    QTest::addColumn<bool>("available");   // in seat 1's turn
+    QTest::newRow("Rizi plays the other seat") << false << false << false << true;
+    QTest::newRow("another person plays") << true << false << false << false;
+    QTest::newRow("the other person just watches") << true << true << false << true;
+    QTest::newRow("the own seat just watches") << false << false << true << false;
+}
+
+void TestHosting::hintOnlyAgainstTheComputer()
+{
+    QFETCH(bool, bobPlays);
+    QFETCH(bool, bobWatches);
+    QFETCH(bool, annWatches);
+    QFETCH(bool, available);
+    HostConfig config = hostConfig();
+    config.tickMs = 5; // turns come quickly; Rizi's delay scales with them
+    Hosting hosting(config, quietDiscovery(), Hosting::Reader::Window);
+    hosting.listen();
+    QSignalSpy changed(&hosting, &Hosting::hintChanged);
+    test::TestClient ann, bob;
+    QCOMPARE(ann.join(hosting.port()), 1);
+    QVERIFY(ann.login("Ann"));
+    if (bobPlays) {
+        QCOMPARE(bob.join(hosting.port()), 2);
+        QVERIFY(bob.login("Bob"));
+    }
+    // What the hint says at the start of each turn of seat 1, for seats 1 to
+    // 3, once the seats are as the row has them (watching needs a game).
+    QList<QList<bool>> said;
+    bool ready = false;
+    connect(&hosting.server(), &TServer::turnStarted, this, [&](int seat) {
+        if (seat == 1 && ready)
+            said.append({hosting.hintAvailable(1), hosting.hintAvailable(2), hosting.hintAvailable(3)});
+    });
+    hosting.server().startgame(TServer::LocalRequest, "Server+100+60+");
+    if (bobWatches) {
+        bob.send("CMD_justwatch", {"2", "1"});
+        QVERIFY(!bob.waitFor("CMD_justwatching+2+1").isEmpty());
+    }
+    if (annWatches) {
+        ann.send("CMD_justwatch", {"1", "1"});
+        QVERIFY(!ann.waitFor("CMD_justwatching+1+1").isEmpty());
+    }
+    ready = true;
+    changed.clear();
+    QTRY_VERIFY(!said.isEmpty());
+    QCOMPARE(said.constFirst(), (QList<bool>{available, false, false}));
+    QVERIFY(!changed.isEmpty()); // the window greys or frees the item then
+    // Outside any turn of seat 1 there is no hint for it.
+    hosting.server().resetGame();
+    QVERIFY(!hosting.hintAvailable(1));
 }
 
 QTEST_GUILESS_MAIN(TestHosting)
