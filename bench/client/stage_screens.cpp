@@ -14,6 +14,7 @@
 #include "client/tchat.h"
 #include "board/tilewidget.h"
 #include "settings/userfiles.h"
+#include "server/hosting.h"
 #include "server/tserver.h"
 #include "windows/download.h"
 #include "windows/gamestart.h"
@@ -75,7 +76,7 @@ int main(int argc, char **argv)
     }
     GlyphonContext context(QStringList(), config);
     Tchat *chat = context.chat;
-    TServer *server = context.server;
+    TServer *server = &context.hosting->server();
     // The same deals every run, so the pictures only change with the code.
     server->random().seed(winnerMode ? 11 : 7);
     server->setTickMs(winnerMode ? 5 : 40);

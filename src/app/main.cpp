@@ -6,6 +6,7 @@
 #include "app/quitsignals.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
+#include "server/hosting.h"
 #include "windows/windowutil.h"
 
 #include <QMessageBox>
@@ -74,7 +75,11 @@ int main(int argc, char **argv)
     config.files = glyphon::UserFiles(QCoreApplication::applicationDirPath());
     config.onMissingWordFile = [](const QString &text) { GlyphonApplication::showError(text); };
     GlyphonContext context(params, config);
-    QObject::connect(context.chat, &Tchat::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // The window is gone at once when closed; the program ends once the
+    // host's goodbyes to the network are done (a few seconds at most), not
+    // with its last window.
+    app.setQuitOnLastWindowClosed(false);
+    QObject::connect(context.hosting, &glyphon::Hosting::finished, &app, &QApplication::quit, Qt::QueuedConnection);
     // A session that ends, or a kill, closes the window like File > Exit, but
     // without asking: nobody may be there to answer.
     glyphon::quitOnTerminationSignals(&app, [&context] { context.chat->closeWithoutAsking(); });

@@ -1,7 +1,7 @@
 #include "client/glyphoncontext.h"
 
 #include "client/tchat.h"
-#include "server/tserver.h"
+#include "server/hosting.h"
 #include "windows/about.h"
 #include "windows/download.h"
 #include "windows/gamestart.h"
@@ -15,7 +15,7 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     , config(config)
 {
     // The order of creation is fixed: the client window first (it is the
-    // main window), the server among the others.
+    // main window), the host among the others.
     chat = new Tchat(*this, params);
     about = new Tabout(chat);
     download = new Tdownload(this->config.files, {this->config.lobbyInstallerUrl, this->config.lobbyProgram}, chat);
@@ -27,7 +27,7 @@ GlyphonContext::GlyphonContext(const QStringList &params, const glyphon::ClientC
     // Strangers may join: one address cannot take every seat.
     host.perAddress = glyphon::HostConfig::DefaultPerAddress;
     host.onMissingWordFile = this->config.onMissingWordFile;
-    server = new TServer(host, this);
+    hosting = new glyphon::Hosting(host, this->config.discovery, glyphon::Hosting::Reader::Window, this);
     spylist = new Tspylist(chat);
     tallylist = new Ttallylist(chat, this->config.files.writablePath(QStringLiteral("Glyphontally.tld"),
                                                                     QStandardPaths::AppDataLocation));
@@ -40,7 +40,7 @@ GlyphonContext::~GlyphonContext()
     // are gone before it.
     delete tallylist;
     delete spylist;
-    delete server;
+    delete hosting;
     delete phrases;
     delete help;
     delete gamestart;

@@ -15,9 +15,12 @@ class Tdownload;
 class Tgamestart;
 class Thelp;
 class Tphrases;
-class TServer;
 class Tspylist;
 class Ttallylist;
+
+namespace glyphon {
+class Hosting;
+}
 
 class GlyphonContext : public QObject
 {
@@ -26,7 +29,7 @@ public:
     // params: the command line without the program name.
     explicit GlyphonContext(const QStringList &params = {}, const glyphon::ClientConfig &config = {},
                             QObject *parent = nullptr);
-    // Destroys the windows in reverse order: the server's sockets close and
+    // Destroys the windows in reverse order: the host's sockets close and
     // the dictionary removes the word file it wrote.
     ~GlyphonContext() override;
 
@@ -39,7 +42,9 @@ public:
     Tgamestart *gamestart = nullptr;
     Thelp *help = nullptr;
     Tphrases *phrases = nullptr;
-    TServer *server = nullptr;
+    // The copy's game host, used as a solo game's, a hosting copy's, or not
+    // at all; it ends when the main window closes, and the program with it.
+    glyphon::Hosting *hosting = nullptr;
     Tspylist *spylist = nullptr;
     Ttallylist *tallylist = nullptr;
 

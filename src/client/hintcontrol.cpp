@@ -1,7 +1,7 @@
 #include "client/hintcontrol.h"
 
 #include "core/clientgame.h"
-#include "server/tserver.h"
+#include "server/hosting.h"
 #include "session/clientsession.h"
 
 #include <QAction>
@@ -23,25 +23,15 @@ HintControl::HintControl(QMenu *view, ClientSession &session, QObject *parent)
     connect(session.game(), &ClientGame::seatChanged, this, &HintControl::refresh);
 }
 
-void HintControl::attach(TServer *server)
+void HintControl::attach(Hosting *hosting)
 {
-    if (m_server == server)
+    if (m_hosting == hosting)
         return;
-    m_server = server;
+    m_hosting = hosting;
     m_taken = 0;
-    const auto refreshed = [this] { refresh(); };
-    connect(server, &TServer::gameStarted, this, [this] {
-        m_taken = 0;
-        refresh();
-    });
-    connect(server, &TServer::turnStarted, this, refreshed);
-    connect(server, &TServer::timeUp, this, refreshed);
-    connect(server, &TServer::wordAccepted, this, refreshed);
-    connect(server, &TServer::roundEnded, this, refreshed);
-    connect(server, &TServer::gameWon, this, refreshed);
-    connect(server, &TServer::playerArrived, this, refreshed);
-    connect(server, &TServer::seatFreed, this, refreshed);
-    connect(server, &TServer::strongIndexBuilt, this, [this] {
+    connect(hosting, &Hosting::gameStarted, this, [this] { m_taken = 0; });
+    connect(hosting, &Hosting::hintChanged, this, &HintControl::refresh);
+    connect(hosting, &Hosting::hintReady, this, [this] {
         if (std::exchange(m_waiting, false))
             Hint1Click();
     });
@@ -50,17 +40,7 @@ void HintControl::attach(TServer *server)
 
 bool HintControl::available() const
 {
-    if (!m_server)
-        return false;
-    const int seat = m_session.game()->mySeat();
-    if (seat != 1 && seat != 2)
-        return false;
-    const TSeat &other = m_server->seats[seat == 1 ? 2 : 1];
-    // Somebody else plays: a hint would be help against a person.
-    if (other.connected && !other.watching)
-        return false;
-    return m_server->game().inTurn() && m_server->game().currentPlayer() == seat
-        && !m_server->seats[seat].watching;
+    return m_hosting && m_hosting->hintAvailable(m_session.game()->mySeat());
 }
 
 void HintControl::refresh()
@@ -74,17 +54,17 @@ void HintControl::Hint1Click()
     if (!available() || !m_session.game()->myTurn())
         return;
     // Asked before the strong index is in place: answered once it is.
-    if (!m_server->strongIndex() && m_server->prepareStrong()) {
+    if (m_hosting->hintPending()) {
         m_waiting = true;
         return;
     }
-    const std::optional<RiziMove> move = m_server->strongMove(m_session.game()->mySeat());
-    if (!move) {
+    const std::optional<QList<int>> tiles = m_hosting->hintTiles(m_session.game()->mySeat());
+    if (!tiles) {
         emit statusLine(QStringLiteral("No word fits the board."));
         return;
     }
     m_session.clearWord();
-    for (int position : move->positions)
+    for (int position : *tiles)
         m_session.chooseTile(position);
     ++m_taken;
 }

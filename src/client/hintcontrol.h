@@ -10,11 +10,11 @@
 
 class QAction;
 class QMenu;
-class TServer;
 
 namespace glyphon {
 
 class ClientSession;
+class Hosting;
 
 class HintControl : public QObject
 {
@@ -24,9 +24,9 @@ public:
     // word as clicks would.
     HintControl(QMenu *view, ClientSession &session, QObject *parent = nullptr);
 
-    // The host's own server, once the window hosts: the hint asks it for
+    // The window's own host, once the window hosts: the hint asks it for
     // the word, and its game events grey or free the item.
-    void attach(TServer *server);
+    void attach(Hosting *hosting);
 
     QAction *Hint1 = nullptr;
     void Hint1Click();
@@ -47,7 +47,7 @@ private:
     bool available() const;
 
     ClientSession &m_session;
-    TServer *m_server = nullptr;
+    Hosting *m_hosting = nullptr;
     int m_taken = 0;
     bool m_waiting = false; // a hint asked for waits for the strong index
 };

@@ -8,7 +8,6 @@
 #include "board/fittinglabel.h"
 #include "board/readabletext.h"
 #include "client/glyphoncontext.h"
-#include "client/hostingcoordinator.h"
 #include "client/playwithotherscoordinator.h"
 #include "client/hintcontrol.h"
 #include "client/closingcoordinator.h"
@@ -32,7 +31,7 @@
 #include "board/playercard.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
-#include "server/tserver.h"
+#include "server/hosting.h"
 #include "windows/quickinstructions.h"
 #include "windows/about.h"
 #include "windows/download.h"
@@ -248,14 +247,14 @@ void Tchat::createMenus()
     connect(m_menus->PlayWithOthers1, &QAction::triggered, this, &Tchat::PlayWithOthers1Click);
     m_lobby = new glyphon::PlayWithOthers(m_context.config.gamePortNumber(), m_context.config.discovery, m_windowSettings->store(), this);
     m_lobby->setPortCheck([this](quint16 port) {
-        const TSock *listener = m_context.server->Sock1;
-        return (listener->Listen() && listener->localPort() == port) || glyphon::PlayWithOthers::portFree(port);
+        const glyphon::Hosting &host = *m_context.hosting;
+        return (host.listening() && host.port() == port) || glyphon::PlayWithOthers::portFree(port);
     });
     connect(m_lobby, &glyphon::PlayWithOthers::handedOver, this, &Tchat::closeWithoutAsking);
     connect(m_lobby, &glyphon::PlayWithOthers::aboutToHandOver, this, [this] {
         // Connections made stay; only new ones are refused.
         if (ishost())
-            m_context.server->Sock1->setListen(false);
+            m_context.hosting->stopAccepting();
     });
     connect(m_menus->Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
 
@@ -403,9 +402,10 @@ void Tchat::closeEvent(QCloseEvent *event)
     if (!event->isAccepted())
         return;
     m_closer->closeAccepted();
-    // The game leaves others' lists at once, and the router's port closes.
-    if (m_hosting)
-        m_hosting->stop();
+    // The port and the game's connections close now; the goodbyes to the
+    // network (the last datagram, the router, the lobby) go on without the
+    // window, and the program ends once they are done.
+    m_context.hosting->shutDown();
     m_windowSettings->saveOnClose();
     turntime->stop();
     // The connection ends with the window, so the others see this copy leave.

@@ -41,7 +41,7 @@ namespace glyphon {
 class BoardPanel;
 class ChatInput;
 class ClosingCoordinator;
-class HostingCoordinator;
+class Hosting;
 class HintControl;
 class MainMenus;
 class PlayWithOthers;
@@ -283,7 +283,7 @@ private:
     glyphon::PlayWithOthers *m_lobby = nullptr;
     // Announces the game and opens the router's port while this copy hosts
     // for others (not in a solo game); nullptr until then.
-    glyphon::HostingCoordinator *m_hosting = nullptr;
+    glyphon::Hosting *m_hosting = nullptr; // the context's, while hosting for others
     glyphon::ClientSession *m_session = nullptr;
     glyphon::ClientGame *m_game = nullptr; // the session's
     std::unique_ptr<glyphon::PlayerCards> m_cards;

@@ -4,20 +4,18 @@
 #include "client/tchat.h"
 
 #include "client/glyphoncontext.h"
-#include "client/hostingcoordinator.h"
 #include "client/closingcoordinator.h"
 #include "client/mainmenus.h"
 #include "client/playwithotherscoordinator.h"
 #include "client/windowsettings.h"
 #include "client/hintcontrol.h"
 #include "client/seatcontrol.h"
-#include "client/soloport.h"
 #include "session/serverlink.h"
 #include "session/clientsession.h"
 #include "board/playercard.h"
 #include "board/turnwidgets.h"
 #include "protocol/tsock.h"
-#include "server/tserver.h"
+#include "server/hosting.h"
 #include "windows/download.h"
 #include "windows/gamestart.h"
 #include "windows/spylist.h"
@@ -70,38 +68,40 @@ void Tchat::processparams()
 
 void Tchat::hostpress()
 {
-    TSock *listener = m_context.server->Sock1;
+    glyphon::Hosting &host = *m_context.hosting;
     try {
         if (m_params.isEmpty()) {
             const glyphon::ClientConfig &config = m_context.config;
-            glyphon::listenForSoloGame(*listener, config.portGiven ? std::optional(config.gamePortNumber()) : std::nullopt);
+            host.listenSolo(config.portGiven ? std::optional(config.gamePortNumber()) : std::nullopt);
         } else {
-            listener->setListen(true);
+            host.listen();
         }
     } catch (const ESockException &) {
         // Mostly a second copy, or another program, on the same port. Hosting
         // cannot start, and a window waiting for it would wait for ever.
         m_closer->endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
-                           .arg(listener->PortName()));
+                           .arg(host.portName()));
         return;
     }
-    m_hints->attach(m_context.server);
+    m_hints->attach(&host);
     // A solo game is nobody else's business; a copy hosting for others is
     // announced, and its port opened on the router if the user wants that.
     if (!m_params.isEmpty() && !m_hosting) {
-        m_hosting = new glyphon::HostingCoordinator(*m_context.server, m_context.config.discovery, this);
-        connect(m_hosting, &glyphon::HostingCoordinator::statusLine, this, &Tchat::statusLine);
+        m_hosting = &host;
+        connect(m_hosting, &glyphon::Hosting::statusLine, this, &Tchat::statusLine);
         const glyphon::LobbySettings lobby = glyphon::LobbySettings::load(m_windowSettings->store());
+        glyphon::Hosting::Reach reach;
+        reach.openPort = OpenPortOnRouter1->isChecked();
         if (lobby.listOnLobby && lobby.lobbyAddress.isEmpty())
             statusLine(QStringLiteral("The game is not listed on the internet lobby: no lobby is set "
                                       "(Options \u25B8 Internet Lobby...)."));
         else if (lobby.listOnLobby)
-            m_hosting->setLobby(QUrl(lobby.lobbyAddress));
-        m_hosting->start(OpenPortOnRouter1->isChecked());
+            reach.lobby = QUrl(lobby.lobbyAddress);
+        m_hosting->start(reach);
     }
-    m_session->connectToOwnHost(QString::number(listener->localPort()));
+    m_session->connectToOwnHost(QString::number(host.port()));
     // The own window plays seat 1, even when a joiner's connection is accepted first.
-    m_context.server->reserveSeatFor(m_session->link()->socket()->localPort());
+    host.reserveOwnSeat(m_session->link()->socket()->localPort());
     button_start->show();
     m_menus->StartGame1->setEnabled(true);
     m_context.spylist->setRemoveEnabled(true);

@@ -9,7 +9,7 @@
 #include "client/glyphoncontext.h"
 #include "client/optionsmenu.h"
 #include "client/windowsettings.h"
-#include "server/tserver.h"
+#include "server/hosting.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -60,7 +60,7 @@ void Tchat::Classic1Click(int turnSound)
 void Tchat::Fast1Click(int botSpeed)
 {
     settings.botSpeed = botSpeed;
-    m_context.server->setBotSpeed(botSpeed);
+    m_context.hosting->setBotSpeed(botSpeed);
     m_options->show(settings);
     saveinifile();
 }
@@ -71,8 +71,7 @@ void Tchat::RiziLevel1Click(const QString &level)
     settings.riziLevel = glyphon::riziLevelName(chosen);
     // Like the bot speed, it changes only this window's own server: a
     // joining window's choice never reaches the host.
-    for (int seat : {1, 2})
-        m_context.server->setRiziLevel(seat, chosen);
+    m_context.hosting->setRiziLevel(chosen);
     m_options->show(settings);
     saveinifile();
 }

@@ -7,7 +7,7 @@
 #include "client/optionsmenu.h"
 #include "client/tchat.h"
 #include "client/tilesetmenu.h"
-#include "server/tserver.h"
+#include "server/hosting.h"
 #include "windows/gamestart.h"
 #include "windows/quickinstructions.h"
 
@@ -74,10 +74,9 @@ void WindowSettings::load()
     settings.timePerTurn = dialog->timeperturn();
 
     settings.botSpeed = stored.botSpeed;
-    m_context.server->setBotSpeed(stored.botSpeed);
+    m_context.hosting->setBotSpeed(stored.botSpeed);
     settings.riziLevel = stored.riziLevel;
-    for (int seat : {1, 2})
-        m_context.server->setRiziLevel(seat, riziLevelFromName(settings.riziLevel).value_or(RiziLevel::Classic));
+    m_context.hosting->setRiziLevel(riziLevelFromName(settings.riziLevel).value_or(RiziLevel::Classic));
     settings.turnSound = stored.turnSound;
 
     for (int n = 1; n <= StoredSettings::PhraseCount; ++n)

@@ -35,7 +35,8 @@ const std::array<int, 36> &tilePositions();
 using NeighbourList = std::array<int, 4>;
 const std::array<NeighbourList, 67> &neighbours();
 
-// The computer player's name, shown on seat 2 while nobody sits there.
+// The computer player's name, shown on seat 2 while nobody sits there; no
+// login may take it.
 inline constexpr char RiziName[] = "Rizi";
 
 // A turn's count on the host runs this many ticks beyond the time per turn

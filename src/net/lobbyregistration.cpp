@@ -1,6 +1,5 @@
 #include "net/lobbyregistration.h"
 
-#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -109,6 +108,11 @@ void LobbyRegistration::answered(QNetworkReply *reply)
             emit refused(QStringLiteral("the lobby gave no id"));
             return;
         }
+        if (std::exchange(m_again, false)) {
+            // Probed before the port was open: anew, probed again.
+            registerAgain();
+            return;
+        }
         emit registered(m_id);
     } else if (!registering && status >= 200 && status <= 299) {
         emit renewed();
@@ -154,17 +158,34 @@ QNetworkReply *LobbyRegistration::sendDelete(int timeoutMs)
     return m_network->deleteResource(request);
 }
 
-void LobbyRegistration::finish(int timeoutMs)
+void LobbyRegistration::registerAgain()
 {
-    QNetworkReply *reply = sendDelete(timeoutMs);
-    if (!reply)
+    if (!m_started)
         return;
-    QEventLoop loop;
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    reply->abort();
-    reply->deleteLater();
+    if (m_pending && m_id.isEmpty()) {
+        // The registration is out: aborting it could leave an entry at the
+        // lobby that nobody deletes. Anew once its answer is in.
+        m_again = true;
+        return;
+    }
+    withdraw();
+    start();
+}
+
+void LobbyRegistration::finishAsync(int timeoutMs)
+{
+    m_again = false;
+    QNetworkReply *reply = sendDelete(timeoutMs);
+    if (!reply) {
+        QMetaObject::invokeMethod(this, &LobbyRegistration::finished, Qt::QueuedConnection);
+        return;
+    }
+    // The transfer timeout ends the request at the latest; a lobby that
+    // accepts and never answers is then given up on.
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        reply->deleteLater();
+        emit finished();
+    });
 }
 
 void LobbyRegistration::withdraw()

@@ -4,7 +4,7 @@
 // changes (PUT with the secret it was given), registers again when the lobby
 // no longer knows the game (404), and deletes it when the host ends. A lobby
 // that cannot be reached is tried again at the next renewal; nothing here
-// ever blocks the host.
+// ever blocks the host, nor waits for the lobby.
 
 #include "net/lanannouncement.h"
 
@@ -36,8 +36,14 @@ public:
     void setFallbackName(const QString &name) { m_fallbackName = name; }
     void setVersion(const QString &version) { m_version = version; }
     void start();
-    // Deletes the game at the lobby, waiting at most timeoutMs for the answer.
-    void finish(int timeoutMs);
+    // Registers the game anew (the old entry deleted), so that the lobby
+    // probes it again at once: its port has just been opened, and the
+    // lobby would otherwise look again only a minute later.
+    void registerAgain();
+    // Deletes the game at the lobby without waiting: finished() follows the
+    // answer, or comes after timeoutMs at most, or on the next turn of the
+    // event loop when the game was not registered.
+    void finishAsync(int timeoutMs);
     // Deletes the game at the lobby without waiting, while the host goes on;
     // start() lists it again.
     void withdraw();
@@ -53,6 +59,8 @@ signals:
     void renewed();
     // Why the lobby did not take or keep it, in words for a log.
     void refused(const QString &why);
+    // After finishAsync(): the lobby answered the deletion, or it timed out.
+    void finished();
 
 private:
     void send();
@@ -73,6 +81,7 @@ private:
     QByteArray m_secret;
     bool m_started = false;
     bool m_changed = false; // the game changed while a request was out
+    bool m_again = false;   // registerAgain() while the registration was out
 };
 
 } // namespace glyphon

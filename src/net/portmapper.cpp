@@ -4,8 +4,6 @@
 #include "net/natpmpmapping.h"
 #include "net/upnpmapping.h"
 
-#include <QThread>
-
 namespace glyphon {
 
 using Step = MappingProtocol::Step;
@@ -26,10 +24,7 @@ PortMapper::PortMapper(std::unique_ptr<MappingProtocol> first, std::unique_ptr<M
     connect(&m_pulse, &QTimer::timeout, this, &PortMapper::pulse);
 }
 
-PortMapper::~PortMapper()
-{
-    finish(3000);
-}
+PortMapper::~PortMapper() = default;
 
 QString PortMapper::stateName(State state)
 {
@@ -58,6 +53,8 @@ void PortMapper::setEnabled(bool enabled)
     if (m_enabled == enabled)
         return;
     m_enabled = enabled;
+    if (enabled)
+        m_finishing = false; // wanted again: there is no end to report
     update();
 }
 
@@ -152,19 +149,27 @@ void PortMapper::setState(State state, const QString &line)
     m_state = state;
     qCInfo(lcNet).noquote() << line;
     emit stateChanged(state);
+    if (state != State::Unmapping)
+        finishWhenIdle();
 }
 
-void PortMapper::finish(int waitMs)
+void PortMapper::finishAsync()
 {
+    m_finishing = true;
     m_enabled = false;
     update();
-    QElapsedTimer waited;
-    waited.start();
-    // Called at the end of the program, when no timer will pulse again: the
-    // router's answer is waited for here, in short sleeps.
-    while (m_state == State::Unmapping && waited.elapsed() < waitMs) {
-        QThread::msleep(20);
-        pulse();
+    if (m_state != State::Unmapping) {
+        // Nothing to wait for; told later all the same, so that the caller
+        // can connect after calling.
+        QMetaObject::invokeMethod(this, &PortMapper::finishWhenIdle, Qt::QueuedConnection);
+    }
+}
+
+void PortMapper::finishWhenIdle()
+{
+    if (m_finishing && m_state != State::Unmapping) {
+        m_finishing = false;
+        emit finished();
     }
 }
 

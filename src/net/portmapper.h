@@ -29,7 +29,8 @@ public:
     // The two ways tried, in order (tests hand in their own).
     PortMapper(std::unique_ptr<MappingProtocol> first, std::unique_ptr<MappingProtocol> fallback,
                QObject *parent = nullptr);
-    // Removes a held forwarding first, waiting for the router a short while.
+    // Waits for nothing: a forwarding still held is left to lapse (see
+    // finishAsync() for an orderly end).
     ~PortMapper() override;
 
     // Mapping starts when both are set, and is undone when either is cleared.
@@ -43,19 +44,24 @@ public:
     QString protocolName() const;
     QString errorString() const { return m_error; }
 
-    // Undoes the forwarding and waits for the router, up to waitMs: for the
-    // end of the program, when there is no later pulse.
-    void finish(int waitMs);
+    // Undoes the forwarding without waiting: finished() follows once the
+    // router has answered, or on the next turn of the event loop when nothing
+    // is held. The pulse goes on meanwhile; the owner decides how long to
+    // wait for the signal.
+    void finishAsync();
 
     static QString stateName(State state);
 
 signals:
     void stateChanged(glyphon::PortMapper::State state);
+    // After finishAsync(): the router has let go of the port, or refused to.
+    void finished();
 
 private:
     void pulse();
     void update();
     void setState(State state, const QString &line);
+    void finishWhenIdle();
 
     std::unique_ptr<MappingProtocol> m_first;
     std::unique_ptr<MappingProtocol> m_fallback;
@@ -66,6 +72,7 @@ private:
     QString m_error;
     bool m_enabled = false;
     quint16 m_port = 0;
+    bool m_finishing = false; // finished() is owed
 };
 
 } // namespace glyphon

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace glyphon {
 
@@ -46,15 +47,11 @@ int addMapping(const char *controlUrl, const char *service, const char *lan, qui
 } // namespace
 
 UpnpMapping::UpnpMapping()
-    : m_router(std::make_unique<Router>())
+    : m_router(std::make_shared<Router>())
 {
 }
 
-UpnpMapping::~UpnpMapping()
-{
-    if (m_result.valid())
-        m_result.wait();
-}
+UpnpMapping::~UpnpMapping() = default;
 
 QString UpnpMapping::localAddress() const
 {
@@ -64,7 +61,10 @@ QString UpnpMapping::localAddress() const
 void UpnpMapping::run(Job job, std::function<Result()> work)
 {
     m_job = job;
-    m_result = std::async(std::launch::async, std::move(work));
+    // Not std::async: its future would wait for the thread when dropped.
+    std::packaged_task<Result()> task(std::move(work));
+    m_result = task.get_future();
+    std::thread(std::move(task)).detach();
 }
 
 void UpnpMapping::map(quint16 port)
@@ -75,7 +75,7 @@ void UpnpMapping::map(quint16 port)
     m_step = Step::Mapping;
     m_error.clear();
     m_unmapWanted = false;
-    Router *router = m_router.get();
+    std::shared_ptr<Router> router = m_router;
     run(Job::Discover, [router, port] {
         Result r;
         router->forget();
@@ -122,7 +122,7 @@ void UpnpMapping::unmap()
     if (m_job == Job::None) {
         if (m_step == Step::Mapped) {
             m_step = Step::Unmapping;
-            Router *router = m_router.get();
+            std::shared_ptr<Router> router = m_router;
             const quint16 port = m_port;
             run(Job::Remove, [router, port] {
                 Result r;
@@ -178,7 +178,7 @@ void UpnpMapping::pulse(qint64)
         return;
     }
     if (m_step == Step::Mapped && m_renewAt.hasExpired()) {
-        Router *router = m_router.get();
+        std::shared_ptr<Router> router = m_router;
         const quint16 port = m_port;
         run(Job::Renew, [router, port] {
             Result r;

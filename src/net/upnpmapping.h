@@ -1,7 +1,9 @@
 #pragma once
 // UPnP IGD through miniupnpc. Every request to the router blocks (discovery
 // waits up to two seconds), so each runs on a thread of its own; pulse()
-// picks up its result. Only one request runs at a time.
+// picks up its result. Only one request runs at a time, and nothing waits
+// for it: a request still running when the mapping goes finishes on its own
+// with what it shares, and its answer is dropped.
 
 #include "net/mappingprotocol.h"
 
@@ -40,8 +42,8 @@ private:
     enum class Job { None, Discover, Renew, Remove };
     void run(Job job, std::function<Result()> work);
 
-    std::unique_ptr<Router> m_router; // touched only by the running job, or when none runs
-    std::future<Result> m_result;     // declared after m_router: waited for first
+    std::shared_ptr<Router> m_router; // touched only by the running job, or when none runs
+    std::future<Result> m_result;     // of a task on a detached thread: never waits
     Job m_job = Job::None;
     bool m_unmapWanted = false;
     QDeadlineTimer m_renewAt;

@@ -251,12 +251,6 @@ std::optional<QList<int>> ComputerPlayer::search(const Layout &layout, const Use
     return std::nullopt;
 }
 
-std::optional<QList<int>> ComputerPlayer::computerfindword(const Board &board, int seat, const UsedCheck &checkforused,
-                                                           std::mt19937 &random) const
-{
-    return search(layoutFor(board, seat), checkforused, 1, random);
-}
-
 std::optional<QList<int>> ComputerPlayer::computerplay(const Board &board, int seat, const UsedCheck &checkforused,
                                                        std::mt19937 &random) const
 {

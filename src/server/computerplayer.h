@@ -34,9 +34,6 @@ public:
     // letter order, or nullopt when 21 searches found nothing.
     std::optional<QList<int>> computerplay(const Board &board, int seat, const UsedCheck &checkforused,
                                            std::mt19937 &random) const;
-    // One search of at most 3000 attempts.
-    std::optional<QList<int>> computerfindword(const Board &board, int seat, const UsedCheck &checkforused,
-                                               std::mt19937 &random) const;
     // Locked and held by somebody other than seat (a free tile is never locked).
     static bool computercheckforlock(const Board &board, int position, int seat);
 

@@ -12,9 +12,13 @@ StrongIndexBuild::StrongIndexBuild(QObject *parent)
 
 StrongIndexBuild::~StrongIndexBuild()
 {
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
+    // A build still running ends on its own, unheard, and its thread object
+    // goes with it: a host that closes does not wait for Rizi's index.
+    if (QThread *running = std::exchange(m_thread, nullptr)) {
+        running->disconnect(this);
+        connect(running, &QThread::finished, running, &QObject::deleteLater);
+        if (running->isFinished()) // ended before the connection was made
+            delete running;
     }
 }
 

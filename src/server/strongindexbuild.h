@@ -20,7 +20,7 @@ class StrongIndexBuild : public QObject
     Q_OBJECT
 public:
     explicit StrongIndexBuild(QObject *parent = nullptr);
-    // Waits for a build still running.
+    // Waits for nothing: a build still running finishes unheard.
     ~StrongIndexBuild() override;
 
     // Starts building the index of the word file at path; false while a

@@ -70,8 +70,6 @@ public:
     static constexpr int LocalRequest = glyphon::ServerGame::LocalRequest;
     // A spectator removed by the host cannot come back from its address this soon.
     static constexpr int RemovedSpectatorBanMs = 60000;
-    // The computer player's name: no login may take it.
-    static constexpr const char *RiziName = "Rizi";
 
     explicit TServer(const glyphon::HostConfig &config = {}, QObject *parent = nullptr);
     ~TServer() override;
@@ -140,11 +138,7 @@ public:
     static constexpr int OwnSeatKeptMs = 3000;
     void reserveSeatFor(quint16 peerPort, int ms = OwnSeatKeptMs);
 
-    // Socket and timer handlers, as the hub runs them.
-    void Sock1Accept(TSock *) { m_hub->accept(); }
-    void Sock1Read(TSock *sender, int) { m_hub->read(sender); }
-    void tempsockDisconnect(TSock *sender) { m_hub->peerClosed(sender); }
-    void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg) { m_hub->info(sender, info, msg); }
+    // Timer handlers, as the hub and the game run them.
     void socktimerTimer() { m_hub->tick(); }
     // The dispatch tick's length (DispatchIntervalMs unless a test slows it).
     void setDispatchMs(int ms) { m_hub->setDispatchMs(ms); }

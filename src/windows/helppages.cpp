@@ -70,11 +70,12 @@ router's public address as in the second way.</li>
 your version that hosts registered there, polled every few seconds while it is
 open; choose one and click <b>Join</b>. No lobby is set at first, and none is
 contacted until you set one. A dedicated host registers with
-<code>glyphon-server --lobby URL</code>. A game you host is listed there only
-with <b>List this game on the internet lobby</b> checked (off at first: your
-address becomes public), and only once players on the internet can reach it
-(the router opened the port, or the computer has a public address); the chat
-pane says when it is listed, or why not. A game both heard on your network
+<code>glyphon-server --lobby URL</code>. A game you host is registered there
+as soon as you host it, with <b>List this game on the internet lobby</b>
+checked (off at first: your address becomes public); the lobby lists it once
+it can reach the game from the internet (the router opened the port, or the
+computer has a public address). The chat pane says when it is listed, or why
+not yet. A game both heard on your network
 and listed there is shown once, on the network list.</p>
 <p>Glyphon remembers your name and the last five addresses you joined. An
 address may end in <code>:PORT</code> when the host uses another port than

@@ -62,7 +62,7 @@ glyphon::ClientConfig copyConfig()
 std::unique_ptr<GlyphonContext> startCopy(const QStringList &params, int tickMs, const glyphon::ClientConfig &config)
 {
     auto context = std::make_unique<GlyphonContext>(params, config);
-    context->server->setTickMs(tickMs);
+    context->hosting->server().setTickMs(tickMs);
     context->start();
     return context;
 }

@@ -9,6 +9,7 @@
 #include "client/closingcoordinator.h"
 #include "client/glyphoncontext.h"
 #include "client/tchat.h"
+#include "server/hosting.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,6 +2,7 @@
 
 #include "protocol/wire.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -19,6 +20,7 @@ private slots:
     void signalClosesLikeExit();
     void portThatIsNoPortIsRefused_data();
     void portThatIsNoPortIsRefused();
+    void hostingEndsAfterItsGoodbyes();
 };
 
 static quint16 freePort()
@@ -118,6 +120,64 @@ void TstGlyphonProgram::portThatIsNoPortIsRefused()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 2);
     QVERIFY(!QFileInfo::exists(dir.filePath("English"))); // no game was set up
+}
+
+// A kill closes a hosting window at once, but the program lives on until
+// the lobby has answered its removal or the 3 s cap has passed: a program
+// that ended with its window would leave its game listed until the lobby's
+// next probe. This lobby never answers the removal.
+void TstGlyphonProgram::hostingEndsAfterItsGoodbyes()
+{
+    QTemporaryDir dir;
+    // Beside a copy of the program, where it looks for its settings first.
+    const QString copy = dir.filePath(QStringLiteral("glyphon"));
+    QVERIFY(QFile::copy(GLYPHON_PROGRAM, copy));
+    QByteArrayList heard;
+    const auto answer = [](QTcpSocket *s, const QByteArray &status, const QByteArray &body) {
+        s->write("HTTP/1.1 " + status + "\r\nContent-Type: application/json\r\nContent-Length: "
+                 + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    };
+    QTcpServer lobby;
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 0));
+    connect(&lobby, &QTcpServer::newConnection, &lobby, [&] {
+        while (QTcpSocket *s = lobby.nextPendingConnection()) {
+            connect(s, &QTcpSocket::readyRead, s, [&, s] {
+                const QByteArray in = s->readAll();
+                heard.append(in.left(in.indexOf(' ')));
+                if (in.startsWith("DELETE "))
+                    return;
+                if (in.startsWith("POST "))
+                    answer(s, "201 Created", R"({"id":"g1","secret":"s1"})");
+                else
+                    answer(s, "200 OK", R"({"id":"g1"})");
+            });
+        }
+    });
+    QFile settings(dir.filePath(QStringLiteral("marnetlobby.ini")));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Glyphon]\nHelp=2\nListOnLobby=true\nLobbyAddress=http://127.0.0.1:"
+                   + QByteArray::number(lobby.serverPort()) + "\n");
+    settings.close();
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("GLYPHON_PORT", QString::number(freePort()));
+    env.insert("GLYPHON_LOOPBACK_ONLY", "1");
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(copy, {"Cid", "x", "true"});
+    QVERIFY(program.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(heard.contains("POST"), 15000);
+
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    // Not waitForFinished(): the lobby answers from this event loop.
+    QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 15000);
+    QVERIFY(heard.contains("DELETE"));
+    QVERIFY2(clock.elapsed() >= 1500, "the program ended without waiting for the lobby");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstGlyphonProgram)

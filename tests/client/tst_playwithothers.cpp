@@ -4,7 +4,7 @@
 
 #include "tchat_support.h"
 
-#include "client/hostingcoordinator.h"
+#include "server/hosting.h"
 #include "client/leaveguard.h"
 #include "client/playwithotherscoordinator.h"
 #include "net/lanbrowser.h"
@@ -164,7 +164,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     auto launcher = [&](const QStringList &args, quint16 gamePort) {
         // A new process starts long after the host has seen the address
         // tried and let go; a copy in this process starts at once.
-        if (!started.empty() && !QTest::qWaitFor([&] { return !started[0]->server->seats[2].connected; }))
+        if (!started.empty() && !QTest::qWaitFor([&] { return !started[0]->hosting->server().seats[2].connected; }))
             qWarning("the probe still holds seat 2");
         qputenv("GLYPHON_PORT", QByteArray::number(gamePort));
         started.push_back(startCopy(args, 10, config()));
@@ -195,7 +195,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     QTRY_VERIFY(!solo->chat->isVisible()); // this copy ends once the new one runs
     GlyphonContext *host = started[0].get();
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
-    QCOMPARE(int(host->server->Sock1->localPort()), int(port));
+    QCOMPARE(int(host->hosting->server().Sock1->localPort()), int(port));
     QVERIFY(chatHas(host->chat, QStringLiteral("Players on your network")));
 
     QTRY_COMPARE_WITH_TIMEOUT(joinWindow->list_games->topLevelItemCount(), 1, 3000);
@@ -212,7 +212,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     QTRY_COMPARE(started.size(), size_t(2));
     QTRY_VERIFY(!idle->chat->isVisible());
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
-    QCOMPARE(host->server->seats[2].name, QByteArray("Ann"));
+    QCOMPARE(host->hosting->server().seats[2].name, QByteArray("Ann"));
     QVERIFY(!chatHas(host->chat, QStringLiteral(" disconnected.")));
     const glyphon::SettingsStore store(copyConfig().files);
     QCOMPARE(glyphon::LobbySettings::load(store).name, QStringLiteral("Ann"));
@@ -232,7 +232,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
 
     // A game that starts is announced as running at once; going to another
     // game from it asks first, as leaving does.
-    host->server->startgame(TServer::LocalRequest, "Server+100+60+");
+    host->hosting->server().startgame(TServer::LocalRequest, "Server+100+60+");
     QTRY_VERIFY(listener.rows().constFirst().game.running);
     QTRY_VERIFY(host->chat->closer()->leaveGuard()->gameRunning());
     QStringList asked;
@@ -247,7 +247,8 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     // The host's end removes the row at once.
     host->chat->closeWithoutAsking();
     QTRY_VERIFY_WITH_TIMEOUT(listener.rows().isEmpty(), 1000);
-    QVERIFY(boxes.texts.isEmpty());
+    // Its connections close with its window: the joiner is told.
+    QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("The host has closed your connection.")});
 }
 
 // Another program holds the game port, and an address has no host: the
@@ -265,7 +266,7 @@ void TestPlayWithOthers::failedChoicesKeepTheSoloGame()
     BoxAnswerer boxes;
     auto solo = startCopy({}, 10, config());
     QTRY_VERIFY(chatHas(solo->chat, QStringLiteral("You are Connected.")));
-    QVERIFY(solo->server->Sock1->localPort() != gamePort);
+    QVERIFY(solo->hosting->server().Sock1->localPort() != gamePort);
     int launched = 0;
     solo->chat->playWithOthers()->setLauncher([&](const QStringList &, quint16) { return ++launched, true; });
     solo->chat->PlayWithOthers1Click();

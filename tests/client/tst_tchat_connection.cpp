@@ -107,7 +107,7 @@ void TestTchatConnection::commandLine()
     QCOMPARE(chat->sock->HostName(), connectsTo);
     QCOMPARE(chat->menus()->StartGame1->isEnabled(), hosts);
     QCOMPARE(chat->button_start->isVisible(), hosts);
-    QCOMPARE(copy->server->Sock1->Listen(), hosts);
+    QCOMPARE(copy->hosting->server().Sock1->Listen(), hosts);
     QVERIFY(!copy->download->isVisible());
     if (params.size() >= 3) {
         QCOMPARE(chat->myname(), QStringLiteral("Ann"));
@@ -173,7 +173,7 @@ void TestTchatConnection::spectatorEntersAndLeavesTheSpyList()
     QVERIFY(ann.login(QStringLiteral("Ann")));
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("Ann is Connected.")));
     // Ann just watches: the newcomer sees her eyes.
-    host->server->seats[2].watching = true;
+    host->hosting->server().seats[2].watching = true;
 
     auto spy = startCopy({"Bob", "127.0.0.1", "no"});
     Tchat *bob = spy->chat;
@@ -218,7 +218,7 @@ void TestTchatConnection::fullServerClosesTheWindowAfterItsBox()
         QVERIFY(others.back()->connectTo(port, QHostAddress(QStringLiteral("127.0.0.%1").arg(seat))));
         QVERIFY(others.back()->login(QStringLiteral("P%1").arg(seat)));
     }
-    QTRY_COMPARE(host->server->slotsused, 9);
+    QTRY_COMPARE(host->hosting->server().slotsused, 9);
 
     BoxAnswerer boxes;
     auto late = startCopy({"Late", "127.0.0.1", "false"});
@@ -228,7 +228,7 @@ void TestTchatConnection::fullServerClosesTheWindowAfterItsBox()
     QCOMPARE(boxes.ownerVisible, QList<bool>{true});
     QVERIFY(!late->chat->isVisible());
     // The seats stay as they were.
-    QCOMPARE(host->server->slotsused, 9);
+    QCOMPARE(host->hosting->server().slotsused, 9);
     QVERIFY(host->chat->isVisible());
 }
 

@@ -67,7 +67,7 @@ void TestTchatGame::startSoloGame(int tickMs, int playTo, int turnSeconds)
 {
     m_copy = startCopy({}, tickMs);
     m_chat = m_copy->chat;
-    m_server = m_copy->server;
+    m_server = &m_copy->hosting->server();
     QTRY_VERIFY(chatHas(m_chat, QStringLiteral("You are Connected.")));
     QTest::mouseClick(m_chat->button_start, Qt::LeftButton);
     QVERIFY(m_copy->gamestart->isVisible());

@@ -41,7 +41,7 @@ void TestTchatHint::hintInASoloGame()
     // Long turns: the test, not the clock, ends them.
     auto copy = startCopy({}, 1000);
     Tchat *chat = copy->chat;
-    TServer *server = copy->server;
+    TServer *server = &copy->hosting->server();
     QTRY_VERIFY(chatHas(chat, QStringLiteral("You are Connected.")));
     // Built off the window's thread once the window has logged in.
     QTRY_VERIFY_WITH_TIMEOUT(server->strongIndex(), 20000);

@@ -192,7 +192,7 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
     const quint16 hostPort = useFreePort();
     auto host = startCopy({"Cid", "x", "true"}, 10);
     Tchat *cid = host->chat;
-    TServer *server = host->server;
+    TServer *server = &host->hosting->server();
     QTRY_VERIFY(chatHas(cid, QStringLiteral("You are Connected.")));
     Relay relay(hostPort);
     QVERIFY(relay.open());
@@ -301,13 +301,13 @@ void TestTchatLeaving::seatStillHeldMeansWaitingLonger()
     QVERIFY(ann->session()->reconnecting());
     QCOMPARE(ann->game()->mySeat(), 2);
     // Each attempt left its spectator seat at once: none is left over.
-    QTRY_VERIFY(!host->server->seats[3].connected);
+    QTRY_VERIFY(!host->hosting->server().seats[3].connected);
     QVERIFY(!chatHas(ann, QStringLiteral("You are spying.")));
 
     relay.cut(Relay::Host); // the host finds the old link dead
     QTRY_VERIFY_WITH_TIMEOUT(chatHas(ann, QStringLiteral("Reconnected to the game.")), 10000);
     QCOMPARE(ann->game()->mySeat(), 2);
-    QTRY_COMPARE(host->server->seats[2].name, QByteArray("Ann"));
+    QTRY_COMPARE(host->hosting->server().seats[2].name, QByteArray("Ann"));
     QCOMPARE(boxes.texts, QStringList());
 }
 

@@ -107,10 +107,10 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
     QCOMPARE(m_chat->mainchat->textSize(), 12);
     QVERIFY(menu->N121->isChecked() && !menu->N81->isChecked());
     QVERIFY(menu->Normal1->isChecked());
-    QCOMPARE(m_copy->server->botSpeed(), 1000);
+    QCOMPARE(m_copy->hosting->server().botSpeed(), 1000);
     QVERIFY(menu->RiziStrong1->isChecked() && !menu->RiziClassic1->isChecked());
-    QCOMPARE(m_copy->server->riziLevel(1), glyphon::RiziLevel::Strong);
-    QCOMPARE(m_copy->server->riziLevel(2), glyphon::RiziLevel::Strong);
+    QCOMPARE(m_copy->hosting->server().riziLevel(1), glyphon::RiziLevel::Strong);
+    QCOMPARE(m_copy->hosting->server().riziLevel(2), glyphon::RiziLevel::Strong);
     QCOMPARE(m_copy->gamestart->timeperturn(), 120); // brought into the arrows' range
     QCOMPARE(m_copy->gamestart->playtoscore(), 200); // the dialog's own value
     QVERIFY(menu->New1->isChecked() && !menu->Classic1->isChecked());
@@ -121,7 +121,7 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
     QVERIFY(!m_chat->panel_help->isVisible());
 
     menu->Fast1->trigger();
-    QCOMPARE(m_copy->server->botSpeed(), 500);
+    QCOMPARE(m_copy->hosting->server().botSpeed(), 500);
     QCOMPARE(stored("Botspeed"), QStringLiteral("500"));
     QCOMPARE(stored("Tiles"), QStringLiteral("CLASSIC"));
     QCOMPARE(stored("Timeperturn"), QStringLiteral("120"));
@@ -129,7 +129,7 @@ void TestTchatSettings::loadingAppliesTheFileAndOptionsSaveAtOnce()
     QVERIFY(settingsBytes().startsWith(lobby + "[glyphon]\r\nTextsize=12\r\nBotspeed=500\r\n"));
 
     menu->RiziGentle1->trigger();
-    QCOMPARE(m_copy->server->riziLevel(2), glyphon::RiziLevel::Gentle);
+    QCOMPARE(m_copy->hosting->server().riziLevel(2), glyphon::RiziLevel::Gentle);
     QCOMPARE(stored("RiziLevel"), QStringLiteral("gentle"));
     QVERIFY(menu->RiziGentle1->isChecked() && !menu->RiziStrong1->isChecked());
 

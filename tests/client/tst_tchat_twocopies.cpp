@@ -61,7 +61,7 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
     auto joiner = startCopy({"Ann", "127.0.0.1", "false"}, 10);
     Tchat *cid = host->chat;
     Tchat *ann = joiner->chat;
-    TServer *server = host->server;
+    TServer *server = &host->hosting->server();
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Ann is Connected.")));
 
     // After every accepted word the server holds still until both windows

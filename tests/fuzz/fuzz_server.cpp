@@ -148,7 +148,7 @@ void checkInvariants()
         FUZZ_CHECK(!t.loggedin || (!t.name.isEmpty() && t.name == t.name.trimmed()));
         FUZZ_CHECK(std::none_of(t.name.cbegin(), t.name.cend(),
                                 [](char ch) { return uchar(ch) < 0x20 || uchar(ch) == 0x7F; }));
-        FUZZ_CHECK(!t.loggedin || !sameName(t.name, TServer::RiziName));
+        FUZZ_CHECK(!t.loggedin || !sameName(t.name, glyphon::RiziName));
         for (int other = seat + 1; other <= TServer::SeatCount; ++other)
             FUZZ_CHECK(!t.loggedin || !s.seats[other].loggedin || !sameName(t.name, s.seats[other].name));
     }

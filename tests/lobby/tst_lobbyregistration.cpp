@@ -85,8 +85,11 @@ void TestLobbyRegistration::keepsTheGameListed()
     QTRY_COMPARE(listed(lobby).size(), 1);
     QVERIFY(registration.id() != beforeWithdraw);
 
-    // Ending the host deletes it.
-    registration.finish(5000);
+    // Ending the host deletes it, and says so once the lobby has answered.
+    QSignalSpy finished(&registration, &LobbyRegistration::finished);
+    registration.finishAsync(5000);
+    QVERIFY(finished.isEmpty());
+    QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(lobby.store().size(), 0);
 }
 
@@ -122,7 +125,11 @@ void TestLobbyRegistration::unreachableLobby()
     registration.start();
     QTRY_COMPARE(refused.size(), 1);
     QVERIFY(!registration.listed());
-    registration.finish(1000); // nothing to delete, and no wait
+    // Nothing to delete: the end is told at the next turn of the loop.
+    QSignalSpy finished(&registration, &LobbyRegistration::finished);
+    registration.finishAsync(1000);
+    QVERIFY(finished.isEmpty());
+    QTRY_COMPARE(finished.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLobbyRegistration)

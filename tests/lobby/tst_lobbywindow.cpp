@@ -102,7 +102,9 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
     // would have been sent: by then no request of the window's may be under
     // way or answered.
     window.hide();
-    ours.finish(3000);
+    QSignalSpy oursGone(&ours, &LobbyRegistration::finished);
+    ours.finishAsync(3000);
+    QTRY_VERIFY(!oursGone.isEmpty());
     auto *network = window.lobbyBrowser()->findChild<QNetworkAccessManager *>();
     QVERIFY(network);
     QSignalSpy answered(network, &QNetworkAccessManager::finished);
@@ -112,7 +114,7 @@ void TestLobbyWindow::listsAndJoinsGamesOfItsVersion()
     QCOMPARE(network->findChildren<QNetworkReply *>().size(), 0);
     QCOMPARE(answered.size(), 0);
     QCOMPARE(window.list_internet->topLevelItemCount(), 1);
-    other.finish(3000);
+    other.finishAsync(3000);
 }
 
 QTEST_MAIN(TestLobbyWindow)

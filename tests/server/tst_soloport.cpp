@@ -2,7 +2,7 @@
 // when it is free, else on one the system chooses, never failing for a
 // port another program holds.
 
-#include "client/soloport.h"
+#include "server/soloport.h"
 #include "protocol/tsock.h"
 
 #include <QTcpServer>

@@ -1,4 +1,4 @@
-#include "client/soloport.h"
+#include "server/soloport.h"
 
 #include "protocol/tsock.h"
 
