@@ -27,6 +27,8 @@ private slots:
     void linesKeepTheHostsPace();
     void floodingHostIsLeftForGood_data();
     void floodingHostIsLeftForGood();
+    void lostLineComesBackForJoinersOnly_data();
+    void lostLineComesBackForJoinersOnly();
 };
 
 void TestClientSession::seatCommands_data()
@@ -277,6 +279,30 @@ void TestClientSession::floodingHostIsLeftForGood()
     QVERIFY(!s.reconnecting());
     QCOMPARE(pump->queued(), 0);
     QVERIFY(host.peerGone());
+}
+
+void TestClientSession::lostLineComesBackForJoinersOnly_data()
+{
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<bool>("reconnects");
+    QTest::newRow("a joiner") << false << true;
+    // Its server runs in the same program: there is nothing to come back to.
+    QTest::newRow("the host's own window") << true << false;
+}
+
+void TestClientSession::lostLineComesBackForJoinersOnly()
+{
+    QFETCH(bool, hosting);
+    QFETCH(bool, reconnects);
+    LoopbackHost host(hosting);
+    QVERIFY(host.logIn(hosting ? 1 : 2));
+    glyphon::ClientSession &s = host.session;
+    QSignalSpy told(&s, &glyphon::ClientSession::socketInfo);
+    host.resetLine();
+    // Either the window hears of the failure, or reconnecting takes it.
+    QTRY_VERIFY(s.reconnecting() || !told.isEmpty());
+    QCOMPARE(s.reconnecting(), reconnects);
+    QCOMPARE(told.isEmpty(), reconnects);
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)
