@@ -143,7 +143,8 @@ bool ClientSession::sendLine(bool action, const msg::ChatText &text)
 
 void ClientSession::sendWaitingLines()
 {
-    while (!m_waiting.isEmpty() && m_connected && m_lines.take(now())) {
+    // A line lost meanwhile: they wait for it to come back.
+    while (!m_waiting.isEmpty() && m_connected && !reconnecting() && m_lines.take(now())) {
         const auto [action, text] = m_waiting.takeFirst();
         sendLineNow(action, text);
     }
