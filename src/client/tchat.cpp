@@ -354,6 +354,7 @@ void Tchat::bindGame()
 {
     using glyphon::ClientGame;
     connect(m_game, &ClientGame::seatChanged, this, &Tchat::showSeat);
+    connect(m_game, &ClientGame::wordsChanged, this, &Tchat::showWords);
     connect(m_game, &ClientGame::tilesChanged, this, &Tchat::redrawTiles);
     connect(m_game, &ClientGame::spectatorChanged, this, [this](const glyphon::msg::SeatEntry &entry, bool present) {
         const QString line = QStringLiteral("%1: %2").arg(entry.seat).arg(glyphon::fromWire(entry.name));

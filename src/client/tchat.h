@@ -264,6 +264,8 @@ private:
     void bindSession();
     void bindGame();
     void showSeat(int seat);
+    // The seat's word list as the game model holds it, the latest in view.
+    void showWords(int seat);
     void showMessageBox(const QString &text);
     void startGameRequested(const QString &scoreText, const QString &timeText);
     void announceOwnTurnOrOther();
@@ -277,6 +279,7 @@ private:
     GlyphonContext &m_context;
     QStringList m_params;
     bool m_shown = false;
+    QString m_refusalShown; // the status line's refusal, until the word changes
     glyphon::ClosingCoordinator *m_closer = nullptr;
     std::unique_ptr<glyphon::WordBuilder> m_word; // the keys that spell
     glyphon::TurnClock *m_clock = nullptr;

@@ -78,8 +78,6 @@ void Tchat::roundstart()
 {
     turntime->stop();
     label_roundnum->setText(QStringLiteral("Round: %1").arg(m_game->round()));
-    memo_thewords1->clear();
-    memo_thewords2->clear();
 }
 
 void Tchat::showGameNews(const glyphon::GameNews &news)

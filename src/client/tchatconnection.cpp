@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QUrl>
+#include <utility>
 
 
 using glyphon::fromWire;
@@ -243,6 +244,9 @@ void Tchat::bindSession()
     connect(m_session, &ClientSession::wordChanged, this, [this](const QList<int> &positions) {
         label_word->setText(m_session->wordText());
         redrawTiles(positions);
+        if (const QString refusal = std::exchange(m_refusalShown, {});
+            !refusal.isEmpty() && label_status->text() == refusal)
+            label_status->setText(myTurn() ? QStringLiteral("Your Turn.") : QString());
     });
     connect(m_session, &ClientSession::statusLine, this, &Tchat::statusLine);
     connect(m_session, &ClientSession::soundCue, this, &Tchat::playsounds);

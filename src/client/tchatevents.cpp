@@ -21,17 +21,26 @@ using glyphon::fromWire;
 
 void Tchat::hisword(const glyphon::TurnNews &m)
 {
+    // A word played before this window came is in the word list already.
+    if (m.history)
+        return;
     turntime->stop();
     button_clear->hide();
     button_submit->hide();
-    const QString word = fromWire(m.word);
-    label_status->setText(shownName(m.seat) + QStringLiteral(" made: ") + word);
-    QPlainTextEdit *list = m.seat == 1 ? memo_thewords1 : memo_thewords2;
-    list->appendPlainText(word + QStringLiteral(" (") + QString::number(m.points) + QStringLiteral(")"));
-    list->moveCursor(QTextCursor::End); // the latest word in view
-    list->ensureCursorVisible();
+    label_status->setText(shownName(m.seat) + QStringLiteral(" made: ") + fromWire(m.word));
     showTurnPause();
     playsounds(QStringLiteral("goodword"));
+}
+
+void Tchat::showWords(int seat)
+{
+    QPlainTextEdit *list = seat == 1 ? memo_thewords1 : memo_thewords2;
+    QStringList lines;
+    for (const glyphon::ClientGame::PlayedWord &word : m_game->words(seat))
+        lines << fromWire(word.word) + QStringLiteral(" (") + QString::number(word.points) + QStringLiteral(")");
+    list->setPlainText(lines.join(u'\n'));
+    list->moveCursor(QTextCursor::End); // the latest word in view
+    list->ensureCursorVisible();
 }
 
 void Tchat::invalid(const glyphon::TurnNews &m)
@@ -43,12 +52,15 @@ void Tchat::invalid(const glyphon::TurnNews &m)
         label_status->setText(QStringLiteral("That word has been already been used."));
     else if (m.reason == RejectReason::LockedTile)
         label_status->setText(QStringLiteral("One of the letters you used is locked."));
+    // Until the word changes: a refusal is about the word it refused.
+    m_refusalShown = label_status->text();
     playsounds(QStringLiteral("badword"));
 }
 
-void Tchat::timeup(const glyphon::TurnNews &)
+void Tchat::timeup(const glyphon::TurnNews &m)
 {
-    label_status->setText(QStringLiteral("Time is Up."));
+    label_status->setText(m.passed ? fromWire(glyphon::RiziName) + QStringLiteral(" passes.")
+                                   : QStringLiteral("Time is Up."));
     turntime->stop();
     showTurnPause();
     playsounds(QStringLiteral("timeup"));

@@ -26,6 +26,39 @@ ClientGame::Seat *ClientGame::seatRecord(int seat)
     return isPlayerSeat(seat) ? &m_seats[seat] : nullptr;
 }
 
+const QList<ClientGame::PlayedWord> &ClientGame::words(int seat) const
+{
+    static const QList<PlayedWord> none;
+    return isPlayerSeat(seat) ? m_words[seat] : none;
+}
+
+void ClientGame::clearWords()
+{
+    for (int s = 1; s <= PlayerSeats; ++s) {
+        if (!m_words[s].isEmpty()) {
+            m_words[s].clear();
+            emit wordsChanged(s);
+        }
+    }
+}
+
+bool ClientGame::wordReplayed(const msg::HisWord &m)
+{
+    if (!isPlayerSeat(m.seat))
+        return false;
+    m_words[m.seat].append({m.word, m.points});
+    emit wordsChanged(m.seat);
+    return true;
+}
+
+bool ClientGame::computerPlays(int seat) const
+{
+    if (!isPlayerSeat(seat))
+        return false;
+    const Seat &s = m_seats[seat];
+    return !s.filled || s.watching || s.name == nameHint(seat);
+}
+
 bool ClientGame::holds(int seat, const QByteArray &name) const
 {
     return isPlayerSeat(seat) && m_seats[seat].filled && m_seats[seat].name == name;
@@ -140,6 +173,7 @@ void ClientGame::roundStarted(const msg::RoundStart &m)
     m_board = {};
     // The old letters stay on show until the new ones come.
     emit tilesChanged(m_lastMove.clear());
+    clearWords();
 }
 
 void ClientGame::lettersDealt(const msg::TheLetters &m)
@@ -184,6 +218,8 @@ bool ClientGame::wordAccepted(const msg::HisWord &m)
     // Nobody plays until the next turn.
     m_turn = 0;
     emit seatChanged(m.seat);
+    m_words[m.seat].append({m.word, m.points});
+    emit wordsChanged(m.seat);
     return true;
 }
 

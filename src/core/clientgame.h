@@ -34,6 +34,13 @@ public:
         std::optional<int> lastPoints; // the seat's word of this turn
     };
 
+    // A word in a seat's list: as the host spelled it, and its points.
+    struct PlayedWord
+    {
+        QByteArray word;
+        int points = 0;
+    };
+
     explicit ClientGame(QObject *parent = nullptr);
 
     static bool isPlayerSeat(int seat) { return seat >= 1 && seat <= PlayerSeats; }
@@ -45,6 +52,9 @@ public:
     bool iPlay() const { return isPlayerSeat(m_mySeat); }
     // A player seat; an empty record for any other number.
     const Seat &seat(int seat) const;
+    // The computer plays the player seat's turns: nobody sits there (or only
+    // its name does), or its player chose to watch.
+    bool computerPlays(int seat) const;
     // True when seat is a player seat held by name.
     bool holds(int seat, const QByteArray &name) const;
     // The names of the other filled player seats, in seat order.
@@ -61,6 +71,8 @@ public:
     int playTo() const { return m_playTo; }
     bool running() const { return m_running; }
     const LastMove &lastMove() const { return m_lastMove; }
+    // The seat's words of this round, in the order they were played.
+    const QList<PlayedWord> &words(int seat) const;
 
     // --- Fed by the decoded messages, in the order they come -------------
     void loggedIn(const msg::SendLoginInfo &m);
@@ -80,6 +92,12 @@ public:
     // False (and nothing changes) for a seat that does not play. No input
     // until the next turn.
     bool wordAccepted(const msg::HisWord &m);
+    // A word of this round played before this window came (or came back),
+    // as the host replays it: it joins the seat's word list and nothing
+    // else; the board and the scores come with the host's state.
+    bool wordReplayed(const msg::HisWord &m);
+    // Both word lists empty: the host's replay, or its state, gives them anew.
+    void clearWords();
     void wordRejected(const msg::Invalid &m);
     void locksChanged(const msg::LockThemUp &m);
     // Whoever's turn it was, no input until the next one.
@@ -93,6 +111,7 @@ public:
 
 signals:
     void seatChanged(int seat);
+    void wordsChanged(int seat);
     // A spectator came (present) or went.
     void spectatorChanged(const msg::SeatEntry &entry, bool present);
     // Places to repaint: their tile or their last-word mark changed.
@@ -108,6 +127,7 @@ private:
 
     int m_mySeat = 0;
     std::array<Seat, PlayerSeats + 1> m_seats{}; // index 0 unused
+    std::array<QList<PlayedWord>, PlayerSeats + 1> m_words{};
     QList<msg::SeatEntry> m_spectators;
     TileGrid m_board{};
     int m_turn = 0;

@@ -59,6 +59,7 @@ void ServerGame::reset()
     m_computerDue = false;
     m_scores.fill(0);
     m_used.clear();
+    m_roundWords.clear();
 }
 
 void ServerGame::startRound()
@@ -73,6 +74,7 @@ void ServerGame::startRound()
 void ServerGame::createBoard()
 {
     m_used.clear();
+    m_roundWords.clear();
     msg::TheLetters letters;
     const QList<int> groups = m_board.deal(m_random);
     for (qsizetype i = 0; i + 2 < groups.size(); i += 3)
@@ -216,7 +218,9 @@ void ServerGame::submit(int fromSeat, const msg::SubmitIt &request)
     const int total = score(seat) + reading.points;
     setScore(seat, total);
     m_board.take(seat, positions);
-    m_host.broadcast(msg::HisWord{seat, toWire(reading.word.toUpper()), reading.points, total, positions}.encode());
+    const QByteArray word = msg::HisWord{seat, toWire(reading.word.toUpper()), reading.points, total, positions}.encode();
+    m_roundWords.append(word);
+    m_host.broadcast(word);
     m_host.wordAccepted(seat, reading.word, reading.points);
 
     lockThemUp();

@@ -117,6 +117,9 @@ public:
     bool computerMoving() const { return m_computerMoving; }
     const QStringList &usedWords() const { return m_used; }
     bool isUsed(const QString &word) const { return m_used.contains(word); }
+    // This round's accepted words, each the CMD_hisword exactly as it was
+    // broadcast, in order: a newcomer hears them before the board.
+    const QList<QByteArray> &roundWords() const { return m_roundWords; }
     // The owner may lay tiles (tests, replays); the game reads it afresh.
     Board &board() { return m_board; }
     const Board &board() const { return m_board; }
@@ -151,6 +154,7 @@ private:
     quint64 m_turnSerial = 0; // counts turns, so the computer moves once per turn
     quint64 m_computerMovedTurn = 0;
     QStringList m_used; // accepted this round, lower case, in order
+    QList<QByteArray> m_roundWords;
 };
 
 } // namespace glyphon

@@ -82,8 +82,13 @@ void TServer::receivedlogininfo(int fromSeat, const QByteArray &data)
         sendTo(fromSeat, msg::WrongVersion{}.encode());
     }
 
-    if (m_game.isOn())
+    if (m_game.isOn()) {
+        // The round's words first, as they were broadcast, so the newcomer's
+        // word lists are whole; then the board as it stands now.
+        for (const QByteArray &word : m_game.roundWords())
+            sendTo(fromSeat, word);
         sendTo(fromSeat, loadstatsMessage(fromSeat));
+    }
 }
 
 // Every relayed line goes to everybody: each connection keeps to its own

@@ -30,6 +30,10 @@ ClientSession::ClientSession(const QString &gamePort, QObject *parent)
             emit sessionEnded(unreachableText());
     });
     connect(this, &ClientSession::seatOffered, this, &ClientSession::logIn);
+    // Waiting lines go within a fraction of a second of the pace allowing.
+    m_waitingTimer = new QTimer(this);
+    m_waitingTimer->setInterval(100);
+    connect(m_waitingTimer, &QTimer::timeout, this, &ClientSession::sendWaitingLines);
 }
 
 ClientSession::~ClientSession()
@@ -95,30 +99,67 @@ void ClientSession::setClock(std::function<qint64()> nowMs)
     m_lines = LineBucket(m_now());
 }
 
+qint64 ClientSession::now() const
+{
+    return m_now ? m_now() : m_clock.elapsed();
+}
+
 bool ClientSession::takeLine()
 {
     if (!m_connected)
         return false;
-    if (m_lines.take(m_now ? m_now() : m_clock.elapsed()))
+    // Nothing passes a line that waits.
+    if (m_waiting.isEmpty() && m_lines.take(now()))
         return true;
     emit statusLine(SlowDownText);
     return false;
 }
 
+void ClientSession::sendLineNow(bool action, const msg::ChatText &text)
+{
+    // The seat as it is when the line goes: a spectator back after a lost
+    // line may sit elsewhere.
+    const int seat = m_game->mySeat();
+    const QByteArray line = cutLine(text.encode());
+    send(action ? msg::ActionRequest{seat, line}.encode() : msg::ChatRequest{seat, line}.encode());
+}
+
+bool ClientSession::sendLine(bool action, const msg::ChatText &text)
+{
+    if (!m_connected)
+        return false;
+    if (m_waiting.isEmpty() && m_lines.take(now())) {
+        sendLineNow(action, text);
+        return true;
+    }
+    if (m_waiting.size() >= MaxWaitingLines) {
+        emit statusLine(SlowDownText);
+        return false;
+    }
+    m_waiting.append({action, text});
+    m_waitingTimer->start();
+    return true;
+}
+
+void ClientSession::sendWaitingLines()
+{
+    // A line lost meanwhile: they wait for it to come back.
+    while (!m_waiting.isEmpty() && m_connected && !reconnecting() && m_lines.take(now())) {
+        const auto [action, text] = m_waiting.takeFirst();
+        sendLineNow(action, text);
+    }
+    if (m_waiting.isEmpty())
+        m_waitingTimer->stop();
+}
+
 bool ClientSession::sendChat(const msg::ChatText &text)
 {
-    if (!takeLine())
-        return false;
-    send(msg::ChatRequest{m_game->mySeat(), cutLine(text.encode())}.encode());
-    return true;
+    return sendLine(false, text);
 }
 
 bool ClientSession::sendAction(const msg::ChatText &text)
 {
-    if (!takeLine())
-        return false;
-    send(msg::ActionRequest{m_game->mySeat(), cutLine(text.encode())}.encode());
-    return true;
+    return sendLine(true, text);
 }
 
 bool ClientSession::sendSound(const QByteArray &sound)

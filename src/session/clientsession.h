@@ -18,6 +18,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <utility>
@@ -89,13 +90,20 @@ public:
     // Said in the status line when a line would go faster than the host
     // relays it.
     static inline const QString SlowDownText = QStringLiteral("Slow down: one line a second.");
+    // Chat and action lines past the pace that wait their turn, each to go
+    // whole and alone; beyond these the caller keeps what the user typed.
+    static constexpr int MaxWaitingLines = 5;
     // Each goes at the host's pace (a burst of LineBurst, then
-    // LinesPerSecond) with its text cut as the host cuts it. False when it
-    // did not go: not connected, or too fast (then SlowDownText is said),
-    // so the caller can keep what the user typed.
+    // LinesPerSecond) with its text cut as the host cuts it. A chat or
+    // action line past the pace waits, behind those already waiting, and
+    // goes as soon as the pace allows. False when it neither went nor
+    // waits: not connected, or too fast with MaxWaitingLines waiting (a
+    // sound never waits); then SlowDownText is said, so the caller can keep
+    // what the user typed.
     bool sendChat(const msg::ChatText &text);
     bool sendAction(const msg::ChatText &text);
     bool sendSound(const QByteArray &sound);
+    int waitingLines() const { return int(m_waiting.size()); }
     // The monotonic clock of the line pace, in ms; tests drive it.
     void setClock(std::function<qint64()> nowMs);
     // Hands one message to the signal its name says; false when it went nowhere.
@@ -178,6 +186,10 @@ private:
     bool reconnectionTook(TSocketInfo info);
     // A line may go now; says why not.
     bool takeLine();
+    qint64 now() const;
+    bool sendLine(bool action, const msg::ChatText &text);
+    void sendLineNow(bool action, const msg::ChatText &text);
+    void sendWaitingLines();
     void socketReported(TSocketInfo info, const QString &text);
     void takeTiles(const QList<int> &positions);
     QString unreachableText() const;
@@ -196,9 +208,16 @@ private:
     QList<int> m_chosen;
     QChar m_refusedLetter;        // a typed letter had no tile; Enter warns once
     bool m_toldTooEarly = false;  // letters typed before the own turn were reported
+    // Between the own arrival and the host's state (or any other game news)
+    // a word is history: the host replays the round's words to a newcomer.
+    enum class History { Closed, Open, Replaying };
+    History m_history = History::Closed;
     QElapsedTimer m_clock;
     std::function<qint64()> m_now;
     LineBucket m_lines;
+    // Lines past the pace, in order: whether an action, and the text.
+    QList<std::pair<bool, msg::ChatText>> m_waiting;
+    QTimer *m_waitingTimer = nullptr;
 };
 
 } // namespace glyphon

@@ -54,6 +54,13 @@ struct TurnNews
     // (else the game waits for the next turn).
     int pauseTicks = 0;
     bool turnRunning = false;
+    // TimeUp: the computer played the seat and let its turn go before the
+    // clock ran out (it passes at once when it finds no word, or chooses to).
+    bool passed = false;
+    // WordPlayed: a word of this round played before this window came (or
+    // came back), replayed by the host ahead of its state. It belongs in
+    // the word lists only: no sound, status line or last-word mark.
+    bool history = false;
 };
 
 struct GameNews

@@ -6,6 +6,10 @@
 
 #include "protocol/wire.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace glyphon {
 
 struct SessionRoutes
@@ -40,8 +44,10 @@ struct SessionRoutes
             s.m_game->playerArrived(entry);
             // Back after a lost connection, the window keeps this session's
             // choices; they were read when it first came.
-            if (news.me)
+            if (news.me) {
                 news.firstTime = !s.takeRejoined();
+                s.m_history = ClientSession::History::Open;
+            }
             emit s.seatNews(news);
         }
         emit s.soundCue(QStringLiteral("entered"));
@@ -114,6 +120,10 @@ struct SessionRoutes
 
     static void wordAccepted(ClientSession &s, const msg::HisWord &m)
     {
+        if (s.m_history != ClientSession::History::Closed) {
+            wordReplayed(s, m);
+            return;
+        }
         // A word for a seat that does not play is no news.
         if (!s.m_game->wordAccepted(m))
             return;
@@ -124,20 +134,41 @@ struct SessionRoutes
         emit s.turnNews(news);
     }
 
+    // The replay holds the whole round: what the lists showed before (a
+    // player back after a lost line) is in it again.
+    static void wordReplayed(ClientSession &s, const msg::HisWord &m)
+    {
+        if (std::exchange(s.m_history, ClientSession::History::Replaying) == ClientSession::History::Open)
+            s.m_game->clearWords();
+        if (!s.m_game->wordReplayed(m))
+            return;
+        TurnNews news = TurnNews::of(TurnNews::WordPlayed, m.seat);
+        news.word = m.word;
+        news.points = m.points;
+        news.history = true;
+        emit s.turnNews(news);
+    }
+
     static void locksChanged(ClientSession &s, const msg::LockThemUp &m) { s.m_game->locksChanged(m); }
 
     static void timeUp(ClientSession &s, const msg::TimeUp &m)
     {
+        TurnNews news = TurnNews::of(TurnNews::TimeUp, m.seat);
+        news.passed = s.m_game->computerPlays(m.seat);
         s.m_game->timeRanOut(m);
         // The own tiles go back to the board; another seat's time leaves
         // the own word alone.
         if (m.seat == s.m_game->mySeat())
             s.clearWord();
-        emit s.turnNews(TurnNews::of(TurnNews::TimeUp, m.seat));
+        emit s.turnNews(news);
     }
 
     static void stateLoaded(ClientSession &s, const msg::LoadStats &m)
     {
+        // No words replayed: the lists still hold a round this window saw
+        // before its line was lost; another round has none yet.
+        if (s.m_history == ClientSession::History::Open && m.round != s.m_game->round())
+            s.m_game->clearWords();
         s.m_game->stateLoaded(m);
         // The tiles go back in their holders' colours now.
         s.dropWord();
@@ -204,7 +235,17 @@ bool ClientSession::dispatch(const QByteArray &message)
     const SessionRoutes::Route *route = SessionRoutes::find(command.name);
     if (!route)
         return false;
+    // Game news ends the replay of the round's words; lists of who is there
+    // and chat come between the own arrival and the replay.
+    static const char *const quiet[] = {msg::HisWord::Name,  msg::NewPlayerInfo::Name, msg::ExistingPlayers::Name,
+                                        msg::HaveWrongVersion::Name, msg::WrongVersion::Name, msg::Chat::Name,
+                                        msg::Action::Name, msg::PlayASound::Name, msg::PlayerDisconnected::Name,
+                                        msg::JustWatching::Name};
+    const bool endsHistory = std::none_of(std::begin(quiet), std::end(quiet),
+                                          [&](const char *name) { return command.name == name; });
     route->handler(*this, command.data);
+    if (endsHistory)
+        m_history = History::Closed;
     return true;
 }
 

@@ -120,6 +120,7 @@ private slots:
     void backFromAReconnection_data();
     void backFromAReconnection();
     void thePauseBeforeTheOwnTurn();
+    void lateArrivalSeesTheRoundsWords();
     void enterAfterARefusedLetter_data();
     void enterAfterARefusedLetter();
     void rightClickOnTheTray_data();
@@ -322,6 +323,7 @@ void TestTchatBoard::outsideTheOwnTurn()
 void TestTchatBoard::otherSeatsTimeUp()
 {
     m_chat->game()->loggedIn({1});
+    feed(m_chat, "CMD_newplayerinfo+1+Ann+0+2+Cid+0");
     feed(m_chat, loadstats(1, {}));
     clickTiles(m_chat, {11, 12});
     feed(m_chat, "CMD_timeup+2+");
@@ -329,6 +331,11 @@ void TestTchatBoard::otherSeatsTimeUp()
     QVERIFY(!m_chat->turntime->isActive());
     QVERIFY(m_chat->tileAt(11)->isGap()); // the own board is not touched
     QCOMPARE(m_chat->soundLog().last(), QStringLiteral("timeup"));
+    // The computer ends its turn early only when it passes.
+    feed(m_chat, "CMD_playerdisconnected+2+Cid");
+    feed(m_chat, "CMD_nextplayer+2");
+    feed(m_chat, "CMD_timeup+2+");
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Rizi passes."));
 }
 
 // Who is announced, and what the game keeps of them, is the session's
@@ -647,6 +654,27 @@ void TestTchatBoard::thePauseBeforeTheOwnTurn()
     QVERIFY(m_chat->myTurn());
     typeLetter(m_chat, 'a');
     QCOMPARE(m_chat->session()->chosen().size(), 1);
+}
+
+void TestTchatBoard::lateArrivalSeesTheRoundsWords()
+{
+    m_chat->game()->loggedIn({4});
+    feed(m_chat, "CMD_newplayerinfo+4+Spy+0");
+    feed(m_chat, "CMD_existingplayers+1+Ann+0+2+Cid+0");
+    const QString status = m_chat->label_status->text();
+    const QStringList sounds = m_chat->soundLog();
+    feed(m_chat, "CMD_hisword+1+AA+2+2+11+12");
+    feed(m_chat, "CMD_hisword+2+AB+3+3+21+22");
+    // The lists only: no word announced, no sound, no outline.
+    QCOMPARE(m_chat->memo_thewords1->toPlainText(), QStringLiteral("AA (2)"));
+    QCOMPARE(m_chat->memo_thewords2->toPlainText(), QStringLiteral("AB (3)"));
+    QCOMPARE(m_chat->label_status->text(), status);
+    QCOMPARE(m_chat->soundLog(), sounds);
+    QCOMPARE(m_chat->tileAt(21)->lastMoveSlot(), 0);
+    feed(m_chat, loadstats(1, {{11, {1, 2}}}, 20));
+    feed(m_chat, "CMD_hisword+1+BA+2+4+31+32");
+    QCOMPARE(m_chat->memo_thewords1->toPlainText(), QStringLiteral("AA (2)\nBA (2)"));
+    QCOMPARE(m_chat->soundLog().last(), QStringLiteral("goodword"));
 }
 
 void TestTchatBoard::enterAfterARefusedLetter_data()

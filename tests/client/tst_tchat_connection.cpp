@@ -297,13 +297,23 @@ void TestTchatConnection::chatCommandsSendWhatTheyShould()
     QTRY_VERIFY(chatHas(cid, QStringLiteral("Cid chats: a")));
     QCOMPARE(cid->mainchat->styleColour(1 + 5), QColor(255, 0, 0));
 
-    // Past the burst a line stays typed, and the user is told why.
-    send(QStringLiteral("four"));
-    send(QStringLiteral("five"));
-    send(QStringLiteral("six"));
-    QCOMPARE(cid->mychat->text(), QStringLiteral("six"));
+    // Past the burst lines wait, each its own; past those a line stays
+    // typed, and the user is told why.
+    const QStringList waiting{"six", "seven", "eight", "nine", "ten"};
+    for (const QString &line : QStringList{"four", "five"} + waiting) {
+        send(line);
+        QCOMPARE(cid->mychat->text(), QString());
+    }
+    send(QStringLiteral("eleven"));
+    QCOMPARE(cid->mychat->text(), QStringLiteral("eleven"));
     QVERIFY(chatHas(cid, QStringLiteral("Slow down: one line a second.")));
     QTRY_COMPARE(ann.messages.size() - ann.taken, 5);
+    // A rest on both sides: the waiting lines go, and the host relays them.
+    host->server->hub().setClock([] { return qint64(36000000); });
+    cid->session()->setClock([] { return 3600000; });
+    QTRY_COMPARE(ann.messages.size() - ann.taken, 10);
+    for (qsizetype i = 0; i < waiting.size(); ++i)
+        QCOMPARE(ann.messages.at(ann.taken + 5 + i), "CMD_chat+1+Cid chats: " + waiting[i].toLatin1() + "|clBlack");
 
     // The input holds at most a line the server takes in one piece.
     cid->mychat->setText(QString(100000, QLatin1Char('x')));

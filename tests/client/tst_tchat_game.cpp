@@ -42,6 +42,7 @@ private slots:
     void cleanup() { m_copy.reset(); }
 
     void acceptedWordIsShown();
+    void unknownWordKeepsTheTiles_data();
     void unknownWordKeepsTheTiles();
     void lockedTileOfTheOtherSeat();
     void timeUpPutsTheTilesBack();
@@ -117,8 +118,18 @@ void TestTchatGame::acceptedWordIsShown()
     }
 }
 
+void TestTchatGame::unknownWordKeepsTheTiles_data()
+{
+    // How the word changes after the refusal.
+    QTest::addColumn<int>("key"); // 0: a click on a free tile
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace);
+    QTest::newRow("a tile more") << 0;
+}
+
 void TestTchatGame::unknownWordKeepsTheTiles()
 {
+    QFETCH(int, key);
     startSoloGame(100, 200, 60);
     const auto tiles = findNonWord(m_server, 1);
     QVERIFY(tiles);
@@ -135,6 +146,20 @@ void TestTchatGame::unknownWordKeepsTheTiles()
         QVERIFY(m_chat->tileAt(p)->isGap());
     QCOMPARE(m_chat->soundLog().last(), QStringLiteral("badword"));
     QCOMPARE(m_server->game().score(1), 0);
+
+    // The refusal is about that word: it goes when the word changes.
+    if (key) {
+        m_chat->panel_board->setFocus();
+        QTest::keyClick(m_chat->panel_board, Qt::Key(key));
+    } else {
+        int other = 0;
+        for (int p : glyphon::tilePositions())
+            if (!tiles->contains(p) && m_server->board().cell(p).owner == 0 && !other)
+                other = p;
+        clickTiles(m_chat, {other});
+    }
+    QVERIFY(m_chat->label_word->text() != letters);
+    QCOMPARE(m_chat->label_status->text(), QStringLiteral("Your Turn."));
 }
 
 void TestTchatGame::lockedTileOfTheOtherSeat()

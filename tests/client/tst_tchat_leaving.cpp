@@ -20,6 +20,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <array>
 
 #include <sys/socket.h>
 
@@ -263,6 +264,17 @@ void TestTchatLeaving::droppedJoinerComesBackAndPlays()
             && ann->scoreLabel(1)->text() == QString::number(server->game().score(1));
     };
     QTRY_VERIFY(sameAsHost());
+    // The word lists are the round's as the host has them, none twice.
+    const auto listsAsHost = [&] {
+        std::array<QStringList, 3> lists;
+        for (const QByteArray &m : server->game().roundWords()) {
+            const auto w = glyphon::msg::HisWord::decode(glyphon::splitCommand(m.chopped(1)).data);
+            lists[size_t(w->seat)] << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(w->word)).arg(w->points);
+        }
+        return ann->memo_thewords1->toPlainText() == lists[1].join(u'\n')
+            && ann->memo_thewords2->toPlainText() == lists[2].join(u'\n');
+    };
+    QTRY_VERIFY(listsAsHost());
     QVERIFY(server->game().score(2) >= annScore);
     QCOMPARE(ann->pos(), where); // coming back does not move the window
 

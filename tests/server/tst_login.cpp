@@ -11,11 +11,16 @@ using namespace glyphon::test;
 class TstLogin : public HostTestCase
 {
     Q_OBJECT
+public:
+    TstLogin() : HostTestCase({QStringLiteral("tea"), QStringLiteral("eat")}) {}
+
 private slots:
     void newcomerLearnsTheOthers();
     void namesStayOneField_data();
     void namesStayOneField();
     void duringGameStateComesLast();
+    void lateArrivalHearsTheRoundsWords_data();
+    void lateArrivalHearsTheRoundsWords();
     void wrongVersionWarnsBothSides();
     void loginForAnotherSeatIsIgnored();
     void loginOfConnectionGoneMeanwhile();
@@ -117,6 +122,77 @@ void TstLogin::duringGameStateComesLast()
     QCOMPARE(fields.mid(10, 5), (QList<QByteArray>{"11", "20", "0", "0", "0"}));
     QCOMPARE(fields.mid(25, 5), (QList<QByteArray>{"14", "17", "2", "3", "1"}));
     QCOMPARE(fields.mid(10 + 35 * 5, 5), (QList<QByteArray>{"66", "24", "0", "0", "0"}));
+}
+
+void TstLogin::lateArrivalHearsTheRoundsWords_data()
+{
+    QTest::addColumn<bool>("linkDrops");   // Ann's link drops and she comes back; else Cy comes to watch
+    QTest::addColumn<bool>("newRound");    // Ann's word fills the board and the next round begins
+    QTest::addColumn<bool>("newRoundWord"); // Bob plays a word in the new round
+    QTest::addColumn<QList<int>>("replayed"); // which of the words broadcast, in order
+    QTest::newRow("a spectator after two words") << false << false << false << QList<int>{0, 1};
+    QTest::newRow("a player back after a dropped link") << true << false << false << QList<int>{0, 1};
+    QTest::newRow("a new round starts with none") << false << true << false << QList<int>{};
+    QTest::newRow("the last round's words are not replayed") << false << true << true << QList<int>{2};
+}
+
+void TstLogin::lateArrivalHearsTheRoundsWords()
+{
+    QFETCH(bool, linkDrops);
+    QFETCH(bool, newRound);
+    QFETCH(bool, newRoundWord);
+    QFETCH(QList<int>, replayed);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    f.startGame(200, 30, ann);
+    TServer &s = f.server();
+    const QList<int> words{11, 12, 13, 21, 22, 23};
+    s.board() = boardOf("11t 12e 13a 21e 22a 23t");
+    if (newRound) {
+        for (int p : glyphon::tilePositions())
+            if (!words.contains(p))
+                s.board().cell(p).owner = 2;
+    }
+
+    QList<QByteArray> broadcast;
+    bob->send("CMD_submitit", {"1", "11", "12", "13"});
+    broadcast << bob->waitFor("CMD_hisword+");
+    f.ticks(2);
+    QVERIFY(!ann->waitFor("CMD_nextplayer+2").isEmpty());
+    ann->send("CMD_submitit", {"2", "21", "22", "23"});
+    broadcast << bob->waitFor("CMD_hisword+");
+    if (newRound) {
+        f.ticks(2 + 10); // the winner test, then the pause before the next round
+        QVERIFY(!bob->waitFor("CMD_nextplayer+1").isEmpty());
+        QCOMPARE(s.game().round(), 2);
+        if (newRoundWord) {
+            s.board() = boardOf("11t 12e 13a");
+            bob->send("CMD_submitit", {"1", "11", "12", "13"});
+            broadcast << bob->waitFor("CMD_hisword+");
+        }
+    }
+    QVERIFY(!broadcast.contains(QByteArray()));
+
+    QByteArray name = "Cy";
+    if (linkDrops) {
+        ann->socket().abort();
+        QVERIFY(!bob->waitFor("CMD_playerdisconnected+2+").isEmpty());
+        name = "Ann";
+    }
+    TestClient *comer = f.connection();
+    QCOMPARE(comer->seat, linkDrops ? 2 : 3);
+    f.settle();
+    comer->send("CMD_logininfo", {QByteArray::number(comer->seat), "1.0.2", name});
+    QCOMPARE(comer->next(), "CMD_newplayerinfo+" + QByteArray::number(comer->seat) + '+' + name + "+0");
+    QVERIFY(comer->next().startsWith("CMD_existingplayers+"));
+    for (int i : replayed)
+        QCOMPARE(comer->next(), broadcast[i]);
+    QVERIFY(comer->next().startsWith("CMD_loadstats+"));
+    QVERIFY(comer->sync().isEmpty());
+    // The newcomer alone hears them again.
+    for (const QByteArray &m : bob->sync())
+        QVERIFY2(!m.startsWith("CMD_hisword+"), m.constData());
 }
 
 void TstLogin::wrongVersionWarnsBothSides()

@@ -5,6 +5,7 @@
 #include "session/serverlink.h"
 
 #include <QTest>
+#include <sys/socket.h>
 #include <utility>
 
 namespace testsupport {
@@ -74,6 +75,14 @@ QList<QByteArray> LoopbackHost::sent()
 bool LoopbackHost::peerGone()
 {
     return QTest::qWaitFor([this] { return m_peer && m_peer->state() == QAbstractSocket::UnconnectedState; }, 5000);
+}
+
+void LoopbackHost::resetLine()
+{
+    // Linger 0: the close sends a reset, not an orderly end.
+    const linger hard{1, 0};
+    ::setsockopt(int(m_peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    m_peer->abort();
 }
 
 QByteArray plainLettersMessage()

@@ -38,6 +38,8 @@ public:
     QList<QByteArray> sent();
     // Waits until the session has closed its end of the line.
     bool peerGone();
+    // Drops the line with a reset, as a link that fails does.
+    void resetLine();
 
 private:
     QTcpSocket *m_peer = nullptr;

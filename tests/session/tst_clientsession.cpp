@@ -27,6 +27,8 @@ private slots:
     void linesKeepTheHostsPace();
     void floodingHostIsLeftForGood_data();
     void floodingHostIsLeftForGood();
+    void lostLineComesBackForJoinersOnly_data();
+    void lostLineComesBackForJoinersOnly();
 };
 
 void TestClientSession::seatCommands_data()
@@ -164,58 +166,76 @@ void TestClientSession::dispatchAtRestIsImmediateThenPaced()
 void TestClientSession::linesKeepTheHostsPace_data()
 {
     // Steps "ms:lines", each line c (chat), a (action), s (sound) or L (a
-    // 60 KB chat line); sent: + for each line that went, - for a refused one.
+    // 60 KB chat line); outcome: + for each line that went at once, w for
+    // one that waits its turn, - for a refused one.
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("sent");
-    QTest::newRow("a burst of five, then refused") << QStringList{"0:ccccccc"} << "+++++--";
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("a burst of five, then lines wait") << QStringList{"0:ccccccc"} << "+++++ww";
+    QTest::newRow("five wait, no more") << QStringList{"0:cccccccccccc"} << "+++++wwwww--";
+    QTest::newRow("actions wait with the chat") << QStringList{"0:cccccaca"} << "+++++www";
     QTest::newRow("actions and sounds share the pace") << QStringList{"0:casca", "0:s"} << "+++++-";
-    QTest::newRow("a second brings one back") << QStringList{"0:cccccc", "1000:cc"} << "+++++-+-";
-    QTest::newRow("a refusal spends nothing") << QStringList{"0:ccccc", "600:c", "1000:c"} << "+++++-+";
-    QTest::newRow("a rest fills the burst, no more") << QStringList{"0:ccccc", "3600000:ccccccc"} << "++++++++++--";
+    QTest::newRow("nothing passes a waiting line") << QStringList{"0:cccccc", "1000:cs"} << "+++++ww-";
+    QTest::newRow("a refused sound spends nothing") << QStringList{"0:ccccc", "600:s", "1000:s"} << "+++++-+";
+    QTest::newRow("a rest fills the burst, no more") << QStringList{"0:ccccc", "3600000:ccccccc"} << "++++++++++ww";
     QTest::newRow("a long line goes cut") << QStringList{"0:L"} << "+";
 }
 
 void TestClientSession::linesKeepTheHostsPace()
 {
     QFETCH(QStringList, steps);
-    QFETCH(QString, sent);
+    QFETCH(QString, outcome);
     LoopbackHost host;
     QVERIFY(host.logIn(2));
     glyphon::ClientSession &s = host.session;
     qint64 now = 0;
     s.setClock([&now] { return now; });
     QSignalSpy status(&s, &glyphon::ClientSession::statusLine);
-    const glyphon::msg::ChatText hi{"hi", "clRed"};
     const glyphon::msg::ChatText long60k{QByteArray(60000, 'x'), "clRed"};
-    QString outcome;
-    QList<QByteArray> expected;
+    QString told;
+    QList<QByteArray> atOnce;
+    QList<QByteArray> later;
+    int n = 0;
     for (const QString &step : steps) {
         now = step.section(u':', 0, 0).toLongLong();
         for (const QChar kind : step.section(u':', 1)) {
+            // Each line its own text, so a line joined to another shows.
+            const QByteArray text = "line" + QByteArray::number(++n);
+            const glyphon::msg::ChatText line{text, "clRed"};
+            const int waiting = s.waitingLines();
             bool went = false;
             QByteArray message;
             if (kind == u'c' || kind == u'L') {
-                went = s.sendChat(kind == u'c' ? hi : long60k);
-                message = "CMD_chat+2+" + (kind == u'c' ? QByteArray("hi") : QByteArray(400, 'x')) + "|clRed";
+                went = s.sendChat(kind == u'c' ? line : long60k);
+                message = "CMD_chat+2+" + (kind == u'c' ? text : QByteArray(400, 'x')) + "|clRed";
             } else if (kind == u'a') {
-                went = s.sendAction(hi);
-                message = "CMD_action+2+hi|clRed";
+                went = s.sendAction(line);
+                message = "CMD_action+2+" + text + "|clRed";
             } else {
                 went = s.sendSound("wave3");
                 message = "CMD_playasound+2+wave3+";
             }
-            outcome += went ? u'+' : u'-';
+            const bool waits = s.waitingLines() > waiting;
+            told += !went ? u'-' : waits ? u'w' : u'+';
             if (went)
-                expected << message;
+                (waits ? later : atOnce) << message;
         }
     }
-    QCOMPARE(outcome, sent);
-    // Everything that went reaches the host as it should; what did not is
-    // said each time, so the user knows the typed line was kept.
-    QCOMPARE(host.sent(), expected);
-    QCOMPARE(status.size(), int(sent.count(u'-')));
+    QCOMPARE(told, outcome);
+    // What went reaches the host as it should, and nothing before its time;
+    // what did not is said each time, so the user knows the typed line was kept.
+    QCOMPARE(host.sent(), atOnce);
+    QCOMPARE(s.waitingLines(), later.size());
+    QCOMPARE(status.size(), int(outcome.count(u'-')));
     for (const QList<QVariant> &said : status)
         QCOMPARE(said.at(0).toString(), QStringLiteral("Slow down: one line a second."));
+    // The waiting lines go as the pace allows, whole and in order.
+    QList<QByteArray> arrived;
+    for (qsizetype i = 0; i < later.size(); ++i) {
+        now += 1000;
+        QTRY_VERIFY((arrived += host.sent()).size() > i);
+    }
+    QCOMPARE(arrived, later);
+    QCOMPARE(s.waitingLines(), 0);
 }
 
 void TestClientSession::floodingHostIsLeftForGood_data()
@@ -259,6 +279,30 @@ void TestClientSession::floodingHostIsLeftForGood()
     QVERIFY(!s.reconnecting());
     QCOMPARE(pump->queued(), 0);
     QVERIFY(host.peerGone());
+}
+
+void TestClientSession::lostLineComesBackForJoinersOnly_data()
+{
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<bool>("reconnects");
+    QTest::newRow("a joiner") << false << true;
+    // Its server runs in the same program: there is nothing to come back to.
+    QTest::newRow("the host's own window") << true << false;
+}
+
+void TestClientSession::lostLineComesBackForJoinersOnly()
+{
+    QFETCH(bool, hosting);
+    QFETCH(bool, reconnects);
+    LoopbackHost host(hosting);
+    QVERIFY(host.logIn(hosting ? 1 : 2));
+    glyphon::ClientSession &s = host.session;
+    QSignalSpy told(&s, &glyphon::ClientSession::socketInfo);
+    host.resetLine();
+    // Either the window hears of the failure, or reconnecting takes it.
+    QTRY_VERIFY(s.reconnecting() || !told.isEmpty());
+    QCOMPARE(s.reconnecting(), reconnects);
+    QCOMPARE(told.isEmpty(), reconnects);
 }
 
 QTEST_GUILESS_MAIN(TestClientSession)

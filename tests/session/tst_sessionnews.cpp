@@ -33,9 +33,11 @@ QString told(const TurnNews &n)
     static const char *kinds[] = {"turn", "played", "refused", "timeup", "restored", "paused"};
     QString line = QStringLiteral("%1 %2").arg(QString::fromLatin1(kinds[n.kind])).arg(n.seat);
     if (n.kind == TurnNews::WordPlayed)
-        line += QStringLiteral(" %1 %2").arg(glyphon::fromWire(n.word)).arg(n.points);
+        line += QStringLiteral(" %1 %2%3").arg(glyphon::fromWire(n.word)).arg(n.points).arg(n.history ? " history" : "");
     if (n.kind == TurnNews::WordRefused)
         line += QStringLiteral(" %1 %2").arg(int(n.reason)).arg(glyphon::fromWire(n.word));
+    if (n.kind == TurnNews::TimeUp && n.passed)
+        line += QStringLiteral(" passed");
     if (n.kind == TurnNews::Restored)
         line += QStringLiteral(" %1%2").arg(n.pauseTicks).arg(n.turnRunning ? " running" : "");
     return line;
@@ -85,6 +87,8 @@ class TestSessionNews : public QObject
 private slots:
     void news_data();
     void news();
+    void replayedWords_data();
+    void replayedWords();
 };
 
 void TestSessionNews::news_data()
@@ -165,6 +169,17 @@ void TestSessionNews::news_data()
         << seated + QStringList{"turn 1", "played 1 AA 5", "refused 1 2 ab"} << "turn 1; 1 Ann 2 Bob";
     QTest::newRow("time up closes input") << 1 << QByteArrayList{both, plain, "CMD_nextplayer+1+", "CMD_timeup+1+"}
                                           << seated + QStringList{"turn 1", "timeup 1"} << "turn 0; 1 Ann 2 Bob";
+    QTest::newRow("the computer passes")
+        << 1 << QByteArrayList{"CMD_newplayerinfo+1+Ann+0", "CMD_startgame+Ann+200+60+", plain, "CMD_nextplayer+2+",
+                               "CMD_timeup+2+"}
+        << QStringList{"arrived me 1 Ann", "started me Ann +computer", "turn 2", "timeup 2 passed"}
+        << "turn 0; 1 Ann 2 Rizi";
+    QTest::newRow("the computer passes for a player who watches")
+        << 1 << QByteArrayList{both, plain, "CMD_justwatching+2+1", "CMD_nextplayer+2+", "CMD_timeup+2+"}
+        << seated + QStringList{"watching 2 Bob watching", "turn 2", "timeup 2 passed"} << "turn 0; 1 Ann 2 Bobw";
+    QTest::newRow("the other player's time runs out")
+        << 1 << QByteArrayList{both, plain, "CMD_nextplayer+2+", "CMD_timeup+2+"}
+        << seated + QStringList{"turn 2", "timeup 2"} << "turn 0; 1 Ann 2 Bob";
     QTest::newRow("the own clock closes input") << 1 << QByteArrayList{both, plain, "CMD_nextplayer+1+", "clock"}
                                                 << seated + QStringList{"turn 1"} << "turn 0; 1 Ann 2 Bob";
     QTest::newRow("the host's state in a running turn")
@@ -196,6 +211,82 @@ void TestSessionNews::news()
     }
     QCOMPARE(heard, told);
     QCOMPARE(::model(*s.game()), model);
+}
+
+// The host replays the round's words to a newcomer between its arrival and
+// the board: they fill the word lists and nothing else.
+void TestSessionNews::replayedWords_data()
+{
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::addColumn<QStringList>("told"); // the turn news
+    QTest::addColumn<QString>("model");    // the lists, then tile 11's holder, the scores and the last word
+    const QByteArray me = "CMD_newplayerinfo+1+Ann+0";
+    const QByteArray others = "CMD_existingplayers+2+Bob+0";
+    const QByteArray tea = "CMD_hisword+1+TEA+3+3+11+12+13";
+    const QByteArray eat = "CMD_hisword+2+EAT+4+4+21+22+23";
+    const QByteArray running = state(1, glyphon::PaceAction::TimeUp); // round 2, scores 12 and 9
+    const QByteArray round2 = "CMD_roundstart+2+";
+    const QByteArray plain = plainLettersMessage();
+
+    QTest::newRow("two words before the board")
+        << QByteArrayList{me, others, tea, eat}
+        << QStringList{"played 1 TEA 3 history", "played 2 EAT 4 history"} << "TEA 3 | EAT 4 | 0 | 0 0 | none";
+    QTest::newRow("then the board: later words are news")
+        << QByteArrayList{me, others, tea, running, "CMD_nextplayer+1+", eat}
+        << QStringList{"played 1 TEA 3 history", "restored 1 40 running", "turn 1", "played 2 EAT 4"}
+        << "TEA 3 | EAT 4 | 0 | 12 4 | 2";
+    QTest::newRow("back after a lost line: the replay replaces the lists")
+        << QByteArrayList{round2, plain, "CMD_nextplayer+1+", tea, me, others, tea, eat, running}
+        << QStringList{"turn 1", "played 1 TEA 3", "played 1 TEA 3 history", "played 2 EAT 4 history",
+                       "restored 1 40 running"}
+        << "TEA 3 | EAT 4 | 0 | 12 9 | none";
+    QTest::newRow("back in a new round without words")
+        << QByteArrayList{"CMD_roundstart+1+", plain, "CMD_nextplayer+1+", tea, me, running}
+        << QStringList{"turn 1", "played 1 TEA 3", "restored 1 40 running"} << " |  | 0 | 12 9 | none";
+    QTest::newRow("back in the same round from a host that replays nothing")
+        << QByteArrayList{round2, plain, "CMD_nextplayer+1+", tea, me, running}
+        << QStringList{"turn 1", "played 1 TEA 3", "restored 1 40 running"} << "TEA 3 |  | 0 | 12 9 | none";
+    QTest::newRow("a game started after the arrival is news")
+        << QByteArrayList{me, others, "CMD_startgame+Bob+200+60+", "CMD_roundstart+1+", plain, "CMD_nextplayer+1+", tea}
+        << QStringList{"turn 1", "played 1 TEA 3"} << "TEA 3 |  | 1 | 3 0 | 1";
+    QTest::newRow("a new round empties the lists")
+        << QByteArrayList{me, others, tea, running, round2} << QStringList{"played 1 TEA 3 history", "restored 1 40 running"}
+        << " |  | 0 | 12 9 | none";
+}
+
+void TestSessionNews::replayedWords()
+{
+    QFETCH(QByteArrayList, messages);
+    QFETCH(QStringList, told);
+    QFETCH(QString, model);
+    LoopbackHost host;
+    QVERIFY(host.logIn(1));
+    ClientSession &s = host.session;
+    QStringList heard;
+    QStringList said;
+    connect(&s, &ClientSession::turnNews, this, [&](const TurnNews &n) { heard << ::told(n); });
+    connect(&s, &ClientSession::statusLine, this, [&](const QString &text) { said << text; });
+    connect(&s, &ClientSession::soundCue, this, [&](const QString &name) { said << name; });
+    for (const QByteArray &message : messages)
+        host.feed(message);
+    QCOMPARE(heard, told);
+    const glyphon::ClientGame &g = *s.game();
+    const auto list = [&](int seat) {
+        QStringList words;
+        for (const glyphon::ClientGame::PlayedWord &w : g.words(seat))
+            words << QStringLiteral("%1 %2").arg(glyphon::fromWire(w.word)).arg(w.points);
+        return words.join(QStringLiteral(", "));
+    };
+    const QString last = g.lastMove().positions().isEmpty() ? QStringLiteral("none") : QString::number(g.lastMove().seat());
+    QCOMPARE(QStringLiteral("%1 | %2 | %3 | %4 %5 | %6")
+                 .arg(list(1), list(2))
+                 .arg(g.board()[11].owner)
+                 .arg(g.seat(1).score)
+                 .arg(g.seat(2).score)
+                 .arg(last),
+             model);
+    said.removeAll(QStringLiteral("entered")); // the arrival's own cue
+    QCOMPARE(said, QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestSessionNews)

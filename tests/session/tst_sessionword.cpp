@@ -74,6 +74,13 @@ void TestSessionWord::wordRules_data()
                                             << QStringList{"badword"} << none << true;
     QTest::newRow("refused letter: forgotten") << 1 << "11 12 z forget enter" << QList<int>{11, 12} << "LM"
                                                << QStringList{"badword"} << none << true;
+    // A refusal belongs to the word it was typed into: once that word went,
+    // or its turn ended, the next Enter submits.
+    QTest::newRow("refused letter: gone with SUBMIT") << 1 << "11 12 z submit refused enter" << QList<int>{11, 12}
+                                                      << "LM" << QStringList{"badword"} << none << true;
+    QTest::newRow("refused letter: gone with the turn") << 1 << "11 12 z CMD_nextplayer+1+ 11 12 enter"
+                                                        << QList<int>{11, 12} << "LM" << QStringList{"badword"}
+                                                        << none << true;
     QTest::newRow("the host took the word") << 1 << "11 12 submit CMD_hisword+1+LM+2+2+11+12" << QList<int>{} << ""
                                             << none << none << true;
     QTest::newRow("the host refused the word") << 1 << "11 12 submit CMD_invalid+1+1+lm+ 13"
@@ -140,6 +147,9 @@ void TestSessionWord::wordRules()
             s.forgetRefusedLetter();
         } else if (step == u"z") {
             s.letterRefused(QLatin1Char('z'));
+        } else if (step == u"refused") {
+            (void)host.sent(); // what went before: the host refuses it
+            host.feed("CMD_invalid+1+1+lm+");
         } else if (step == u"state") {
             host.feed(loadStatsMessage(1, tiles));
         } else if (step.startsWith(u"CMD_")) {
