@@ -54,6 +54,9 @@ struct TurnNews
     // (else the game waits for the next turn).
     int pauseTicks = 0;
     bool turnRunning = false;
+    // Started, Restored: when the host's message was read (monotonic ms), so
+    // a clock started late still ends on time; -1 when unknown (now).
+    qint64 readAt = -1;
 };
 
 struct GameNews
