@@ -183,11 +183,13 @@ void TstGameFlow::stalledHostKeepsTheTurnsLength_data()
     QTest::addColumn<int>("ticksBefore");
     QTest::addColumn<int>("stallMs");
     QTest::addColumn<int>("timeUpAtTick"); // counting every tick since the turn began
-    QTest::newRow("no stall") << 10 << 0 << 64;
-    QTest::newRow("stalled 20 s mid-turn") << 10 << 20000 << 44;
-    QTest::newRow("stalled past the turn's end") << 10 << 70000 << 11;
-    QTest::newRow("stalled to the exact end") << 3 << 60000 << 4;
-    QTest::newRow("stalled a second short") << 3 << 59999 << 5;
+    QTest::addColumn<bool>("held"); // the owner held the pace over the stall (a strong move's wait)
+    QTest::newRow("no stall") << 10 << 0 << 64 << false;
+    QTest::newRow("stalled 20 s mid-turn") << 10 << 20000 << 44 << false;
+    QTest::newRow("stalled past the turn's end") << 10 << 70000 << 11 << false;
+    QTest::newRow("stalled to the exact end") << 3 << 60000 << 4 << false;
+    QTest::newRow("stalled a second short") << 3 << 59999 << 5 << false;
+    QTest::newRow("held 20 s: the count stands") << 10 << 20000 << 65 << true;
 }
 
 void TstGameFlow::stalledHostKeepsTheTurnsLength()
@@ -195,6 +197,7 @@ void TstGameFlow::stalledHostKeepsTheTurnsLength()
     QFETCH(int, ticksBefore);
     QFETCH(int, stallMs);
     QFETCH(int, timeUpAtTick);
+    QFETCH(bool, held);
     ServerFixture f;
     TestClient *bob = f.player("Bob");
     f.player("Ann");
@@ -209,7 +212,10 @@ void TstGameFlow::stalledHostKeepsTheTurnsLength()
         if (tick == ticksBefore)
             now += stallMs;
         ++tick;
-        s.timer_breaksTimer();
+        if (held && tick == ticksBefore + 1)
+            s.game().holdPace();
+        else
+            s.timer_breaksTimer();
     };
     while (tick < timeUpAtTick - 1) {
         oneTick();
