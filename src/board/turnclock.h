@@ -38,8 +38,8 @@ public:
     void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
 
     // Counts down timeleft from readAt (the clock's time the turn's message
-    // was read; -1 for now): shows what is left of it at once, the next tick
-    // when a second has gone. A turn already over expires at once.
+    // was read; -1 for now), the next tick when a second has gone. Handled
+    // late, it shows what is left at once; a turn already over expires.
     void restart(qint64 readAt = -1);
     // One tick of turntime.
     void tick();

@@ -126,15 +126,6 @@ private slots:
         if (after > 0)
             QCOMPARE(glyphon::msUntilNextSecond(after, 30000, now), nextInMs);
     }
-    void secondsLeftRoundsUp()
-    {
-        QCOMPARE(glyphon::secondsLeft(30000, 0), 30);
-        QCOMPARE(glyphon::secondsLeft(30000, 999), 30);
-        QCOMPARE(glyphon::secondsLeft(30000, 1000), 29);
-        QCOMPARE(glyphon::secondsLeft(30000, 29999), 1);
-        QCOMPARE(glyphon::secondsLeft(30000, 30000), 0);
-        QCOMPARE(glyphon::secondsLeft(30000, 90000), 0);
-    }
 };
 
 QTEST_APPLESS_MAIN(tst_Countdown)
