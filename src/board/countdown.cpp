@@ -45,4 +45,24 @@ CountdownTick countdownTick(int timeleft, int step)
     return tick;
 }
 
+int secondsLeft(qint64 deadline, qint64 now)
+{
+    const qint64 ms = deadline - now;
+    if (ms <= 0)
+        return 0;
+    return int(std::min<qint64>((ms + 999) / 1000, std::numeric_limits<int>::max()));
+}
+
+CountdownTick countdownTickAt(int timeleft, int barstep, qint64 deadline, qint64 now)
+{
+    // countdownTick takes one second off what it is given.
+    const qint64 due = qint64(secondsLeft(deadline, now)) + 1;
+    return countdownTick(int(std::min<qint64>(timeleft, due)), barstep);
+}
+
+qint64 msUntilNextSecond(int shown, qint64 deadline, qint64 now)
+{
+    return std::max<qint64>(0, deadline - (qint64(shown) - 1) * 1000 - now);
+}
+
 } // namespace glyphon

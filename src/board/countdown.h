@@ -29,4 +29,14 @@ struct CountdownTick
 };
 CountdownTick countdownTick(int timeleft, int barstep);
 
+// The countdown against the turn's end on a monotonic clock (ms). The
+// seconds still to run are rounded up: a 30-second turn shows 30 until a
+// whole second has gone.
+int secondsLeft(qint64 deadline, qint64 now);
+// A tick of the clock timer: a second off, or as many as have really gone
+// when the tick comes late (a held event loop, a stalled process).
+CountdownTick countdownTickAt(int timeleft, int barstep, qint64 deadline, qint64 now);
+// How long until a clock showing `shown` seconds must show one less.
+qint64 msUntilNextSecond(int shown, qint64 deadline, qint64 now);
+
 } // namespace glyphon

@@ -192,7 +192,14 @@ void Tchat::createBoardControls()
     turntime = m_clock->turntime();
     connect(turntime, &QTimer::timeout, this, &Tchat::turntimeTimer);
     connect(m_clock, &glyphon::TurnClock::ticking, this, [this] { playsounds(QStringLiteral("tick")); });
-    connect(m_clock, &glyphon::TurnClock::expired, m_session, &glyphon::ClientSession::clockRanOut);
+    connect(m_clock, &glyphon::TurnClock::expired, this, [this] {
+        // The host's time-up may be seconds away (its grace, a stall, a box
+        // holding the messages): the window no longer says it is our turn.
+        const bool mine = myTurn();
+        m_session->clockRanOut();
+        if (mine)
+            label_status->setText(QStringLiteral("Time is Up."));
+    });
     label_word->installEventFilter(this);
     panel_board->installEventFilter(this); // right-clicks between the tiles
     connect(button_clear, &PictureButton::clicked, this, &Tchat::hitclear);

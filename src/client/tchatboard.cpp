@@ -154,7 +154,7 @@ void Tchat::getnextplayer(const glyphon::TurnNews &news)
     m_cards->showTurnOf(news.seat, m_game->mySeat());
     announceOwnTurnOrOther();
     m_clock->setTimeleft(m_game->turnLength());
-    m_clock->restart();
+    m_clock->restart(news.readAt);
 }
 
 void Tchat::loadstats(const glyphon::TurnNews &news)
@@ -174,7 +174,7 @@ void Tchat::loadstats(const glyphon::TurnNews &news)
     if (news.turnRunning) {
         announceOwnTurnOrOther();
         m_clock->show();
-        m_clock->restart();
+        m_clock->restart(news.readAt);
     } else {
         showTurnPause();
         label_status->setText(QStringLiteral("Please wait for the next turn."));

@@ -107,7 +107,21 @@ void ServerGame::setPace(Phase phase, qint64 ticks)
 {
     m_phase = phase;
     m_breakcount = int(std::clamp<qint64>(ticks, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    holdPace();
     m_host.restartPace();
+}
+
+void ServerGame::setPaceClock(std::function<qint64()> clock, int tickMs)
+{
+    m_paceClock = std::move(clock);
+    m_tickMs = std::max(1, tickMs);
+    holdPace();
+}
+
+void ServerGame::holdPace()
+{
+    if (m_paceClock)
+        m_paceDeadline = m_paceClock() + qint64(m_breakcount) * m_tickMs;
 }
 
 void ServerGame::tick()
@@ -115,7 +129,8 @@ void ServerGame::tick()
     if (m_phase == Phase::NoGame)
         return;
     --m_breakcount;
-    if (m_breakcount > 0)
+    const bool overdue = m_paceClock && m_paceClock() >= m_paceDeadline;
+    if (m_breakcount > 0 && !overdue)
         return;
     m_host.stopPace();
     switch (m_phase) {

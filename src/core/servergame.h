@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <random>
 
 namespace glyphon {
@@ -79,8 +80,17 @@ public:
     // false when fromSeat may not start one.
     bool start(int fromSeat, const msg::StartGame &request);
     void submit(int fromSeat, const msg::SubmitIt &request);
-    // One tick of the pace clock and of the computer's delay.
+    // One tick of the pace clock and of the computer's delay. A count ends
+    // at its last tick, or at the first tick after its ticks' time has
+    // passed on the pace clock, whichever comes first.
     void tick();
+    // The pace's monotonic clock (ms) and one tick's length: a host that
+    // missed ticks (stopped, or busy in a long handler) must not lengthen
+    // the turn or pause it resumes in. Without a clock only ticks count.
+    void setPaceClock(std::function<qint64()> clock, int tickMs);
+    // The pace waits (its owner skips ticks on purpose): the count stands,
+    // and its deadline moves along with it.
+    void holdPace();
     void computerTick();
     // The seat stopped playing (left, or chose to watch): a turn it holds
     // passes on at once; a pause keeps its action.
@@ -148,6 +158,9 @@ private:
     int m_playToScore = 0;
     int m_timePerTurn = 0;
     int m_breakcount = 0;
+    std::function<qint64()> m_paceClock;
+    int m_tickMs = 1000;
+    qint64 m_paceDeadline = 0;
     int m_computerTicks = 0;
     bool m_computerDue = false;
     bool m_computerMoving = false;

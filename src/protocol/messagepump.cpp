@@ -1,5 +1,7 @@
 #include "protocol/messagepump.h"
 
+#include "protocol/monotonic.h"
+
 #include <QMetaObject>
 #include <algorithm>
 
@@ -7,6 +9,7 @@ namespace glyphon {
 
 MessagePump::MessagePump(int intervalMs, int maxQueued, qsizetype maxPending, QObject *parent)
     : QObject(parent)
+    , m_clock(monotonicMs)
     , m_maxQueued(maxQueued)
     , m_maxPending(maxPending)
 {
@@ -32,9 +35,10 @@ MessagePump::Fed MessagePump::feed(ConnectionId from, const QByteArray &bytes)
         forget(from);
         return Fed::Overlong;
     }
+    const qint64 now = messages.isEmpty() ? 0 : m_clock();
     for (QByteArray &m : messages) {
         q.bytes += m.size();
-        q.messages.push_back(std::move(m));
+        q.messages.push_back({std::move(m), now});
     }
     if ((m_maxQueued > 0 && q.messages.size() > size_t(m_maxQueued))
         || (m_maxQueuedBytes > 0 && q.bytes > m_maxQueuedBytes)) {
@@ -145,7 +149,8 @@ void MessagePump::dispatchOne()
     const ConnectionId from = nextConnection();
     Queue &q = m_queues[from];
     q.lastServed = ++m_served;
-    const QByteArray message = std::move(q.messages.front());
+    const QByteArray message = std::move(q.messages.front().message);
+    m_readAt = q.messages.front().readAt;
     q.messages.pop_front();
     q.bytes -= message.size();
     if (!q.messages.empty())

@@ -28,6 +28,8 @@ class MessagePump : public QObject
 public:
     using ConnectionId = quint64;
     using Handler = std::function<void(ConnectionId from, const QByteArray &message)>;
+    // Milliseconds of a monotonic clock; tests inject their own.
+    using Clock = std::function<qint64()>;
 
     // maxQueued: messages one connection may have waiting; 0 for no bound.
     explicit MessagePump(int intervalMs, int maxQueued = 0,
@@ -36,6 +38,9 @@ public:
     void setHandler(Handler handler) { m_handler = std::move(handler); }
     // Bytes of messages one connection may have waiting; 0 for no bound.
     void setMaxQueuedBytes(qsizetype bytes) { m_maxQueuedBytes = bytes; }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // While a handler runs: when its message was read (by the clock).
+    qint64 readAt() const { return m_readAt; }
 
     enum class Fed { Ok, Overlong, Overfull };
     // Frames bytes from a connection and queues its messages; on Overlong or
@@ -62,10 +67,15 @@ signals:
     void rested();
 
 private:
+    struct Stamped
+    {
+        QByteArray message;
+        qint64 readAt = 0;
+    };
     struct Queue
     {
         FrameBuffer frames;
-        std::deque<QByteArray> messages;
+        std::deque<Stamped> messages;
         qsizetype bytes = 0; // of the messages
         bool ready = false;  // waiting in m_ready
         bool closed = false; // forgotten once its last message is out
@@ -77,6 +87,8 @@ private:
     void wake();
 
     Handler m_handler;
+    Clock m_clock;
+    qint64 m_readAt = 0;
     QHash<ConnectionId, Queue> m_queues;
     std::deque<ConnectionId> m_ready; // connections with messages
     quint64 m_served = 0;             // counts the messages handed out

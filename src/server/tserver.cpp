@@ -4,6 +4,7 @@
 
 #include "dictionary/random.h"
 #include "dictionary/tdictn.h"
+#include "protocol/monotonic.h"
 
 #include <QFile>
 #include <QTimer>
@@ -106,6 +107,7 @@ void TServer::setTickMs(int ms)
 {
     m_tickMs = std::max(1, ms);
     timer_breaks->setInterval(m_tickMs);
+    m_game.setPaceClock(monotonicMs, m_tickMs);
 }
 
 void TServer::setBotSpeed(int ms)

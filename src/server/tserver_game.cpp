@@ -29,8 +29,10 @@ void TServer::submitit(int fromSeat, const QByteArray &data)
 
 void TServer::timer_breaksTimer()
 {
-    if (m_strongWait)
-        return; // the turn's clock waits with the computer's strong move
+    if (m_strongWait) {
+        m_game.holdPace(); // the turn's clock waits with the computer's strong move
+        return;
+    }
     m_game.tick();
 }
 

@@ -61,6 +61,9 @@ struct TurnNews
     // came back), replayed by the host ahead of its state. It belongs in
     // the word lists only: no sound, status line or last-word mark.
     bool history = false;
+    // Started, Restored: when the host's message was read (monotonic ms), so
+    // a clock started late still ends on time; -1 when unknown (now).
+    qint64 readAt = -1;
 };
 
 struct GameNews

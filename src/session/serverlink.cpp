@@ -19,7 +19,11 @@ ServerLink::ServerLink(QObject *parent)
     m_lobby->setPortName(QStringLiteral("9001"));
     m_pump->timer()->setTimerType(Qt::PreciseTimer);
     m_pump->setMaxQueuedBytes(MaxQueuedBytes);
-    m_pump->setHandler([this](MessagePump::ConnectionId, const QByteArray &m) { emit message(m); });
+    m_pump->setHandler([this](MessagePump::ConnectionId, const QByteArray &m) {
+        m_readAt = m_pump->readAt();
+        emit message(m);
+        m_readAt = -1;
+    });
     m_joinLimit->setSingleShot(true);
     m_joinLimit->setInterval(JoinTimeLimitMs);
     connect(m_joinLimit, &QTimer::timeout, this, &ServerLink::joinTimedOut);

@@ -35,6 +35,9 @@ public:
     // Opened in multi-player mode, never used.
     TSock *lobbySocket() const { return m_lobby; }
     MessagePump *pump() const { return m_pump; }
+    // While message() is handled: the monotonic time its bytes were read,
+    // however long the pump held it; -1 otherwise.
+    qint64 readAt() const { return m_readAt; }
 
     // A line of its own from here on: what the old one queued is still
     // handed out, a half message of it is dropped. keepAlive notices a link
@@ -67,6 +70,7 @@ private:
     MessagePump *m_pump;
     QTimer *m_joinLimit;
     MessagePump::ConnectionId m_line = 0;
+    qint64 m_readAt = -1;
 };
 
 } // namespace glyphon

@@ -3,6 +3,7 @@
 // does not decode, or whose name the session does not know, is ignored.
 
 #include "session/clientsession.h"
+#include "session/serverlink.h"
 
 #include "protocol/wire.h"
 
@@ -84,7 +85,9 @@ struct SessionRoutes
     {
         s.m_game->turnStarted(m);
         s.startTurn();
-        emit s.turnNews(TurnNews::of(TurnNews::Started, m.seat));
+        TurnNews news = TurnNews::of(TurnNews::Started, m.seat);
+        news.readAt = s.m_link->readAt();
+        emit s.turnNews(news);
     }
 
     static void gameWon(ClientSession &s, const msg::Winner &m)
@@ -175,6 +178,7 @@ struct SessionRoutes
         TurnNews news = TurnNews::of(TurnNews::Restored, m.currentplayer);
         news.pauseTicks = m.pauseTicks;
         news.turnRunning = m.pending == PaceAction::TimeUp;
+        news.readAt = s.m_link->readAt();
         emit s.turnNews(news);
     }
 

@@ -97,6 +97,35 @@ private slots:
         if (!expired)
             QCOMPARE(tick.colour, glyphon::countdownColour(after));
     }
+
+    // A tick against the turn's deadline (ms on a monotonic clock): late
+    // ticks catch up, ticks driven by hand still take their second.
+    void tickAgainstDeadline_data()
+    {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<qint64>("now"); // the deadline is at 30000
+        QTest::addColumn<int>("after");
+        QTest::addColumn<qint64>("nextInMs");
+        QTest::newRow("on the second") << 30 << qint64(1000) << 29 << qint64(1000);
+        QTest::newRow("a little late") << 30 << qint64(1400) << 29 << qint64(600);
+        QTest::newRow("3.5 s late catches up") << 30 << qint64(4500) << 26 << qint64(500);
+        QTest::newRow("driven by hand, no time gone") << 30 << qint64(0) << 29 << qint64(2000);
+        QTest::newRow("held past the end") << 12 << qint64(31000) << 0 << qint64(0);
+        QTest::newRow("last second") << 1 << qint64(29999) << 0 << qint64(0);
+    }
+    void tickAgainstDeadline()
+    {
+        QFETCH(int, shown);
+        QFETCH(qint64, now);
+        QFETCH(int, after);
+        QFETCH(qint64, nextInMs);
+        const auto tick = glyphon::countdownTickAt(shown, 4, 30000, now);
+        QCOMPARE(tick.timeleft, after);
+        QCOMPARE(tick.expired, after == 0);
+        QCOMPARE(tick.text, glyphon::countdownText(after));
+        if (after > 0)
+            QCOMPARE(glyphon::msUntilNextSecond(after, 30000, now), nextInMs);
+    }
 };
 
 QTEST_APPLESS_MAIN(tst_Countdown)

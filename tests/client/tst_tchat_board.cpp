@@ -14,6 +14,8 @@
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
 #include "core/board.h"
+#include "protocol/messagepump.h"
+#include "session/serverlink.h"
 #include "windows/quickinstructions.h"
 #include "windows/spylist.h"
 
@@ -102,6 +104,8 @@ private slots:
     void colourSlots_data();
     void colourSlots();
     void countdown();
+    void clockCountsFromTheMessagesArrival_data();
+    void clockCountsFromTheMessagesArrival();
     void choosingTiles();
     void takingLettersBack();
     void outsideTheOwnTurn();
@@ -244,6 +248,58 @@ void TestTchatBoard::countdown()
     feed(m_chat, loadstats(1, {}, std::numeric_limits<int>::min()));
     m_chat->turntimeTimer();
     QCOMPARE(m_chat->label_timer->text(), QStringLiteral("Time: 0:00"));
+}
+
+// A box held the window's messages (or the host was slow to send the next):
+// the turn's clock runs from when the host's message was read, through the
+// window's own pump, not from when the window got round to it.
+void TestTchatBoard::clockCountsFromTheMessagesArrival_data()
+{
+    QTest::addColumn<int>("heldMs");
+    QTest::addColumn<QString>("clock");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("open"); // input taken and the clock running
+    QTest::newRow("handled at once") << 0 << "" << "Your Turn." << true;
+    QTest::newRow("held 17 s") << 17000 << "Time: 0:43" << "Your Turn." << true;
+    QTest::newRow("held 17.5 s") << 17500 << "Time: 0:43" << "Your Turn." << true;
+    QTest::newRow("held past the turn") << 65000 << "Time: 0:00" << "Time is Up." << false;
+}
+
+void TestTchatBoard::clockCountsFromTheMessagesArrival()
+{
+    QFETCH(int, heldMs);
+    QFETCH(QString, clock);
+    QFETCH(QString, status);
+    QFETCH(bool, open);
+    qint64 now = 50000;
+    glyphon::MessagePump *pump = m_chat->session()->link()->pump();
+    pump->setClock([&now] { return now; });
+    m_chat->clock()->setClock([&now] { return now; });
+    m_chat->game()->loggedIn({1});
+    feed(m_chat, "CMD_startgame+Ann+200+60+");
+    pump->setPaused(true);
+    pump->feed(1, "CMD_nextplayer+1+\xFF");
+    now += heldMs;
+    pump->setPaused(false);
+    pump->tick();
+    QCOMPARE(m_chat->game()->turn(), open ? 1 : 0);
+    QCOMPARE(m_chat->label_status->text(), status);
+    QCOMPARE(m_chat->turntime->isActive(), open);
+    if (!clock.isEmpty())
+        QCOMPARE(m_chat->label_timer->text(), clock);
+    if (!open)
+        return;
+    // The next tick comes when the next second is due, and shows it.
+    const int shown = m_chat->clock()->timeleft();
+    QCOMPARE(shown, 60 - heldMs / 1000);
+    QVERIFY(m_chat->turntime->interval() <= 1000 - heldMs % 1000);
+    now += m_chat->turntime->interval();
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->clock()->timeleft(), shown - 1);
+    // A tick held back by a busy window catches up instead of drifting.
+    now += 5000;
+    m_chat->turntimeTimer();
+    QCOMPARE(m_chat->clock()->timeleft(), shown - 6);
 }
 
 // Which tiles a click takes, and the twenty-tile cap, are the session's

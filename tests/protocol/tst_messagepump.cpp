@@ -15,6 +15,7 @@ private slots:
     void quietConnectionGoesBeforeAFlooder();
     void closedConnectionIsHeardOut();
     void pausedPumpHandsOutNothing();
+    void messagesKeepTheTimeTheyWereRead();
     void boundsDropTheConnection();
 };
 
@@ -119,6 +120,29 @@ void TstMessagePump::pausedPumpHandsOutNothing()
     QVERIFY(pump.timer()->isActive());
     pump.tick();
     QCOMPARE(r.seen, QStringList{"1:CMD_a+"});
+}
+
+void TstMessagePump::messagesKeepTheTimeTheyWereRead()
+{
+    // Held by a box for seconds, the pump still tells each message's
+    // arrival, not the moment it was handed out; a message's tail read later
+    // counts from when it was whole.
+    qint64 now = 1000;
+    MessagePump pump(3600 * 1000);
+    pump.setClock([&now] { return now; });
+    QList<qint64> stamps;
+    pump.setHandler([&](MessagePump::ConnectionId, const QByteArray &) { stamps << pump.readAt(); });
+    pump.setPaused(true);
+    pump.feed(1, "CMD_a+1\xFF" "CMD_a");
+    now = 1250;
+    pump.feed(1, "+2\xFF");
+    pump.feed(2, "CMD_b+1\xFF");
+    now = 21000;
+    pump.setPaused(false);
+    pump.tick();
+    pump.tick();
+    pump.tick();
+    QCOMPARE(stamps, (QList<qint64>{1000, 1250, 1250}));
 }
 
 void TstMessagePump::boundsDropTheConnection()

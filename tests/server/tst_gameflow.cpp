@@ -38,6 +38,8 @@ private slots:
     void gameStartDealsAndGivesSeatOneTheTurn();
     void onlyTheHostStartsGames();
     void turnTimesOutInTicks();
+    void stalledHostKeepsTheTurnsLength_data();
+    void stalledHostKeepsTheTurnsLength();
     void winnerTest_data();
     void winnerTest();
     void emptySeatTwoWinsAsRizi();
@@ -172,6 +174,56 @@ void TstGameFlow::turnTimesOutInTicks()
     f.ticks(1);
     QCOMPARE(turns.count(), 3);
     QCOMPARE(f.server().game().currentPlayer(), 1);
+}
+
+// A stopped or busy host misses ticks; the turn it resumes in still ends
+// when its time is up, not that many ticks later.
+void TstGameFlow::stalledHostKeepsTheTurnsLength_data()
+{
+    QTest::addColumn<int>("ticksBefore");
+    QTest::addColumn<int>("stallMs");
+    QTest::addColumn<int>("timeUpAtTick"); // counting every tick since the turn began
+    QTest::addColumn<bool>("held"); // the owner held the pace over the stall (a strong move's wait)
+    QTest::newRow("no stall") << 10 << 0 << 64 << false;
+    QTest::newRow("stalled 20 s mid-turn") << 10 << 20000 << 44 << false;
+    QTest::newRow("stalled past the turn's end") << 10 << 70000 << 11 << false;
+    QTest::newRow("stalled to the exact end") << 3 << 60000 << 4 << false;
+    QTest::newRow("stalled a second short") << 3 << 59999 << 5 << false;
+    QTest::newRow("held 20 s: the count stands") << 10 << 20000 << 65 << true;
+}
+
+void TstGameFlow::stalledHostKeepsTheTurnsLength()
+{
+    QFETCH(int, ticksBefore);
+    QFETCH(int, stallMs);
+    QFETCH(int, timeUpAtTick);
+    QFETCH(bool, held);
+    ServerFixture f;
+    TestClient *bob = f.player("Bob");
+    f.player("Ann");
+    TServer &s = f.server();
+    qint64 now = 5000;
+    s.game().setPaceClock([&now] { return now; }, 1000);
+    QSignalSpy timeups(&s, &TServer::timeUp);
+    f.startGame(200, 60, bob);
+    int tick = 0;
+    const auto oneTick = [&] {
+        now += 1000;
+        if (tick == ticksBefore)
+            now += stallMs;
+        ++tick;
+        if (held && tick == ticksBefore + 1)
+            s.game().holdPace();
+        else
+            s.timer_breaksTimer();
+    };
+    while (tick < timeUpAtTick - 1) {
+        oneTick();
+        QCOMPARE(timeups.count(), 0);
+    }
+    oneTick();
+    QCOMPARE(timeups.count(), 1);
+    QCOMPARE(bob->waitFor("CMD_timeup+"), QByteArray("CMD_timeup+1+"));
 }
 
 void TstGameFlow::winnerTest_data()
