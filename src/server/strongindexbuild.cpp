@@ -1,6 +1,10 @@
 #include "server/strongindexbuild.h"
 
+#include <QCoreApplication>
+#include <QList>
 #include <QThread>
+
+#include <mutex>
 #include <utility>
 
 namespace glyphon {
@@ -10,15 +14,49 @@ StrongIndexBuild::StrongIndexBuild(QObject *parent)
 {
 }
 
+namespace {
+
+// Builds whose owner went while they ran. They finish unheard; the
+// application joins them as it ends, while Qt still stands: a thread left
+// running into the teardown of the process's statics could find the file
+// layer it reads through gone from under it.
+std::mutex orphansLock;
+QList<QThread *> orphans;
+
+void joinOrphans()
+{
+    const std::lock_guard<std::mutex> guard(orphansLock);
+    for (QThread *thread : std::as_const(orphans)) {
+        thread->wait();
+        delete thread;
+    }
+    orphans.clear();
+}
+
+void adopt(QThread *thread)
+{
+    const std::lock_guard<std::mutex> guard(orphansLock);
+    if (orphans.isEmpty())
+        qAddPostRoutine(joinOrphans);
+    // Those done by now need no joining later.
+    orphans.removeIf([](QThread *old) {
+        if (!old->isFinished())
+            return false;
+        old->wait();
+        delete old;
+        return true;
+    });
+    orphans.append(thread);
+}
+
+} // namespace
+
 StrongIndexBuild::~StrongIndexBuild()
 {
-    // A build still running ends on its own, unheard, and its thread object
-    // goes with it: a host that closes does not wait for Rizi's index.
+    // A host that closes does not wait for Rizi's index.
     if (QThread *running = std::exchange(m_thread, nullptr)) {
         running->disconnect(this);
-        connect(running, &QThread::finished, running, &QObject::deleteLater);
-        if (running->isFinished()) // ended before the connection was made
-            delete running;
+        adopt(running);
     }
 }
 

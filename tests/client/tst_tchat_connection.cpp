@@ -309,7 +309,7 @@ void TestTchatConnection::chatCommandsSendWhatTheyShould()
     QVERIFY(chatHas(cid, QStringLiteral("Slow down: one line a second.")));
     QTRY_COMPARE(ann.messages.size() - ann.taken, 5);
     // A rest on both sides: the waiting lines go, and the host relays them.
-    host->server->hub().setClock([] { return qint64(36000000); });
+    host->hosting->server().hub().setClock([] { return qint64(36000000); });
     cid->session()->setClock([] { return 3600000; });
     QTRY_COMPARE(ann.messages.size() - ann.taken, 10);
     for (qsizetype i = 0; i < waiting.size(); ++i)
