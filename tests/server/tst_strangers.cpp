@@ -154,6 +154,9 @@ void TstStrangers::connectionsPerAddress_data()
         << QStringList{"c2", "c2", "c2", "c2", "l2", "c2"} << "1 2 3 4 - 4";
     QTest::newRow("a removed spectator waits a minute")
         << QStringList{"c1", "c2", "c3", "k3", "c3", "c4", "+59999", "c3", "+1", "c3"} << "1 2 3 - 0 3 - 0 - 4";
+    // Clearing out the bans that ran out keeps those still in force.
+    QTest::newRow("a second removal keeps the first one's ban")
+        << QStringList{"c1", "c2", "c3", "c4", "k3", "+1000", "k4", "c3", "c4"} << "1 2 3 4 - - - 0 0";
     QTest::newRow("a removed player may come back")
         << QStringList{"c1", "c2", "k2", "c2"} << "1 2 - 2";
 }
