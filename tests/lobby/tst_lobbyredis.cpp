@@ -3,6 +3,8 @@
 
 #include "lobby/lobbyserver.h"
 #include "lobby_support.h"
+#include "lobby/redislobbystore.h"
+#include "storerows_support.h"
 #include "net/lobbyregistration.h"
 
 #include <QJsonArray>
@@ -54,10 +56,26 @@ class TestLobbyRedis : public QObject
     Q_OBJECT
 private slots:
     void nodesShareOneList();
+    // The in-memory store's rows, answered by the store in Redis.
+    void secrets_data() { test::secretRows(); }
+    void secrets();
+    void tags_data() { test::tagRows(); }
+    void tags();
+
+    void cleanupTestCase()
+    {
+        if (m_redis) {
+            m_redis->kill();
+            m_redis->waitForFinished();
+        }
+    }
 
 private:
     bool startRedis(quint16 port);
+    // A store on an emptied Redis of the test's own; null without Redis.
+    std::unique_ptr<RedisLobbyStore> freshStore();
     std::unique_ptr<QProcess> m_redis;
+    quint16 m_storePort = 0;
 };
 
 bool TestLobbyRedis::startRedis(quint16 port)
@@ -68,6 +86,44 @@ bool TestLobbyRedis::startRedis(quint16 port)
                     QStringLiteral("--appendonly"), QStringLiteral("no"), QStringLiteral("--bind"),
                     QStringLiteral("127.0.0.1")});
     return m_redis->waitForStarted();
+}
+
+std::unique_ptr<RedisLobbyStore> TestLobbyRedis::freshStore()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("redis-server")).isEmpty())
+        return nullptr;
+    if (!m_redis || m_redis->state() != QProcess::Running) {
+        m_storePort = freePort();
+        if (!startRedis(m_storePort))
+            return nullptr;
+    }
+    LobbyLimits limits;
+    limits.listRefreshMs = 0;
+    auto store = std::make_unique<RedisLobbyStore>(QStringLiteral("127.0.0.1"), m_storePort, limits);
+    // Redis answers once it listens; each row starts from an empty list.
+    if (!QTest::qWaitFor([&] { return store->size() >= 0; }, 5000))
+        return nullptr;
+    QProcess flush;
+    flush.start(QStringLiteral("redis-cli"), {QStringLiteral("-p"), QString::number(m_storePort), QStringLiteral("FLUSHALL")});
+    if (!flush.waitForFinished(5000) || flush.exitCode() != 0)
+        return nullptr;
+    return store;
+}
+
+void TestLobbyRedis::secrets()
+{
+    const std::unique_ptr<RedisLobbyStore> store = freshStore();
+    if (!store)
+        QSKIP("no redis-server to run the rows against");
+    test::checkSecretRow(*store);
+}
+
+void TestLobbyRedis::tags()
+{
+    const std::unique_ptr<RedisLobbyStore> store = freshStore();
+    if (!store)
+        QSKIP("no redis-server to run the rows against");
+    test::checkTagRow(*store, false);
 }
 
 void TestLobbyRedis::nodesShareOneList()
