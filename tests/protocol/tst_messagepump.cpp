@@ -17,6 +17,7 @@ private slots:
     void pausedPumpHandsOutNothing();
     void messagesKeepTheTimeTheyWereRead();
     void boundsDropTheConnection();
+    void byteCapCountsWhatWaitsNow();
 };
 
 namespace {
@@ -155,6 +156,25 @@ void TstMessagePump::boundsDropTheConnection()
     QCOMPARE(pump.queued(2), 2);
     QCOMPARE(pump.feed(2, "c\xFF"), MessagePump::Fed::Overfull);
     QCOMPARE(pump.queued(), 0);
+}
+
+// The byte cap is on what waits at one moment, not on all a connection ever
+// sent: an honest host streams far more than the cap over a game.
+void TstMessagePump::byteCapCountsWhatWaitsNow()
+{
+    MessagePump pump(3600 * 1000);
+    Recorder r;
+    pump.setHandler(r.handler());
+    pump.setMaxQueuedBytes(64);
+    const QByteArray message = QByteArray(30, 'm') + '\xFF'; // two fit, three do not
+    for (int i = 0; i < 20; ++i) {
+        QCOMPARE(pump.feed(1, message + message), MessagePump::Fed::Ok);
+        for (int ticks = 0; ticks < 2 && pump.queued(1) > 0; ++ticks)
+            pump.tick();
+        QCOMPARE(pump.queued(1), 0);
+    }
+    QCOMPARE(r.seen.size(), 40);
+    QCOMPARE(pump.feed(1, message + message + message), MessagePump::Fed::Overfull);
 }
 
 QTEST_GUILESS_MAIN(TstMessagePump)
