@@ -68,6 +68,13 @@ void TestLobbyRegistration::keepsTheGameListed()
     registration.setGame(game(host.serverPort(), 2));
     QTRY_COMPARE(listed(lobby).first().info.players, 2);
     QCOMPARE(listed(lobby).first().info.name, "Ann");
+    // Changed again while that change is on its way: the later one is sent
+    // once the lobby has answered the first.
+    LanGame bob = game(host.serverPort(), 1);
+    bob.hostName = QStringLiteral("Bob");
+    registration.setGame(game(host.serverPort(), 1));
+    registration.setGame(bob);
+    QTRY_COMPARE(listed(lobby).first().info.name, "Bob");
 
     // The lobby forgot the game (say, it restarted): the host registers anew.
     QCOMPARE(lobby.store().expire(std::numeric_limits<qint64>::max() / 2), 1);
