@@ -14,7 +14,7 @@ CloseLog::CloseLog(QObject *parent)
 void CloseLog::note(const QString &address, const QString &why, const QString &line)
 {
     int held = 0;
-    if (!m_throttle.admit(QStringLiteral("%1 (%2)").arg(address, why), m_uptime.elapsed(), &held)) {
+    if (!m_throttle.admit(QStringLiteral("%1 (%2)").arg(address, why), now(), &held)) {
         if (!m_heldWatch.isActive())
             m_heldWatch.start();
         return;
@@ -25,7 +25,7 @@ void CloseLog::note(const QString &address, const QString &why, const QString &l
 
 void CloseLog::reportHeld()
 {
-    for (const auto &[subject, held] : m_throttle.takeHeld(m_uptime.elapsed()))
+    for (const auto &[subject, held] : m_throttle.takeHeld(now()))
         qCInfo(lcServer).noquote()
             << QStringLiteral("%1 more lines about %2 since the last note").arg(held).arg(subject);
     if (!m_throttle.holding())

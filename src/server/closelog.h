@@ -12,6 +12,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 namespace glyphon {
 
 class CloseLog : public QObject
@@ -24,11 +26,18 @@ public:
     // last minute.
     void note(const QString &address, const QString &why, const QString &line);
 
+    // Tests drive the minute and the check for what was held back.
+    void setClock(std::function<qint64()> nowMs) { m_now = std::move(nowMs); }
+    void setHeldCheckMs(int ms) { m_heldWatch.setInterval(ms); }
+
 private:
     void reportHeld();
 
+    qint64 now() const { return m_now ? m_now() : m_uptime.elapsed(); }
+
     LogThrottle m_throttle;
     QElapsedTimer m_uptime;
+    std::function<qint64()> m_now;
     // Runs only while something is held back.
     QTimer m_heldWatch;
 };
