@@ -55,7 +55,24 @@ QRect place(const QRect &design, qreal factor, QSize parentDesign, QSize parent,
         else
             height = std::max(0, bottom - top);
     }
+    if (room & (CardWide | SecondCard)) {
+        const int growth = cardGrowth(factor, parent);
+        if (room & SecondCard)
+            left += growth;
+        if (room & CardWide)
+            width += growth;
+    }
     return {left, top, width, height};
+}
+
+int cardGrowth(qreal factor, QSize panel)
+{
+    // Only beyond the design's aspect: a window of the design's shape keeps
+    // every control where its factor puts it.
+    if (panel.width() <= scaledDesign(factor).width())
+        return 0;
+    const int reach = panel.width() - (Design.width() - CardsRight);
+    return std::max(0, reach - int(std::lround(CardsRight * factor))) / 2;
 }
 
 int fontPixels(int design, qreal factor)
@@ -69,7 +86,8 @@ void ScaledLayout::add(QWidget *control, boardscale::Rooms room)
 {
     // Only the board's own texts scale, in their explicit pixel sizes; the
     // chat pane keeps the size the user chose for it.
-    const int pixels = room == boardscale::Scaled ? control->font().pixelSize() : -1; // -1 also for points
+    const bool scaled = !(room & ~(boardscale::CardWide | boardscale::SecondCard));
+    const int pixels = scaled ? control->font().pixelSize() : -1; // -1 also for points
     // Inside an added control its design counts; else it lies on the panel.
     QSize parentDesign = boardscale::Design;
     for (const Entry &entry : m_entries)
@@ -84,11 +102,16 @@ qreal ScaledLayout::apply(QSize panel)
     using namespace boardscale;
     const qreal factor = factorFor(panel);
     const bool rescaled = factor != m_factor;
+    const int growth = cardGrowth(factor, panel);
+    const bool regrown = rescaled || growth != m_cardGrowth;
     m_factor = factor;
+    m_cardGrowth = growth;
+    const Rooms onCards = CardWide | SecondCard;
     // In the order added, so a parent is placed before its children.
     for (const Entry &entry : m_entries) {
         QWidget *control = entry.control;
-        if (!control || (!rescaled && entry.room == Scaled))
+        if (!control || (!rescaled && entry.room == Scaled)
+            || (!regrown && (entry.room & onCards) && !(entry.room & ~onCards)))
             continue;
         if (rescaled && entry.fontPixels > 0) {
             QFont font = control->font();
@@ -98,7 +121,7 @@ qreal ScaledLayout::apply(QSize panel)
         const QWidget *parent = control->parentWidget();
         control->setGeometry(place(entry.design, factor, entry.parentDesign, parent ? parent->size() : panel, entry.room));
     }
-    if (rescaled && m_after)
+    if (regrown && m_after)
         m_after();
     return factor;
 }

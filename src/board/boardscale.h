@@ -37,6 +37,11 @@ enum Room {
     KeepWidth = 0x4,  // the design width, unscaled (never wider than the parent)
     KeepHeight = 0x8, // the design height, unscaled (never taller than the parent)
     KeepTopLeft = 0x10, // the left and top edges stay where designed
+    // The players' cards share the width a wider panel leaves right of the
+    // scaled design: each grows by cardGrowth(), the second moving right by
+    // the first's growth.
+    CardWide = 0x20,   // the control is as wide as its card and grows with it
+    SecondCard = 0x40, // the control lies on the second card and moves with it
 };
 Q_DECLARE_FLAGS(Rooms, Room)
 
@@ -56,6 +61,11 @@ constexpr QRect tileCell(int row, int column)
 {
     return {52 + 48 * (column - 1), 70 + 49 * (row - 1), 44, 44};
 }
+// The two cards span design x 389 to 755 (the chat pane's right edge).
+inline constexpr int CardsRight = 755;
+// How much wider each card is on a panel wider than the design at factor:
+// together they reach the chat pane's right edge. None at the design aspect.
+int cardGrowth(qreal factor, QSize panel);
 // A font's pixel size at factor, at least 1.
 int fontPixels(int design, qreal factor);
 
@@ -70,12 +80,13 @@ class ScaledLayout
 public:
     void add(QWidget *control, boardscale::Rooms room = boardscale::Scaled);
     // Places the controls for a panel of size; returns the factor. Scaled
-    // controls move and change fonts only when the factor changes, so
-    // widening the chat pane touches nothing else.
+    // controls move and change fonts only when the factor changes, the
+    // cards' also when their growth does, so widening the chat pane
+    // touches nothing else.
     qreal apply(QSize panel);
     qreal factor() const { return m_factor; }
-    // Runs after each change of factor, for controls that fit themselves to
-    // their texts once sized.
+    // Runs after each change of factor or of the cards' growth, for controls
+    // that fit themselves to their texts once sized.
     void setAfterRescale(std::function<void()> then) { m_after = std::move(then); }
 
 private:
@@ -88,6 +99,7 @@ private:
         boardscale::Rooms room;
     };
     std::vector<Entry> m_entries;
+    int m_cardGrowth = 0;
     qreal m_factor = 0; // none yet: the first apply() places everything
     std::function<void()> m_after;
 };

@@ -3,9 +3,9 @@
 #include "artwork/boardtiles.h"
 #include "board/fittinglabel.h"
 #include "board/readabletext.h"
+#include "board/boardscale.h"
 #include "board/turnwidgets.h"
-
-#include <QPlainTextEdit>
+#include "board/wordlist.h"
 
 namespace glyphon {
 
@@ -39,7 +39,7 @@ PlayerCard::PlayerCard(QWidget *parent, int seat, int x, const QString &waiting)
     , score(rowLabel(parent, QStringLiteral("0"), QRect(x + 115, 40, 30, 24), 15,
                      QStringLiteral("label_score%1").arg(seat)))
     , bonus(rowLabel(parent, QStringLiteral("0"), QRect(x + 149, 40, 30, 24), 13, QStringLiteral("label_bonus%1").arg(seat)))
-    , words(new QPlainTextEdit(parent))
+    , words(new WordList(parent))
 {
     marker->setGeometry(x, 38, 168, 28);
     marker->hide();
@@ -116,6 +116,21 @@ PlayerCards::PlayerCards(QWidget *parent, const TileArt *art, const QString &wai
 }
 
 PlayerCards::~PlayerCards() = default;
+
+void PlayerCards::scaleWith(ScaledLayout &scaling)
+{
+    using namespace boardscale;
+    for (int seat = 1; seat <= 2; ++seat) {
+        const Rooms onCard = seat == 2 ? SecondCard : Scaled;
+        PlayerCard &card = (*this)[seat];
+        scaling.add(card.marker, onCard | CardWide);
+        scaling.add(card.words, onCard | CardWide);
+        // The row's labels fit themselves to their texts once placed.
+        for (QWidget *control : {static_cast<QWidget *>(card.eyes), static_cast<QWidget *>(card.name),
+                                 static_cast<QWidget *>(card.score), static_cast<QWidget *>(card.bonus)})
+            scaling.add(control, onCard);
+    }
+}
 
 void PlayerCards::showOwnListLight(int mySeat)
 {

@@ -10,7 +10,6 @@
 #include <optional>
 
 class QLabel;
-class QPlainTextEdit;
 class QWidget;
 class EyesPicture;
 class TurnMarker;
@@ -18,7 +17,9 @@ class TurnMarker;
 namespace glyphon {
 
 class FittingLabel;
+class ScaledLayout;
 class TileArt;
+class WordList;
 
 class PlayerCard
 {
@@ -32,7 +33,7 @@ public:
     FittingLabel *name;
     FittingLabel *score;
     FittingLabel *bonus;
-    QPlainTextEdit *words;
+    WordList *words;
 
     // Shows the seat as the game has it and keeps the row in line.
     void show(const QString &shownName, int points, std::optional<int> lastPoints, bool watching);
@@ -59,6 +60,9 @@ public:
     // Seat 1 or 2.
     PlayerCard &operator[](int seat) { return *m_cards[seat == 2 ? 1 : 0]; }
 
+    // Places the cards with the panel: they share the width it has beyond
+    // the scaled design.
+    void scaleWith(ScaledLayout &scaling);
     void showOwnListLight(int mySeat);
     // After a change of seat or of tile pictures.
     void paintMarkers(int mySeat);

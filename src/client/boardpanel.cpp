@@ -50,9 +50,11 @@ void BoardPanel::paintEvent(QPaintEvent *)
     p.setBrush(QColor(255, 255, 255, 70));
     p.drawRoundedRect(shelf, 8, 8);
 
-    // Cards behind the two players: name row and word list.
+    // Cards behind the two players: name row and word list, as wide as
+    // their controls.
+    const qreal growth = boardscale::cardGrowth(factor, size()) / factor;
     for (int x : {385, 583}) {
-        const QRectF card(x + 0.5, 34.5, 175, 194);
+        const QRectF card(x + 0.5 + (x == 583 ? growth : 0), 34.5, 175 + growth, 194);
         p.setPen(QPen(QColor(120, 96, 60, 70), 1));
         p.setBrush(QColor(255, 255, 255, 80));
         p.drawRoundedRect(card, 8, 8);

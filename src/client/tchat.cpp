@@ -30,6 +30,7 @@
 #include "board/boardcontrols.h"
 #include "board/playercard.h"
 #include "board/turnwidgets.h"
+#include "board/wordlist.h"
 #include "protocol/tsock.h"
 #include "server/hosting.h"
 #include "windows/quickinstructions.h"
@@ -128,9 +129,14 @@ void Tchat::scaleWithPanel(glyphon::BoardPanel &panel)
     glyphon::ScaledLayout &scaling = panel.scaling();
     // The chat pane takes the room the scaled board leaves.
     const QList<QWidget *> chat{panel_chat, mychat, button_smilies};
+    // The cards share the width the scaled board leaves above the chat pane.
+    const QList<QWidget *> cards{image_Turn1, image_eyes1, label_playername1, label_score1, label_bonus1, memo_thewords1,
+                                 image_turn2, image_eyes2, label_playername2, label_score2, label_bonus2, memo_thewords2};
     for (QWidget *control : panel.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (control != panel_help && !chat.contains(control) && !control->isWindow()) // menus pop up
+        if (control != panel_help && !chat.contains(control) && !cards.contains(control)
+            && !control->isWindow()) // menus pop up
             scaling.add(control);
+    m_cards->scaleWith(scaling);
     scaling.add(panel_chat, KeepRight | KeepBottom);
     scaling.add(mainchat, KeepTopLeft | KeepRight | KeepBottom); // fills its frame
     scaling.add(mychat, KeepRight | KeepBottom | KeepHeight);

@@ -9,6 +9,7 @@
 #include "board/playercard.h"
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
+#include "board/wordlist.h"
 #include "windows/tallylist.h"
 
 #include <QFrame>
@@ -34,13 +35,10 @@ void Tchat::hisword(const glyphon::TurnNews &m)
 
 void Tchat::showWords(int seat)
 {
-    QPlainTextEdit *list = seat == 1 ? memo_thewords1 : memo_thewords2;
-    QStringList lines;
+    QList<glyphon::WordList::Entry> words;
     for (const glyphon::ClientGame::PlayedWord &word : m_game->words(seat))
-        lines << fromWire(word.word) + QStringLiteral(" (") + QString::number(word.points) + QStringLiteral(")");
-    list->setPlainText(lines.join(u'\n'));
-    list->moveCursor(QTextCursor::End); // the latest word in view
-    list->ensureCursorVisible();
+        words.append({fromWire(word.word), word.points});
+    (*m_cards)[seat].words->setWords(std::move(words));
 }
 
 void Tchat::invalid(const glyphon::TurnNews &m)

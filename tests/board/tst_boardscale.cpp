@@ -1,6 +1,9 @@
 #include "board/boardscale.h"
 
 #include <QTest>
+#include <QWidget>
+
+#include <cmath>
 
 using namespace glyphon::boardscale;
 
@@ -80,6 +83,87 @@ private slots:
         QCOMPARE(place(design, factorFor(panel), Design, panel, Rooms(room)), placed);
     }
 
+    // The two cards take the width a wider panel leaves, both alike; a
+    // panel of the design's shape keeps them where the factor puts them.
+    void cardsShareTheWidth_data()
+    {
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<QRect>("first");
+        QTest::addColumn<QRect>("second");
+        QTest::newRow("design size: both stay") << Design << QRect(389, 38, 168, 28) << QRect(587, 38, 168, 28);
+        QTest::newRow("doubled at the design's shape: scaled only")
+            << QSize(1528, 1052) << QRect(778, 76, 336, 56) << QRect(1174, 76, 336, 56);
+        QTest::newRow("taller than the design: scaled only")
+            << QSize(1146, 1400) << QRect(584, 57, 252, 42) << QRect(881, 57, 252, 42);
+        QTest::newRow("a little wider: the second reaches the chat's right edge")
+            << QSize(900, 526) << QRect(389, 38, 168 + 68, 28) << QRect(587 + 68, 38, 168 + 68, 28);
+    }
+
+    void cardsShareTheWidth()
+    {
+        QFETCH(QSize, panel);
+        QFETCH(QRect, first);
+        QFETCH(QRect, second);
+        const qreal factor = factorFor(panel);
+        QCOMPARE(place(QRect(389, 38, 168, 28), factor, Design, panel, CardWide), first);
+        QCOMPARE(place(QRect(587, 38, 168, 28), factor, Design, panel, CardWide | SecondCard), second);
+    }
+
+    void maximisedCardsFillTheRow_data()
+    {
+        QTest::addColumn<QSize>("panel");
+        QTest::newRow("maximised at 1920 x 1080") << QSize(1916, 1020);
+        QTest::newRow("maximised at 960 x 540") << QSize(956, 496);
+        QTest::newRow("an odd factor") << QSize(1301, 689);
+    }
+
+    void maximisedCardsFillTheRow()
+    {
+        QFETCH(QSize, panel);
+        const qreal factor = factorFor(panel);
+        const QRect list1 = place(QRect(389, 70, 168, 154), factor, Design, panel, CardWide);
+        const QRect list2 = place(QRect(587, 70, 168, 154), factor, Design, panel, CardWide | SecondCard);
+        const QRect eyes2 = place(QRect(592, 47, 23, 10), factor, Design, panel, SecondCard);
+        const QRect chat = place(QRect(389, 255, 366, 243), factor, Design, panel, KeepRight | KeepBottom);
+        QCOMPARE(list1.width(), list2.width());
+        QCOMPARE(list1.left(), chat.left());
+        QVERIFY2(qAbs(list2.right() - chat.right()) <= 2, qPrintable(QString::number(list2.right() - chat.right())));
+        QVERIFY(list2.left() > list1.right());
+        // What lies on a card keeps its place on it and its size.
+        QCOMPARE(eyes2.left() - list2.left(), int(std::lround(592 * factor)) - int(std::lround(587 * factor)));
+        QCOMPARE(eyes2.size(), place(QRect(592, 47, 23, 10), factor, Design, panel).size());
+    }
+
+    // Widening the panel at one factor moves the cards and fits their
+    // labels again, though nothing else is placed anew.
+    void wideningMovesTheCards()
+    {
+        QWidget panel;
+        panel.resize(Design);
+        auto *tile = new QWidget(&panel);
+        tile->setGeometry(tileCell(1, 1));
+        auto *list = new QWidget(&panel);
+        list->setGeometry(587, 70, 168, 154);
+        glyphon::ScaledLayout scaling;
+        scaling.add(tile);
+        scaling.add(list, CardWide | SecondCard);
+        int fitted = 0;
+        scaling.setAfterRescale([&fitted] { ++fitted; });
+        const auto resize = [&](QSize size) {
+            panel.resize(size);
+            scaling.apply(size);
+        };
+        resize(QSize(1600, 1052));
+        QCOMPARE(fitted, 1);
+        const QRect tileAt = tile->geometry();
+        resize(QSize(1801, 1052));
+        QCOMPARE(fitted, 2);
+        QCOMPARE(tile->geometry(), tileAt);
+        QCOMPARE(list->geometry().right(), 1801 - 10);
+        resize(QSize(1801, 1052)); // nothing changed: nothing is fitted again
+        QCOMPARE(fitted, 2);
+    }
+
     void tilesKeepApartAndInside_data()
     {
         QTest::addColumn<QSize>("panel");
@@ -109,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_BoardScale)
+QTEST_MAIN(tst_BoardScale)
 #include "tst_boardscale.moc"
