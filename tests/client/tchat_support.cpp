@@ -3,6 +3,7 @@
 #include "chat/chatview.h"
 #include "board/tilewidget.h"
 #include "dictionary/tdictn.h"
+#include "core/board.h"
 #include "protocol/wire.h"
 #include "server/tserver.h"
 
@@ -202,6 +203,33 @@ QByteArray plainLetters()
         fields << glyphon::number(p) << "1" << "0";
     fields << QByteArray();
     return glyphon::buildMessage("CMD_theletters", fields).chopped(1);
+}
+
+QByteArray loadstats(int inTurn, const std::map<int, Tile> &tiles, int pauseTicks, int action, int turnLength)
+{
+    QList<QByteArray> f{"3", "12", "9", glyphon::number(turnLength), "200", "2", glyphon::number(pauseTicks),
+                        glyphon::number(action), glyphon::number(inTurn)};
+    for (int p : glyphon::tilePositions()) {
+        const auto it = tiles.find(p);
+        const Tile t = it == tiles.end() ? Tile{} : it->second;
+        f << glyphon::number(p) << glyphon::number(t.letter) << glyphon::number(t.owner) << glyphon::number(t.value)
+          << glyphon::number(t.locked);
+    }
+    return glyphon::buildMessage("CMD_loadstats", f).chopped(1);
+}
+
+void typeKey(Tchat *chat, Qt::Key key, const QString &text)
+{
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : chat;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+void typeLetter(Tchat *chat, char letter)
+{
+    typeKey(chat, Qt::Key(Qt::Key_A + (letter - 'a')), QString(QLatin1Char(letter)));
 }
 
 } // namespace testsupport

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTcpSocket>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -97,5 +98,23 @@ void clickTiles(Tchat *chat, const QList<int> &positions);
 
 // A board message for the window: every tile letter "a", value 0.
 QByteArray plainLetters();
+
+// A tile of a CMD_loadstats the test writes.
+struct Tile
+{
+    int letter = 1;
+    int owner = 0;
+    int value = 0;
+    int locked = 0;
+};
+
+// A running turn of seat inTurn on a board of plain "a" tiles, with the
+// tiles given changed.
+QByteArray loadstats(int inTurn, const std::map<int, Tile> &tiles, int pauseTicks = 64, int action = 4,
+                     int turnLength = 60);
+
+// A key pressed and released where the keyboard is (else on the window).
+void typeKey(Tchat *chat, Qt::Key key, const QString &text = {});
+void typeLetter(Tchat *chat, char letter);
 
 } // namespace testsupport

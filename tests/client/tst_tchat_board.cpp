@@ -1,6 +1,6 @@
 // The board half of the window driven by server messages handed straight to
 // its dispatch: colour slots, choosing tiles, the countdown, the game events
-// and spelling with the keyboard.
+// and spelling with the keyboard (where the keyboard goes: tst_tchat_focus).
 
 #include "tchat_support.h"
 
@@ -37,30 +37,6 @@ using glyphon::BoardTile;
 
 namespace {
 
-struct Tile
-{
-    int letter = 1;
-    int owner = 0;
-    int value = 0;
-    int locked = 0;
-};
-
-// A running turn of seat inTurn on a board of plain "a" tiles, with the
-// tiles given changed.
-QByteArray loadstats(int inTurn, const std::map<int, Tile> &tiles, int pauseTicks = 64, int action = 4,
-                     int turnLength = 60)
-{
-    QList<QByteArray> f{"3", "12", "9", glyphon::number(turnLength), "200", "2", glyphon::number(pauseTicks),
-                        glyphon::number(action), glyphon::number(inTurn)};
-    for (int p : glyphon::tilePositions()) {
-        const auto it = tiles.find(p);
-        const Tile t = it == tiles.end() ? Tile{} : it->second;
-        f << glyphon::number(p) << glyphon::number(t.letter) << glyphon::number(t.owner) << glyphon::number(t.value)
-          << glyphon::number(t.locked);
-    }
-    return glyphon::buildMessage("CMD_loadstats", f).chopped(1);
-}
-
 QImage shown(Tchat *chat, int position)
 {
     return chat->tileAt(position)->picture(1.0).toImage();
@@ -74,20 +50,6 @@ QImage expected(const BoardTile &tile, int slot)
 int count(const QStringList &log, const QString &name)
 {
     return int(log.count(name));
-}
-
-void typeKey(Tchat *chat, Qt::Key key, const QString &text = {})
-{
-    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : chat;
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &release);
-}
-
-void typeLetter(Tchat *chat, char letter)
-{
-    typeKey(chat, Qt::Key(Qt::Key_A + (letter - 'a')), QString(QLatin1Char(letter)));
 }
 
 } // namespace
@@ -112,12 +74,6 @@ private slots:
     void otherSeatsTimeUp();
     void playersArrivingAndLeaving();
     void keyboardSpelling();
-    void keyboardLeavesTheChatAlone();
-    void menusGiveTheKeyboardBack_data();
-    void menusGiveTheKeyboardBack();
-    void smileyLeavesTheKeyboardInTheChat();
-    void turnLeavesATypedLineInAnInactiveWindow();
-    void quickInstructionsGiveTheKeyboardBack();
     void longNamesStayOnTheirCard();
     void tilesReadAloud_data();
     void tilesReadAloud();
@@ -447,110 +403,6 @@ void TestTchatBoard::keyboardSpelling()
     feed(m_chat, "CMD_invalid+1+1+be+");
     clickTiles(m_chat, {11});
     QCOMPARE(m_chat->label_word->text(), QStringLiteral("BEB"));
-}
-
-void TestTchatBoard::menusGiveTheKeyboardBack_data()
-{
-    QTest::addColumn<bool>("chatLine"); // the chat line had the keyboard, else the board
-    QTest::newRow("board") << false;
-    QTest::newRow("chat line") << true;
-}
-
-// A menu left with Escape hands the keyboard back; letters typed next are
-// no underlined letters of the menu bar.
-void TestTchatBoard::menusGiveTheKeyboardBack()
-{
-    QFETCH(bool, chatLine);
-    QWidget *had = chatLine ? static_cast<QWidget *>(m_chat->mychat) : m_chat->panel_board;
-    had->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), had);
-    QMenuBar *bar = m_chat->menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().constFirst()).center());
-    QTRY_VERIFY(QApplication::activePopupWidget());
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
-    QTRY_COMPARE(m_chat->focusWidget(), had);
-}
-
-void TestTchatBoard::keyboardLeavesTheChatAlone()
-{
-    m_chat->game()->loggedIn({1});
-    feed(m_chat, loadstats(1, {{11, {2}}}));
-    m_chat->mychat->setFocus();
-    typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->session()->chosen().size(), 0);
-    QCOMPARE(m_chat->mychat->text(), QStringLiteral("b"));
-
-    // A new own turn does not pull the keyboard away from a half-typed line.
-    feed(m_chat, "CMD_nextplayer+1+");
-    QCOMPARE(QApplication::focusWidget(), m_chat->mychat);
-    typeKey(m_chat, Qt::Key_Escape);
-    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
-    typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->session()->chosen().size(), 1);
-    QCOMPARE(m_chat->mychat->text(), QStringLiteral("b"));
-
-    // With an empty input the turn takes the keyboard back.
-    m_chat->mychat->clear();
-    m_chat->mychat->setFocus();
-    feed(m_chat, "CMD_nextplayer+1+");
-    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
-}
-
-void TestTchatBoard::smileyLeavesTheKeyboardInTheChat()
-{
-    m_chat->game()->loggedIn({1});
-    // c, o and l on the board: typed into the board they would spell.
-    feed(m_chat, loadstats(1, {{11, {3}}, {12, {15}}, {13, {15}}, {14, {12}}}));
-    QCOMPARE(QApplication::focusWidget(), m_chat->panel_board);
-    m_chat->button_smiliesClick();
-    QMenu *menu = m_chat->popup_smilies;
-    QTRY_VERIFY(menu->isVisible());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(1)).center());
-    QTRY_VERIFY(!menu->isVisible());
-    QCOMPARE(QApplication::focusWidget(), m_chat->mychat);
-    QCOMPARE(m_chat->mychat->cursorPosition(), m_chat->mychat->text().size());
-    const QString smiley = m_chat->mychat->text();
-    for (char c : {'c', 'o', 'o', 'l'})
-        typeLetter(m_chat, c);
-    typeKey(m_chat, Qt::Key_Return);
-    QCOMPARE(m_chat->session()->chosen().size(), 0);
-    QCOMPARE(m_chat->mychat->text(), smiley + QStringLiteral("cool"));
-}
-
-void TestTchatBoard::turnLeavesATypedLineInAnInactiveWindow()
-{
-    m_chat->game()->loggedIn({1});
-    feed(m_chat, loadstats(2, {{11, {8}}}));
-    m_chat->mychat->setFocus();
-    typeLetter(m_chat, 'h');
-    // The user is looking at another program's window.
-    QWidget elsewhere;
-    elsewhere.show();
-    elsewhere.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-
-    feed(m_chat, "CMD_nextplayer+1+");
-    QCOMPARE(m_chat->focusWidget(), m_chat->mychat);
-    elsewhere.hide();
-    m_chat->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_chat));
-    typeLetter(m_chat, 'i');
-    QCOMPARE(m_chat->mychat->text(), QStringLiteral("hi"));
-    QCOMPARE(m_chat->session()->chosen().size(), 0);
-}
-
-void TestTchatBoard::quickInstructionsGiveTheKeyboardBack()
-{
-    m_chat->game()->loggedIn({1});
-    feed(m_chat, loadstats(1, {{11, {2}}}));
-    m_chat->menus()->QuickInstructions1->trigger();
-    QPushButton *done = m_chat->panel_help->button_done;
-    done->setFocus();
-    QTest::mouseClick(done, Qt::LeftButton);
-    QVERIFY(!m_chat->panel_help->isVisible());
-    typeLetter(m_chat, 'b');
-    QCOMPARE(m_chat->session()->chosen().size(), 1);
-    QCOMPARE(m_chat->mychat->text(), QString::fromLatin1(Tchat::Placeholder));
 }
 
 namespace {
