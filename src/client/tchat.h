@@ -1,8 +1,6 @@
 #pragma once
-// Tchat: the client main window, a view on the client session. Its named
-// handlers render the session's news and the game model on the controls,
-// and its controls call the session's commands; the host decides everything
-// that counts, the session keeps the state.
+// Tchat: the client main window, a view on the client session. Its named handlers render the
+// session's news and the game model; its controls call the session's commands.
 
 #include "core/clientgame.h"
 #include "session/gamenews.h"
@@ -34,7 +32,6 @@ class EyesPicture;
 class PictureButton;
 class QuickInstructionsPanel;
 enum class TSocketInfo;
-
 class GlyphonContext;
 
 namespace glyphon {
