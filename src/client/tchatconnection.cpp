@@ -123,10 +123,16 @@ void Tchat::PlayWithOthers1Click()
 }
 
 // The session has logged in at the seat offered.
-// The session has logged in at the seat offered.
 void Tchat::sendloginfo(const glyphon::SeatNews &news)
 {
     m_cards->paintMarkers(news.who.seat);
+    // Seat 1 starts the game, wherever the host is: a host with no window
+    // of its own has nobody else to do it.
+    if (news.who.seat == 1) {
+        m_menus->StartGame1->setEnabled(true);
+        if (!m_game->running())
+            button_start->show();
+    }
 }
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)

@@ -46,6 +46,8 @@ Hosting::Hosting(const HostConfig &config, const lan::DiscoveryConfig &discovery
     setMapper(std::make_unique<PortMapper>());
     m_realRouter = true;
     TServer *server = m_server.get();
+    // Without a window of its own, nobody at the table is the host.
+    server->setSeatOneHosts(reader == Reader::Window);
     connect(server, &TServer::gameStarted, this, [this] {
         emit gameStarted();
         emit hintChanged();
