@@ -78,10 +78,14 @@ void Tchat::hostpress()
             host.listen();
         }
     } catch (const ESockException &) {
-        // Mostly a second copy, or another program, on the same port. Hosting
-        // cannot start, and a window waiting for it would wait for ever.
-        m_closer->endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
-                           .arg(host.portName()));
+        // Mostly a second copy, or another program, on the same port. The
+        // window stays, unconnected, so that the user can host elsewhere.
+        const QString text = QStringLiteral("Cannot host a game: another program already uses port %1. Close "
+                                            "the other program, or host on another port (Play with Others).")
+                                 .arg(host.portName());
+        statusLine(text);
+        // Not from inside start-up: the box waits for its answer.
+        QMetaObject::invokeMethod(this, [this, text] { showMessageBox(text); }, Qt::QueuedConnection);
         return;
     }
     m_hints->attach(&host);
