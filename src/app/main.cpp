@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <memory>
 
 namespace {
 
@@ -74,7 +76,15 @@ int main(int argc, char **argv)
         return refuseToStart(config.portError);
     config.files = glyphon::UserFiles(QCoreApplication::applicationDirPath());
     config.onMissingWordFile = [](const QString &text) { GlyphonApplication::showError(text); };
-    GlyphonContext context(params, config);
+    // The host's word file must be somewhere: when it cannot be written
+    // anywhere, the user is told why rather than see the program vanish.
+    std::unique_ptr<GlyphonContext> made;
+    try {
+        made = std::make_unique<GlyphonContext>(params, config);
+    } catch (const std::exception &e) {
+        return refuseToStart(QString::fromLocal8Bit(e.what()));
+    }
+    GlyphonContext &context = *made;
     // The window is gone at once when closed; the program ends once the
     // host's goodbyes to the network are done (a few seconds at most), not
     // with its last window.

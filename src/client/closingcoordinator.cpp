@@ -155,12 +155,15 @@ void ClosingCoordinator::closeWhenConnectionEnds()
         return;
     // An orderly close by the host ends the game for those who joined it;
     // they are told, rather than see the window vanish.
-    if (!m_session.ishost() && m_session.isconnected() && !m_connectionFailed && !m_closing) {
+    // A host that left said so first (seat 1 left); a removal comes without
+    // a word.
+    const bool hostLeft = m_session.seatOneLeft();
+    if (!m_session.ishost() && m_session.isconnected() && (!m_connectionFailed || hostLeft) && !m_closing) {
         m_session.setDisconnected();
-        QMetaObject::invokeMethod(this, [this] {
+        QMetaObject::invokeMethod(this, [this, hostLeft] {
             // The window closes when the box is gone (see modalFinished).
-            // A removal and an orderly close look the same from here.
-            showMessage(QStringLiteral("The host has closed your connection."));
+            showMessage(hostLeft ? QStringLiteral("The host has ended the game.")
+                                 : QStringLiteral("The host has closed your connection."));
         }, Qt::QueuedConnection);
         return;
     }

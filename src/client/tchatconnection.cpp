@@ -78,10 +78,14 @@ void Tchat::hostpress()
             host.listen();
         }
     } catch (const ESockException &) {
-        // Mostly a second copy, or another program, on the same port. Hosting
-        // cannot start, and a window waiting for it would wait for ever.
-        m_closer->endWithMessage(QStringLiteral("Cannot host a game: another program already uses port %1.")
-                           .arg(host.portName()));
+        // Mostly a second copy, or another program, on the same port. The
+        // window stays, unconnected, so that the user can host elsewhere.
+        const QString text = QStringLiteral("Cannot host a game: another program already uses port %1. Close "
+                                            "the other program, or host on another port (Play with Others).")
+                                 .arg(host.portName());
+        statusLine(text);
+        // Not from inside start-up: the box waits for its answer.
+        QMetaObject::invokeMethod(this, [this, text] { showMessageBox(text); }, Qt::QueuedConnection);
         return;
     }
     m_hints->attach(&host);
@@ -123,10 +127,16 @@ void Tchat::PlayWithOthers1Click()
 }
 
 // The session has logged in at the seat offered.
-// The session has logged in at the seat offered.
 void Tchat::sendloginfo(const glyphon::SeatNews &news)
 {
     m_cards->paintMarkers(news.who.seat);
+    // Seat 1 starts the game, wherever the host is: a host with no window
+    // of its own has nobody else to do it.
+    if (news.who.seat == 1) {
+        m_menus->StartGame1->setEnabled(true);
+        if (!m_game->running())
+            button_start->show();
+    }
 }
 
 void Tchat::sockInfo(TSocketInfo info, const QString &msg)

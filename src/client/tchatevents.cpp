@@ -86,7 +86,7 @@ void Tchat::winner(const glyphon::GameNews &m)
     statusLine(text);
     if (const QString hints = m_hints->takenLine(); !hints.isEmpty())
         statusLine(hints);
-    if (ishost())
+    if (ishost() || m_game->mySeat() == 1)
         button_start->show();
     if (m_game->iPlay()) {
         loadchecklist();

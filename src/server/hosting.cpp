@@ -1,5 +1,6 @@
 #include "server/hosting.h"
 
+#include "core/messages.h"
 #include "net/lobbyregistration.h"
 #include "protocol/gamelink.h"
 #include "protocol/wire.h"
@@ -46,6 +47,8 @@ Hosting::Hosting(const HostConfig &config, const lan::DiscoveryConfig &discovery
     setMapper(std::make_unique<PortMapper>());
     m_realRouter = true;
     TServer *server = m_server.get();
+    // Without a window of its own, nobody at the table is the host.
+    server->setSeatOneHosts(reader == Reader::Window);
     connect(server, &TServer::gameStarted, this, [this] {
         emit gameStarted();
         emit hintChanged();
@@ -68,7 +71,26 @@ Hosting::Hosting(const HostConfig &config, const lan::DiscoveryConfig &discovery
     connect(&m_cap, &QTimer::timeout, this, &Hosting::finishNow);
 }
 
-Hosting::~Hosting() = default;
+Hosting::~Hosting()
+{
+    tellSeatsTheHostLeaves();
+}
+
+// The host's own window leaves with it: the others hear that seat 1 left
+// before their connections close, so that they can tell the host's end
+// from their own removal, which comes without a word.
+void Hosting::tellSeatsTheHostLeaves()
+{
+    if (!m_server || m_reader != Reader::Window || m_saidGoodbye)
+        return;
+    m_saidGoodbye = true;
+    const TSeat &own = m_server->seats[1];
+    if (!own.connected || !own.loggedin)
+        return;
+    const QByteArray left = msg::PlayerDisconnected{1, own.name}.encode();
+    for (int seat = 2; seat <= TServer::SeatCount; ++seat)
+        m_server->sendTo(seat, left);
+}
 
 void Hosting::setMapper(std::unique_ptr<PortMapper> mapper)
 {
@@ -391,6 +413,7 @@ void Hosting::shutDown()
     // port and every connection close without a word, so that another copy
     // can host on the port straight away.
     m_announcement.reset();
+    tellSeatsTheHostLeaves();
     m_server.reset();
     m_cap.start(ShutDownCapMs);
     // Counted first: a router that answers at once is done inside the call.

@@ -139,6 +139,7 @@ private:
     void refreshLobby();
     void goodbyeDone();
     void finishNow();
+    void tellSeatsTheHostLeaves();
 
     const Reader m_reader;
     const lan::DiscoveryConfig m_discovery;
@@ -155,6 +156,7 @@ private:
     QString m_lobbyReach;    // what the lobby's probe finds, as last said
     bool m_shuttingDown = false;
     bool m_finished = false;
+    bool m_saidGoodbye = false;
     int m_goodbyes = 0; // still to come
     QTimer m_cap;
 };

@@ -137,6 +137,16 @@ public:
     // joiner whose connection is accepted first takes the next free seat.
     static constexpr int OwnSeatKeptMs = 3000;
     void reserveSeatFor(quint16 peerPort, int ms = OwnSeatKeptMs);
+    // Whether seat 1 holds the host's powers (removing, setting the other
+    // player to just-watch, starting over a running game). Off on a host
+    // with no window of its own: there seat 1 is a stranger, who may only
+    // start a game while none runs, with values the start dialog offers.
+    void setSeatOneHosts(bool on) { m_seatOneHosts = on; }
+    bool seatOneHosts() const { return m_seatOneHosts; }
+    static constexpr int StrangerPlayToScoreMin = 50;
+    static constexpr int StrangerPlayToScoreMax = 1000;
+    static constexpr int StrangerTimePerTurnMin = 30;
+    static constexpr int StrangerTimePerTurnMax = 120;
 
     // Timer handlers, as the hub and the game run them.
     void socktimerTimer() { m_hub->tick(); }
@@ -223,6 +233,7 @@ private:
     quint16 m_ownPort = 0;     // see reserveSeatFor()
     QDeadlineTimer m_ownPortUntil;
     int m_ownSeat = 0;
+    bool m_seatOneHosts = true;
 
     // The game's view of this host: seats, dictionary, clocks, signals.
     class GameHost : public glyphon::ServerGame::Host

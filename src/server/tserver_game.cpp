@@ -7,6 +7,7 @@
 #include "dictionary/tdictn.h"
 
 #include <QTimer>
+#include <algorithm>
 
 using namespace glyphon;
 
@@ -18,7 +19,17 @@ void TServer::startgame(int fromSeat, const QByteArray &data)
 
 void TServer::startgame(int fromSeat, const msg::StartGame &request)
 {
-    m_game.start(fromSeat, request);
+    if (fromSeat != 1 || m_seatOneHosts)
+        return void(m_game.start(fromSeat, request));
+    // A stranger on seat 1 may not end a running game, nor pass for
+    // anybody else or ask for a game the start dialog could not.
+    if (m_game.isOn() || !seats[1].loggedin)
+        return;
+    msg::StartGame settled = request;
+    settled.starter = seats[1].name;
+    settled.playtoscore = std::clamp(request.playtoscore, StrangerPlayToScoreMin, StrangerPlayToScoreMax);
+    settled.timeperturn = std::clamp(request.timeperturn, StrangerTimePerTurnMin, StrangerTimePerTurnMax);
+    m_game.start(fromSeat, settled);
 }
 
 void TServer::submitit(int fromSeat, const QByteArray &data)

@@ -129,7 +129,7 @@ void TServer::playasound(int fromSeat, const QByteArray &data)
 void TServer::kickhim(int fromSeat, const QByteArray &data)
 {
     const std::optional<msg::KickHim> request = msg::KickHim::decode(data);
-    if (fromSeat != 1 || !request || request->seat != fromSeat)
+    if (fromSeat != 1 || !m_seatOneHosts || !request || request->seat != fromSeat)
         return;
     const int target = request->target;
     if (target < 1 || target > MaxSeats)
@@ -147,7 +147,7 @@ void TServer::justwatch(int fromSeat, const QByteArray &data)
         return;
     const int seat = request->seat;
     // A player decides for itself; the host may decide for either player.
-    if (seat != fromSeat && fromSeat != 1)
+    if (seat != fromSeat && (fromSeat != 1 || !m_seatOneHosts))
         return;
     if (!request->watch) {
         seats[seat].watching = false;

@@ -69,6 +69,9 @@ public:
     bool logIn(const msg::SendLoginInfo &m);
     // The connection cannot serve any more (it failed, or the host closed it).
     void setDisconnected() { m_connected = false; }
+    // Seat 1 (the host's own, where the host has a window) left and nobody
+    // took it since: a connection closing now was ended by the host.
+    bool seatOneLeft() const { return m_seatOneLeft; }
     // The window has accepted its close: a lost line is not brought back.
     void setClosing() { m_closing = true; }
 
@@ -203,6 +206,7 @@ private:
     bool m_host = false;
     bool m_solo = false;
     bool m_closing = false;
+    bool m_seatOneLeft = false;
     Reconnector *m_reconnector = nullptr;
     bool m_rejoined = false;
     QList<int> m_chosen;

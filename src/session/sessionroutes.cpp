@@ -42,6 +42,8 @@ struct SessionRoutes
     {
         for (const msg::SeatEntry &entry : m.players) {
             SeatNews news{SeatNews::Arrived, entry, entry.seat == s.m_game->mySeat()};
+            if (entry.seat == 1)
+                s.m_seatOneLeft = false;
             s.m_game->playerArrived(entry);
             // Back after a lost connection, the window keeps this session's
             // choices; they were read when it first came.
@@ -56,6 +58,9 @@ struct SessionRoutes
 
     static void playerLeft(ClientSession &s, const msg::PlayerDisconnected &m)
     {
+        // A connection that closes now was closed by a host that left.
+        if (m.seat == 1 && s.m_game->mySeat() != 1)
+            s.m_seatOneLeft = true;
         // Nobody is announced for a free seat, the computer player or a
         // spectator nobody knew.
         if (const std::optional<QByteArray> name = s.m_game->playerLeft(m))

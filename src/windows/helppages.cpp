@@ -105,7 +105,9 @@ spectators; a tenth connection is told that the game is full. While a player
 seat is empty, or its player chose <b>Just Watch</b>, Rizi plays it.</p>
 <p>Only the host starts games, with <b>Start Game</b> in the File menu or the
 START GAME button. The host chooses the score to play to and the time for each
-turn.</p>
+turn. On a host without a window (<code>glyphon-server</code>, below), whoever
+has seat&nbsp;1 starts the games instead, but only while no game runs, and
+cannot remove anybody or set the other player to just watch.</p>
 
 <h2>Leaving and losing the connection</h2>
 <p>Closing the window (or <b>Exit</b> in the File menu) during a game in which

@@ -18,6 +18,7 @@ private slots:
     void printsHelpAndVersionWithoutWindow();
     void signalClosesLikeExit_data();
     void signalClosesLikeExit();
+    void unwritableWordFileIsSaid();
     void portThatIsNoPortIsRefused_data();
     void portThatIsNoPortIsRefused();
     void hostingEndsAfterItsGoodbyes();
@@ -84,6 +85,28 @@ void TstGlyphonProgram::signalClosesLikeExit()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(dir.filePath("English")));
+}
+
+// Neither the working folder nor the temporary folder takes the word file.
+void TstGlyphonProgram::unwritableWordFileIsSaid()
+{
+    QTemporaryDir dir;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", dir.filePath("none"));
+    program.setProcessEnvironment(env);
+    // Nobody, not even the superuser, makes files there.
+    program.setWorkingDirectory(QStringLiteral("/proc"));
+    program.start(GLYPHON_PROGRAM, {});
+    QVERIFY(program.waitForStarted(10000));
+    QByteArray error;
+    QTRY_VERIFY_WITH_TIMEOUT((error += program.readAllStandardError()).contains("glyphon: Cannot write the word file"),
+                             15000);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(15000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 2);
 }
 
 void TstGlyphonProgram::portThatIsNoPortIsRefused_data()

@@ -248,7 +248,7 @@ void TestPlayWithOthers::hostFoundAndJoinedThroughTheWindow()
     host->chat->closeWithoutAsking();
     QTRY_VERIFY_WITH_TIMEOUT(listener.rows().isEmpty(), 1000);
     // Its connections close with its window: the joiner is told.
-    QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("The host has closed your connection.")});
+    QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("The host has ended the game.")});
 }
 
 // Another program holds the game port, and an address has no host: the

@@ -24,6 +24,7 @@
 #include "windows/spylist.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QMenu>
@@ -50,6 +51,7 @@ private slots:
     void fullServerClosesTheWindowAfterItsBox();
     void noGameToJoinOrHostSaysWhyAndCloses_data();
     void noGameToJoinOrHostSaysWhyAndCloses();
+    void hostingOnATakenPortLeavesTheWindow();
     void chatCommandsSendWhatTheyShould();
     void startGameNeedsAConnection();
     void startDialogSendsTheGame();
@@ -237,8 +239,6 @@ void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses_data()
     QTest::addColumn<QStringList>("params");
     QTest::addColumn<QString>("portHolder"); // "listens", "silent" (accepts, never answers) or "none"
     QTest::addColumn<QString>("told");
-    QTest::newRow("host, port in use") << QStringList{"Cid", "x", "true"} << "listens"
-                                       << "Cannot host a game: another program already uses port %1.";
     QTest::newRow("joiner, nobody there") << QStringList{"Ann", "127.0.0.1", "false"} << "none"
                                           << "The host at 127.0.0.1 could not be reached.";
     QTest::newRow("joiner, host never answers") << QStringList{"Ann", "127.0.0.1", "false"} << "silent"
@@ -265,6 +265,25 @@ void TestTchatConnection::noGameToJoinOrHostSaysWhyAndCloses()
     QCOMPARE(boxes.texts, QStringList{text + QStringLiteral(" The window will close.")});
     QCOMPARE(boxes.ownerVisible, QList<bool>{true});
     QVERIFY(chatHas(copy->chat, text));
+}
+
+void TestTchatConnection::hostingOnATakenPortLeavesTheWindow()
+{
+    const quint16 port = qEnvironmentVariable("GLYPHON_PORT").toUShort();
+    QTcpServer holder;
+    QVERIFY(holder.listen(QHostAddress::Any, port));
+    BoxAnswerer boxes;
+    auto copy = std::make_unique<GlyphonContext>(QStringList{"Cid", "x", "true"}, copyConfig());
+    QSignalSpy closed(copy->chat, &Tchat::closed);
+    copy->start();
+    const QString text = QStringLiteral("Cannot host a game: another program already uses port %1. Close the other "
+                                        "program, or host on another port (Play with Others).")
+                             .arg(port);
+    QTRY_COMPARE(boxes.texts, QStringList{text});
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(closed.count(), 0);
+    QVERIFY(copy->chat->isVisible());
+    QVERIFY(!copy->chat->isconnected());
 }
 
 void TestTchatConnection::chatCommandsSendWhatTheyShould()

@@ -99,6 +99,7 @@ private slots:
 
     void askBeforeLeaving_data();
     void askBeforeLeaving();
+    void hostClosingTellsJoinerAndSpectator_data();
     void hostClosingTellsJoinerAndSpectator();
     void droppedJoinerComesBackAndPlays();
     void seatStillHeldMeansWaitingLonger();
@@ -167,8 +168,19 @@ void TestTchatLeaving::askBeforeLeaving()
     }
 }
 
+void TestTchatLeaving::hostClosingTellsJoinerAndSpectator_data()
+{
+    QTest::addColumn<bool>("removal");
+    QTest::addColumn<QStringList>("told");
+    QTest::newRow("the host leaves") << false << QStringList(2, QStringLiteral("The host has ended the game."));
+    QTest::newRow("the spectator is removed") << true
+                                              << QStringList{QStringLiteral("The host has closed your connection.")};
+}
+
 void TestTchatLeaving::hostClosingTellsJoinerAndSpectator()
 {
+    QFETCH(bool, removal);
+    QFETCH(QStringList, told);
     auto host = startCopy({"Cid", "x", "true"});
     QTRY_VERIFY(chatHas(host->chat, QStringLiteral("You are Connected.")));
     auto joiner = startCopy({"Ann", "127.0.0.1", "false"});
@@ -178,11 +190,17 @@ void TestTchatLeaving::hostClosingTellsJoinerAndSpectator()
     BoxAnswerer boxes;
     QSignalSpy annClosed(joiner->chat, &Tchat::closed);
     QSignalSpy bobClosed(spectator->chat, &Tchat::closed);
+    if (removal) {
+        host->hosting->server().kickhim(1, "1+3+");
+        QTRY_COMPARE(bobClosed.count(), 1);
+        QCOMPARE(boxes.texts, told);
+        return;
+    }
     host.reset(); // an orderly close: the program ends
     QTRY_COMPARE(annClosed.count() + bobClosed.count(), 2);
-    // The same words for an orderly close and a removal, which the window
-    // cannot tell apart.
-    QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("The host has closed your connection.")));
+    // The host said it left before the connections closed; a removal says
+    // nothing, so its box keeps its own words.
+    QCOMPARE(boxes.texts, told);
     // Each box came while its window was still there to be read.
     QCOMPARE(boxes.ownerVisible, QList<bool>({true, true}));
     QVERIFY(!joiner->chat->session()->reconnecting());

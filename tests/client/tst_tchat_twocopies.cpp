@@ -6,6 +6,7 @@
 
 #include "board/tilewidget.h"
 #include "board/turnwidgets.h"
+#include "client/mainmenus.h"
 #include "server/tserver.h"
 #include "windows/gamestart.h"
 #include "windows/spylist.h"
@@ -51,6 +52,7 @@ class TestTchatTwoCopies : public QObject
 private slots:
     void initTestCase() { enterTemporaryWorkingFolder(); }
     void hostAndJoinerPlayAWholeGame();
+    void seatOneStartsOnAHostWithoutAWindow();
 };
 
 void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
@@ -178,4 +180,29 @@ void TestTchatTwoCopies::hostAndJoinerPlayAWholeGame()
 }
 
 QTEST_MAIN(TestTchatTwoCopies)
+void TestTchatTwoCopies::seatOneStartsOnAHostWithoutAWindow()
+{
+    glyphon::HostConfig config;
+    config.port = useFreePort();
+    glyphon::Hosting dedicated(config, copyConfig().discovery, glyphon::Hosting::Reader::Console);
+    dedicated.listen();
+    auto first = startCopy({"Ann", "127.0.0.1", "false"}, 10);
+    Tchat *ann = first->chat;
+    QTRY_COMPARE(ann->game()->mySeat(), 1);
+    QTRY_VERIFY(ann->menus()->StartGame1->isEnabled());
+    QVERIFY(ann->button_start->isVisible());
+    auto second = startCopy({"Bob", "127.0.0.1", "false"}, 10);
+    Tchat *bob = second->chat;
+    QTRY_COMPARE(bob->game()->mySeat(), 2);
+    QTRY_VERIFY(chatHas(bob, QStringLiteral("You are Connected.")));
+    QVERIFY(!bob->menus()->StartGame1->isEnabled());
+    QVERIFY(!bob->button_start->isVisible());
+
+    ann->menus()->StartGame1->trigger();
+    first->gamestart->setValues(50, 30);
+    first->gamestart->button_startClick();
+    QTRY_VERIFY(chatHas(bob, QStringLiteral("Ann has started a game.")));
+    QVERIFY(!ann->button_start->isVisible());
+}
+
 #include "tst_tchat_twocopies.moc"

@@ -68,6 +68,8 @@ private slots:
     void peerTextCannotStartALogLine_data();
     void peerTextCannotStartALogLine();
     void strangersShareATableWithAGame();
+    void seatOneOfAWindowlessHost_data();
+    void seatOneOfAWindowlessHost();
 };
 
 void TstStrangers::loginNames_data()
@@ -384,4 +386,52 @@ void TstStrangers::strangersShareATableWithAGame()
 }
 
 QTEST_GUILESS_MAIN(TstStrangers)
+// Seat 1 of a host with no window of its own is a stranger: it may start a
+// game while none runs, within the start dialog's ranges and under its own
+// name, and no more.
+void TstStrangers::seatOneOfAWindowlessHost_data()
+{
+    QTest::addColumn<bool>("gameOn");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer"); // what seat 2 sees; empty: nothing
+    QTest::newRow("start, under another name") << false << buildMessage("CMD_startgame", {"Ann", "300", "60", ""})
+                                               << QByteArray("CMD_startgame+Bob+300+60+");
+    QTest::newRow("start below the ranges") << false << buildMessage("CMD_startgame", {"Bob", "1", "2", ""})
+                                            << QByteArray("CMD_startgame+Bob+50+30+");
+    QTest::newRow("start above the ranges") << false << buildMessage("CMD_startgame", {"Bob", "90000", "9999", ""})
+                                            << QByteArray("CMD_startgame+Bob+1000+120+");
+    QTest::newRow("start over a running game") << true << buildMessage("CMD_startgame", {"Bob", "300", "60", ""})
+                                               << QByteArray();
+    QTest::newRow("remove the spectator") << false << buildMessage("CMD_kickhim", {"1", "3", ""}) << QByteArray();
+    QTest::newRow("player 2 to just-watch") << true << buildMessage("CMD_justwatch", {"2", "1"}) << QByteArray();
+    QTest::newRow("itself to just-watch") << true << buildMessage("CMD_justwatch", {"1", "1"})
+                                          << QByteArray("CMD_justwatching+1+1");
+}
+
+void TstStrangers::seatOneOfAWindowlessHost()
+{
+    QFETCH(bool, gameOn);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    ServerFixture f;
+    f.server().setSeatOneHosts(false);
+    TestClient *bob = f.player("Bob");
+    TestClient *ann = f.player("Ann");
+    TestClient *spy = f.player("Spy");
+    if (gameOn)
+        f.server().startgame(TServer::LocalRequest, QByteArray("Host+200+30+"));
+    f.settle();
+    bob->sendRaw(request);
+    bob->sync();
+    const QList<QByteArray> seen = ann->sync();
+    if (answer.isEmpty()) {
+        QVERIFY2(!seen.join(' ').contains("CMD_startgame") && !seen.join(' ').contains("CMD_justwatching"),
+                 seen.join(' ').constData());
+        QVERIFY(spy->isOpen() && f.server().seats[3].connected);
+        QVERIFY(!f.server().seats[2].watching);
+    } else {
+        QVERIFY2(!seen.isEmpty() && seen.first() == answer, seen.join(' ').constData());
+    }
+}
+
 #include "tst_strangers.moc"

@@ -89,6 +89,8 @@ private slots:
     void news();
     void replayedWords_data();
     void replayedWords();
+    void seatOneLeaving_data();
+    void seatOneLeaving();
 };
 
 void TestSessionNews::news_data()
@@ -290,4 +292,29 @@ void TestSessionNews::replayedWords()
 }
 
 QTEST_GUILESS_MAIN(TestSessionNews)
+// A connection that closes after seat 1 left was ended by the host.
+void TestSessionNews::seatOneLeaving_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::addColumn<bool>("seatOneLeft");
+    const QByteArray both = "CMD_existingplayers+1+Ann+0+2+Bob+0";
+    QTest::newRow("seat 1 leaves") << 2 << QByteArrayList{both, "CMD_playerdisconnected+1+Ann"} << true;
+    QTest::newRow("seat 2 leaves") << 3 << QByteArrayList{both, "CMD_playerdisconnected+2+Bob"} << false;
+    QTest::newRow("seat 1 taken again")
+        << 3 << QByteArrayList{both, "CMD_playerdisconnected+1+Ann", "CMD_newplayerinfo+1+Cid+0"} << false;
+}
+
+void TestSessionNews::seatOneLeaving()
+{
+    QFETCH(int, myseat);
+    QFETCH(QByteArrayList, messages);
+    QFETCH(bool, seatOneLeft);
+    LoopbackHost host;
+    QVERIFY(host.logIn(myseat));
+    for (const QByteArray &message : messages)
+        host.feed(message);
+    QCOMPARE(host.session.seatOneLeft(), seatOneLeft);
+}
+
 #include "tst_sessionnews.moc"
