@@ -218,6 +218,16 @@ QByteArray loadstats(int inTurn, const std::map<int, Tile> &tiles, int pauseTick
     return glyphon::buildMessage("CMD_loadstats", f).chopped(1);
 }
 
+std::unique_ptr<GlyphonContext> startUnconnectedWindow()
+{
+    useFreePort();
+    std::unique_ptr<GlyphonContext> copy = startCopy({"Ann"});
+    copy->chat->activateWindow();
+    if (!QTest::qWaitForWindowActive(copy->chat))
+        return nullptr;
+    return copy;
+}
+
 void typeKey(Tchat *chat, Qt::Key key, const QString &text)
 {
     QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : chat;

@@ -113,6 +113,11 @@ struct Tile
 QByteArray loadstats(int inTurn, const std::map<int, Tile> &tiles, int pauseTicks = 64, int action = 4,
                      int turnLength = 60);
 
+// A window that stays unconnected (one parameter), active, for a test that
+// plays the server by handing messages to its dispatch; null when it never
+// became active.
+std::unique_ptr<GlyphonContext> startUnconnectedWindow();
+
 // A key pressed and released where the keyboard is (else on the window).
 void typeKey(Tchat *chat, Qt::Key key, const QString &text = {});
 void typeLetter(Tchat *chat, char letter);

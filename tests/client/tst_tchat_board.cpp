@@ -94,12 +94,9 @@ private:
 
 void TestTchatBoard::init()
 {
-    useFreePort();
-    // One parameter: the window stays unconnected, and the test plays server.
-    m_copy = startCopy({"Ann"});
+    m_copy = startUnconnectedWindow();
+    QVERIFY(m_copy);
     m_chat = m_copy->chat;
-    m_chat->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_chat));
 }
 
 void TestTchatBoard::colourSlots_data()
